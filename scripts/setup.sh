@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing need.
+# Safe to run again: packages already present are left alone.
+set -euo pipefail
+packages=(
+  cmake g++ clang pkg-config make
+  qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev
+  libjpeg62-turbo-dev libuemf-dev libespeak-ng-dev espeak-ng
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth x11-utils xdotool imagemagick
+  pulseaudio pulseaudio-utils sox
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  shared-mime-info desktop-file-utils xdg-utils
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  echo "Installing: ${missing[*]}"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

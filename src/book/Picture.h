@@ -1,0 +1,34 @@
+#pragma once
+// A decoded page picture: either a raster image or a vector drawing (a
+// metafile), with the picture's own size in screen pixels, which the stretch
+// rule compares with the picture box.
+#include <QImage>
+#include <QRectF>
+#include <QSize>
+#include <memory>
+
+class QPainter;
+
+namespace tirvelo {
+
+// A picture drawn by commands (metafiles): sharp at any size.
+class VectorPicture {
+public:
+    virtual ~VectorPicture() = default;
+    // The picture's own size in pixels at the screen's resolution.
+    virtual QSize pixelSize() const = 0;
+    // Draws the whole picture scaled into target.
+    virtual void paint(QPainter& painter, const QRectF& target) const = 0;
+};
+
+struct Picture {
+    QImage raster;                                // may be smaller than naturalSize (scaled decode)
+    std::shared_ptr<const VectorPicture> vector;  // set for metafiles
+    QSize naturalSize;                            // the picture's own pixel size
+
+    bool isNull() const { return raster.isNull() && !vector; }
+    // Draws the picture into target (stretching whatever it holds to fill it).
+    void paint(QPainter& painter, const QRectF& target) const;
+};
+
+} // namespace tirvelo

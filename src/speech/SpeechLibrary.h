@@ -1,0 +1,64 @@
+#pragma once
+// The outside speech engine, loaded at run time. Speech is available exactly
+// while the library is loaded; each entry point is bound by name and stays null
+// when the library lacks it. The call wrappers return false when the entry
+// point is null or the engine reported a failure, so a missing engine or a
+// failing call is caught by the caller's guard instead of bringing the program
+// down.
+#include "speech/UpctvApi.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace tirvelo {
+
+class SpeechLibrary {
+public:
+    SpeechLibrary() = default;
+    ~SpeechLibrary();
+    SpeechLibrary(const SpeechLibrary&) = delete;
+    SpeechLibrary& operator=(const SpeechLibrary&) = delete;
+
+    // Where the engine is looked for: $TIRVELO_SPEECH_LIBRARY when set (tests
+    // name a stand-in or a missing file there), otherwise "libupctv.so" beside
+    // the executable, then by name in the library path ("UPCTV.DLL" on Windows).
+    static QStringList candidatePaths();
+
+    // Loads the library (the handle is kept whatever the outcome) and returns
+    // whether speech is available. Does not bind the entry points.
+    bool load();
+    // Releases the library; entry points become null.
+    void release();
+    bool isAvailable() const { return m_handle != nullptr; }
+    QString loadedPath() const { return m_path; }
+
+    // Binds every entry point by name, in the engine's documented order.
+    void bindEntryPoints();
+    void clearEntryPoints();
+
+    bool setSpeed(int speed);
+    bool read(const QByteArray& cp1252Text);
+    bool readFile(const QByteArray& cp1252Name);
+    bool stop();
+    bool setLanguage(int language);
+    bool setSpeaker(int speaker);
+
+    bool hasSetSpeed() const { return m_setSpeed != nullptr; }
+
+private:
+    void* m_handle = nullptr;
+    QString m_path;
+    UpcTVSetSpeedFn m_setSpeed = nullptr;
+    UpcTVAboutFn m_about = nullptr;
+    UpcTVReadFn m_read = nullptr;
+    UpcTVReadFileFn m_readFile = nullptr;
+    UpcTVStopFn m_stop = nullptr;
+    UpcTVSetLanguageFn m_setLanguage = nullptr;
+    UpcTVSetSpeakerFn m_setSpeaker = nullptr;
+};
+
+// The process-wide engine: loaded at start, reloaded by voice and language
+// changes, released at exit.
+SpeechLibrary& speechLibrary();
+
+} // namespace tirvelo
