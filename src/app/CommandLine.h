@@ -1,0 +1,17 @@
+#pragma once
+// The two joins of the command-line parameters.
+#include <QString>
+#include <QStringList>
+
+namespace tirvelo {
+
+// For the "started without parameters" test: every parameter followed by one
+// blank, then trailing blanks removed.
+QString joinParametersForEmptinessTest(const QStringList& parameters);
+
+// The book's name: the parameters joined with no separator (a path with a
+// blank that the shell split comes back without it), letters a-z upper-cased,
+// and ".Lumbrix" appended when there is no dot. Empty without parameters.
+QString bookFileNameFromParameters(const QStringList& parameters);
+
+} // namespace tirvelo

@@ -1,0 +1,60 @@
+#include "book/PathResolver.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tirvelo {
+namespace {
+
+bool hasDriveLetter(const QString& name)
+{
+    return name.size() >= 2 && name[1] == u':' && name[0].isLetter() && name[0].unicode() < 128;
+}
+
+// The entry of folder that equals component ignoring case, when exactly one does.
+QString matchIgnoringCase(const QString& folder, const QString& component)
+{
+    const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
+    QString found;
+    const QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        if (entry.compare(component, Qt::CaseInsensitive) != 0)
+            continue;
+        if (!found.isEmpty())
+            return {}; // two entries differ only in case: no unique match
+        found = entry;
+    }
+    return found;
+}
+
+} // namespace
+
+QString resolveFileName(const QString& name)
+{
+    if (name.isEmpty() || hasDriveLetter(name))
+        return {};
+    QString path = name;
+    path.replace(u'\\', u'/');
+    if (QFileInfo::exists(path))
+        return path;
+
+    const bool absolute = path.startsWith(u'/');
+    const QStringList components = path.split(u'/', Qt::SkipEmptyParts);
+    QString resolved = absolute ? QStringLiteral("/") : QString();
+    for (const QString& component : components) {
+        auto join = [&](const QString& part) {
+            return resolved.isEmpty() ? part : (resolved.endsWith(u'/') ? resolved + part : resolved + u'/' + part);
+        };
+        QString candidate = join(component);
+        if (component != u"." && component != u".." && !QFileInfo::exists(candidate)) {
+            const QString match = matchIgnoringCase(resolved, component);
+            if (match.isEmpty())
+                return {};
+            candidate = join(match);
+        }
+        resolved = candidate;
+    }
+    return QFileInfo::exists(resolved) ? resolved : QString();
+}
+
+} // namespace tirvelo

@@ -1,0 +1,17 @@
+#pragma once
+// Books are written on a system whose file names ignore letter case and use
+// "\" between folders ("Imatges\Portada.JPG"). Every name the loader and the
+// page presentation open goes through here to find the file on a
+// case-sensitive file system.
+#include <QString>
+
+namespace tirvelo {
+
+// The path of the existing file or folder that name designates, or an empty
+// string. "\" counts as a folder separator; relative names start at the
+// current directory; when a component does not exist as written, the folder is
+// searched for a unique entry equal to it ignoring case. A name with a drive
+// letter ("C:\...") cannot be resolved here and gives an empty string.
+QString resolveFileName(const QString& name);
+
+} // namespace tirvelo

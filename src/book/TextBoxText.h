@@ -1,0 +1,23 @@
+#pragma once
+// Text as the program's plain text box holds it: a file's Windows-1252 bytes,
+// within the box's capacity, split into the box's line list.
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tirvelo {
+
+// The text box holds at most 8 MiB. A book is at most 1007 lines of 4096
+// characters (about 4 MiB), so any larger file is not a book nor a page anyone
+// reads; treating it as unreadable keeps a stray video from freezing the screen.
+constexpr qint64 kTextBoxCapacity = 8 * 1024 * 1024;
+
+// The file's text, or nullopt when it cannot be read or exceeds the capacity.
+// Like the box, the text ends at a NUL byte.
+std::optional<QString> readTextBoxFile(const QString& path);
+
+// The box's lines: a line ends at CR LF, a lone CR or a lone LF; a break at the
+// very end does not start another line.
+QStringList splitTextBoxLines(const QString& text);
+
+} // namespace tirvelo
