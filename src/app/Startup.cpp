@@ -1,13 +1,103 @@
 #include "app/Startup.h"
 
+#include "app/CommandLine.h"
+#include "app/ProcessState.h"
+#include "app/SettingsFile.h"
+#include "app/SettingsKeys.h"
+#include "book/BookLoader.h"
+#include "speech/SpeechLibrary.h"
+#include "ui/AboutBox.h"
+#include "ui/AppIcon.h"
+#include "ui/FormPrincipal.h"
+#include "ui/MessageBoxes.h"
+#include "ui/StartupAssociation.h"
+
 #include <QApplication>
+#include <QLabel>
+#include <exception>
 
 namespace tirvelo {
+namespace {
+
+// A failure that no guard caught while an event was handled ends that event
+// with the general error report; the program goes on.
+class TirveloApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const ConversionError& error) {
+            showErrorReport(activeWindow(), error.text());
+        } catch (const std::exception& error) {
+            showErrorReport(activeWindow(), QString::fromLocal8Bit(error.what()));
+        }
+        return false;
+    }
+};
+
+constexpr int kSplashMilliseconds = 2000;
+
+} // namespace
 
 int runTirvelo(int& argc, char** argv)
 {
-    QApplication app(argc, argv);
-    return 0;
+    TirveloApplication app(argc, argv);
+    app.setApplicationName(applicationTitle());
+    app.setWindowIcon(applicationIcon());
+    app.setQuitOnLastWindowClosed(false);
+
+    // The speech engine and its entry points.
+    SpeechLibrary& engine = speechLibrary();
+    if (engine.load())
+        engine.bindEntryPoints();
+
+    const QStringList parameters = app.arguments().mid(1);
+    const QString commandLineText = joinParametersForEmptinessTest(parameters);
+    if (commandLineText.isEmpty())
+        checkBookAssociationAtStartup();
+
+    // The three windows; none is shown yet. The main window's creation runs now.
+    TFormPrincipal mainWindow;
+    TAboutBox aboutBox;
+    mainWindow.setAboutBox(&aboutBox);
+    attachLevelDialog(mainWindow);
+
+    if (!engine.isAvailable()) {
+        aboutBox.ProductName->setText(QStringLiteral(u"Tirvelo per escaneig d'un teclat. Sense lectura"));
+        mainWindow.applyNoSpeechMenuState();
+    }
+
+    const QByteArray language = SettingsFile().read(settings::Section, settings::KeyLanguage, settings::LanguageReadDefault);
+    if (language == settings::LanguageSpanish)
+        mainWindow.PopupCastellanoClick();
+    else if (language == settings::LanguagePortuguese)
+        mainWindow.MenuPortuguesClick();
+    InterfaceReady = true;
+
+    aboutBox.showAsSplash(kSplashMilliseconds);
+
+    const QString bookFileName = bookFileNameFromParameters(parameters);
+    QObject::connect(&mainWindow, &QObject::destroyed, &app, &QApplication::quit);
+    mainWindow.setAttribute(Qt::WA_QuitOnClose, true);
+    app.setQuitOnLastWindowClosed(true);
+    mainWindow.show();
+    try {
+        mainWindow.LoadBook(bookFileName);
+    } catch (const ConversionError& error) {
+        showErrorReport(&mainWindow, error.text());
+    }
+
+    int exitCode = 0;
+    if (mainWindow.isVisible())
+        exitCode = app.exec();
+
+    if (engine.isAvailable())
+        engine.release();
+    detachLevelDialog();
+    return exitCode;
 }
 
 } // namespace tirvelo

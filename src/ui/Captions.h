@@ -1,0 +1,45 @@
+#pragma once
+// Every caption that follows the interface language, one table per language.
+// Hints, message boxes, the language items themselves and the open dialog's
+// filter stay Catalan in every language.
+#include <QString>
+
+namespace tirvelo {
+
+enum class InterfaceLanguage { Catalan, Spanish, Portuguese };
+
+struct Captions {
+    QString SpeedButtonEsquerra;
+    QString SpeedButtonDreta;
+    QString LabelInformacio;
+    QString PopupMenuActiu;
+    QString MenuCarregarLlibre;
+    QString PopupMenuFuncionaAmbVeu;
+    QString PopupMenuControlDelVolumDelMicrfon;
+    QString PopupLlegeixelsfitxerstext;
+    QString PopupLlenguatge;
+    QString PopupVeuDe;
+    QString PopupDona;
+    QString PopupHome;
+    QString PopupMenuParlantDe;
+    QString PopupMenuSortir;
+    QString OpenDialogTitle;
+    QString LevelDialogTitle;
+    QString BitBtn1;
+    QString BitBtn2;
+};
+
+const Captions& captionsFor(InterfaceLanguage language);
+
+// Texts that never change with the language.
+namespace fixed_texts {
+inline const QString LanguageCatala = QStringLiteral(u"Català");
+inline const QString LanguageCastellano = QStringLiteral(u"Castellano");
+inline const QString LanguagePortugues = QStringLiteral(u"Portugues");
+inline const QString HintPageNumber = QStringLiteral(u"Número de pàgina");
+inline const QString HintScanInterval = QStringLiteral(u"Decimes de segon que dura cada salt de l'escaneig");
+inline const QString HintReadingSpeed = QStringLiteral(u"Velocitat de lectura");
+inline const QString OpenDialogFilter = QStringLiteral(u"Programes (*.Lumbrix)|*.Lumbrix|Tot tipus de fitxers (*.*)|*.*");
+} // namespace fixed_texts
+
+} // namespace tirvelo

@@ -1,0 +1,862 @@
+#include "ui/FormPrincipal.h"
+
+#include "app/Cp1252.h"
+#include "app/Delay.h"
+#include "app/IntegerText.h"
+#include "app/ProcessState.h"
+#include "app/SettingsFile.h"
+#include "app/SettingsKeys.h"
+#include "audio/SoundPlayer.h"
+#include "book/BookLoader.h"
+#include "book/PageEntry.h"
+#include "book/PathResolver.h"
+#include "book/PictureLoader.h"
+#include "book/RtfReader.h"
+#include "book/TextBoxText.h"
+#include "speech/SpeechLibrary.h"
+#include "ui/AboutBox.h"
+#include "ui/ArrowGlyph.h"
+#include "ui/MessageBoxes.h"
+#include "ui/NavigationButton.h"
+#include "ui/PictureBox.h"
+#include "ui/ScanIntervalSpinBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTextEdit>
+#include <QTimer>
+
+namespace tirvelo {
+namespace {
+
+// A page failure inside ShowPage's guard.
+struct PageFailure {};
+// A failure inside a page-turning command's guard.
+struct PageTurnFailure {};
+
+const QString kPageFailureMessage = QStringLiteral(u"Nom de fitxer de plana incorrecte o no existeix.");
+const QString kSpeechFailureMessage = QStringLiteral(u"No trobo la upctv.dll. No puc llegir. Instal.leu correctament el upctv.dll");
+const QString kNoEngineMessage = QStringLiteral(
+    u"No trobo la upctv.dll. No podré llegir els textos. Si voleu que siguin llegits, instal.leu correctament la upctv.dll");
+const QString kNoEngineCaption = QStringLiteral(u"Quirna 2000 - Tirvelo - Sense Veu");
+
+QRect availableScreenGeometry(const QWidget* widget)
+{
+    const QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 536, 348);
+}
+
+// "Programes (*.Lumbrix)|*.Lumbrix|..." as Qt's name filters.
+QStringList qtNameFilters(const QString& filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString label = parts[i];
+        const qsizetype paren = label.indexOf(u'(');
+        if (paren >= 0)
+            label.truncate(paren);
+        filters << label.trimmed() + QStringLiteral(" (") + QString(parts[i + 1]).replace(u';', u' ') + u')';
+    }
+    return filters;
+}
+
+} // namespace
+
+TFormPrincipal::TFormPrincipal(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("FormPrincipal"));
+    setWindowTitle(applicationTitle());
+    setAutoFillBackground(true);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    QFont windowFont(QStringLiteral("Sans Serif"));
+    windowFont.setPixelSize(11);
+    setFont(windowFont);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        m_scale = std::max<qreal>(1.0, screen->logicalDotsPerInch() / 96.0);
+    resize(int(536 * m_scale), int(348 * m_scale));
+    createControls();
+    createMenu();
+    FormCreate();
+}
+
+TFormPrincipal::~TFormPrincipal() = default;
+
+QRect TFormPrincipal::scaled(int left, int top, int width, int height) const
+{
+    return QRect(qRound(left * m_scale), qRound(top * m_scale), qRound(width * m_scale), qRound(height * m_scale));
+}
+
+void TFormPrincipal::createControls()
+{
+    // Back to front: the picture, the buttons and labels, then the boxes.
+    Image1 = new PictureBox(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setAccessibleName(QStringLiteral(u"Plana"));
+    connect(Image1, &PictureBox::clicked, this, &TFormPrincipal::Image1Click);
+
+    const Captions& captions = captionsFor(InterfaceLanguage::Catalan);
+    SpeedButtonEsquerra = new NavigationButton(arrowGlyph(ArrowDirection::Left), this);
+    SpeedButtonEsquerra->setObjectName(QStringLiteral("SpeedButtonEsquerra"));
+    SpeedButtonEsquerra->setGeometry(scaled(0, 0, 57, 57));
+    SpeedButtonDreta = new NavigationButton(arrowGlyph(ArrowDirection::Right), this);
+    SpeedButtonDreta->setObjectName(QStringLiteral("SpeedButtonDreta"));
+    SpeedButtonDreta->setGeometry(scaled(56, 0, 57, 57));
+    for (NavigationButton* button : {SpeedButtonEsquerra, SpeedButtonDreta}) {
+        QPalette buttonPalette = QApplication::palette();
+        button->setPalette(buttonPalette);
+        QFont buttonFont(QStringLiteral("Sans Serif"));
+        buttonFont.setPixelSize(qRound(11 * m_scale));
+        button->setFont(buttonFont);
+    }
+    connect(SpeedButtonEsquerra, &QAbstractButton::clicked, this, &TFormPrincipal::SpeedButtonEsquerraClick);
+    connect(SpeedButtonDreta, &QAbstractButton::clicked, this, &TFormPrincipal::SpeedButtonDretaClick);
+
+    LabelInformacio = new QLabel(this);
+    LabelInformacio->setObjectName(QStringLiteral("LabelInformacio"));
+    QFont infoFont(QStringLiteral("Sans Serif"));
+    infoFont.setPixelSize(qRound(13 * m_scale));
+    infoFont.setBold(true);
+    LabelInformacio->setFont(infoFont);
+    QPalette bluePalette = LabelInformacio->palette();
+    bluePalette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    LabelInformacio->setPalette(bluePalette);
+    LabelInformacio->move(qRound(170 * m_scale), qRound(8 * m_scale));
+
+    // Visible next to the buttons (the place under the speed edit would hide it).
+    LabelPagina = new QLabel(this);
+    LabelPagina->setObjectName(QStringLiteral("LabelPagina"));
+    LabelPagina->setGeometry(scaled(178, 38, 90, 17));
+    LabelPagina->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QPalette whitePalette = LabelPagina->palette();
+    whitePalette.setColor(QPalette::WindowText, Qt::white);
+    LabelPagina->setPalette(whitePalette);
+    QFont pageFont(QStringLiteral("Sans Serif"));
+    pageFont.setPixelSize(qRound(11 * m_scale));
+    LabelPagina->setFont(pageFont);
+    LabelPagina->setToolTip(fixed_texts::HintPageNumber);
+    LabelPagina->setAccessibleName(fixed_texts::HintPageNumber);
+
+    SpinEditTempsTimer = new ScanIntervalSpinBox(this);
+    SpinEditTempsTimer->setObjectName(QStringLiteral("SpinEditTempsTimer"));
+    SpinEditTempsTimer->setGeometry(scaled(118, 5, 41, 22));
+    SpinEditTempsTimer->setToolTip(fixed_texts::HintScanInterval);
+    SpinEditTempsTimer->setAccessibleName(fixed_texts::HintScanInterval);
+    connect(SpinEditTempsTimer, &QSpinBox::valueChanged, this, &TFormPrincipal::SpinEditTempsTimerChange);
+    connect(SpinEditTempsTimer, &ScanIntervalSpinBox::pageKeyPressed, this, [this](int key) {
+        if (key == Qt::Key_PageDown)
+            SpeedButtonDretaClick();
+        else
+            SpeedButtonEsquerraClick();
+    });
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont memoFont(QStringLiteral("Arial"));
+    memoFont.setPixelSize(qRound(16 * m_scale));
+    memoFont.setBold(true);
+    Memo1->setFont(memoFont);
+    Memo1->setContextMenuPolicy(Qt::NoContextMenu); // the window's menu opens instead
+
+    RichEdit1 = new QTextEdit(this);
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setReadOnly(true);
+    RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);
+    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    RichEdit1->setContextMenuPolicy(Qt::NoContextMenu);
+
+    EditVelocitat = new QLineEdit(QStringLiteral("100"), this);
+    EditVelocitat->setObjectName(QStringLiteral("EditVelocitat"));
+    EditVelocitat->setGeometry(scaled(118, 34, 54, 24));
+    QFont speedFont(QStringLiteral("Sans Serif"));
+    speedFont.setPixelSize(qRound(13 * m_scale));
+    speedFont.setBold(true);
+    EditVelocitat->setFont(speedFont);
+    EditVelocitat->setToolTip(fixed_texts::HintReadingSpeed);
+    EditVelocitat->setAccessibleName(fixed_texts::HintReadingSpeed);
+    connect(EditVelocitat, &QLineEdit::textChanged, this, &TFormPrincipal::EditVelocitatChange);
+
+    for (QWidget* box : {static_cast<QWidget*>(Memo1), static_cast<QWidget*>(RichEdit1)}) {
+        box->installEventFilter(this);
+        static_cast<QAbstractScrollArea*>(box)->viewport()->installEventFilter(this);
+    }
+    setTabOrder(SpinEditTempsTimer, Memo1);
+    setTabOrder(Memo1, RichEdit1);
+    setTabOrder(RichEdit1, EditVelocitat);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1600);
+    connect(Timer1, &QTimer::timeout, this, &TFormPrincipal::Timer1Timer);
+
+    applyCaptions(captions);
+}
+
+void TFormPrincipal::connectAction(QAction* action, void (TFormPrincipal::*handler)())
+{
+    // The handlers set and clear ticks themselves: undo the toolkit's own toggle first.
+    connect(action, &QAction::triggered, this, [this, action, handler](bool checked) {
+        if (action->isCheckable())
+            action->setChecked(!checked);
+        (this->*handler)();
+    });
+}
+
+void TFormPrincipal::createMenu()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    auto addItem = [this](QMenu* menu, const char* name, bool checkable) {
+        QAction* action = menu->addAction(QString());
+        action->setObjectName(QString::fromLatin1(name));
+        action->setCheckable(checkable);
+        return action;
+    };
+    PopupMenuActiu = addItem(PopupMenu1, "PopupMenuActiu", true);
+    PopupMenu1->addSeparator();
+    MenuCarregarLlibre = addItem(PopupMenu1, "MenuCarregarLlibre", false);
+    PopupMenu1->addSeparator();
+    PopupMenuFuncionaAmbVeu = addItem(PopupMenu1, "PopupMenuFuncionaAmbVeu", true);
+    PopupMenuControlDelVolumDelMicrfon = addItem(PopupMenu1, "PopupMenuControlDelVolumDelMicrfon", false);
+    PopupMenu1->addSeparator();
+    PopupLlegeixelsfitxerstext = addItem(PopupMenu1, "PopupLlegeixelsfitxerstext", true);
+    PopupLlegeixelsfitxerstext->setChecked(true);
+    PopupLlenguatge = PopupMenu1->addMenu(QString());
+    PopupLlenguatge->setObjectName(QStringLiteral("PopupLlenguatge"));
+    PopupCatala = addItem(PopupLlenguatge, "PopupCatala", true);
+    PopupCatala->setText(fixed_texts::LanguageCatala);
+    PopupCatala->setChecked(true);
+    PopupCastellano = addItem(PopupLlenguatge, "PopupCastellano", true);
+    PopupCastellano->setText(fixed_texts::LanguageCastellano);
+    MenuPortugues = addItem(PopupLlenguatge, "MenuPortugues", true);
+    MenuPortugues->setText(fixed_texts::LanguagePortugues);
+    PopupVeuDe = PopupMenu1->addMenu(QString());
+    PopupVeuDe->setObjectName(QStringLiteral("PopupVeuDe"));
+    PopupDona = addItem(PopupVeuDe, "PopupDona", true);
+    PopupHome = addItem(PopupVeuDe, "PopupHome", true);
+    PopupHome->setChecked(true);
+    PopupMenu1->addSeparator();
+    PopupMenuParlantDe = addItem(PopupMenu1, "PopupMenuParlantDe", false);
+    PopupMenu1->addSeparator();
+    PopupMenuSortir = addItem(PopupMenu1, "PopupMenuSortir", false);
+
+    connect(PopupMenu1, &QMenu::aboutToShow, this, &TFormPrincipal::PopupMenu1Popup);
+    connectAction(PopupMenuActiu, &TFormPrincipal::PopupMenuActiuClick);
+    connectAction(MenuCarregarLlibre, &TFormPrincipal::MenuCarregarLlibreClick);
+    connectAction(PopupMenuFuncionaAmbVeu, &TFormPrincipal::PopupMenuFuncionaAmbVeuClick);
+    connectAction(PopupMenuControlDelVolumDelMicrfon, &TFormPrincipal::PopupMenuControlDelVolumDelMicrfonClick);
+    connectAction(PopupLlegeixelsfitxerstext, &TFormPrincipal::PopupLlegeixelsfitxerstextClick);
+    connectAction(PopupCatala, &TFormPrincipal::PopupCatalaClick);
+    connectAction(PopupCastellano, &TFormPrincipal::PopupCastellanoClick);
+    connectAction(MenuPortugues, &TFormPrincipal::MenuPortuguesClick);
+    connectAction(PopupDona, &TFormPrincipal::PopupDonaClick);
+    connectAction(PopupHome, &TFormPrincipal::PopupHomeClick);
+    connectAction(PopupMenuParlantDe, &TFormPrincipal::PopupMenuParlantDeClick);
+    connectAction(PopupMenuSortir, &TFormPrincipal::PopupMenuSortirClick);
+    applyCaptions(captionsFor(m_language));
+}
+
+void TFormPrincipal::applyCaptions(const Captions& captions)
+{
+    if (SpeedButtonEsquerra) {
+        SpeedButtonEsquerra->setText(captions.SpeedButtonEsquerra);
+        SpeedButtonDreta->setText(captions.SpeedButtonDreta);
+        LabelInformacio->setText(captions.LabelInformacio);
+        LabelInformacio->adjustSize();
+    }
+    if (!PopupMenuActiu)
+        return;
+    PopupMenuActiu->setText(captions.PopupMenuActiu);
+    MenuCarregarLlibre->setText(captions.MenuCarregarLlibre);
+    PopupMenuFuncionaAmbVeu->setText(captions.PopupMenuFuncionaAmbVeu);
+    PopupMenuControlDelVolumDelMicrfon->setText(captions.PopupMenuControlDelVolumDelMicrfon);
+    PopupLlegeixelsfitxerstext->setText(captions.PopupLlegeixelsfitxerstext);
+    PopupLlenguatge->setTitle(captions.PopupLlenguatge);
+    PopupVeuDe->setTitle(captions.PopupVeuDe);
+    PopupDona->setText(captions.PopupDona);
+    PopupHome->setText(captions.PopupHome);
+    PopupMenuParlantDe->setText(captions.PopupMenuParlantDe);
+    PopupMenuSortir->setText(captions.PopupMenuSortir);
+}
+
+QString TFormPrincipal::openDialogTitle() const
+{
+    return captionsFor(m_language).OpenDialogTitle;
+}
+
+void TFormPrincipal::FormCreate()
+{
+    const QRect maximised = availableScreenGeometry(this);
+    const int width = maximised.width();
+    const int height = maximised.height();
+    Memo1->setGeometry(qRound(20 * m_scale), qRound(74 * m_scale), width - qRound(50 * m_scale), height - qRound(94 * m_scale));
+    RichEdit1->setGeometry(Memo1->geometry());
+    RichEdit1->hide();
+    scan.ScanFirst = 0;
+    scan.ScanLast = 1;
+    scan.ScanPosition = 0;
+    Timer1->setInterval(SpinEditTempsTimer->value() * 100);
+    Image1->hide();
+    Memo1->hide();
+    Speaking = false;
+    SoundPlaying = false;
+
+    if (speechLibrary().isAvailable()) {
+        PopupMenuFuncionaAmbVeu->setEnabled(false);
+    } else {
+        showInformationMessage(nullptr, kNoEngineMessage, kNoEngineCaption);
+        applyNoSpeechMenuState();
+    }
+    if (PopupLlegeixelsfitxerstext->isChecked() && !speechLibrary().setSpeed(upctv::kLoadSpeed)) {
+        showPlainMessage(nullptr, kSpeechFailureMessage);
+        PopupCastellano->setEnabled(false);
+        PopupCatala->setEnabled(false);
+    }
+    const QByteArray scanning = SettingsFile().read(settings::Section, settings::KeyScanning, settings::ScanningReadDefault);
+    if (scanning == settings::ScanningOn)
+        PopupMenuActiu->setChecked(true);
+    InterfaceReady = false;
+}
+
+void TFormPrincipal::applyNoSpeechMenuState()
+{
+    PopupLlegeixelsfitxerstext->setChecked(false);
+    PopupLlegeixelsfitxerstext->setEnabled(false);
+    PopupLlenguatge->setEnabled(false);
+    PopupVeuDe->setEnabled(false);
+    PopupMenuFuncionaAmbVeu->setEnabled(true);
+}
+
+// ---------------------------------------------------------------- window events
+
+void TFormPrincipal::FormActivate()
+{
+    // Maximised on every activation, and covering the available screen also
+    // where no window manager maximises.
+    const QRect target = availableScreenGeometry(this);
+    if (!(windowState() & Qt::WindowMaximized))
+        setWindowState(windowState() | Qt::WindowMaximized);
+    if (geometry() != target)
+        setGeometry(target);
+}
+
+void TFormPrincipal::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+    QWidget::changeEvent(event);
+}
+
+void TFormPrincipal::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    FormActivate();
+}
+
+void TFormPrincipal::resizeEvent(QResizeEvent* event)
+{
+    Image1->setGeometry(rect());
+    QWidget::resizeEvent(event);
+}
+
+void TFormPrincipal::closeEvent(QCloseEvent* event)
+{
+    if (Speaking) {
+        speechLibrary().stop();
+        Speaking = false;
+        Delay(100);
+    }
+    SettingsFile().write(settings::Section, settings::KeyScanning,
+                         PopupMenuActiu->isChecked() ? settings::ScanningOn : settings::ScanningOff);
+    event->accept();
+}
+
+void TFormPrincipal::contextMenuEvent(QContextMenuEvent* event)
+{
+    PopupMenu1->exec(event->globalPos());
+}
+
+bool TFormPrincipal::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool inMemo = watched == Memo1 || watched == Memo1->viewport();
+    const bool inRich = watched == RichEdit1 || watched == RichEdit1->viewport();
+    if (!inMemo && !inRich)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        // The page keys turn pages and still reach the box.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_PageDown)
+            SpeedButtonDretaClick();
+        else if (key == Qt::Key_PageUp)
+            SpeedButtonEsquerraClick();
+        break;
+    }
+    case QEvent::MouseButtonPress:
+        if (inRich && watched == RichEdit1->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            SpeedButtonDretaClick();
+        break;
+    case QEvent::MouseButtonRelease:
+        if (inMemo && watched == Memo1->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            Memo1Click();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TFormPrincipal::customEvent(QEvent* event)
+{
+    QWidget::customEvent(event);
+}
+
+// ---------------------------------------------------------------- page turning
+
+void TFormPrincipal::turnPage(int direction, const QString& failureMessage)
+{
+    try {
+        if (Speaking && !speechLibrary().stop())
+            throw PageTurnFailure{};
+        if (SoundPlaying)
+            soundPlayer().stop();
+        if (direction < 0) {
+            if (book.CurrentPage > 0) {
+                --book.CurrentPage;
+                ShowPage();
+            }
+        } else if (book.CurrentPage < book.PageCount - 1) {
+            ++book.CurrentPage;
+            ShowPage();
+        }
+        if (!SpinEditTempsTimer->isVisible() || !SpinEditTempsTimer->isEnabled())
+            throw PageTurnFailure{};
+        // Brings the main window back to the front when another of ours was active.
+        activateWindow();
+        SpinEditTempsTimer->setFocus(Qt::OtherFocusReason);
+    } catch (const PageTurnFailure&) {
+        showPlainMessage(this, failureMessage);
+    }
+}
+
+void TFormPrincipal::SpeedButtonEsquerraClick()
+{
+    turnPage(-1, QStringLiteral(u"Error en Clic Botó Esquerra"));
+}
+
+void TFormPrincipal::SpeedButtonDretaClick()
+{
+    turnPage(+1, QStringLiteral(u"Error en Clic Botó dret"));
+}
+
+// ---------------------------------------------------------------- book and pages
+
+std::optional<QString> TFormPrincipal::chooseBookFile()
+{
+    if (m_fileChooser)
+        return m_fileChooser(*this);
+    QFileDialog dialog(this, openDialogTitle());
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile); // the chosen file need not exist; reading reports it
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    const QStringList filters = qtNameFilters(fixed_texts::OpenDialogFilter);
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.value(m_openDialogFilterIndex));
+    if (!m_openDialogLastName.isEmpty())
+        dialog.selectFile(m_openDialogLastName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    m_openDialogFilterIndex = std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter()));
+    const QString chosen = dialog.selectedFiles().constFirst();
+    m_openDialogLastName = chosen;
+    // The dialog leaves the process in the chosen file's folder: relative
+    // directory lines and page names are resolved from there.
+    QDir::setCurrent(QFileInfo(chosen).absolutePath());
+    return chosen;
+}
+
+void TFormPrincipal::LoadBook(const QString& requestedName)
+{
+    if (Speaking) {
+        speechLibrary().stop();
+        Speaking = false;
+    }
+    if (SoundPlaying)
+        soundPlayer().stop();
+
+    QString name = requestedName;
+    QStringList lines;
+    for (;;) {
+        QString fileName;
+        if (!name.isEmpty()) {
+            fileName = name.left(kMaxFileNameLength);
+        } else {
+            const std::optional<QString> chosen = chooseBookFile();
+            if (!chosen) {
+                PopupMenuActiuClick();
+                return;
+            }
+            fileName = chosen->left(kMaxFileNameLength);
+        }
+        const std::optional<QString> text = readTextBoxFile(resolveFileName(fileName));
+        if (text) {
+            // The book's lines are read through the text box, which now holds the file.
+            lines = splitTextBoxLines(*text);
+            Memo1->setPlainText(lines.join(u'\n'));
+            break;
+        }
+        showPlainMessage(this, unreadableBookMessage(fileName));
+        name.clear();
+    }
+    const BookFailure failure = applyBookLines(lines, book);
+    if (failure != BookFailure::None) {
+        showPlainMessage(this, bookFailureMessage(failure));
+        return;
+    }
+    ShowPage();
+    followActiu();
+}
+
+QSize TFormPrincipal::pictureBoxPixelSize() const
+{
+    return Image1->size() * Image1->devicePixelRatioF();
+}
+
+bool TFormPrincipal::speechGuard(bool accepted)
+{
+    if (!accepted)
+        showPlainMessage(this, kSpeechFailureMessage);
+    return accepted;
+}
+
+void TFormPrincipal::ShowPage()
+{
+    Speaking = false;
+    SoundPlaying = false;
+    RichEdit1->hide();
+    Image1->hide();
+    Memo1->hide();
+    try {
+        book.CurrentPage = book.CurrentPage % (book.PageCount + 1);
+        if (book.CurrentPage < 0 || book.CurrentPage >= MaxPages)
+            throw PageFailure{};
+        const QString entry = book.PageFiles[book.CurrentPage];
+        const PageEntry page = classifyPageEntry(entry);
+        const bool reading = PopupLlegeixelsfitxerstext->isChecked();
+        // Names reach the engine and the sound call as written when they exist
+        // that way, otherwise as found ignoring case; no name is cut short.
+        auto spokenName = [](const QString& name) {
+            const QString resolved = resolveFileName(name);
+            return toCp1252(resolved.isEmpty() ? name : resolved);
+        };
+
+        switch (page.kind) {
+        case PageKind::Text: {
+            Memo1->show();
+            const std::optional<QString> text = readTextBoxFile(resolveFileName(page.file));
+            if (!text)
+                throw PageFailure{};
+            Memo1->setPlainText(splitTextBoxLines(*text).join(u'\n'));
+            if (reading && speechGuard(speechLibrary().readFile(spokenName(page.file))))
+                Speaking = true;
+            break;
+        }
+        case PageKind::RichText: {
+            RichEdit1->show();
+            if (!loadRichTextFile(resolveFileName(page.file), *RichEdit1->document()))
+                throw PageFailure{};
+            if (reading && speechGuard(speechLibrary().read(toCp1252(richTextPlainText(*RichEdit1->document())))))
+                Speaking = true;
+            break;
+        }
+        case PageKind::Empty:
+            Image1->show();
+            return; // nothing to load; the label keeps its text
+        case PageKind::Picture: {
+            Image1->show();
+            const std::optional<Picture> picture = loadPicture(resolveFileName(page.file), pictureBoxPixelSize());
+            if (!picture)
+                throw PageFailure{};
+            const QSize box = pictureBoxPixelSize();
+            Image1->setStretch(picture->naturalSize.width() > box.width() || picture->naturalSize.height() > box.height());
+            Image1->setPicture(*picture);
+            switch (page.companionKind) {
+            case CompanionKind::Sound: {
+                const QString resolved = resolveFileName(page.companion);
+                soundPlayer().play(resolved.isEmpty() ? page.companion : resolved);
+                SoundPlaying = true;
+                break;
+            }
+            case CompanionKind::TextFile:
+                if (reading && speechGuard(speechLibrary().readFile(spokenName(page.companion))))
+                    Speaking = true;
+                break;
+            case CompanionKind::RichText:
+                if (!loadRichTextFile(resolveFileName(page.companion), *RichEdit1->document()))
+                    throw PageFailure{};
+                if (reading && speechGuard(speechLibrary().read(toCp1252(richTextPlainText(*RichEdit1->document())))))
+                    Speaking = true;
+                break;
+            case CompanionKind::None:
+                break;
+            }
+            break;
+        }
+        }
+        LabelPagina->setText(QStringLiteral("%1 - %2").arg(book.CurrentPage + 1).arg(book.PageCount));
+    } catch (const PageFailure&) {
+        showPlainMessage(this, kPageFailureMessage);
+    }
+}
+
+void TFormPrincipal::MenuCarregarLlibreClick()
+{
+    try {
+        LoadBook(QString());
+    } catch (const ConversionError& error) {
+        showErrorReport(this, error.text());
+    }
+}
+
+// ---------------------------------------------------------------- scanning
+
+void TFormPrincipal::setScanTimerEnabled(bool enabled)
+{
+    if (Timer1->isActive() == enabled)
+        return; // a running period goes on, no extra tick
+    if (enabled)
+        Timer1->start();
+    else
+        Timer1->stop();
+}
+
+void TFormPrincipal::followActiu()
+{
+    setScanTimerEnabled(PopupMenuActiu->isChecked());
+}
+
+void TFormPrincipal::ClearScanHighlight()
+{
+    SpeedButtonEsquerra->setHighlighted(false);
+    SpeedButtonDreta->setHighlighted(false);
+}
+
+QPoint TFormPrincipal::scanPointerClientPoint() const
+{
+    const QPoint point = scanPointerPoint(scan.ScanPosition);
+    return QPoint(qRound(point.x() * m_scale), qRound(point.y() * m_scale));
+}
+
+void TFormPrincipal::ScanStep()
+{
+    ClearScanHighlight();
+    const int position = scan.ScanStep(book.CurrentPage, book.PageCount);
+    if (position == 0)
+        SpeedButtonEsquerra->setHighlighted(true);
+    else if (position == 1)
+        SpeedButtonDreta->setHighlighted(true);
+    // Every step, also when the pointer is already there or the user moved it away.
+    QCursor::setPos(mapToGlobal(scanPointerClientPoint()));
+}
+
+void TFormPrincipal::SpinEditTempsTimerChange()
+{
+    // A text that does not read as a number counts as the minimum.
+    const std::optional<int32_t> value = parseStrictInteger(SpinEditTempsTimer->text());
+    const int tenths = value && *value >= 1 ? *value : 1;
+    // On a running timer a new interval restarts the period.
+    Timer1->setInterval(tenths * 100);
+}
+
+void TFormPrincipal::PopupMenu1Popup()
+{
+    setScanTimerEnabled(false);
+    ClearScanHighlight();
+    scan.parkForMenu();
+}
+
+void TFormPrincipal::PopupMenuActiuClick()
+{
+    PopupMenuActiu->setChecked(!PopupMenuActiu->isChecked());
+    followActiu();
+}
+
+// ---------------------------------------------------------------- about and exit
+
+void TFormPrincipal::PopupMenuParlantDeClick()
+{
+    if (m_aboutBox) {
+        m_aboutBox->Timer1->start();
+        m_aboutBox->exec();
+    }
+    followActiu();
+}
+
+void TFormPrincipal::PopupMenuSortirClick()
+{
+    close();
+}
+
+// ---------------------------------------------------------------- voice mode
+
+void TFormPrincipal::PopupMenuFuncionaAmbVeuClick()
+{
+    followActiu();
+}
+
+void TFormPrincipal::PopupMenuControlDelVolumDelMicrfonClick()
+{
+    followActiu();
+}
+
+void TFormPrincipal::HandleWaveInData() {}
+
+// ---------------------------------------------------------------- reading controls
+
+void TFormPrincipal::ReloadSpeechEngine()
+{
+    SpeechLibrary& engine = speechLibrary();
+    if (!engine.isAvailable())
+        return;
+    engine.release();
+    if (!engine.load()) {
+        showInformationMessage(this, kNoEngineMessage, kNoEngineCaption);
+        applyNoSpeechMenuState();
+        return;
+    }
+    engine.bindEntryPoints();
+    // Unguarded: an engine without upcTVSetSpeed simply keeps its speed.
+    engine.setSpeed(upctv::kLoadSpeed);
+    PopupMenuFuncionaAmbVeu->setEnabled(false);
+}
+
+void TFormPrincipal::PopupLlegeixelsfitxerstextClick()
+{
+    PopupLlegeixelsfitxerstext->setChecked(!PopupLlegeixelsfitxerstext->isChecked());
+    const bool reading = PopupLlegeixelsfitxerstext->isChecked();
+    PopupVeuDe->setEnabled(reading);
+    PopupLlenguatge->setEnabled(reading);
+    PopupMenuFuncionaAmbVeu->setEnabled(!reading);
+    if (Speaking) {
+        speechLibrary().stop();
+        Speaking = false;
+    }
+    if (reading)
+        ShowPage();
+    followActiu();
+}
+
+int TFormPrincipal::voiceNumber(int engineLanguage) const
+{
+    const bool female = PopupDona->isChecked();
+    if (engineLanguage == upctv::kCatalan)
+        return female ? 2 : 0;
+    return female ? 0 : 1;
+}
+
+void TFormPrincipal::chooseVoice(QAction* chosen, QAction* other)
+{
+    other->setChecked(false);
+    chosen->setChecked(true);
+    if (Speaking) {
+        speechLibrary().stop();
+        Speaking = false;
+    }
+    ReloadSpeechEngine();
+    if (PopupLlegeixelsfitxerstext->isChecked()) {
+        const int engineLanguage = PopupCatala->isChecked() ? upctv::kCatalan : upctv::kCastilian;
+        speechLibrary().setLanguage(engineLanguage);
+        speechLibrary().setSpeaker(voiceNumber(engineLanguage));
+    }
+    ShowPage();
+    followActiu();
+}
+
+void TFormPrincipal::PopupDonaClick()
+{
+    chooseVoice(PopupDona, PopupHome);
+}
+
+void TFormPrincipal::PopupHomeClick()
+{
+    chooseVoice(PopupHome, PopupDona);
+}
+
+void TFormPrincipal::EditVelocitatChange()
+{
+    if (Speaking) {
+        speechLibrary().stop();
+        Speaking = false;
+    }
+    const int32_t value = parseLeadingInteger(EditVelocitat->text());
+    if (value < 1 || value > 255) {
+        // Putting "100" back is itself a change, handled like a typed one.
+        EditVelocitat->setText(QStringLiteral("100"));
+        speechLibrary().setSpeed(100);
+    } else {
+        speechLibrary().setSpeed(value);
+    }
+}
+
+// ---------------------------------------------------------------- languages
+
+void TFormPrincipal::switchLanguage(InterfaceLanguage language, QAction* item, QByteArrayView storedValue, int engineLanguage)
+{
+    m_language = language;
+    const Captions& captions = captionsFor(language);
+    applyCaptions(captions);
+    if (m_levelDialogCaptions)
+        m_levelDialogCaptions(captions);
+    for (QAction* languageItem : {PopupCatala, PopupCastellano, MenuPortugues})
+        languageItem->setChecked(languageItem == item);
+    if (Speaking) {
+        speechLibrary().stop();
+        Speaking = false;
+    }
+    ReloadSpeechEngine();
+    if (PopupLlegeixelsfitxerstext->isChecked()) {
+        speechLibrary().setLanguage(engineLanguage);
+        speechLibrary().setSpeaker(voiceNumber(engineLanguage));
+    }
+    if (InterfaceReady) {
+        ShowPage();
+        followActiu();
+        SettingsFile().write(settings::Section, settings::KeyLanguage, storedValue);
+    }
+}
+
+void TFormPrincipal::PopupCatalaClick()
+{
+    switchLanguage(InterfaceLanguage::Catalan, PopupCatala, settings::LanguageCatalan, upctv::kCatalan);
+}
+
+void TFormPrincipal::PopupCastellanoClick()
+{
+    switchLanguage(InterfaceLanguage::Spanish, PopupCastellano, settings::LanguageSpanish, upctv::kCastilian);
+}
+
+void TFormPrincipal::MenuPortuguesClick()
+{
+    switchLanguage(InterfaceLanguage::Portuguese, MenuPortugues, settings::LanguagePortuguese, upctv::kCastilian);
+}
+
+} // namespace tirvelo

@@ -1,0 +1,161 @@
+#pragma once
+// The program's working window: covers the screen, shows the current page of
+// the book behind the two navigation buttons, and carries the pop-up menu with
+// every option. Its handlers wire events to the book, the scan cycle, the
+// speech engine and the sound trigger.
+#include "book/Book.h"
+#include "scan/ScanCycle.h"
+#include "ui/Captions.h"
+
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QTextEdit;
+class QTimer;
+
+namespace tirvelo {
+
+class NavigationButton;
+class PictureBox;
+class ScanIntervalSpinBox;
+class TAboutBox;
+class TFormNivellEntradaDAudio;
+
+class TFormPrincipal : public QWidget {
+    Q_OBJECT
+public:
+    // Creates the controls and runs the creation sequence (FormCreate).
+    explicit TFormPrincipal(QWidget* parent = nullptr);
+    ~TFormPrincipal() override;
+
+    // ---- controls, under their own names ----
+    PictureBox* Image1 = nullptr;
+    NavigationButton* SpeedButtonEsquerra = nullptr;
+    NavigationButton* SpeedButtonDreta = nullptr;
+    QLabel* LabelInformacio = nullptr;
+    QLabel* LabelPagina = nullptr;
+    ScanIntervalSpinBox* SpinEditTempsTimer = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QTextEdit* RichEdit1 = nullptr;
+    QLineEdit* EditVelocitat = nullptr;
+    QTimer* Timer1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* PopupMenuActiu = nullptr;
+    QAction* MenuCarregarLlibre = nullptr;
+    QAction* PopupMenuFuncionaAmbVeu = nullptr;
+    QAction* PopupMenuControlDelVolumDelMicrfon = nullptr;
+    QAction* PopupLlegeixelsfitxerstext = nullptr;
+    QMenu* PopupLlenguatge = nullptr;
+    QAction* PopupCatala = nullptr;
+    QAction* PopupCastellano = nullptr;
+    QAction* MenuPortugues = nullptr;
+    QMenu* PopupVeuDe = nullptr;
+    QAction* PopupDona = nullptr;
+    QAction* PopupHome = nullptr;
+    QAction* PopupMenuParlantDe = nullptr;
+    QAction* PopupMenuSortir = nullptr;
+
+    // ---- state ----
+    Book book;
+    ScanCycle scan;
+    bool Speaking = false;
+    bool SoundPlaying = false;
+
+    // The other two windows, created by start-up after this one.
+    void setAboutBox(TAboutBox* aboutBox) { m_aboutBox = aboutBox; }
+    void setLevelDialog(TFormNivellEntradaDAudio* dialog) { m_levelDialog = dialog; }
+    // Told of every language switch, for the captions of the other windows.
+    void setLanguageListener(std::function<void(const Captions&)> listener) { m_levelDialogCaptions = std::move(listener); }
+
+    // ---- operations ----
+    void LoadBook(const QString& name);
+    void ShowPage();
+    void ScanStep();
+    void ClearScanHighlight();
+    void ReloadSpeechEngine();
+    // Enables Timer1 exactly when "&Actiu" is ticked.
+    void followActiu();
+    // Sets the timer's state; setting the state it already has changes nothing.
+    void setScanTimerEnabled(bool enabled);
+    // The menu state without a speech engine: reading unticked and disabled,
+    // language and voice unreachable, voice mode available.
+    void applyNoSpeechMenuState();
+    InterfaceLanguage language() const { return m_language; }
+
+    // ---- handlers ----
+    void SpeedButtonEsquerraClick();
+    void SpeedButtonDretaClick();
+    void Image1Click() { SpeedButtonDretaClick(); }
+    void Memo1Click() { SpeedButtonDretaClick(); }
+    void SpinEditTempsTimerChange();
+    void EditVelocitatChange();
+    void Timer1Timer() { ScanStep(); }
+    void PopupMenu1Popup();
+    void PopupMenuActiuClick();
+    void MenuCarregarLlibreClick();
+    void PopupMenuFuncionaAmbVeuClick();
+    void PopupMenuControlDelVolumDelMicrfonClick();
+    void PopupLlegeixelsfitxerstextClick();
+    void PopupDonaClick();
+    void PopupHomeClick();
+    void PopupCatalaClick();
+    void PopupCastellanoClick();
+    void MenuPortuguesClick();
+    void PopupMenuParlantDeClick();
+    void PopupMenuSortirClick();
+    // The sound trigger: one captured buffer came back.
+    void HandleWaveInData();
+
+    // The open-book dialog; tests may replace how a file is chosen.
+    using FileChooser = std::function<std::optional<QString>(TFormPrincipal&)>;
+    void setFileChooser(FileChooser chooser) { m_fileChooser = std::move(chooser); }
+    QString openDialogTitle() const;
+    int openDialogFilterIndex() const { return m_openDialogFilterIndex; }
+    QString openDialogLastName() const { return m_openDialogLastName; }
+    // Layout factor for screens above 96 dpi.
+    qreal layoutScale() const { return m_scale; }
+    // The client point of the highlighted button's centre, where the pointer goes.
+    QPoint scanPointerClientPoint() const;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void customEvent(QEvent* event) override;
+
+private:
+    void createControls();
+    void createMenu();
+    void FormCreate();
+    void FormActivate();
+    void turnPage(int direction, const QString& failureMessage);
+    std::optional<QString> chooseBookFile();
+    void chooseVoice(QAction* chosen, QAction* other);
+    void switchLanguage(InterfaceLanguage language, QAction* item, QByteArrayView storedValue, int engineLanguage);
+    void applyCaptions(const Captions& captions);
+    int voiceNumber(int engineLanguage) const;
+    bool speechGuard(bool accepted);
+    QRect scaled(int left, int top, int width, int height) const;
+    QSize pictureBoxPixelSize() const;
+    void connectAction(QAction* action, void (TFormPrincipal::*handler)());
+
+    TAboutBox* m_aboutBox = nullptr;
+    TFormNivellEntradaDAudio* m_levelDialog = nullptr;
+    InterfaceLanguage m_language = InterfaceLanguage::Catalan;
+    FileChooser m_fileChooser;
+    std::function<void(const Captions&)> m_levelDialogCaptions;
+    int m_openDialogFilterIndex = 0;
+    QString m_openDialogLastName;
+    qreal m_scale = 1.0;
+};
+
+} // namespace tirvelo
