@@ -1,0 +1,304 @@
+#include "app/SettingsFile.h"
+#include "book/BookLoader.h"
+#include "support/MainWindowFixture.h"
+#include "ui/MessageBoxes.h"
+#include "ui/NavigationButton.h"
+#include "ui/PictureBox.h"
+#include "ui/ScanIntervalSpinBox.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <sys/stat.h>
+
+using namespace tirvelo;
+using namespace tirvelo::test;
+
+namespace {
+
+class MainWindowWithoutEngine : public MainWindowFixture {};
+
+const QString kPageFailure = QStringLiteral(u"Nom de fitxer de plana incorrecte o no existeix.");
+
+} // namespace
+
+TEST_F(MainWindowWithoutEngine, CreationTellsTheEngineIsMissingAndAdaptsTheMenu)
+{
+    createWindow();
+    ASSERT_EQ(boxes->seen().size(), 1);
+    EXPECT_EQ(boxes->seen()[0].caption, QStringLiteral(u"Quirna 2000 - Tirvelo - Sense Veu"));
+    EXPECT_EQ(boxes->seen()[0].text, QStringLiteral(u"No trobo la upctv.dll. No podré llegir els textos. Si voleu que siguin llegits, instal.leu correctament la upctv.dll"));
+    EXPECT_EQ(boxes->seen()[0].icon, QMessageBox::Information);
+    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isChecked());
+    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
+    EXPECT_FALSE(window->PopupLlenguatge->isEnabled());
+    EXPECT_FALSE(window->PopupVeuDe->isEnabled());
+    EXPECT_TRUE(window->PopupMenuFuncionaAmbVeu->isEnabled());
+    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_EQ(window->Timer1->interval(), 1600);
+}
+
+TEST_F(MainWindowWithoutEngine, WindowCoversTheScreenWithTheControlsInPlace)
+{
+    createWindow();
+    const QRect available = window->screen()->availableGeometry();
+    QTRY_COMPARE(window->geometry(), available);
+    EXPECT_EQ(window->Image1->geometry(), window->rect());
+    const qreal s = window->layoutScale();
+    EXPECT_EQ(window->SpeedButtonEsquerra->geometry(), QRect(0, 0, qRound(57 * s), qRound(57 * s)));
+    EXPECT_EQ(window->SpeedButtonDreta->geometry().topLeft(), QPoint(qRound(56 * s), 0));
+    EXPECT_EQ(window->Memo1->geometry(), QRect(qRound(20 * s), qRound(74 * s), available.width() - qRound(50 * s), available.height() - qRound(94 * s)));
+    EXPECT_EQ(window->RichEdit1->geometry(), window->Memo1->geometry());
+    EXPECT_EQ(window->SpeedButtonEsquerra->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(window->SpinEditTempsTimer->minimum(), 1);
+    EXPECT_EQ(window->SpinEditTempsTimer->maximum(), 64);
+    EXPECT_EQ(window->SpinEditTempsTimer->value(), 16);
+    EXPECT_EQ(window->EditVelocitat->text(), QString("100"));
+    EXPECT_EQ(window->LabelInformacio->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    EXPECT_TRUE(window->LabelInformacio->font().bold());
+    // The page label is not hidden under the speed edit.
+    EXPECT_FALSE(window->LabelPagina->geometry().intersects(window->EditVelocitat->geometry()));
+    EXPECT_FALSE(window->Image1->isVisible());
+    EXPECT_FALSE(window->Memo1->isVisible());
+    EXPECT_FALSE(window->RichEdit1->isVisible());
+}
+
+TEST_F(MainWindowWithoutEngine, EveryBookFileErrorHasItsMessageAndTheProgramGoesOn)
+{
+    createWindow();
+    boxes->clear();
+    struct Case { QByteArray bytes; QString message; };
+    const QByteArray good = bookBytes(1, "", {"p.txt"});
+    const QList<Case> cases = {
+        {QByteArray(good).replace("Tirvelo}", "TIRVELO}"), bookFailureMessage(BookFailure::Line1)},
+        {QByteArray(good).replace("\xFA", "\xC3\xBA"), bookFailureMessage(BookFailure::Line2)},
+        {bookBytes(0, "", {"p"}), QStringLiteral(u"Error de construcció del fitxer. La tercera línia ha de dir el número de planes i ha de ser un número entre 1 i 1001")},
+        {QByteArray(good).replace("{Directori}", "{directori}"), bookFailureMessage(BookFailure::Line4)},
+        {QByteArray(good).replace("{Planes}", "{Planes} "), bookFailureMessage(BookFailure::Line6)},
+        {bookBytes(3, "", {"a", "b"}), QStringLiteral(u"Error de construcció del fitxer. Menys nombre de planes que les que s'ha indicat en la segona línia.")},
+    };
+    for (const Case& c : cases) {
+        boxes->clear();
+        const QString book = writeFile(path("bad.Lumbrix"), c.bytes);
+        window->LoadBook(book);
+        ASSERT_EQ(boxes->seen().size(), 1);
+        EXPECT_EQ(boxes->seen()[0].text, c.message);
+        EXPECT_EQ(boxes->seen()[0].icon, QMessageBox::NoIcon);
+        EXPECT_EQ(boxes->seen()[0].caption, applicationTitle());
+        EXPECT_FALSE(window->Timer1->isActive());
+    }
+    // The rejected book's lines are what the text box now holds.
+    EXPECT_TRUE(window->Memo1->toPlainText().startsWith(QStringLiteral("{Quirna 2000 - Tirvelo}")));
+}
+
+TEST_F(MainWindowWithoutEngine, APageCountThatIsNotANumberIsReportedAsAnErrorFromTheMenu)
+{
+    createWindow();
+    boxes->clear();
+    const QString book = writeFile(path("x.Lumbrix"), bookBytes(1, "", {"p"}).replace("\r\n1\r\n", "\r\n12 x\r\n"));
+    window->setFileChooser([&](TFormPrincipal&) { return std::optional<QString>(book); });
+    window->MenuCarregarLlibre->trigger();
+    ASSERT_EQ(boxes->seen().size(), 1);
+    EXPECT_EQ(boxes->seen()[0].text, QStringLiteral("'12 x' is not a valid integer value."));
+    EXPECT_EQ(boxes->seen()[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(window->book.PageCount, 0);
+}
+
+TEST_F(MainWindowWithoutEngine, UnreadableNamesLeadBackToTheDialogUntilCancelled)
+{
+    createWindow();
+    boxes->clear();
+    int asked = 0;
+    const QString good = writeBook("good.Lumbrix", 1, "", {"p.txt"});
+    writeFile(path("p.txt"), "text");
+    QList<std::optional<QString>> answers = {path("folder-that-is-no-file"), good};
+    QDir().mkpath(path("folder-that-is-no-file"));
+    window->setFileChooser([&](TFormPrincipal&) { ++asked; return answers.takeFirst(); });
+    window->LoadBook(QStringLiteral("missing"));
+    EXPECT_EQ(asked, 2);
+    ASSERT_EQ(boxes->seen().size(), 2);
+    EXPECT_EQ(boxes->seen()[0].text, QStringLiteral("missing: Nom de fitxer incorrecte, camí incorrecte o no existeix"));
+    EXPECT_EQ(boxes->seen()[1].text, path("folder-that-is-no-file") + QStringLiteral(": Nom de fitxer incorrecte, camí incorrecte o no existeix"));
+    EXPECT_EQ(window->book.PageCount, 1);
+    EXPECT_EQ(window->LabelPagina->text(), QString("1 - 1"));
+
+    // Cancelling flips "&Actiu" and the timer follows, with or without a book.
+    window->setFileChooser([](TFormPrincipal&) { return std::optional<QString>(); });
+    EXPECT_FALSE(window->PopupMenuActiu->isChecked());
+    window->LoadBook(QString());
+    EXPECT_TRUE(window->PopupMenuActiu->isChecked());
+    EXPECT_TRUE(window->Timer1->isActive());
+    window->LoadBook(QString());
+    EXPECT_FALSE(window->PopupMenuActiu->isChecked());
+    EXPECT_FALSE(window->Timer1->isActive());
+}
+
+TEST_F(MainWindowWithoutEngine, BadFilesAreAnsweredNotHungOn)
+{
+    createWindow();
+    const QString fifo = path("pipe.Lumbrix");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString binary = writeFile(path("binary.Lumbrix"), QByteArray("\0\x01\x02{Quirna", 9));
+    for (const QString& name : {fifo, binary, QStringLiteral("/dev/zero")}) {
+        boxes->clear();
+        window->setFileChooser([](TFormPrincipal&) { return std::optional<QString>(); });
+        window->LoadBook(name);
+        ASSERT_FALSE(boxes->seen().isEmpty()) << name.toStdString();
+    }
+}
+
+TEST_F(MainWindowWithoutEngine, PagesTurnWithinTheBookOnly)
+{
+    createWindow();
+    writeFile(path("a.txt"), "primera");
+    writeFile(path("b.txt"), "segona");
+    writeFile(path("c.txt"), "tercera");
+    // No book: nothing changes and nothing is said.
+    boxes->clear();
+    QTest::mouseClick(window->SpeedButtonDreta, Qt::LeftButton);
+    QTest::mouseClick(window->SpeedButtonEsquerra, Qt::LeftButton);
+    EXPECT_TRUE(boxes->seen().isEmpty());
+    EXPECT_EQ(window->book.CurrentPage, 0);
+
+    window->LoadBook(writeBook("b.Lumbrix", 3, "", {"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(window->Memo1->toPlainText(), QString("primera"));
+    EXPECT_EQ(window->LabelPagina->text(), QString("1 - 3"));
+    QTest::mouseClick(window->SpeedButtonEsquerra, Qt::LeftButton);
+    EXPECT_EQ(window->book.CurrentPage, 0);
+    QTest::mouseClick(window->SpeedButtonDreta, Qt::LeftButton);
+    EXPECT_EQ(window->LabelPagina->text(), QString("2 - 3"));
+    EXPECT_EQ(window->Memo1->toPlainText(), QString("segona"));
+    EXPECT_EQ(window->focusWidget(), window->SpinEditTempsTimer);
+    // A click in the text box is "next page".
+    QTest::mouseClick(window->Memo1->viewport(), Qt::LeftButton);
+    EXPECT_EQ(window->LabelPagina->text(), QString("3 - 3"));
+    QTest::mouseClick(window->SpeedButtonDreta, Qt::LeftButton);
+    EXPECT_EQ(window->book.CurrentPage, 2);
+    EXPECT_TRUE(boxes->seen().isEmpty());
+}
+
+TEST_F(MainWindowWithoutEngine, PageKeysTurnPagesInTheBoxesAndTheSpinBoxButNotInTheSpeedEdit)
+{
+    createWindow();
+    for (const char* name : {"1.txt", "2.txt", "3.txt", "4.txt"})
+        writeFile(path(name), name);
+    window->LoadBook(writeBook("k.Lumbrix", 4, "", {"1.txt", "2.txt", "3.txt", "4.txt"}));
+    QTest::keyClick(window->Memo1, Qt::Key_PageDown);
+    EXPECT_EQ(window->book.CurrentPage, 1);
+    QTest::keyClick(window->SpinEditTempsTimer, Qt::Key_PageDown);
+    EXPECT_EQ(window->book.CurrentPage, 2);
+    EXPECT_EQ(window->SpinEditTempsTimer->value(), 16); // the page keys do not step the value
+    QTest::keyClick(window->SpinEditTempsTimer, Qt::Key_PageUp);
+    EXPECT_EQ(window->book.CurrentPage, 1);
+    window->EditVelocitat->setFocus();
+    QTest::keyClick(window->EditVelocitat, Qt::Key_PageDown);
+    EXPECT_EQ(window->book.CurrentPage, 1);
+    // Typing into the spin box is refused; the arrows step it and stop at the ends.
+    QTest::keyClicks(window->SpinEditTempsTimer, "5");
+    QTest::keyClick(window->SpinEditTempsTimer, Qt::Key_Backspace);
+    EXPECT_EQ(window->SpinEditTempsTimer->value(), 16);
+    QTest::keyClick(window->SpinEditTempsTimer, Qt::Key_Up);
+    EXPECT_EQ(window->SpinEditTempsTimer->value(), 17);
+    EXPECT_EQ(window->Timer1->interval(), 1700);
+    window->SpinEditTempsTimer->setValue(64);
+    QTest::keyClick(window->SpinEditTempsTimer, Qt::Key_Up);
+    EXPECT_EQ(window->SpinEditTempsTimer->value(), 64);
+    EXPECT_EQ(window->Timer1->interval(), 6400);
+}
+
+TEST_F(MainWindowWithoutEngine, PageKindsAndTheirFailures)
+{
+    createWindow();
+    writeBmp(path("pic/foto.bmp"), 40, 30, Qt::blue);
+    writeFile(path("t.txt"), "un text");
+    writeWav(path("so.wav"));
+    window->LoadBook(writeBook("k.Lumbrix", 6, "pic\\", {"foto.bmp", "t.TXT", "FOTO.BMP#so.wav", "", "..\\t.txt#so.wav", "foto.bmp#..\\t.txt"}));
+    EXPECT_TRUE(window->Image1->isVisible());
+    EXPECT_EQ(window->Image1->picture().naturalSize, QSize(40, 30));
+    EXPECT_FALSE(window->Image1->stretch());
+
+    boxes->clear();
+    QTest::mouseClick(window->SpeedButtonDreta, Qt::LeftButton); // "t.TXT" is taken for a picture
+    EXPECT_EQ(boxes->texts(), QStringList({kPageFailure}));
+    EXPECT_TRUE(window->Image1->isVisible());
+    EXPECT_EQ(window->Image1->picture().naturalSize, QSize(40, 30)); // the previous picture stays
+    EXPECT_EQ(window->LabelPagina->text(), QString("1 - 6"));           // and so does the label
+
+    boxes->clear();
+    QTest::mouseClick(window->SpeedButtonDreta, Qt::LeftButton); // the prefix stands before the picture only
+    EXPECT_TRUE(boxes->seen().isEmpty());
+    EXPECT_TRUE(window->SoundPlaying);
+    EXPECT_EQ(window->LabelPagina->text(), QString("3 - 6"));
+
+    QTest::mouseClick(window->SpeedButtonDreta, Qt::LeftButton); // empty entry
+    EXPECT_TRUE(window->Image1->isVisible());
+    EXPECT_FALSE(window->SoundPlaying);
+    EXPECT_EQ(window->LabelPagina->text(), QString("3 - 6"));
+
+    boxes->clear();
+    QTest::mouseClick(window->SpeedButtonDreta, Qt::LeftButton); // a text page cannot carry a companion
+    EXPECT_EQ(boxes->texts(), QStringList({kPageFailure}));
+    EXPECT_FALSE(window->SoundPlaying);
+}
+
+TEST_F(MainWindowWithoutEngine, TheFoldAfterAFailedLoadShowsAnEarlierEntry)
+{
+    createWindow();
+    QList<QByteArray> pages;
+    for (int i = 0; i < 10; ++i)
+        pages << QByteArray::number(i) + ".bmp";
+    for (int i = 0; i < 10; ++i)
+        writeBmp(path(QString::number(i) + ".bmp"), 10 + i, 10);
+    window->LoadBook(writeBook("ten.Lumbrix", 10, "", pages));
+    window->book.CurrentPage = 7;
+    window->LoadBook(writeFile(path("five.Lumbrix"), bookBytes(5, "", {"0.bmp"}).replace("{Directori}", "x")));
+    EXPECT_EQ(window->book.PageCount, 5);
+    window->ShowPage();
+    EXPECT_EQ(window->book.CurrentPage, 1);
+    EXPECT_EQ(window->Image1->picture().naturalSize, QSize(11, 10));
+    window->book.CurrentPage = 5;
+    window->ShowPage();
+    EXPECT_EQ(window->LabelPagina->text(), QString("6 - 5"));
+}
+
+TEST_F(MainWindowWithoutEngine, StretchOnlyPicturesLargerThanTheBox)
+{
+    createWindow();
+    QTRY_COMPARE(window->geometry(), window->screen()->availableGeometry());
+    const QSize box = window->Image1->size() * window->devicePixelRatioF();
+    writeBmp(path("exact.bmp"), box.width(), box.height());
+    writeBmp(path("wider.bmp"), box.width() + 1, 10);
+    writeBmp(path("taller.bmp"), 10, box.height() + 1);
+    window->LoadBook(writeBook("s.Lumbrix", 3, "", {"exact.bmp", "wider.bmp", "taller.bmp"}));
+    EXPECT_FALSE(window->Image1->stretch());
+    EXPECT_EQ(window->Image1->pictureRect(), window->Image1->rect());
+    window->SpeedButtonDretaClick();
+    EXPECT_TRUE(window->Image1->stretch());
+    EXPECT_EQ(window->Image1->pictureRect(), window->Image1->rect());
+    window->SpeedButtonDretaClick();
+    EXPECT_TRUE(window->Image1->stretch());
+}
+
+TEST_F(MainWindowWithoutEngine, ClosingWritesTheScanSettingAndTheMenuPausesScanning)
+{
+    createWindow();
+    writeFile(path("a.txt"), "a");
+    window->LoadBook(writeBook("b.Lumbrix", 1, "", {"a.txt"}));
+    window->PopupMenuActiu->trigger();
+    EXPECT_TRUE(window->PopupMenuActiu->isChecked());
+    EXPECT_TRUE(window->Timer1->isActive());
+    // Opening the menu pauses the cycle; closing it without a choice keeps it paused.
+    QTimer::singleShot(50, window->PopupMenu1, &QMenu::close);
+    window->PopupMenu1->exec(window->mapToGlobal(QPoint(300, 300)));
+    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_TRUE(window->PopupMenuActiu->isChecked());
+    EXPECT_EQ(window->scan.ScanPosition, window->scan.ScanLast);
+    window->close();
+    EXPECT_EQ(SettingsFile().read("Tirvelo", "Escaneig", "NO"), QByteArray("s\xED"));
+}

@@ -1,0 +1,35 @@
+#pragma once
+// The real main window in a temporary folder of its own: settings, books and
+// the current directory all live there. The speech engine is the one the test
+// names (a recording stand-in, the real engine, or none).
+#include "support/BookWriter.h"
+#include "support/MessageBoxRecorder.h"
+#include "ui/FormPrincipal.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace tirvelo::test {
+
+class MainWindowFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The engine library to load before the window is made; empty: none at all.
+    virtual QString enginePath() const { return {}; }
+    // Makes the window (runs its creation) and shows it.
+    void createWindow();
+
+    QString path(const QString& relative) const { return m_dir.filePath(relative); }
+    // Writes a book into the temporary folder and returns its path.
+    QString writeBook(const QString& name, int pageCount, const QByteArray& directory, const QList<QByteArray>& pages);
+
+    QTemporaryDir m_dir;
+    QString m_previousDirectory;
+    std::unique_ptr<MessageBoxRecorder> boxes;
+    std::unique_ptr<TFormPrincipal> window;
+};
+
+} // namespace tirvelo::test
