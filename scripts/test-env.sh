@@ -35,5 +35,6 @@ tirvelo_start_test_env() {
 tirvelo_stop_test_env() {
   pulseaudio --kill >/dev/null 2>&1 || true
   [ -n "${TIRVELO_XVFB_PID:-}" ] && kill "$TIRVELO_XVFB_PID" 2>/dev/null || true
-  rm -rf "${TIRVELO_TEST_RUNTIME:?}"
+  sleep 0.2
+  rm -rf "${TIRVELO_TEST_RUNTIME:?}" 2>/dev/null || true
 }

@@ -205,6 +205,7 @@ void TFormPrincipal::createControls()
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1600);
+    Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, &TFormPrincipal::Timer1Timer);
 
     applyCaptions(captions);
