@@ -45,6 +45,11 @@ constexpr int kSplashMilliseconds = 2000;
 int runTirvelo(int& argc, char** argv)
 {
     TirveloApplication app(argc, argv);
+    return runStartupSequence(app, app.arguments().mid(1));
+}
+
+int runStartupSequence(QApplication& app, const QStringList& parameters)
+{
     app.setApplicationName(applicationTitle());
     app.setWindowIcon(applicationIcon());
     app.setQuitOnLastWindowClosed(false);
@@ -54,7 +59,6 @@ int runTirvelo(int& argc, char** argv)
     if (engine.load())
         engine.bindEntryPoints();
 
-    const QStringList parameters = app.arguments().mid(1);
     const QString commandLineText = joinParametersForEmptinessTest(parameters);
     if (commandLineText.isEmpty())
         checkBookAssociationAtStartup();
