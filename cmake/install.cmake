@@ -31,7 +31,7 @@ install(CODE "
   set(_bindir \"${CMAKE_INSTALL_BINDIR}\")
   set(_datadir \"${CMAKE_INSTALL_DATADIR}\")
   set(_mime \"${TIRVELO_BOOK_MIME_TYPE}\")
-" [[
+" CODE [[
   if(IS_ABSOLUTE "${_bindir}")
     set(_program "${_bindir}/tirvelo")
   else()

@@ -149,6 +149,34 @@ TEST_F(AssociationTest, NothingRegisteredIsRegisteredSilently)
     EXPECT_EQ(asker.calls, 1);
 }
 
+// GLib, which file managers use, sees the type (in any letter case) and its
+// default application. It skips entries whose program does not exist, so the
+// program registered here is this test itself.
+TEST_F(AssociationTest, GlibSeesTheRegistration)
+{
+    const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+    if (gio.isEmpty())
+        GTEST_SKIP() << "gio is not installed";
+    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    ASSERT_TRUE(FreedesktopAssociation().WriteAssociation(QStringLiteral("Lumbrix"), program));
+
+    put(QStringLiteral("books/Llibre.LUMBRIX"), "C:\\Llibres\n1\nfoto.jpg\n");
+    QProcess type;
+    type.start(gio, {QStringLiteral("info"), QStringLiteral("-a"), QStringLiteral("standard::content-type"),
+                     path(QStringLiteral("books/Llibre.LUMBRIX"))});
+    ASSERT_TRUE(type.waitForFinished(30000));
+    EXPECT_TRUE(type.readAllStandardOutput().contains("content-type: application/x-lumbrix"));
+
+    QProcess handler;
+    handler.start(gio, {QStringLiteral("mime"), QStringLiteral("application/x-lumbrix")});
+    ASSERT_TRUE(handler.waitForFinished(30000));
+    const QList<QByteArray> lines = handler.readAllStandardOutput().split('\n');
+    const auto line = std::find_if(lines.begin(), lines.end(),
+                                   [](const QByteArray& l) { return l.startsWith("Default application"); });
+    ASSERT_NE(line, lines.end());
+    EXPECT_TRUE(line->endsWith(": tirvelo.desktop")) << line->constData();
+}
+
 TEST_F(AssociationTest, AnotherProgramIsReplacedOnlyOnYes)
 {
     installOtherProgram("\"/opt/x y/prog\" \"%f\" %U");
