@@ -4,6 +4,7 @@
 #include "app/EmbeddedData.h"
 #include "app/IniText.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QList>
@@ -295,18 +296,22 @@ QString FreedesktopAssociation::findMimeType(const QString& extension) const
     const QStringList dataFolders = QStringList{m_folders.dataHome} + m_folders.dataDirs;
     for (const QString& folder : dataFolders) {
         const QDir mime(folder + QStringLiteral("/mime"));
-        const FileContents globs = readSmallFile(mime.filePath(QStringLiteral("globs2")), kMaxPackageSize);
+        const QString globsPath = mime.filePath(QStringLiteral("globs2"));
+        const FileContents globs = readSmallFile(globsPath, kMaxPackageSize);
         if (globs.status == ReadStatus::Ok)
             if (QString type = typeFromGlobs2(globs.bytes, fileName); !type.isEmpty())
                 return type;
-        // Packages whose compiled form is missing or stale (no update-mime-database).
+        // Packages newer than their compiled form (no update-mime-database, or
+        // not run yet); the older ones are already in globs2.
+        const QDateTime compiled = globs.status == ReadStatus::Ok ? QFileInfo(globsPath).lastModified() : QDateTime();
         const QDir packages(mime.filePath(QStringLiteral("packages")));
-        const QStringList files = packages.entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name);
-        for (const QString& name : files) {
-            const FileContents package = readSmallFile(packages.filePath(name), kMaxPackageSize);
+        const QFileInfoList files = packages.entryInfoList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name);
+        for (const QFileInfo& info : files) {
+            if (compiled.isValid() && info.lastModified() < compiled)
+                continue;
+            const FileContents package = readSmallFile(info.filePath(), kMaxPackageSize);
             // Only packages that name the extension are worth parsing.
-            if (package.status != ReadStatus::Ok
-                || !QString::fromUtf8(package.bytes).contains(extension, Qt::CaseInsensitive))
+            if (package.status != ReadStatus::Ok || !package.bytes.toLower().contains(extension.toLower().toLatin1()))
                 continue;
             if (QString type = typeFromPackage(package.bytes, fileName); !type.isEmpty())
                 return type;
