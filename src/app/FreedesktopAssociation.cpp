@@ -57,9 +57,7 @@ bool globMatches(QStringView pattern, const QString& fileName, bool caseSensitiv
         return fileName.endsWith(pattern.mid(1), cs);
     const auto options = caseSensitive ? QRegularExpression::NoPatternOption
                                        : QRegularExpression::CaseInsensitiveOption;
-    const QRegularExpression re(
-        QRegularExpression::wildcardToRegularExpression(pattern, QRegularExpression::DefaultWildcardConversion),
-        options);
+    const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(pattern), options);
     return re.isValid() && re.match(fileName).hasMatch();
 }
 
@@ -157,6 +155,12 @@ QString escapeKeyFileString(const QString& value)
     return out;
 }
 
+// Characters that a backslash must precede inside a quoted Exec argument.
+bool isEscapedInQuotes(QChar c)
+{
+    return c == u'"' || c == u'`' || c == u'$' || c == u'\\';
+}
+
 bool isReservedInExec(QChar c)
 {
     // The desktop-entry reserved characters, and "=", which a program path
@@ -235,7 +239,7 @@ QString FreedesktopAssociation::execForProgram(const QString& programPath)
     for (const QChar c : programPath) {
         if (c == u'%')
             program += QStringLiteral("%%");
-        else if (quote && (c == u'"' || c == u'`' || c == u'$' || c == u'\\'))
+        else if (quote && isEscapedInQuotes(c))
             program += u'\\' + QString(c);
         else
             program += c;
@@ -263,7 +267,7 @@ QString FreedesktopAssociation::programFromExec(const QString& execValue)
             text += c;
             literal << true;
             ++i;
-        } else if (inQuotes && c == u'\\' && (next == u'"' || next == u'`' || next == u'$' || next == u'\\')) {
+        } else if (inQuotes && c == u'\\' && isEscapedInQuotes(next)) {
             text += next;
             literal << true;
             ++i;
@@ -303,15 +307,17 @@ QString FreedesktopAssociation::findMimeType(const QString& extension) const
                 return type;
         // Packages newer than their compiled form (no update-mime-database, or
         // not run yet); the older ones are already in globs2.
-        const QDateTime compiled = globs.status == ReadStatus::Ok ? QFileInfo(globsPath).lastModified() : QDateTime();
+        const QDateTime compiled =
+            globs.status == ReadStatus::Ok ? QFileInfo(globsPath).lastModified() : QDateTime();
         const QDir packages(mime.filePath(QStringLiteral("packages")));
-        const QFileInfoList files = packages.entryInfoList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name);
-        for (const QFileInfo& info : files) {
+        const QStringList xml{QStringLiteral("*.xml")};
+        for (const QFileInfo& info : packages.entryInfoList(xml, QDir::Files, QDir::Name)) {
             if (compiled.isValid() && info.lastModified() < compiled)
                 continue;
             const FileContents package = readSmallFile(info.filePath(), kMaxPackageSize);
             // Only packages that name the extension are worth parsing.
-            if (package.status != ReadStatus::Ok || !package.bytes.toLower().contains(extension.toLower().toLatin1()))
+            if (package.status != ReadStatus::Ok
+                || !package.bytes.toLower().contains(extension.toLower().toLatin1()))
                 continue;
             if (QString type = typeFromPackage(package.bytes, fileName); !type.isEmpty())
                 return type;
@@ -397,23 +403,30 @@ bool FreedesktopAssociation::WriteAssociation(const QString& extension, const QS
     entry.replace("@EXEC@", execForProgram(programPath).toUtf8()).replace("@MIME_TYPE@", mimeType.toUtf8());
 
     const QString dataHome = m_folders.dataHome;
-    const QString icons = dataHome + QStringLiteral("/icons/hicolor");
+    const QString icons = dataHome + QStringLiteral("/icons/hicolor/");
+    const QString appIcon = QLatin1String(kIconName);
     const QString mimeapps = m_folders.configHome + QStringLiteral("/mimeapps.list");
     bool mimeChanged = false;
     bool entryChanged = false;
-    bool otherChanged = false;
-
-    bool ok = writeIfChanged(dataHome + QStringLiteral("/mime/packages/tirvelo-") + lower + QStringLiteral(".xml"), package, mimeChanged);
-    ok = ok && writeIfChanged(icons + QStringLiteral("/scalable/apps/") + QLatin1String(kIconName) + QStringLiteral(".svg"),
-                              embedded::iconSvg(), otherChanged);
-    ok = ok && writeIfChanged(icons + QStringLiteral("/48x48/apps/") + QLatin1String(kIconName) + QStringLiteral(".png"),
-                              embedded::iconPng(), otherChanged);
-    ok = ok && writeIfChanged(icons + QStringLiteral("/scalable/mimetypes/") + iconName + QStringLiteral(".svg"), embedded::iconSvg(),
-                              otherChanged);
-    ok = ok && writeIfChanged(icons + QStringLiteral("/48x48/mimetypes/") + iconName + QStringLiteral(".png"), embedded::iconPng(),
-                              otherChanged);
-    ok = ok && writeIfChanged(dataHome + QStringLiteral("/applications/") + QLatin1String(kDesktopFileId), entry,
-                              entryChanged);
+    bool iconChanged = false;
+    struct Target {
+        QString path;
+        QByteArrayView content;
+        bool& changed;
+    };
+    const Target targets[] = {
+        {dataHome + QStringLiteral("/mime/packages/tirvelo-") + lower + QStringLiteral(".xml"), package, mimeChanged},
+        {icons + QStringLiteral("scalable/apps/") + appIcon + QStringLiteral(".svg"), embedded::iconSvg(), iconChanged},
+        {icons + QStringLiteral("48x48/apps/") + appIcon + QStringLiteral(".png"), embedded::iconPng(), iconChanged},
+        {icons + QStringLiteral("scalable/mimetypes/") + iconName + QStringLiteral(".svg"), embedded::iconSvg(),
+         iconChanged},
+        {icons + QStringLiteral("48x48/mimetypes/") + iconName + QStringLiteral(".png"), embedded::iconPng(),
+         iconChanged},
+        {dataHome + QStringLiteral("/applications/") + QLatin1String(kDesktopFileId), entry, entryChanged},
+    };
+    bool ok = true;
+    for (const Target& target : targets)
+        ok = ok && writeIfChanged(target.path, target.content, target.changed);
     if (ok) {
         const FileContents list = readSmallFile(mimeapps);
         ok = list.status == ReadStatus::Ok || list.status == ReadStatus::Missing;

@@ -271,6 +271,13 @@ TEST_F(AssociationTest, ExecLinesComeBackAsTheProgram)
         EXPECT_EQ(FreedesktopAssociation::programFromExec(QString::fromUtf8(c.exec)), QString::fromUtf8(c.program))
             << c.exec;
 
+    // The plain cleaning, for commands with no quoting rules of their own.
+    EXPECT_EQ(cleanAssociationCommand(QStringLiteral(R"("C:\Program Files\T.exe" "%1")")),
+              QStringLiteral(R"(C:\Program Files\T.exe)"));
+    EXPECT_EQ(cleanAssociationCommand(QStringLiteral("C:\\Q\\Tirvelo.exe %1 %2")), QStringLiteral("C:\\Q\\Tirvelo.exe"));
+    EXPECT_EQ(cleanAssociationCommand(QStringLiteral("LumbrixFile")), QStringLiteral("LumbrixFile"));
+    EXPECT_EQ(cleanAssociationCommand(QStringLiteral("\"\" \"\"")), QString());
+
     // Written the way the desktop-entry rules want: quoted only when needed.
     EXPECT_EQ(FreedesktopAssociation::execForProgram(QStringLiteral("/usr/bin/tirvelo")), "/usr/bin/tirvelo %f");
     EXPECT_EQ(FreedesktopAssociation::execForProgram(QStringLiteral("/opt/x y/tirvelo")), "\"/opt/x y/tirvelo\" %f");
