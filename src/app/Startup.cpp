@@ -74,10 +74,10 @@ int runStartupSequence(QApplication& app, const QStringList& parameters)
         mainWindow.applyNoSpeechMenuState();
     }
 
-    const QByteArray language = SettingsFile().read(settings::Section, settings::KeyLanguage, settings::LanguageReadDefault);
-    if (language == settings::LanguageSpanish)
+    const QByteArray language = SettingsFile().read(settings::kSection, settings::kLanguageKey, settings::kLanguageDefault);
+    if (language == settings::kLanguageSpanish)
         mainWindow.PopupCastellanoClick();
-    else if (language == settings::LanguagePortuguese)
+    else if (language == settings::kLanguagePortuguese)
         mainWindow.MenuPortuguesClick();
     InterfaceReady = true;
 

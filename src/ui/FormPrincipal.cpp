@@ -331,8 +331,8 @@ void TFormPrincipal::FormCreate()
         PopupCastellano->setEnabled(false);
         PopupCatala->setEnabled(false);
     }
-    const QByteArray scanning = SettingsFile().read(settings::Section, settings::KeyScanning, settings::ScanningReadDefault);
-    if (scanning == settings::ScanningOn)
+    const QByteArray scanning = SettingsFile().read(settings::kSection, settings::kScanKey, settings::kScanDefault);
+    if (scanning == QByteArrayView(settings::kScanOn))
         PopupMenuActiu->setChecked(true);
     InterfaceReady = false;
 }
@@ -385,8 +385,8 @@ void TFormPrincipal::closeEvent(QCloseEvent* event)
         Speaking = false;
         Delay(100);
     }
-    SettingsFile().write(settings::Section, settings::KeyScanning,
-                         PopupMenuActiu->isChecked() ? settings::ScanningOn : settings::ScanningOff);
+    SettingsFile().write(settings::kSection, settings::kScanKey,
+                         PopupMenuActiu->isChecked() ? QByteArrayView(settings::kScanOn) : QByteArrayView(settings::kScanOff));
     event->accept();
 }
 
@@ -841,23 +841,23 @@ void TFormPrincipal::switchLanguage(InterfaceLanguage language, QAction* item, Q
     if (InterfaceReady) {
         ShowPage();
         followActiu();
-        SettingsFile().write(settings::Section, settings::KeyLanguage, storedValue);
+        SettingsFile().write(settings::kSection, settings::kLanguageKey, storedValue);
     }
 }
 
 void TFormPrincipal::PopupCatalaClick()
 {
-    switchLanguage(InterfaceLanguage::Catalan, PopupCatala, settings::LanguageCatalan, upctv::kCatalan);
+    switchLanguage(InterfaceLanguage::Catalan, PopupCatala, settings::kLanguageCatalan, upctv::kCatalan);
 }
 
 void TFormPrincipal::PopupCastellanoClick()
 {
-    switchLanguage(InterfaceLanguage::Spanish, PopupCastellano, settings::LanguageSpanish, upctv::kCastilian);
+    switchLanguage(InterfaceLanguage::Spanish, PopupCastellano, settings::kLanguageSpanish, upctv::kCastilian);
 }
 
 void TFormPrincipal::MenuPortuguesClick()
 {
-    switchLanguage(InterfaceLanguage::Portuguese, MenuPortugues, settings::LanguagePortuguese, upctv::kCastilian);
+    switchLanguage(InterfaceLanguage::Portuguese, MenuPortugues, settings::kLanguagePortuguese, upctv::kCastilian);
 }
 
 } // namespace tirvelo

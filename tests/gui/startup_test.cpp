@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -46,8 +47,12 @@ protected:
         QTimer poll;
         poll.setInterval(20);
         QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                dialog->reject(); // the open dialog after an unreadable name: cancelled
+                return;
+            }
             if (QApplication::activeModalWidget())
-                return; // a message box or dialog is still up
+                return; // a message box is still up
             for (QWidget* widget : QApplication::topLevelWidgets()) {
                 auto* window = qobject_cast<TFormPrincipal*>(widget);
                 if (!window || !window->isVisible() || inspected)
