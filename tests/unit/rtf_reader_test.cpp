@@ -335,6 +335,8 @@ TEST(RtfReader, GroupsDestinationsAndSymbols)
         {"{\\rtf1 A\\cell B\\cell\\row C\\cell\\cell D\\cell\\row}", u"A\tB\r\nC\t\tD"},
         {"{\\rtf1 ab\\foo-x}", u"ab-x"},                                   // '-' without digits is text
         {"{\\rtf1 a}}}b}", u"ab"},                                         // stray closing braces
+        {"{\\rtf1 a\\*\\foo b}", u"ab"},                                   // destinations need a group
+        {"{\\rtf1 a\\pict b\\fonttbl c\\upr d}", u"abcd"},
         {"{\\rtf1 a\\abcdefghijklmnopqrstuvwxyzabcdefghijklmnop b}", u"ab"},
     };
     for (const Case& c : cases)

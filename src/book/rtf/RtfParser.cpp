@@ -171,6 +171,9 @@ void Parser::controlWord(const Token& token)
         }
     }
     GroupState& group = top();
+    // A destination word straight in the document's group is malformed: obeying it would make
+    // the whole rest of the file vanish, so it is ignored there.
+    const bool documentGroup = isDocumentGroup();
     const int value = token.parameter;
     const bool on = !token.hasParameter || value != 0;
     const auto twips = [&](int low) { return std::clamp(value, low, kMaxTwips); };
@@ -181,13 +184,18 @@ void Parser::controlWord(const Token& token)
         break;
     case Word::DefaultFont:
         m_defaultFont = token.hasParameter ? value : -1;
+        m_formatCache.clear();
         break;
     case Word::FontTable:
-        group.destination = Destination::FontTable;
+        if (!documentGroup)
+            group.destination = Destination::FontTable;
         break;
     case Word::ColorTable:
+        if (documentGroup)
+            break;
         group.destination = Destination::ColorTable;
         m_colors.clear();
+        m_formatCache.clear();
         m_red = m_green = m_blue = -1;
         break;
     case Word::Font:
@@ -214,9 +222,12 @@ void Parser::controlWord(const Token& token)
         m_blue = std::clamp(value, 0, 255);
         break;
     case Word::SkippedDestination:
-        group.destination = Destination::Skip;
+        if (!documentGroup)
+            group.destination = Destination::Skip;
         break;
     case Word::UnicodePair:
+        if (documentGroup)
+            break;
         group.outerDestination = group.destination;
         group.destination = Destination::UnicodePair;
         break;
@@ -358,7 +369,7 @@ void Parser::controlSymbol(char symbol)
         character(u'\u2011'); // non-breaking hyphen
         break;
     case '*':
-        m_starPending = true;
+        m_starPending = !isDocumentGroup();
         break;
     case '\n':
         if (top().destination == Destination::Text)
@@ -452,7 +463,7 @@ void Parser::startParagraphIfPending()
         return;
     flush();
     m_paragraphPending = false;
-    m_cursor.insertBlock(m_cursor.blockFormat(), charFormat(top().character));
+    m_cursor.insertBlock(m_blockFormat, charFormat(top().character)); // it inherits the paragraph format
 }
 
 void Parser::flush()
@@ -477,6 +488,7 @@ void Parser::commitFont()
     const QString name = m_fontName.trimmed();
     if (m_fontNumber >= 0 && !name.isEmpty() && (m_fonts.size() < kMaxTableEntries || m_fonts.contains(m_fontNumber)))
         m_fonts.insert(m_fontNumber, Font{name, m_fontSymbol});
+    m_formatCache.clear();
     m_fontName.clear();
     m_fontNumber = -1;
     m_fontSymbol = false;
@@ -492,10 +504,13 @@ void Parser::commitColor()
             m_colors.emplace_back(std::max(m_red, 0), std::max(m_green, 0), std::max(m_blue, 0));
     }
     m_red = m_green = m_blue = -1;
+    m_formatCache.clear();
 }
 
 void Parser::applyParagraph(const ParagraphState& paragraph)
 {
+    if (paragraph == m_blockParagraph)
+        return;
     QTextBlockFormat format;
     format.setAlignment(paragraph.alignment);
     format.setLeftMargin(paragraph.leftTwips / kTwipsPerPixel);
@@ -504,9 +519,22 @@ void Parser::applyParagraph(const ParagraphState& paragraph)
     format.setTopMargin(paragraph.beforeTwips / kTwipsPerPixel);
     format.setBottomMargin(paragraph.afterTwips / kTwipsPerPixel);
     m_cursor.setBlockFormat(format);
+    m_blockParagraph = paragraph;
+    m_blockFormat = format;
 }
 
-QTextCharFormat Parser::charFormat(const CharacterState& state) const
+const QTextCharFormat& Parser::charFormat(const CharacterState& state)
+{
+    for (const auto& [cached, format] : m_formatCache)
+        if (cached == state)
+            return format;
+    if (m_formatCache.size() >= kFormatCacheSize)
+        m_formatCache.clear();
+    m_formatCache.emplace_back(state, makeCharFormat(state));
+    return m_formatCache.back().second;
+}
+
+QTextCharFormat Parser::makeCharFormat(const CharacterState& state) const
 {
     QTextCharFormat format;
     format.setFontWeight(state.bold ? QFont::Bold : QFont::Normal);

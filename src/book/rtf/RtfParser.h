@@ -11,12 +11,13 @@
 #include <QColor>
 #include <QHash>
 #include <QString>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
 #include <QTextCursor>
 
 #include <vector>
 
 class QTextDocument;
-class QTextCharFormat;
 
 namespace tirvelo::rtf {
 
@@ -53,6 +54,7 @@ private:
         int firstTwips = 0;
         int beforeTwips = 0;
         int afterTwips = 0;
+        bool operator==(const ParagraphState&) const = default;
     };
     struct GroupState {
         Destination destination = Destination::Text;
@@ -78,9 +80,12 @@ private:
     void commitFont();
     void commitColor();
     void applyParagraph(const ParagraphState& paragraph);
-    QTextCharFormat charFormat(const CharacterState& state) const;
+    const QTextCharFormat& charFormat(const CharacterState& state);
+    QTextCharFormat makeCharFormat(const CharacterState& state) const;
 
     GroupState& top() { return m_groups.back(); }
+    // The group that \rtf opens; m_groups[0] is the state before it.
+    bool isDocumentGroup() const { return m_groups.size() <= 2; }
 
     QTextDocument& m_document;
     QTextCursor m_cursor;
@@ -97,6 +102,12 @@ private:
     bool m_paragraphHasContent = false;
     ParagraphState m_lastContentParagraph;
     bool m_cellPending = false;        // a \cell was read; a tab goes before the next cell's text
+    ParagraphState m_blockParagraph;   // what the current block's format says
+    QTextBlockFormat m_blockFormat;
+
+    // Formats already made: a page uses a handful, and Qt hashes a format it has seen faster.
+    static constexpr std::size_t kFormatCacheSize = 16;
+    std::vector<std::pair<CharacterState, QTextCharFormat>> m_formatCache;
 
     struct Font {
         QString name;
