@@ -455,17 +455,43 @@ TEST(RtfReader, TruncatedFilesNeverLeakSkippedText)
     }
 }
 
-// Inputs the fuzzer found; each is named after what it caught. Each must read, lay out (as the
-// box does when it shows the page) and give plain text without broken UTF-16.
-TEST(RtfReader, FuzzRegressions)
+// Qt's warnings while a document is read and laid out (a size it refuses, say).
+class WarningCatcher {
+public:
+    WarningCatcher() { s_warnings.clear(); m_previous = qInstallMessageHandler(&WarningCatcher::handle); }
+    ~WarningCatcher() { qInstallMessageHandler(m_previous); }
+    QStringList warnings() const { return s_warnings; }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext&, const QString& message)
+    {
+        if (type != QtDebugMsg && type != QtInfoMsg)
+            s_warnings.append(message);
+    }
+    static inline QStringList s_warnings;
+    QtMessageHandler m_previous;
+};
+
+// The fuzzer's seeds and the inputs it found (each named after what it caught) must read, lay
+// out as the box does when it shows the page, without a Qt warning, and give whole UTF-16.
+TEST(RtfReader, FuzzSeedsAndRegressionsLayOutCleanly)
 {
-    const QDir dir(testDataPath("rtf/regressions"));
-    for (const QString& name : dir.entryList({"*.rtf"}, QDir::Files)) {
+    QStringList files;
+    for (const QString& folder : {testDataPath("rtf/regressions"), test::sourcePath("fuzz/corpus/rtf_reader")}) {
+        const QDir dir(folder);
+        for (const QString& name : dir.entryList(QDir::Files))
+            files.append(dir.filePath(name));
+    }
+    ASSERT_GE(files.size(), 8);
+    for (const QString& file : files) {
+        const WarningCatcher catcher;
         QTextDocument document;
-        EXPECT_TRUE(readRtf(readBytes(dir.filePath(name)), document)) << name.toStdString();
+        EXPECT_TRUE(readRtf(readBytes(file), document)) << file.toStdString();
         document.setTextWidth(640);
-        EXPECT_GT(document.size().height(), 0.0) << name.toStdString();
+        EXPECT_GT(document.size().height(), 0.0) << file.toStdString();
         const QString plain = richTextPlainText(document);
-        EXPECT_TRUE(QString::fromUtf8(plain.toUtf8()) == plain) << "lone surrogate in " << name.toStdString();
+        EXPECT_FALSE(plain.isEmpty()) << file.toStdString();
+        EXPECT_EQ(QString::fromUtf8(plain.toUtf8()), plain) << "lone surrogate in " << file.toStdString();
+        EXPECT_TRUE(catcher.warnings().isEmpty()) << file.toStdString() << ": " << catcher.warnings().join("; ").toStdString();
     }
 }

@@ -18,7 +18,9 @@ namespace {
 constexpr double kTwipsPerPixel = 15.0;
 // 22 inches, the widest page Word accepts; larger indents are clamped to it.
 constexpr int kMaxTwips = 31680;
-// Font sizes are in half-points; 1638 points is Word's largest.
+// Font sizes are in half-points: 2 points (below it Qt's raised and lowered text drops to a
+// zero size) to 1638 points, Word's largest.
+constexpr int kMinHalfPoints = 4;
 constexpr int kMaxHalfPoints = 3276;
 // \ucN counts the bytes of a fallback; no writer needs more than a few.
 constexpr int kMaxFallbackLength = 65535;
@@ -282,7 +284,7 @@ void Parser::controlWord(const Token& token)
         break;
     case Word::FontSize:
         group.character.halfPoints =
-            token.hasParameter && value > 0 ? std::clamp(value, 2, kMaxHalfPoints) : CharacterState{}.halfPoints;
+            token.hasParameter && value > 0 ? std::clamp(value, kMinHalfPoints, kMaxHalfPoints) : CharacterState{}.halfPoints;
         break;
     case Word::Foreground:
         group.character.foreground = tableIndex();
