@@ -60,8 +60,7 @@ void replaceLoneSurrogates(QString& text)
 } // namespace
 
 Parser::Parser(QTextDocument& document)
-    : m_document(document)
-    , m_cursor(&document)
+    : m_cursor(&document)
 {
 }
 
@@ -441,8 +440,7 @@ void Parser::character(char32_t c)
         m_cellPending = false;
         m_pending.append(u'\t');
     }
-    const auto units = QChar::fromUcs4(c);
-    m_pending.append(units);
+    m_pending.append(QChar::fromUcs4(c));
     m_paragraphHasContent = true;
     m_lastContentParagraph = group.paragraph;
 }

@@ -2,10 +2,10 @@
 // Turns the token stream of one RTF file into a QTextDocument: text, character
 // formatting (bold, italic, underline, strike-out, raised/lowered, size, font,
 // colours), paragraph alignment and indents, line breaks and tabs. Pictures,
-// objects, headers, footers, notes, fields' instructions and document
+// object data, headers, footers, notes, fields' instructions and document
 // properties are skipped. Bounded for hostile input: group nesting is capped
 // (deeper groups are skipped whole), the font and colour tables are capped,
-// and all work is linear in the input size.
+// and the parser's own work is linear in the input size.
 #include "book/rtf/RtfTokenizer.h"
 
 #include <QColor>
@@ -27,7 +27,7 @@ public:
     static constexpr int kMaxTableEntries = 4096;
     static constexpr int kMaxFontNameLength = 256;
 
-    // The document is written from its start; the caller clears it first.
+    // Appends to the document; the caller clears it first.
     explicit Parser(QTextDocument& document);
     void parse(QByteArrayView bytes);
 
@@ -87,7 +87,6 @@ private:
     // The group that \rtf opens; m_groups[0] is the state before it.
     bool isDocumentGroup() const { return m_groups.size() <= 2; }
 
-    QTextDocument& m_document;
     QTextCursor m_cursor;
     std::vector<GroupState> m_groups;
     std::size_t m_groupsTooDeep = 0; // open groups beyond kMaxGroupDepth, skipped whole
