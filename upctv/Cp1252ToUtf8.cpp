@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace upctv {
+namespace upctvengine {
 namespace {
 
 // 0x80..0x9F; the rest of the code page equals Latin-1. Zero marks a byte the
@@ -48,4 +48,4 @@ std::string cp1252ToUtf8(std::string_view bytes)
     return out;
 }
 
-} // namespace upctv
+} // namespace upctvengine

@@ -6,11 +6,11 @@
 #include <string>
 #include <string_view>
 
-namespace upctv {
+namespace upctvengine {
 
 // Converts every byte. The five bytes the code page leaves undefined (0x81,
 // 0x8D, 0x8F, 0x90, 0x9D) become a blank: they stand for no character that
 // could be spoken.
 std::string cp1252ToUtf8(std::string_view bytes);
 
-} // namespace upctv
+} // namespace upctvengine

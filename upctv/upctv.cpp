@@ -1,36 +1,44 @@
 // The speech engine: the seven entry points the program binds by name, plus
-// upcTVCurrentVoice for tests and diagnostics, backed by espeak-ng playing
-// through the sound server.
+// upcTVCurrentVoice for tests and diagnostics, backed by espeak-ng.
+//
+// Each reading runs in a helper process, the espeak-ng program, which plays
+// through the sound server (PulseAudio, through pcaudiolib) and is handed the
+// text as UTF-8 on its standard input. The helper keeps the synthesiser out of
+// the program's own process: espeak-ng 1.51 reads uninitialised memory while
+// it translates Spanish plurals ("casas", "perros") and now and then crashes
+// doing so, which may end a reading but must not end the page turner. Stopping a reading
+// is killing its helper, which silences it at once: the sound server drops the
+// stream of a client that has gone.
 //
 // Behaviour of the entry points:
-// - espeak-ng is set up on the first call that needs it, in asynchronous
-//   playback mode: upcTVRead and upcTVReadFile queue the text and return at
-//   once while the sound goes on. A new reading replaces the one in progress.
-// - upcTVStop cancels the reading and drops the sound already handed to the
-//   sound server; harmless when nothing is being read or nothing was set up.
+// - upcTVRead and upcTVReadFile start the helper and return at once while the
+//   sound goes on. A new reading replaces the one in progress.
+// - upcTVStop ends the reading in progress; harmless when there is none.
 // - Languages: 99 Catalan ("ca"), 101 Castilian ("es"); other codes are refused
 //   and leave the language as it was.
 // - Speakers are numbered per language and select an espeak-ng voice variant:
 //     Catalan:   0 male (m3), 1 second male (m1), 2 female (f3), 3 second female (f2)
 //     Castilian: 0 female (f3), 1 male (m3), 2 second female (f2), 3 second male (m1)
-//   The number is read in the language in use at the next reading, so the
-//   program sends the language first and the speaker after it. Other numbers
-//   are refused and leave the speaker as it was.
+//   The number is read in the language set when it is applied, so the program
+//   sends the language first and the speaker after it. Other numbers are
+//   refused and leave the speaker as it was.
 // - Speed 1..255 maps onto espeak-ng words per minute in two straight pieces:
 //   1 -> 80 (the slowest espeak-ng rate), 140 -> 175 (its normal rate),
 //   255 -> 350. Speeds outside 1..255 are refused and leave the speed as it was.
+// - Language, speaker and speed hold from the next reading on; a reading in
+//   progress keeps the voice it started with.
 // - Text and file names are Windows-1252; the engine converts them to UTF-8.
 //   upcTVReadFile tries the converted name first and the name's raw bytes
 //   second, reads regular files only, and refuses files above kMaxTextBytes.
 // - After every load of the library: Catalan, speaker 0 (male), speed 140.
-// - A voice or language change asked for while a reading goes on takes effect
-//   once that reading has ended or been stopped (espeak-ng changes voices
-//   outside its queue, so a change under a running synthesis is not safe).
+// - The library links espeak-ng itself only to choose and name voices
+//   (synchronous mode, no sound, no threads), and finds the espeak-ng program
+//   on the PATH (or as /usr/bin/espeak-ng).
 //
 // Results: 0 accepted; kBadArgument for a null pointer or an unknown code;
-// kEngineUnavailable when espeak-ng could not be set up (missing voice data);
+// kEngineUnavailable when espeak-ng (its data or its program) is missing;
 // kFileUnreadable for a missing, unreadable or non-regular file; kTooLarge for
-// text above kMaxTextBytes; kSynthFailed when espeak-ng refused the text.
+// text above kMaxTextBytes; kSynthFailed when the helper could not be started.
 //
 // All calls come from one thread (the program's GUI thread); the engine keeps
 // no lock of its own.
@@ -41,11 +49,18 @@
 #include <espeak-ng/speak_lib.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <spawn.h>
 #include <string>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -78,10 +93,12 @@ constexpr int32_t kSpeakerCount = 4;
 struct EngineState {
     bool initialised = false;
     bool initFailed = false;
+    std::string program; // the espeak-ng executable
     int32_t language = kCatalan;
     int32_t speaker = 0;
     int32_t speed = kLoadSpeed;
     bool voicePending = true;
+    pid_t helper = 0; // the reading in progress, 0 when none
 };
 
 EngineState g_state;
@@ -103,14 +120,38 @@ std::string voiceName()
     return std::string(catalan ? "ca" : "es") + '+' + variant;
 }
 
+std::string findProgram()
+{
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "";
+    dirs += ":/usr/bin";
+    std::size_t start = 0;
+    while (start <= dirs.size()) {
+        const std::size_t colon = dirs.find(':', start);
+        const std::string dir = dirs.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+        if (!dir.empty()) {
+            const std::string candidate = dir + "/espeak-ng";
+            if (access(candidate.c_str(), X_OK) == 0)
+                return candidate;
+        }
+        if (colon == std::string::npos)
+            break;
+        start = colon + 1;
+    }
+    return {};
+}
+
 bool ensureInitialised()
 {
     if (g_state.initialised)
         return true;
     if (g_state.initFailed)
         return false;
+    g_state.program = findProgram();
+    // Synchronous and without sound: the library only picks and names voices.
     // DONT_EXIT: without it espeak-ng ends the whole process when its data is missing.
-    if (espeak_Initialize(AUDIO_OUTPUT_PLAYBACK, 0, nullptr, espeakINITIALIZE_DONT_EXIT) <= 0) {
+    if (g_state.program.empty()
+        || espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT) <= 0) {
         g_state.initFailed = true;
         return false;
     }
@@ -119,33 +160,103 @@ bool ensureInitialised()
     return true;
 }
 
-// Only while espeak-ng is idle: see the note on voice changes at the top.
 void applyVoice()
 {
-    if (!g_state.voicePending)
+    if (!g_state.initialised || !g_state.voicePending)
         return;
     g_state.voicePending = false;
     espeak_SetVoiceByName(voiceName().c_str());
 }
 
-void applyVoiceIfIdle()
+// Collects a helper that has finished on its own. A child not yet collected
+// keeps its process id, so a helper still listed here can be signalled safely.
+bool helperRunning()
 {
-    if (g_state.initialised && espeak_IsPlaying() == 0)
-        applyVoice();
+    if (g_state.helper <= 0)
+        return false;
+    const pid_t result = waitpid(g_state.helper, nullptr, WNOHANG);
+    if (result == 0)
+        return true;
+    // Finished, or already collected elsewhere (SIGCHLD ignored): gone either way.
+    g_state.helper = 0;
+    return false;
+}
+
+void stopHelper()
+{
+    if (!helperRunning())
+        return;
+    // Killing is immediate: the sound server drops the stream of a client that has gone.
+    kill(g_state.helper, SIGKILL);
+    while (waitpid(g_state.helper, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    g_state.helper = 0;
+}
+
+bool writeAll(int fd, const std::string& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            return false;
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
 }
 
 int32_t speak(const std::string& utf8)
 {
     if (!ensureInitialised())
         return kEngineUnavailable;
-    espeak_Cancel();
+    stopHelper();
     applyVoice();
-    espeak_SetParameter(espeakRATE, rateForSpeed(g_state.speed), 0);
     if (utf8.find_first_not_of(" \t\r\n\f\v") == std::string::npos)
         return kOk;
-    const espeak_ERROR result = espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0,
-                                             espeakCHARS_UTF8 | espeakENDPAUSE, nullptr, nullptr);
-    return result == EE_OK ? kOk : kSynthFailed;
+
+    // The text reaches the helper as its standard input, from memory: no file
+    // on disk, and no pipe whose reader could vanish halfway.
+    const int text = memfd_create("upctv-text", MFD_CLOEXEC);
+    if (text < 0)
+        return kSynthFailed;
+    if (!writeAll(text, utf8) || lseek(text, 0, SEEK_SET) != 0) {
+        close(text);
+        return kSynthFailed;
+    }
+
+    const std::string voice = voiceName();
+    const std::string rate = std::to_string(rateForSpeed(g_state.speed));
+    const char* argv[] = {g_state.program.c_str(), "-v", voice.c_str(), "-s", rate.c_str(), "-b", "1", "--stdin",
+                          nullptr};
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, text, STDIN_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    // The helper starts with default signal handling, whatever the program set.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t all;
+    sigset_t none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+
+    pid_t pid = 0;
+    const int result = posix_spawn(&pid, g_state.program.c_str(), &actions, &attributes,
+                                   const_cast<char* const*>(argv), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    close(text);
+    if (result != 0)
+        return kSynthFailed;
+    g_state.helper = pid;
+    return kOk;
 }
 
 // Reads a whole regular file of at most kMaxTextBytes. Returns 0 or an error code.
@@ -189,12 +300,12 @@ int32_t readRegularFile(const std::string& path, std::string& contents)
     return result;
 }
 
-// Ends espeak-ng's threads and sound stream before the library is unloaded
-// (the program releases and loads the engine again on every voice change).
+// The program releases and loads the engine again on every voice change, and
+// at exit: no reading may outlive the library that started it.
 __attribute__((destructor)) void shutDownEngine()
 {
+    stopHelper();
     if (g_state.initialised) {
-        espeak_Cancel();
         espeak_Terminate();
         g_state.initialised = false;
     }
@@ -208,7 +319,6 @@ UPCTV_EXPORT int32_t UPCTV_CALL upcTVSetSpeed(int32_t speed)
 {
     if (speed < kMinSpeed || speed > kMaxSpeed)
         return kBadArgument;
-    // Taken up at the start of the next reading.
     g_state.speed = speed;
     return kOk;
 }
@@ -225,7 +335,7 @@ UPCTV_EXPORT int32_t UPCTV_CALL upcTVRead(const char* text)
     const std::size_t length = strnlen(text, kMaxTextBytes + 1);
     if (length > kMaxTextBytes)
         return kTooLarge;
-    return speak(upctv::cp1252ToUtf8({text, length}));
+    return speak(upctvengine::cp1252ToUtf8({text, length}));
 }
 
 UPCTV_EXPORT int32_t UPCTV_CALL upcTVReadFile(const char* fileName)
@@ -237,22 +347,19 @@ UPCTV_EXPORT int32_t UPCTV_CALL upcTVReadFile(const char* fileName)
         return kBadArgument;
     const std::string raw(fileName, length);
     // Names on disk are UTF-8; a name with no accents is the same either way.
-    const std::string converted = upctv::cp1252ToUtf8(raw);
+    const std::string converted = upctvengine::cp1252ToUtf8(raw);
     std::string contents;
     int32_t result = readRegularFile(converted, contents);
     if (result == kFileUnreadable && converted != raw)
         result = readRegularFile(raw, contents);
     if (result != kOk)
         return result;
-    return speak(upctv::cp1252ToUtf8(contents));
+    return speak(upctvengine::cp1252ToUtf8(contents));
 }
 
 UPCTV_EXPORT int32_t UPCTV_CALL upcTVStop(void)
 {
-    if (!g_state.initialised)
-        return kOk;
-    espeak_Cancel();
-    applyVoice();
+    stopHelper();
     return kOk;
 }
 
@@ -262,7 +369,7 @@ UPCTV_EXPORT int32_t UPCTV_CALL upcTVSetLanguage(int32_t language)
         return kBadArgument;
     g_state.language = language;
     g_state.voicePending = true;
-    applyVoiceIfIdle();
+    applyVoice();
     return kOk;
 }
 
@@ -272,18 +379,18 @@ UPCTV_EXPORT int32_t UPCTV_CALL upcTVSetSpeaker(int32_t speaker)
         return kBadArgument;
     g_state.speaker = speaker;
     g_state.voicePending = true;
-    applyVoiceIfIdle();
+    applyVoice();
     return kOk;
 }
 
-// Not used by the program: the espeak-ng identifier of the voice in use, such
-// as "roa/ca+m3"; empty when espeak-ng could not be set up. The text stays
-// valid until the next call.
+// Not used by the program: the espeak-ng identifier of the voice the next
+// reading uses, such as "roa/ca+m3"; empty when espeak-ng is missing. The
+// text stays valid until the next call.
 UPCTV_EXPORT const char* UPCTV_CALL upcTVCurrentVoice(void)
 {
     if (!ensureInitialised())
         return "";
-    applyVoiceIfIdle();
+    applyVoice();
     const espeak_VOICE* voice = espeak_GetCurrentVoice();
     g_currentVoice = voice && voice->identifier ? voice->identifier : "";
     return g_currentVoice.c_str();
