@@ -46,9 +46,10 @@ bool writeToneWave(const QString& path, double seconds, double frequency, double
 
 SinkKeeper::SinkKeeper(const QString& sink)
 {
+    // Signed 16-bit zeros are silence (unsigned 8-bit zeros would be a full negative swing).
     m_process.setStandardInputFile(QStringLiteral("/dev/zero"));
     m_process.start(QStringLiteral("pacat"), {QStringLiteral("--playback"), QStringLiteral("-d"), sink,
-                                              QStringLiteral("--format=u8"), QStringLiteral("--rate=11025"),
+                                              QStringLiteral("--format=s16le"), QStringLiteral("--rate=11025"),
                                               QStringLiteral("--channels=1"), QStringLiteral("--latency-msec=20")});
     m_process.waitForStarted(3000);
 }
