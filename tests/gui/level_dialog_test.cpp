@@ -196,10 +196,12 @@ TEST(LevelDialog, ButtonPictures)
     // The bright edge lies above the dark body, the navy edge below it.
     for (int x = 0; x < 18; ++x)
         for (int y = 1; y < 18; ++y) {
-            if (enabled.pixel(x, y) == qRgb(0, 0, 128))
+            if (enabled.pixel(x, y) == qRgb(0, 0, 128)) {
                 EXPECT_EQ(enabled.pixel(x, y - 1), qRgb(0, 128, 0));
-            if (enabled.pixel(x, y - 1) == qRgb(0, 255, 0))
+            }
+            if (enabled.pixel(x, y - 1) == qRgb(0, 255, 0)) {
                 EXPECT_EQ(enabled.pixel(x, y), qRgb(0, 128, 0));
+            }
         }
 
     const QImage disabled = TFormNivellEntradaDAudio::checkMarkGlyph(false);
@@ -266,8 +268,9 @@ TEST(LevelDialog, AnInputThatCannotBeOpenedShowsTheWarning)
     QString text, caption;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QTimer::singleShot(0, [&] {
-        QTest::qWaitFor([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); }, 5000);
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        const bool shown =
+            QTest::qWaitFor([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); }, 5000);
+        if (auto* box = shown ? qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) : nullptr) {
             text = box->text();
             caption = box->windowTitle();
             icon = box->icon();
