@@ -120,10 +120,17 @@ int OpenWaveInput(QObject* notifyWindow)
     if (!CaptureBuffer1 || !CaptureBuffer2 || !CaptureHeader1.data || !CaptureHeader2.data)
         return report(CaptureNoMemory);
 
+    // Opening may wait for the device list with events running; a second open
+    // arriving meanwhile finds the device busy.
+    static bool opening = false;
+    if (opening)
+        return report(CaptureAllocated);
     std::unique_ptr<CaptureDevice> device = deviceFactory() ? deviceFactory()() : createDefaultCaptureDevice();
     if (!device)
         return report(CaptureBadDeviceId);
+    opening = true;
     const int result = device->open(WaveFormat, notifyWindow);
+    opening = false;
     if (result != 0) {
         device->close();
         return report(result);

@@ -239,6 +239,35 @@ TEST(WavMaxOpenFailure, ReportsOncePerAttemptWithTheDeviceCode)
     WavMax::setDeviceErrorReporter({});
 }
 
+TEST(WavMaxOpenFailure, AnOpenStartedWhileOpeningFindsTheDeviceBusy)
+{
+    app();
+    WavMax::SetupWaveInput(1024);
+    // A device whose open runs events, during which a second open comes in.
+    struct Reentrant : FakeCaptureDevice {
+        int* nested;
+        explicit Reentrant(int* n) : nested(n) {}
+        int open(const WaveFormatRecord& format, QObject* notify) override
+        {
+            *nested = WavMax::OpenWaveInput(notify);
+            return FakeCaptureDevice::open(format, notify);
+        }
+    };
+    int nested = -1;
+    int reports = 0;
+    WavMax::setCaptureDeviceFactory([&] { return std::make_unique<Reentrant>(&nested); });
+    WavMax::setDeviceErrorReporter([&](QObject*, const QString&, const QString&) { ++reports; });
+    QObject owner;
+    EXPECT_EQ(WavMax::OpenWaveInput(&owner), 0);
+    EXPECT_EQ(nested, CaptureAllocated);
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(WavMax::WaveInHandle->queuedCount(), 2) << "one device, both buffers queued once";
+    WavMax::CloseWaveInput();
+    QCoreApplication::removePostedEvents(&owner);
+    WavMax::setCaptureDeviceFactory({});
+    WavMax::setDeviceErrorReporter({});
+}
+
 TEST(WavMaxOpenFailure, FreedBuffersRefuseToOpenUntilSetUpAgain)
 {
     app();
