@@ -1,23 +1,28 @@
 #include "app/Delay.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QTimer>
 
-#include <algorithm>
-
 namespace tirvelo {
 
-void Delay(int milliseconds)
+void Delay(int ms)
 {
-    if (milliseconds <= 0)
+    if (ms <= 0) {
+        QCoreApplication::processEvents();
         return;
-    QDeadlineTimer deadline(milliseconds);
-    // A local loop that sleeps between events instead of spinning; the timer
-    // wakes it at the deadline.
-    while (!deadline.hasExpired()) {
-        QEventLoop loop;
-        QTimer::singleShot(std::max<qint64>(deadline.remainingTime(), 0), &loop, &QEventLoop::quit);
+    }
+    const QDeadlineTimer deadline(ms);
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // A nested event loop may be left early (by an exit of an outer loop, say):
+    // go round until the signed remaining time is used up.
+    for (qint64 remaining = deadline.remainingTime(); remaining > 0; remaining = deadline.remainingTime()) {
+        timer.start(static_cast<int>(remaining));
         loop.exec();
     }
 }

@@ -1,9 +1,12 @@
 #pragma once
-// A wait that keeps the user interface alive.
+// A wait that keeps handling events: timers, posted events and painting go on
+// while it lasts.
+
 namespace tirvelo {
 
-// Handles window events until the given number of milliseconds has passed.
-// Negative or zero returns at once.
-void Delay(int milliseconds);
+// Returns after `ms` milliseconds (at once for 0 or less), having run a local
+// event loop meanwhile. The deadline is compared as a signed difference, so the
+// wait neither ends early nor hangs when the clock value wraps.
+void Delay(int ms);
 
 } // namespace tirvelo

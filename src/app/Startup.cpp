@@ -65,9 +65,9 @@ int runStartupSequence(QApplication& app, const QStringList& parameters)
 
     // The three windows; none is shown yet. The main window's creation runs now.
     TFormPrincipal mainWindow;
+    attachLevelDialog(mainWindow);
     TAboutBox aboutBox;
     mainWindow.setAboutBox(&aboutBox);
-    attachLevelDialog(mainWindow);
 
     if (!engine.isAvailable()) {
         aboutBox.ProductName->setText(QStringLiteral(u"Tirvelo per escaneig d'un teclat. Sense lectura"));

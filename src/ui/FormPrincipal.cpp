@@ -6,7 +6,10 @@
 #include "app/ProcessState.h"
 #include "app/SettingsFile.h"
 #include "app/SettingsKeys.h"
+#include "audio/CaptureDevice.h"
 #include "audio/SoundPlayer.h"
+#include "audio/SoundTrigger.h"
+#include "audio/WavMax.h"
 #include "book/BookLoader.h"
 #include "book/PageEntry.h"
 #include "book/PathResolver.h"
@@ -15,6 +18,7 @@
 #include "book/TextBoxText.h"
 #include "speech/SpeechLibrary.h"
 #include "ui/AboutBox.h"
+#include "ui/FormNivellEntradaDAudio.h"
 #include "ui/ArrowGlyph.h"
 #include "ui/MessageBoxes.h"
 #include "ui/NavigationButton.h"
@@ -427,6 +431,10 @@ bool TFormPrincipal::eventFilter(QObject* watched, QEvent* event)
 
 void TFormPrincipal::customEvent(QEvent* event)
 {
+    if (event->type() == MM_WIM_DATA) {
+        HandleWaveInData();
+        return;
+    }
     QWidget::customEvent(event);
 }
 
@@ -721,15 +729,42 @@ void TFormPrincipal::PopupMenuSortirClick()
 
 void TFormPrincipal::PopupMenuFuncionaAmbVeuClick()
 {
+    if (PopupMenuFuncionaAmbVeu->isChecked()) {
+        WavMax::CloseWaveInput();
+        PopupMenuFuncionaAmbVeu->setChecked(false);
+        if (speechLibrary().isAvailable())
+            PopupLlegeixelsfitxerstext->setEnabled(true);
+    } else if (WavMax::OpenWaveInput(this) == 0) {
+        // Voice mode and reading aloud exclude each other.
+        PopupMenuFuncionaAmbVeu->setChecked(true);
+        PopupLlegeixelsfitxerstext->setEnabled(false);
+    }
     followActiu();
 }
 
 void TFormPrincipal::PopupMenuControlDelVolumDelMicrfonClick()
 {
-    followActiu();
+    if (m_levelDialog) {
+        m_levelDialog->show();
+        m_levelDialog->raise();
+    }
+    followActiu(); // scanning goes on while the dialog is open
 }
 
-void TFormPrincipal::HandleWaveInData() {}
+void TFormPrincipal::HandleWaveInData()
+{
+    const WaveInOutcome outcome = HandleWaveInDataCore(PopupMenuActiu->isChecked(), soundPlayer().guardActive());
+    if (m_levelDialog && m_levelDialog->isVisible())
+        m_levelDialog->setLevel(outcome.level);
+    if (!outcome.activate)
+        return;
+    // The hold-off is already set, so buffers handled inside the command cannot trigger again.
+    ClearScanHighlight();
+    if (scan.ScanPosition == 0)
+        SpeedButtonEsquerraClick();
+    else if (scan.ScanPosition == 1)
+        SpeedButtonDretaClick();
+}
 
 // ---------------------------------------------------------------- reading controls
 

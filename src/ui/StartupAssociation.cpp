@@ -2,10 +2,12 @@
 
 #include "app/AssociationCheck.h"
 #include "app/FreedesktopAssociation.h"
+#include "ui/FormNivellEntradaDAudio.h"
 #include "ui/FormPrincipal.h"
 #include "ui/MessageBoxes.h"
 
 #include <QCoreApplication>
+#include <memory>
 
 namespace tirvelo {
 
@@ -19,8 +21,28 @@ void checkBookAssociationAtStartup()
     });
 }
 
-void attachLevelDialog(TFormPrincipal&) {}
+namespace {
+std::unique_ptr<TFormNivellEntradaDAudio>& levelDialog()
+{
+    static std::unique_ptr<TFormNivellEntradaDAudio> dialog;
+    return dialog;
+}
+} // namespace
 
-void detachLevelDialog() {}
+void attachLevelDialog(TFormPrincipal& mainWindow)
+{
+    levelDialog() = std::make_unique<TFormNivellEntradaDAudio>();
+    TFormNivellEntradaDAudio* dialog = levelDialog().get();
+    mainWindow.setLevelDialog(dialog);
+    mainWindow.setLanguageListener([dialog](const Captions& captions) {
+        dialog->setCaptions(captions.LevelDialogTitle, captions.BitBtn1, captions.BitBtn2);
+    });
+}
+
+void detachLevelDialog()
+{
+    // Its destruction closes the capture, waits for the returned buffers and frees them.
+    levelDialog().reset();
+}
 
 } // namespace tirvelo

@@ -1,0 +1,222 @@
+#include "ui/FormNivellEntradaDAudio.h"
+
+#include "app/Delay.h"
+#include "audio/WavMax.h"
+#include "ui/RecordingLevelControl.h"
+
+#include <QGuiApplication>
+#include <QIcon>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+
+#include <algorithm>
+
+namespace tirvelo {
+
+namespace {
+
+constexpr QRgb DarkGreen = qRgb(0, 128, 0);
+constexpr QRgb BrightGreen = qRgb(0, 255, 0);
+constexpr QRgb Navy = qRgb(0, 0, 128);
+constexpr QRgb Grey = qRgb(128, 128, 128);
+constexpr QRgb White = qRgb(255, 255, 255);
+constexpr QRgb Silver = qRgb(192, 192, 192);
+constexpr QRgb Black = qRgb(0, 0, 0);
+
+QImage transparentImage(int width, int height)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+// Centre row of the check mark's stroke in column x (2..15): down to the
+// corner at x = 6, then up to the tip at x = 15.
+int checkRow(int x)
+{
+    return x <= 6 ? 9 + (x - 2) : 13 - (x - 6);
+}
+
+} // namespace
+
+QImage TFormNivellEntradaDAudio::checkMarkGlyph(bool enabled)
+{
+    QImage mark = transparentImage(18, 18);
+    for (int x = 2; x <= 15; ++x) {
+        const int y = checkRow(x);
+        mark.setPixel(x, y - 2, BrightGreen);
+        for (int dy = -1; dy <= 1; ++dy)
+            mark.setPixel(x, y + dy, DarkGreen);
+        mark.setPixel(x, y + 2, Navy);
+    }
+    if (enabled)
+        return mark;
+    // Disabled: the same shape embossed, a white copy one pixel down and right
+    // under a grey one.
+    QImage embossed = transparentImage(18, 18);
+    for (int y = 0; y < 17; ++y)
+        for (int x = 0; x < 17; ++x)
+            if (qAlpha(mark.pixel(x, y)) != 0)
+                embossed.setPixel(x + 1, y + 1, White);
+    for (int y = 0; y < 18; ++y)
+        for (int x = 0; x < 18; ++x)
+            if (qAlpha(mark.pixel(x, y)) != 0)
+                embossed.setPixel(x, y, Grey);
+    return embossed;
+}
+
+QImage TFormNivellEntradaDAudio::volumeGlyph()
+{
+    // A raised silver panel (column 11 and row 15, the dark border, stay
+    // transparent) holding one vertical slider.
+    QImage panel = transparentImage(12, 16);
+    for (int y = 0; y <= 14; ++y)
+        for (int x = 0; x <= 10; ++x)
+            panel.setPixel(x, y, Silver);
+    for (int x = 0; x <= 10; ++x) {
+        panel.setPixel(x, 0, White);
+        panel.setPixel(x, 14, Grey);
+    }
+    for (int y = 0; y <= 14; ++y) {
+        panel.setPixel(0, y, White);
+        panel.setPixel(10, y, Grey);
+    }
+    panel.setPixel(0, 14, Grey);
+    for (int y = 2; y <= 12; ++y)
+        panel.setPixel(5, y, Black);
+    for (int y = 3; y <= 11; y += 2) {
+        panel.setPixel(3, y, Grey);
+        panel.setPixel(7, y, Grey);
+    }
+    for (int y = 7; y <= 8; ++y)
+        for (int x = 4; x <= 6; ++x)
+            panel.setPixel(x, y, Black);
+    return panel;
+}
+
+QString TFormNivellEntradaDAudio::thresholdToolTip(int value)
+{
+    return QStringLiteral("Valor minim del senyal que provoca efecte = ") + QString::number(value);
+}
+
+TFormNivellEntradaDAudio::TFormNivellEntradaDAudio(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setWindowTitle(QStringLiteral("Nivell d'entrada d'audio"));
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
+    setFixedSize(ClientWidth, ClientHeight);
+
+    ProgressBarVolum = new QProgressBar(this);
+    ProgressBarVolum->setObjectName(QStringLiteral("ProgressBarVolum"));
+    ProgressBarVolum->setGeometry(13, 8, 212, 17);
+    ProgressBarVolum->setRange(0, 128);
+    ProgressBarVolum->setValue(0);
+    ProgressBarVolum->setTextVisible(false);
+    ProgressBarVolum->setAccessibleName(QStringLiteral("Nivell d'entrada"));
+
+    TrackBar1 = new QSlider(Qt::Horizontal, this);
+    TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
+    TrackBar1->setGeometry(1, 32, 236, 33);
+    TrackBar1->setRange(0, 128);
+    TrackBar1->setTickPosition(QSlider::TicksAbove);
+    TrackBar1->setTickInterval(10);
+    TrackBar1->setValue(0);
+    TrackBar1->setAccessibleName(QStringLiteral("Valor minim del senyal que provoca efecte"));
+
+    QIcon check;
+    check.addPixmap(QPixmap::fromImage(checkMarkGlyph(true)), QIcon::Normal);
+    check.addPixmap(QPixmap::fromImage(checkMarkGlyph(false)), QIcon::Disabled);
+    BitBtn1 = new QPushButton(check, QStringLiteral("&Tancar"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setGeometry(9, 72, 97, 25);
+    BitBtn1->setIconSize(QSize(18, 18));
+    BitBtn1->setDefault(true);
+
+    BitBtn2 = new QPushButton(QIcon(QPixmap::fromImage(volumeGlyph())), QStringLiteral(u"Nivell &Micròfon"), this);
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    BitBtn2->setGeometry(128, 72, 97, 25);
+    BitBtn2->setIconSize(QSize(12, 16));
+
+    connect(TrackBar1, &QSlider::valueChanged, this, &TFormNivellEntradaDAudio::TrackBar1Change);
+    connect(BitBtn1, &QPushButton::clicked, this, &TFormNivellEntradaDAudio::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TFormNivellEntradaDAudio::BitBtn2Click);
+
+    FormCreate();
+}
+
+TFormNivellEntradaDAudio::~TFormNivellEntradaDAudio()
+{
+    FormDestroy();
+}
+
+void TFormNivellEntradaDAudio::FormCreate()
+{
+    WavMax::SetupWaveInput(WavMax::DefaultBufferLength);
+    // The capture unit reports an input that cannot be opened through this.
+    WavMax::setDeviceErrorReporter([](QObject* owner, const QString& text, const QString& caption) {
+        QWidget* window = qobject_cast<QWidget*>(owner);
+        QMessageBox::warning(window ? window->window() : nullptr, caption, text);
+    });
+    TrackBar1->setToolTip(thresholdToolTip(WavMax::TriggerThreshold));
+    TrackBar1->setValue(WavMax::TriggerThreshold);
+    placeBottomRight();
+}
+
+void TFormNivellEntradaDAudio::placeBottomRight()
+{
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect outer = frameGeometry();
+    move(area.x() + area.width() - outer.width(), area.y() + area.height() - outer.height());
+}
+
+void TFormNivellEntradaDAudio::TrackBar1Change(int position)
+{
+    WavMax::TriggerThreshold = position;
+    TrackBar1->setToolTip(thresholdToolTip(position));
+}
+
+void TFormNivellEntradaDAudio::BitBtn1Click()
+{
+    ProgressBarVolum->setValue(0);
+    hide();
+}
+
+void TFormNivellEntradaDAudio::BitBtn2Click()
+{
+    RecordingLevelControl::raise();
+}
+
+void TFormNivellEntradaDAudio::setLevel(int level)
+{
+    ProgressBarVolum->setValue(std::clamp(level, 0, 128));
+}
+
+void TFormNivellEntradaDAudio::setCaptions(const QString& dialogTitle, const QString& closeCaption,
+                                           const QString& levelCaption)
+{
+    setWindowTitle(dialogTitle);
+    BitBtn1->setText(closeCaption);
+    BitBtn2->setText(levelCaption);
+}
+
+void TFormNivellEntradaDAudio::FormDestroy()
+{
+    if (m_destroyed)
+        return;
+    m_destroyed = true;
+    WavMax::CloseWaveInput();
+    Delay(1000);
+    WavMax::FreeWaveBuffers();
+    WavMax::setDeviceErrorReporter({});
+}
+
+} // namespace tirvelo

@@ -1,0 +1,57 @@
+#pragma once
+// The input level dialog: the live level of the sound input as a bar, the
+// trigger threshold on a track bar, and a button that opens the desktop's
+// recording-level control. One instance, created hidden at start-up; its
+// creation sets up the capture unit and its destruction closes it.
+#include <QDialog>
+#include <QImage>
+
+class QProgressBar;
+class QPushButton;
+class QSlider;
+
+namespace tirvelo {
+
+class TFormNivellEntradaDAudio : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int ClientWidth = 238;
+    static constexpr int ClientHeight = 103;
+
+    explicit TFormNivellEntradaDAudio(QWidget* parent = nullptr);
+    // Runs FormDestroy when it has not run yet.
+    ~TFormNivellEntradaDAudio() override;
+
+    // The bar (0..128); the main window calls it for each captured buffer
+    // while the dialog is visible.
+    void setLevel(int level);
+    // Captions of the interface language: window title, "&Tancar" and
+    // "Nivell &Micròfon". The track bar's tooltip stays Catalan.
+    void setCaptions(const QString& dialogTitle, const QString& closeCaption, const QString& levelCaption);
+
+    // Closes capture, waits 1000 ms handling events so that the buffers the
+    // device returns are answered, and frees the buffers. Runs once.
+    void FormDestroy();
+
+    // The button pictures: the 18x18 check mark (enabled, or embossed grey for
+    // disabled) and the 12x16 slider panel; transparent where the background is.
+    static QImage checkMarkGlyph(bool enabled);
+    static QImage volumeGlyph();
+    static QString thresholdToolTip(int value);
+
+    QProgressBar* ProgressBarVolum = nullptr;
+    QSlider* TrackBar1 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+
+private:
+    void FormCreate();
+    void TrackBar1Change(int position);
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void placeBottomRight();
+
+    bool m_destroyed = false;
+};
+
+} // namespace tirvelo

@@ -1,0 +1,311 @@
+// The input level dialog on the test display: layout and placement, the
+// threshold track bar, "&Tancar", the captions, the button pictures, the
+// recording-level button, the open-failure message and the destruction.
+#include "audio/SimulatedCaptureDevice.h"
+#include "audio/WavMax.h"
+#include "support/FakeCaptureDevice.h"
+#include "ui/FormNivellEntradaDAudio.h"
+#include "ui/RecordingLevelControl.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace tirvelo;
+using namespace tirvelo::test;
+
+namespace {
+
+QSet<QRgb> colours(const QImage& image, bool* anyTransparent = nullptr)
+{
+    QSet<QRgb> found;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (qAlpha(p) == 0) {
+                if (anyTransparent)
+                    *anyTransparent = true;
+            } else {
+                found.insert(p | 0xff000000u);
+            }
+        }
+    return found;
+}
+
+// Puts an executable shell script named `name` into `dir`.
+void writeScript(const QTemporaryDir& dir, const QString& name, const QByteArray& body)
+{
+    QFile file(dir.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\n" + body);
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class PathGuard {
+public:
+    explicit PathGuard(const QString& path) : m_saved(qgetenv("PATH")) { qputenv("PATH", path.toLocal8Bit()); }
+    ~PathGuard() { qputenv("PATH", m_saved); }
+
+private:
+    QByteArray m_saved;
+};
+
+} // namespace
+
+TEST(LevelDialog, LayoutOfTheDialogAndItsControls)
+{
+    WavMax::TriggerThreshold = 99;
+    TFormNivellEntradaDAudio dialog;
+    EXPECT_FALSE(dialog.isVisible()) << "created hidden";
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Nivell d'entrada d'audio"));
+    EXPECT_EQ(dialog.size(), QSize(238, 103));
+    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize()) << "not resizable";
+    const Qt::WindowFlags flags = dialog.windowFlags();
+    EXPECT_TRUE(flags & Qt::CustomizeWindowHint);
+    EXPECT_TRUE(flags & Qt::WindowTitleHint);
+    EXPECT_FALSE(flags & (Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint));
+
+    EXPECT_EQ(dialog.ProgressBarVolum->geometry(), QRect(13, 8, 212, 17));
+    EXPECT_EQ(dialog.ProgressBarVolum->minimum(), 0);
+    EXPECT_EQ(dialog.ProgressBarVolum->maximum(), 128);
+    EXPECT_EQ(dialog.ProgressBarVolum->value(), 0);
+    EXPECT_EQ(dialog.TrackBar1->geometry(), QRect(1, 32, 236, 33));
+    EXPECT_EQ(dialog.TrackBar1->orientation(), Qt::Horizontal);
+    EXPECT_EQ(dialog.TrackBar1->maximum(), 128);
+    EXPECT_EQ(dialog.TrackBar1->tickPosition(), QSlider::TicksAbove);
+    EXPECT_EQ(dialog.TrackBar1->tickInterval(), 10);
+    EXPECT_EQ(dialog.TrackBar1->value(), 30) << "the creation sets up capture with threshold 30";
+    EXPECT_EQ(WavMax::TriggerThreshold, 30);
+    EXPECT_EQ(WavMax::BufferLength, 1024);
+    EXPECT_EQ(dialog.BitBtn1->geometry(), QRect(9, 72, 97, 25));
+    EXPECT_EQ(dialog.BitBtn1->text(), QStringLiteral("&Tancar"));
+    EXPECT_TRUE(dialog.BitBtn1->isDefault());
+    EXPECT_EQ(dialog.BitBtn2->geometry(), QRect(128, 72, 97, 25));
+    EXPECT_EQ(dialog.BitBtn2->text(), QStringLiteral(u"Nivell &Micròfon"));
+    EXPECT_FALSE(dialog.BitBtn1->icon().isNull());
+    EXPECT_FALSE(dialog.BitBtn2->icon().isNull());
+}
+
+TEST(LevelDialog, PlacedOnceInTheBottomRightCorner)
+{
+    TFormNivellEntradaDAudio dialog;
+    const QRect area = dialog.screen()->availableGeometry();
+    EXPECT_EQ(dialog.frameGeometry().bottomRight(), area.bottomRight());
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_EQ(dialog.frameGeometry().bottomRight(), area.bottomRight());
+    EXPECT_EQ(dialog.size(), QSize(238, 103));
+
+    // Not placed again when shown.
+    dialog.move(area.topLeft() + QPoint(40, 40));
+    dialog.hide();
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_EQ(dialog.pos(), area.topLeft() + QPoint(40, 40));
+}
+
+TEST(LevelDialog, TrackBarSetsTheThresholdAndKeepsTheToolTipCurrent)
+{
+    TFormNivellEntradaDAudio dialog;
+    EXPECT_EQ(dialog.TrackBar1->toolTip(), QStringLiteral("Valor minim del senyal que provoca efecte = 30"));
+    dialog.TrackBar1->setValue(45);
+    EXPECT_EQ(dialog.TrackBar1->toolTip(), QStringLiteral("Valor minim del senyal que provoca efecte = 45"));
+    EXPECT_EQ(WavMax::TriggerThreshold, 45);
+
+    // By the keyboard, as a user would.
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    dialog.TrackBar1->setFocus();
+    QTest::keyClick(dialog.TrackBar1, Qt::Key_End);
+    EXPECT_EQ(WavMax::TriggerThreshold, 128);
+    EXPECT_EQ(dialog.TrackBar1->toolTip(), QStringLiteral("Valor minim del senyal que provoca efecte = 128"));
+    QTest::keyClick(dialog.TrackBar1, Qt::Key_Home);
+    EXPECT_EQ(WavMax::TriggerThreshold, 0);
+    EXPECT_EQ(dialog.TrackBar1->toolTip(), QStringLiteral("Valor minim del senyal que provoca efecte = 0"));
+}
+
+TEST(LevelDialog, TancarEmptiesTheBarAndHides)
+{
+    TFormNivellEntradaDAudio dialog;
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    dialog.TrackBar1->setValue(50);
+    dialog.setLevel(77);
+    EXPECT_EQ(dialog.ProgressBarVolum->value(), 77);
+    QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+    EXPECT_EQ(dialog.ProgressBarVolum->value(), 0);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(WavMax::TriggerThreshold, 50) << "the threshold is not touched";
+
+    // Shown again: empty bar, same threshold; Enter presses "&Tancar".
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_EQ(dialog.ProgressBarVolum->value(), 0);
+    EXPECT_EQ(dialog.TrackBar1->value(), 50);
+    dialog.setLevel(500);
+    EXPECT_EQ(dialog.ProgressBarVolum->value(), 128);
+    dialog.setLevel(-4);
+    EXPECT_EQ(dialog.ProgressBarVolum->value(), 0);
+    dialog.setLevel(12);
+    dialog.activateWindow();
+    dialog.TrackBar1->setFocus();
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.ProgressBarVolum->value(), 0);
+}
+
+TEST(LevelDialog, CaptionsFollowTheInterfaceLanguage)
+{
+    TFormNivellEntradaDAudio dialog;
+    dialog.setCaptions(QStringLiteral(u"Nível de entrada de áudio"), QStringLiteral("&Parar"),
+                       QStringLiteral("Volume do &Microfone"));
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral(u"Nível de entrada de áudio"));
+    EXPECT_EQ(dialog.BitBtn1->text(), QStringLiteral("&Parar"));
+    EXPECT_EQ(dialog.BitBtn2->text(), QStringLiteral("Volume do &Microfone"));
+    EXPECT_EQ(dialog.TrackBar1->toolTip(), QStringLiteral("Valor minim del senyal que provoca efecte = 30"))
+        << "the tooltip is Catalan in every language";
+}
+
+TEST(LevelDialog, ButtonPictures)
+{
+    bool transparent = false;
+    const QImage enabled = TFormNivellEntradaDAudio::checkMarkGlyph(true);
+    EXPECT_EQ(enabled.size(), QSize(18, 18));
+    EXPECT_EQ(colours(enabled, &transparent), (QSet<QRgb>{qRgb(0, 128, 0), qRgb(0, 255, 0), qRgb(0, 0, 128)}));
+    EXPECT_TRUE(transparent);
+    EXPECT_EQ(qAlpha(enabled.pixel(0, 17)), 0) << "the bottom-left background is transparent";
+    // The bright edge lies above the dark body, the navy edge below it.
+    for (int x = 0; x < 18; ++x)
+        for (int y = 1; y < 18; ++y) {
+            if (enabled.pixel(x, y) == qRgb(0, 0, 128)) {
+                EXPECT_EQ(enabled.pixel(x, y - 1), qRgb(0, 128, 0));
+            }
+            if (enabled.pixel(x, y - 1) == qRgb(0, 255, 0)) {
+                EXPECT_EQ(enabled.pixel(x, y), qRgb(0, 128, 0));
+            }
+        }
+
+    const QImage disabled = TFormNivellEntradaDAudio::checkMarkGlyph(false);
+    EXPECT_EQ(disabled.size(), QSize(18, 18));
+    EXPECT_EQ(colours(disabled), (QSet<QRgb>{qRgb(128, 128, 128), qRgb(255, 255, 255)}));
+
+    transparent = false;
+    const QImage volume = TFormNivellEntradaDAudio::volumeGlyph();
+    EXPECT_EQ(volume.size(), QSize(12, 16));
+    EXPECT_EQ(colours(volume, &transparent),
+              (QSet<QRgb>{qRgb(192, 192, 192), qRgb(255, 255, 255), qRgb(128, 128, 128), qRgb(0, 0, 0)}));
+    EXPECT_EQ(qAlpha(volume.pixel(0, 15)), 0);
+    EXPECT_EQ(qAlpha(volume.pixel(11, 0)), 0) << "the right border is transparent";
+    EXPECT_EQ(volume.pixel(5, 4), qRgb(0, 0, 0)) << "the slot";
+}
+
+TEST(LevelDialog, MicrophoneLevelButtonStartsOrRaisesTheControl)
+{
+    QTemporaryDir bin;
+    ASSERT_TRUE(bin.isValid());
+    const QString log = bin.filePath(QStringLiteral("log"));
+    const QByteArray logArg = log.toLocal8Bit();
+    TFormNivellEntradaDAudio dialog;
+
+    {
+        // Nothing installed: nothing happens, nothing breaks.
+        PathGuard path(bin.path());
+        EXPECT_FALSE(RecordingLevelControl::raise());
+        QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+    }
+
+    // No window of the control open: it is started on its input tab.
+    writeScript(bin, QStringLiteral("xdotool"), "echo \"xdotool $*\" >> '" + logArg + "'\nexit 1\n");
+    writeScript(bin, QStringLiteral("pavucontrol"), "echo \"pavucontrol $*\" >> '" + logArg + "'\n");
+    {
+        PathGuard path(bin.path());
+        dialog.show();
+        QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return readAll(log).contains("pavucontrol --tab=4"); }, 5000))
+        << readAll(log).constData();
+    EXPECT_TRUE(readAll(log).contains("xdotool search --class pavucontrol"));
+
+    // A window is open: it is brought up and no second control is started.
+    QFile::remove(log);
+    writeScript(bin, QStringLiteral("xdotool"),
+                "echo \"xdotool $*\" >> '" + logArg + "'\n[ \"$1\" = search ] && echo 4194311\nexit 0\n");
+    {
+        PathGuard path(bin.path());
+        EXPECT_TRUE(RecordingLevelControl::raise());
+    }
+    const QByteArray calls = readAll(log);
+    EXPECT_TRUE(calls.contains("xdotool windowmap 4194311")) << calls.constData();
+    EXPECT_TRUE(calls.contains("xdotool windowraise 4194311"));
+    EXPECT_FALSE(calls.contains("pavucontrol --tab"));
+}
+
+TEST(LevelDialog, AnInputThatCannotBeOpenedShowsTheWarning)
+{
+    TFormNivellEntradaDAudio dialog;
+    FakeDeviceFactoryGuard factory(CaptureBadDeviceId);
+    QWidget mainWindow;
+    mainWindow.show();
+    QString text, caption;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        const bool shown =
+            QTest::qWaitFor([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); }, 5000);
+        if (auto* box = shown ? qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) : nullptr) {
+            text = box->text();
+            caption = box->windowTitle();
+            icon = box->icon();
+            box->accept();
+        }
+    });
+    EXPECT_EQ(WavMax::OpenWaveInput(&mainWindow), CaptureBadDeviceId);
+    EXPECT_EQ(text, WavMax::DeviceErrorText());
+    EXPECT_EQ(caption, QStringLiteral(u"Control del valor màxim detectat en el micròfon"));
+    EXPECT_EQ(icon, QMessageBox::Warning);
+}
+
+TEST(LevelDialog, DestructionClosesCaptureAnswersTheLastBuffersAndFreesThem)
+{
+    WavMax::setCaptureDeviceFactory(
+        [] { return std::make_unique<SimulatedCaptureDevice>(QStringLiteral("levels:100"), 1); });
+    auto dialog = std::make_unique<TFormNivellEntradaDAudio>();
+    WaveInRecorder mainWindow;
+    ASSERT_EQ(WavMax::OpenWaveInput(&mainWindow), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow.levels.size() >= 2; }, 5000));
+    EXPECT_EQ(mainWindow.levels.first(), 100);
+
+    const int before = mainWindow.levels.size();
+    dialog.reset();
+    // The two buffers returned by the reset were handled during the wait,
+    // and answered with 0.
+    ASSERT_EQ(mainWindow.levels.size(), before + 2);
+    EXPECT_EQ(mainWindow.levels[before], 0);
+    EXPECT_EQ(mainWindow.levels[before + 1], 0);
+    EXPECT_EQ(WavMax::WaveInHandle, nullptr);
+    EXPECT_EQ(WavMax::CaptureBuffer1, nullptr);
+    EXPECT_EQ(WavMax::CaptureBuffer2, nullptr);
+    WavMax::setCaptureDeviceFactory({});
+
+    // A dialog made afterwards sets the buffers up again.
+    TFormNivellEntradaDAudio again;
+    EXPECT_NE(WavMax::CaptureBuffer1, nullptr);
+}
