@@ -2,11 +2,84 @@
 
 #include "book/JpegDecoder.h"
 #include "book/MetafilePicture.h"
+#include "book/PictureFile.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QImageReader>
 
 namespace tirvelo {
+
+namespace {
+
+// The same limit as for JPEG pictures: width × height of the decoded image.
+constexpr qint64 MaxRasterPixels = 100'000'000;
+// An icon's directory counts its images in 16 bits; no real icon comes near.
+constexpr int MaxIconImages = 256;
+
+char asciiLower(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'A' && u <= u'Z')
+        return char(u - u'A' + 'a');
+    return u < 0x80 ? char(u) : '\x80';
+}
+
+bool extensionIs(QStringView ext, const char* lower)
+{
+    qsizetype i = 0;
+    for (; lower[i] != '\0'; ++i) {
+        if (i >= ext.size() || asciiLower(ext[i]) != lower[i])
+            return false;
+    }
+    return i == ext.size();
+}
+
+bool sizeAllowed(QSize size)
+{
+    return size.isValid() && !size.isEmpty() && qint64(size.width()) * size.height() <= MaxRasterPixels;
+}
+
+// A reader bound to one format: no content sniffing, no falling back to
+// another handler.
+struct BoundReader {
+    QBuffer buffer;
+    QImageReader reader;
+
+    BoundReader(const QByteArray& bytes, const char* format)
+    {
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        reader.setDevice(&buffer);
+        reader.setFormat(format);
+        reader.setAutoDetectImageFormat(false);
+        reader.setDecideFormatFromContent(false);
+        // Enough for the largest picture allowed in 32-bit pixels.
+        reader.setAllocationLimit(int(MaxRasterPixels * 4 / (1024 * 1024)) + 1);
+    }
+};
+
+// The index of the icon's largest image (the first of equals), or -1.
+int largestIconImage(QImageReader& reader)
+{
+    const int count = reader.imageCount();
+    if (count <= 0 || count > MaxIconImages)
+        return -1;
+    int best = -1;
+    qint64 bestArea = -1;
+    for (int i = 0; i < count; ++i) {
+        if (!reader.jumpToImage(i))
+            return -1;
+        const QSize size = reader.size();
+        const qint64 area = size.isValid() ? qint64(size.width()) * size.height() : 0;
+        if (area > bestArea) {
+            best = i;
+            bestArea = area;
+        }
+    }
+    return best;
+}
+
+} // namespace
 
 PictureType pictureTypeOf(const QString& name)
 {
@@ -14,13 +87,46 @@ PictureType pictureTypeOf(const QString& name)
     const qsizetype dot = name.lastIndexOf(u'.');
     if (dot < 0 || dot < separator)
         return PictureType::Unknown;
-    const QString ext = name.mid(dot + 1).toLower();
-    if (ext == u"bmp") return PictureType::Bitmap;
-    if (ext == u"ico") return PictureType::Icon;
-    if (ext == u"wmf") return PictureType::Wmf;
-    if (ext == u"emf") return PictureType::Emf;
-    if (ext == u"jpg" || ext == u"jpeg") return PictureType::Jpeg;
+    const QStringView ext = QStringView(name).mid(dot + 1);
+    if (extensionIs(ext, "bmp")) return PictureType::Bitmap;
+    if (extensionIs(ext, "ico")) return PictureType::Icon;
+    if (extensionIs(ext, "wmf")) return PictureType::Wmf;
+    if (extensionIs(ext, "emf")) return PictureType::Emf;
+    if (extensionIs(ext, "jpg") || extensionIs(ext, "jpeg")) return PictureType::Jpeg;
     return PictureType::Unknown;
+}
+
+bool rasterReadersAvailable()
+{
+    const QList<QByteArray> formats = QImageReader::supportedImageFormats();
+    return formats.contains("bmp") && formats.contains("ico");
+}
+
+std::optional<Picture> decodeRasterBytes(const QByteArray& bytes, PictureType type)
+{
+    if (bytes.isEmpty() || (type != PictureType::Bitmap && type != PictureType::Icon))
+        return std::nullopt;
+    BoundReader bound(bytes, type == PictureType::Bitmap ? "bmp" : "ico");
+    QImageReader& reader = bound.reader;
+    if (!reader.canRead())
+        return std::nullopt;
+    if (type == PictureType::Icon) {
+        const int best = largestIconImage(reader);
+        if (best < 0 || !reader.jumpToImage(best))
+            return std::nullopt;
+    }
+    // The header's size, checked before the pixels are allocated (a reader
+    // that cannot tell leaves it to the allocation limit and the check below).
+    const QSize declared = reader.size();
+    if (declared.isValid() && !sizeAllowed(declared))
+        return std::nullopt;
+    QImage image = reader.read();
+    if (image.isNull() || !sizeAllowed(image.size()))
+        return std::nullopt;
+    Picture picture;
+    picture.naturalSize = image.size();
+    picture.raster = std::move(image);
+    return picture;
 }
 
 std::optional<Picture> loadPicture(const QString& path, QSize box)
@@ -36,15 +142,10 @@ std::optional<Picture> loadPicture(const QString& path, QSize box)
         return loadMetafilePicture(path, type == PictureType::Emf ? MetafileFormat::Emf : MetafileFormat::Wmf);
     case PictureType::Bitmap:
     case PictureType::Icon: {
-        QImageReader reader(path, type == PictureType::Bitmap ? "bmp" : "ico");
-        reader.setDecideFormatFromContent(false);
-        QImage image = reader.read();
-        if (image.isNull())
+        const std::optional<QByteArray> bytes = readPictureFile(path);
+        if (!bytes)
             return std::nullopt;
-        Picture picture;
-        picture.naturalSize = image.size();
-        picture.raster = std::move(image);
-        return picture;
+        return decodeRasterBytes(*bytes, type);
     }
     }
     return std::nullopt;
