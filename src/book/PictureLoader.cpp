@@ -79,6 +79,73 @@ int largestIconImage(QImageReader& reader)
     return best;
 }
 
+quint32 littleEndian(const QByteArray& bytes, qsizetype at, int size)
+{
+    quint32 value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = (value << 8) | uchar(bytes[at + i]);
+    return value;
+}
+
+// Qt's bitmap reader gives back whatever rows it got from a file cut short;
+// such a file is a failure. True when the file holds all the pixel data its
+// header announces (for run-length files: up to the end-of-bitmap code).
+bool bitmapDataComplete(const QByteArray& bytes)
+{
+    constexpr qsizetype FileHeader = 14;
+    if (bytes.size() < FileHeader + 16 || !bytes.startsWith("BM"))
+        return false;
+    const quint32 headerSize = littleEndian(bytes, FileHeader, 4);
+    qint64 width = 0, height = 0;
+    quint32 bitCount = 0, compression = 0;
+    if (headerSize == 12) { // the old OS/2 header
+        width = qint16(littleEndian(bytes, FileHeader + 4, 2));
+        height = qint16(littleEndian(bytes, FileHeader + 6, 2));
+        bitCount = littleEndian(bytes, FileHeader + 10, 2);
+    } else if (headerSize >= 40 && bytes.size() >= FileHeader + 40) {
+        width = qint32(littleEndian(bytes, FileHeader + 4, 4));
+        height = qint32(littleEndian(bytes, FileHeader + 8, 4));
+        bitCount = littleEndian(bytes, FileHeader + 14, 2);
+        compression = littleEndian(bytes, FileHeader + 16, 4);
+    } else {
+        return false;
+    }
+    height = qAbs(height); // negative: stored top row first
+    if (width <= 0 || height <= 0 || width * height > MaxRasterPixels || bitCount == 0 || bitCount > 32)
+        return false;
+    qint64 dataStart = littleEndian(bytes, 10, 4);
+    if (dataStart < FileHeader + qint64(headerSize))
+        dataStart = FileHeader + qint64(headerSize); // some writers leave it 0
+    if (dataStart >= bytes.size())
+        return false;
+
+    enum { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, AlphaBitFields = 6 };
+    if (compression == Rgb || compression == BitFields || compression == AlphaBitFields) {
+        const qint64 rowBytes = (width * bitCount + 31) / 32 * 4;
+        return dataStart + rowBytes * height <= bytes.size();
+    }
+    if (compression != Rle8 && compression != Rle4)
+        return true; // Qt's reader refuses what it does not know
+    // Walk the runs: pairs of bytes, escapes after a zero count.
+    qint64 at = dataStart;
+    while (at + 2 <= bytes.size()) {
+        const uchar count = uchar(bytes[at]), code = uchar(bytes[at + 1]);
+        at += 2;
+        if (count != 0 || code == 0)
+            continue; // a run, or the end of a line
+        if (code == 1)
+            return true; // end of bitmap
+        if (code == 2) {
+            at += 2; // a move right and down
+            continue;
+        }
+        // code literal pixels, padded to a whole number of 16-bit words
+        const qint64 literalBytes = compression == Rle8 ? code : (code + 1) / 2;
+        at += (literalBytes + 1) / 2 * 2;
+    }
+    return false;
+}
+
 } // namespace
 
 PictureType pictureTypeOf(const QString& name)
@@ -105,6 +172,8 @@ bool rasterReadersAvailable()
 std::optional<Picture> decodeRasterBytes(const QByteArray& bytes, PictureType type)
 {
     if (bytes.isEmpty() || (type != PictureType::Bitmap && type != PictureType::Icon))
+        return std::nullopt;
+    if (type == PictureType::Bitmap && !bitmapDataComplete(bytes))
         return std::nullopt;
     BoundReader bound(bytes, type == PictureType::Bitmap ? "bmp" : "ico");
     QImageReader& reader = bound.reader;
