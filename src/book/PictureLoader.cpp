@@ -7,6 +7,8 @@
 #include <QBuffer>
 #include <QImageReader>
 
+#include <algorithm>
+
 namespace tirvelo {
 
 namespace {
