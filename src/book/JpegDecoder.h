@@ -25,13 +25,14 @@ struct JpegLimits {
     qint64 maxWorkingMemory = qint64(1) << 30;
 };
 
-// The DCT scale, in eighths (1 to 8), a picture of size natural is decoded at
-// for a picture box of size box. A picture not larger than the box in either
-// direction is shown at its own size and decoded whole (8). A larger one is
-// stretched to fill the box, so it is decoded at the smallest scale whose
-// output still covers the box in both directions; in a direction where the
-// picture is smaller than the box, no resolution is given up. An empty or
-// invalid box means "unknown": decode whole.
+// The DCT scale, in eighths (1, 2, 4 or 8), a picture of size natural is
+// decoded at for a picture box of size box. A picture not larger than the box
+// in either direction is shown at its own size and decoded whole (8). A
+// larger one is stretched to fill the box, so it is decoded at the smallest of
+// 1/8, 1/4 and 1/2 whose output still covers the box in both directions (the
+// scales in between decode slower than the next of these above them). In a
+// direction where the picture is smaller than the box, no resolution is given
+// up. An empty or invalid box means "unknown": decode whole.
 int jpegScaleEighths(QSize natural, QSize box);
 
 // Decodes the file (read whole first; see readPictureFile for what is refused).

@@ -249,16 +249,20 @@ TEST(JpegDecoder, ChoosesTheSmallestScaleThatStillCoversTheBox)
     // One pixel over: no eighth-step below full size still covers the box.
     EXPECT_EQ(jpegScaleEighths({1921, 1080}, screen), 8);
     EXPECT_EQ(jpegScaleEighths({1920, 1081}, screen), 8);
-    // A 24-megapixel photo: 3/8 gives 2250×1500, 2/8 only 1500×1000.
-    EXPECT_EQ(jpegScaleEighths({6000, 4000}, screen), 3);
-    EXPECT_EQ(jpegScaleEighths({4000, 6000}, screen), 4); // 3/8 would give 1500 columns
+    // A 24-megapixel photo: 1/2 gives 3000×2000, 1/4 only 1500×1000 (3/8
+    // would cover too, but decodes slower than 1/2).
+    EXPECT_EQ(jpegScaleEighths({6000, 4000}, screen), 4);
+    EXPECT_EQ(jpegScaleEighths({4000, 6000}, screen), 4);
     EXPECT_EQ(jpegScaleEighths({15360, 8640}, screen), 1);
     // Rounding up counts: 1/8 of 15353 is 1919.1, which libjpeg makes 1920.
     EXPECT_EQ(jpegScaleEighths({15353, 8633}, screen), 1);
     EXPECT_EQ(jpegScaleEighths({15352, 8640}, screen), 2);
+    EXPECT_EQ(jpegScaleEighths({7680, 4320}, screen), 2);
+    EXPECT_EQ(jpegScaleEighths({7676, 4320}, screen), 4); // 1/4 gives 1919 columns
     // Wide but low: the height is below the box, so nothing may be lost there.
     EXPECT_EQ(jpegScaleEighths({8000, 500}, screen), 8);
-    EXPECT_EQ(jpegScaleEighths({8000, 1200}, {1920, 1000}), 7);
+    EXPECT_EQ(jpegScaleEighths({8000, 2000}, {1920, 1000}), 4);
+    EXPECT_EQ(jpegScaleEighths({8000, 1200}, {1920, 1000}), 8);
     // No usable box: whole.
     EXPECT_EQ(jpegScaleEighths({6000, 4000}, {0, 0}), 8);
     EXPECT_EQ(jpegScaleEighths({6000, 4000}, {-1, 500}), 8);
@@ -270,11 +274,14 @@ TEST(JpegDecoder, ChoosesTheSmallestScaleThatStillCoversTheBox)
         QSize raster;
     };
     for (const Case& c : {Case{{200, 100}, {200, 150}},  // 4/8
-                          Case{{150, 100}, {150, 113}},  // 3/8, rounded up
-                          Case{{50, 37}, {50, 38}},      // 1/8
+                          Case{{150, 100}, {200, 150}},  // 4/8 (not 3/8)
+                          Case{{100, 70}, {100, 75}},    // 2/8
+                          Case{{50, 37}, {50, 38}},      // 1/8, rounded up
                           Case{{51, 37}, {100, 75}},     // 1/8 would give 50 columns
                           Case{{400, 300}, {400, 300}},  // exactly the box: whole
-                          Case{{399, 300}, {400, 300}},  // one pixel over: 7/8 is 350
+                          Case{{399, 300}, {400, 300}},  // one pixel over: 4/8 is 200
+                          Case{{400, 301}, {400, 300}},  // smaller than the box
+                          Case{{13, 299}, {400, 300}},   // only whole covers 299 rows
                           Case{{1920, 1080}, {400, 300}}}) {
         SCOPED_TRACE(testing::Message() << c.box.width() << "x" << c.box.height());
         const auto picture = decodeJpegBytes(big, c.box);
