@@ -25,8 +25,13 @@ QImage Picture::toImage(QSize size) const
     QImage image(size, QImage::Format_RGB32);
     if (image.isNull())
         return {};
-    image.fill(Qt::black);
+    if (vector)
+        image.fill(Qt::black);
     QPainter painter(&image);
+    if (!vector) {
+        // The raster covers every pixel: no background, no blending.
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+    }
     paint(painter, QRectF(QPointF(0, 0), QSizeF(size)));
     painter.end();
     return image;

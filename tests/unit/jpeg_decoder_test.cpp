@@ -216,6 +216,10 @@ TEST(JpegDecoder, DecodesBaselineProgressiveGreyAndCmykWithTheirColours)
     // Red is 76 grey, white 255.
     EXPECT_TRUE(near(grey->raster.pixel(16, 12), qRgb(76, 76, 76), 6));
     EXPECT_TRUE(near(grey->raster.pixel(48, 36), qRgb(255, 255, 255), 6));
+    const QImage greyShown = grey->toImage({128, 24});
+    ASSERT_EQ(greyShown.size(), QSize(128, 24));
+    EXPECT_TRUE(near(greyShown.pixel(32, 6), qRgb(76, 76, 76), 6));
+    EXPECT_TRUE(near(greyShown.pixel(96, 18), qRgb(255, 255, 255), 6));
 
     for (const Layout layout : {Layout::CmykAdobe, Layout::CmykPlain, Layout::Ycck}) {
         SCOPED_TRACE(int(layout));
@@ -291,6 +295,10 @@ TEST(JpegDecoder, ChoosesTheSmallestScaleThatStillCoversTheBox)
         EXPECT_GE(picture->raster.width(), std::min(c.box.width(), 400));
         EXPECT_GE(picture->raster.height(), std::min(c.box.height(), 300));
         expectQuadrants(picture->raster);
+        // What the picture box draws: stretched to exactly the box.
+        const QImage shown = picture->toImage(c.box);
+        EXPECT_EQ(shown.size(), c.box);
+        expectQuadrants(shown);
     }
 }
 
