@@ -16,4 +16,25 @@ void Picture::paint(QPainter& painter, const QRectF& target) const
     }
 }
 
+QImage Picture::toImage(QSize size) const
+{
+    if (isNull() || size.isEmpty())
+        return {};
+    if (!vector && raster.size() == size)
+        return raster;
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    if (vector)
+        image.fill(Qt::black);
+    QPainter painter(&image);
+    if (!vector) {
+        // The raster covers every pixel: no background, no blending.
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+    }
+    paint(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    painter.end();
+    return image;
+}
+
 } // namespace tirvelo

@@ -1,0 +1,425 @@
+// The JPEG decoder against real files written by libjpeg's own compressor
+// (and a few made by ImageMagick under tests/data/pictures).
+#include "book/JpegDecoder.h"
+
+#include "support/TestPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <sys/stat.h>
+#include <vector>
+
+#include <jpeglib.h>
+
+using namespace tirvelo;
+
+namespace {
+
+enum class Layout { Colour, Grey, CmykAdobe, CmykPlain, Ycck };
+
+struct JpegOptions {
+    int quality = 92;
+    bool progressive = false;
+    Layout layout = Layout::Colour;
+    bool fullChroma = false; // 4:4:4 instead of libjpeg's 4:2:0
+};
+
+// Writes image as a JPEG with libjpeg's compression interface. For the CMYK
+// layouts each pixel's RGB becomes inks C = 255 - R, M = 255 - G, Y = 255 - B,
+// K = 0, stored inverted under an Adobe marker (as Adobe applications do) or
+// plainly without one.
+QByteArray encodeJpeg(const QImage& source, const JpegOptions& options = {})
+{
+    const QImage image = source.convertToFormat(QImage::Format_RGB888);
+    jpeg_compress_struct cinfo {};
+    jpeg_error_mgr errors {};
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    jpeg_mem_dest(&cinfo, &out, &outSize);
+    cinfo.image_width = JDIMENSION(image.width());
+    cinfo.image_height = JDIMENSION(image.height());
+    const bool cmyk = options.layout == Layout::CmykAdobe || options.layout == Layout::CmykPlain
+        || options.layout == Layout::Ycck;
+    if (options.layout == Layout::Grey) {
+        cinfo.input_components = 1;
+        cinfo.in_color_space = JCS_GRAYSCALE;
+    } else if (cmyk) {
+        cinfo.input_components = 4;
+        cinfo.in_color_space = JCS_CMYK;
+    } else {
+        cinfo.input_components = 3;
+        cinfo.in_color_space = JCS_RGB;
+    }
+    jpeg_set_defaults(&cinfo);
+    if (options.layout == Layout::Ycck)
+        jpeg_set_colorspace(&cinfo, JCS_YCCK);
+    if (options.layout == Layout::CmykPlain)
+        cinfo.write_Adobe_marker = FALSE;
+    if (options.fullChroma)
+        cinfo.comp_info[0].h_samp_factor = cinfo.comp_info[0].v_samp_factor = 1;
+    jpeg_set_quality(&cinfo, options.quality, TRUE);
+    if (options.progressive)
+        jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<JSAMPLE> row(size_t(image.width()) * 4);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const uchar* rgb = image.constScanLine(int(cinfo.next_scanline));
+        for (int x = 0; x < image.width(); ++x) {
+            const int r = rgb[3 * x], g = rgb[3 * x + 1], b = rgb[3 * x + 2];
+            if (options.layout == Layout::Grey) {
+                row[size_t(x)] = JSAMPLE((r * 299 + g * 587 + b * 114) / 1000);
+            } else if (cmyk) {
+                const bool inverted = options.layout != Layout::CmykPlain;
+                const int inks[4] = {255 - r, 255 - g, 255 - b, 0};
+                for (int c = 0; c < 4; ++c)
+                    row[size_t(4 * x + c)] = JSAMPLE(inverted ? 255 - inks[c] : inks[c]);
+            } else {
+                row[size_t(3 * x)] = JSAMPLE(r);
+                row[size_t(3 * x + 1)] = JSAMPLE(g);
+                row[size_t(3 * x + 2)] = JSAMPLE(b);
+            }
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    QByteArray bytes(reinterpret_cast<const char*>(out), qsizetype(outSize));
+    free(out);
+    return bytes;
+}
+
+// Red, green, blue and white quadrants.
+QImage quadrants(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const bool right = x >= width / 2, bottom = y >= height / 2;
+            QRgb c = !bottom ? (!right ? qRgb(255, 0, 0) : qRgb(0, 255, 0)) : (!right ? qRgb(0, 0, 255) : qRgb(255, 255, 255));
+            image.setPixel(x, y, c);
+        }
+    }
+    return image;
+}
+
+// A noisy picture: every pixel its own colour.
+QImage noise(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    quint32 state = 12345;
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            state = state * 1664525u + 1013904223u;
+            line[x] = 0xff000000u | (state >> 8);
+        }
+    }
+    return image;
+}
+
+::testing::AssertionResult near(QRgb actual, QRgb expected, int tolerance = 24)
+{
+    if (std::abs(qRed(actual) - qRed(expected)) <= tolerance && std::abs(qGreen(actual) - qGreen(expected)) <= tolerance
+        && std::abs(qBlue(actual) - qBlue(expected)) <= tolerance)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "colour " << std::hex << actual << " is not near " << expected;
+}
+
+// Checks the four quadrants' middles of a decoded quadrants() picture.
+void expectQuadrants(const QImage& image)
+{
+    ASSERT_FALSE(image.isNull());
+    const int w = image.width(), h = image.height();
+    EXPECT_TRUE(near(image.pixel(w / 4, h / 4), qRgb(255, 0, 0)));
+    EXPECT_TRUE(near(image.pixel(3 * w / 4, h / 4), qRgb(0, 255, 0)));
+    EXPECT_TRUE(near(image.pixel(w / 4, 3 * h / 4), qRgb(0, 0, 255)));
+    EXPECT_TRUE(near(image.pixel(3 * w / 4, 3 * h / 4), qRgb(255, 255, 255)));
+}
+
+// What plain libjpeg, keeping on after warnings, makes of bytes.
+struct Verdict {
+    bool error = false;
+    long warnings = 0;
+};
+struct LenientErrors {
+    jpeg_error_mgr base;
+    std::jmp_buf escape;
+};
+Verdict lenientVerdict(const QByteArray& bytes)
+{
+    static jpeg_decompress_struct cinfo;
+    static LenientErrors errors;
+    static std::vector<JSAMPLE> row;
+    Verdict verdict;
+    cinfo.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = [](j_common_ptr c) { std::longjmp(reinterpret_cast<LenientErrors*>(c->err)->escape, 1); };
+    errors.base.output_message = [](j_common_ptr) {};
+    if (setjmp(errors.escape) != 0) {
+        verdict.error = true;
+    } else {
+        jpeg_create_decompress(&cinfo);
+        jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.constData()), (unsigned long)bytes.size());
+        jpeg_read_header(&cinfo, TRUE);
+        jpeg_start_decompress(&cinfo);
+        row.resize(size_t(cinfo.output_width) * size_t(cinfo.output_components));
+        JSAMPROW rows[1] = {row.data()};
+        while (cinfo.output_scanline < cinfo.output_height)
+            jpeg_read_scanlines(&cinfo, rows, 1);
+        jpeg_finish_decompress(&cinfo);
+    }
+    verdict.warnings = errors.base.num_warnings;
+    jpeg_destroy_decompress(&cinfo);
+    return verdict;
+}
+
+// The offset of the first byte of entropy-coded data (after the SOS segment).
+qsizetype scanDataStart(const QByteArray& jpeg)
+{
+    const qsizetype sos = jpeg.indexOf("\xFF\xDA");
+    if (sos < 0)
+        return -1;
+    const int length = (uchar(jpeg[sos + 2]) << 8) | uchar(jpeg[sos + 3]);
+    return sos + 2 + length;
+}
+
+} // namespace
+
+TEST(JpegDecoder, DecodesBaselineProgressiveGreyAndCmykWithTheirColours)
+{
+    const QImage source = quadrants(64, 48);
+    const QSize box(1920, 1080);
+
+    for (const bool progressive : {false, true}) {
+        SCOPED_TRACE(progressive ? "progressive" : "baseline");
+        const auto picture = decodeJpegBytes(encodeJpeg(source, {.progressive = progressive}), box);
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(picture->naturalSize, QSize(64, 48));
+        EXPECT_EQ(picture->raster.size(), QSize(64, 48));
+        EXPECT_EQ(picture->raster.format(), QImage::Format_RGB32);
+        EXPECT_EQ(qAlpha(picture->raster.pixel(0, 0)), 255);
+        expectQuadrants(picture->raster);
+    }
+
+    const auto grey = decodeJpegBytes(encodeJpeg(source, {.progressive = true, .layout = Layout::Grey}), box);
+    ASSERT_TRUE(grey);
+    EXPECT_EQ(grey->raster.format(), QImage::Format_Grayscale8);
+    EXPECT_EQ(grey->raster.size(), QSize(64, 48));
+    // Red is 76 grey, white 255.
+    EXPECT_TRUE(near(grey->raster.pixel(16, 12), qRgb(76, 76, 76), 6));
+    EXPECT_TRUE(near(grey->raster.pixel(48, 36), qRgb(255, 255, 255), 6));
+    const QImage greyShown = grey->toImage({128, 24});
+    ASSERT_EQ(greyShown.size(), QSize(128, 24));
+    EXPECT_TRUE(near(greyShown.pixel(32, 6), qRgb(76, 76, 76), 6));
+    EXPECT_TRUE(near(greyShown.pixel(96, 18), qRgb(255, 255, 255), 6));
+
+    for (const Layout layout : {Layout::CmykAdobe, Layout::CmykPlain, Layout::Ycck}) {
+        SCOPED_TRACE(int(layout));
+        const auto cmyk = decodeJpegBytes(encodeJpeg(source, {.layout = layout}), box);
+        ASSERT_TRUE(cmyk);
+        EXPECT_EQ(cmyk->raster.format(), QImage::Format_RGB32);
+        expectQuadrants(cmyk->raster);
+    }
+
+    // CMYK written by another program (ImageMagick, with Adobe's marker).
+    const auto fromFile = decodeJpegFile(test::testDataPath("pictures/cmyk-adobe.jpg"), box);
+    ASSERT_TRUE(fromFile);
+    EXPECT_EQ(fromFile->naturalSize, QSize(64, 64));
+    expectQuadrants(fromFile->raster);
+
+    const QImage one(1, 1, QImage::Format_RGB32);
+    QImage pixel = one;
+    pixel.fill(qRgb(10, 200, 30));
+    const auto tiny = decodeJpegBytes(encodeJpeg(pixel, {.quality = 100, .fullChroma = true}), box);
+    ASSERT_TRUE(tiny);
+    EXPECT_EQ(tiny->naturalSize, QSize(1, 1));
+    EXPECT_TRUE(near(tiny->raster.pixel(0, 0), qRgb(10, 200, 30), 6));
+}
+
+TEST(JpegDecoder, ChoosesTheSmallestScaleThatStillCoversTheBox)
+{
+    const QSize screen(1920, 1080);
+    // Not larger in either direction: shown at its own size.
+    EXPECT_EQ(jpegScaleEighths({1920, 1080}, screen), 8);
+    EXPECT_EQ(jpegScaleEighths({800, 600}, screen), 8);
+    // One pixel over: no eighth-step below full size still covers the box.
+    EXPECT_EQ(jpegScaleEighths({1921, 1080}, screen), 8);
+    EXPECT_EQ(jpegScaleEighths({1920, 1081}, screen), 8);
+    // A 24-megapixel photo: 1/2 gives 3000×2000, 1/4 only 1500×1000 (3/8
+    // would cover too, but decodes slower than 1/2).
+    EXPECT_EQ(jpegScaleEighths({6000, 4000}, screen), 4);
+    EXPECT_EQ(jpegScaleEighths({4000, 6000}, screen), 4);
+    EXPECT_EQ(jpegScaleEighths({15360, 8640}, screen), 1);
+    // Rounding up counts: 1/8 of 15353 is 1919.1, which libjpeg makes 1920.
+    EXPECT_EQ(jpegScaleEighths({15353, 8633}, screen), 1);
+    EXPECT_EQ(jpegScaleEighths({15352, 8640}, screen), 2);
+    EXPECT_EQ(jpegScaleEighths({7680, 4320}, screen), 2);
+    EXPECT_EQ(jpegScaleEighths({7676, 4320}, screen), 4); // 1/4 gives 1919 columns
+    // Wide but low: the height is below the box, so nothing may be lost there.
+    EXPECT_EQ(jpegScaleEighths({8000, 500}, screen), 8);
+    EXPECT_EQ(jpegScaleEighths({8000, 2000}, {1920, 1000}), 4);
+    EXPECT_EQ(jpegScaleEighths({8000, 1200}, {1920, 1000}), 8);
+    // No usable box: whole.
+    EXPECT_EQ(jpegScaleEighths({6000, 4000}, {0, 0}), 8);
+    EXPECT_EQ(jpegScaleEighths({6000, 4000}, {-1, 500}), 8);
+
+    // The decoder really decodes at that scale, and the result covers the box.
+    const QByteArray big = encodeJpeg(quadrants(400, 300));
+    struct Case {
+        QSize box;
+        QSize raster;
+    };
+    for (const Case& c : {Case{{200, 100}, {200, 150}},  // 4/8
+                          Case{{150, 100}, {200, 150}},  // 4/8 (not 3/8)
+                          Case{{100, 70}, {100, 75}},    // 2/8
+                          Case{{50, 37}, {50, 38}},      // 1/8, rounded up
+                          Case{{51, 37}, {100, 75}},     // 1/8 would give 50 columns
+                          Case{{400, 300}, {400, 300}},  // exactly the box: whole
+                          Case{{399, 300}, {400, 300}},  // one pixel over: 4/8 is 200
+                          Case{{400, 301}, {400, 300}},  // smaller than the box
+                          Case{{13, 299}, {400, 300}},   // only whole covers 299 rows
+                          Case{{1920, 1080}, {400, 300}}}) {
+        SCOPED_TRACE(testing::Message() << c.box.width() << "x" << c.box.height());
+        const auto picture = decodeJpegBytes(big, c.box);
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(picture->naturalSize, QSize(400, 300));
+        EXPECT_EQ(picture->raster.size(), c.raster);
+        EXPECT_GE(picture->raster.width(), std::min(c.box.width(), 400));
+        EXPECT_GE(picture->raster.height(), std::min(c.box.height(), 300));
+        expectQuadrants(picture->raster);
+        // What the picture box draws: stretched to exactly the box.
+        const QImage shown = picture->toImage(c.box);
+        EXPECT_EQ(shown.size(), c.box);
+        expectQuadrants(shown);
+    }
+}
+
+TEST(JpegDecoder, RefusesDamagedFilesEvenWhenLibjpegOnlyWarns)
+{
+    const QByteArray good = encodeJpeg(noise(96, 64), {.quality = 90});
+    ASSERT_TRUE(decodeJpegBytes(good, {1920, 1080}));
+    const QByteArray progressive = encodeJpeg(noise(96, 64), {.quality = 90, .progressive = true});
+    ASSERT_TRUE(decodeJpegBytes(progressive, {1920, 1080}));
+
+    // Truncated in the middle of the picture data: libjpeg pads it out with
+    // grey and only warns.
+    for (const QByteArray& whole : {good, progressive}) {
+        const QByteArray truncated = whole.left(whole.size() * 2 / 3);
+        const Verdict lenient = lenientVerdict(truncated);
+        EXPECT_FALSE(lenient.error);
+        EXPECT_GT(lenient.warnings, 0);
+        EXPECT_FALSE(decodeJpegBytes(truncated, {1920, 1080}));
+    }
+    // Cut off just before the end-of-image marker: every row decodes, the
+    // damage shows only when the end is read.
+    EXPECT_FALSE(decodeJpegBytes(good.left(good.size() - 2), {1920, 1080}));
+
+    // A marker in the middle of the entropy-coded data.
+    QByteArray corrupt = good;
+    const qsizetype start = scanDataStart(corrupt);
+    ASSERT_GT(start, 0);
+    const qsizetype middle = start + (corrupt.size() - start) / 2;
+    corrupt[middle] = char(0xFF);
+    corrupt[middle + 1] = char(0xD3);
+    const Verdict lenient = lenientVerdict(corrupt);
+    EXPECT_FALSE(lenient.error);
+    EXPECT_GT(lenient.warnings, 0);
+    EXPECT_FALSE(decodeJpegBytes(corrupt, {1920, 1080}));
+    // The same damage in a scaled decode.
+    EXPECT_FALSE(decodeJpegBytes(corrupt, {20, 10}));
+
+    // Broken headers: a zero height, and 12-bit precision this libjpeg lacks.
+    QByteArray zeroHeight = good;
+    const qsizetype sof = zeroHeight.indexOf("\xFF\xC0");
+    ASSERT_GT(sof, 0);
+    zeroHeight[sof + 5] = 0;
+    zeroHeight[sof + 6] = 0;
+    EXPECT_FALSE(decodeJpegBytes(zeroHeight, {1920, 1080}));
+    QByteArray precision = good;
+    precision[sof + 4] = 12;
+    EXPECT_FALSE(decodeJpegBytes(precision, {1920, 1080}));
+    QByteArray noMarker = good;
+    noMarker[0] = 0;
+    EXPECT_FALSE(decodeJpegBytes(noMarker, {1920, 1080}));
+
+    EXPECT_FALSE(decodeJpegBytes({}, {1920, 1080}));
+    EXPECT_FALSE(decodeJpegBytes(good.left(2), {1920, 1080}));
+    EXPECT_FALSE(decodeJpegBytes(QByteArray(5000, '\xFF'), {1920, 1080}));
+}
+
+TEST(JpegDecoder, LimitsSizeAndMemory)
+{
+    const QByteArray picture = encodeJpeg(quadrants(400, 300));
+    JpegLimits limits;
+    limits.maxOutputPixels = 400 * 300 - 1;
+    // The limit is on the decoded size: whole it is too large...
+    EXPECT_FALSE(decodeJpegBytes(picture, {1920, 1080}, limits));
+    // ...at half scale it fits.
+    const auto half = decodeJpegBytes(picture, {200, 150}, limits);
+    ASSERT_TRUE(half);
+    EXPECT_EQ(half->raster.size(), QSize(200, 150));
+
+    limits = {};
+    limits.maxFileBytes = picture.size() - 1;
+    EXPECT_FALSE(decodeJpegBytes(picture, {1920, 1080}, limits));
+    limits.maxFileBytes = picture.size();
+    EXPECT_TRUE(decodeJpegBytes(picture, {1920, 1080}, limits));
+
+    // A progressive file needs every coefficient of the full picture in
+    // memory (400×300, 4:2:0: 1.5 × 120000 × 2 bytes); a one-pass file does not.
+    limits = {};
+    limits.maxWorkingMemory = 100'000;
+    EXPECT_FALSE(decodeJpegBytes(encodeJpeg(quadrants(400, 300), {.progressive = true}), {1920, 1080}, limits));
+    EXPECT_TRUE(decodeJpegBytes(picture, {1920, 1080}, limits));
+
+    // A header claiming 65000×65000 pixels over a few bytes of data: whole it
+    // is over the output limit; at 1/8 for a screen the data runs out at once.
+    QByteArray bomb = encodeJpeg(quadrants(16, 16));
+    const qsizetype sof = bomb.indexOf("\xFF\xC0");
+    bomb[sof + 5] = char(0xFD);
+    bomb[sof + 6] = char(0xE8);
+    bomb[sof + 7] = char(0xFD);
+    bomb[sof + 8] = char(0xE8);
+    EXPECT_FALSE(decodeJpegBytes(bomb, {1920, 1080}));
+    EXPECT_FALSE(decodeJpegBytes(bomb, {0, 0}));
+}
+
+TEST(JpegDecoder, ReadsFilesButNotFoldersFifosOrEmptyFiles)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString photo = dir.filePath("photo.jpg");
+    QFile file(photo);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(encodeJpeg(quadrants(64, 64)));
+    file.close();
+    const auto picture = decodeJpegFile(photo, {32, 32});
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->naturalSize, QSize(64, 64));
+    EXPECT_EQ(picture->raster.size(), QSize(32, 32));
+    expectQuadrants(picture->raster);
+
+    JpegLimits small;
+    small.maxFileBytes = QFileInfo(photo).size() - 1;
+    EXPECT_FALSE(decodeJpegFile(photo, {32, 32}, small));
+
+    QFile empty(dir.filePath("empty.jpg"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    EXPECT_FALSE(decodeJpegFile(empty.fileName(), {32, 32}));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.jpg"));
+    EXPECT_FALSE(decodeJpegFile(dir.filePath("folder.jpg"), {32, 32}));
+    EXPECT_FALSE(decodeJpegFile(dir.filePath("missing.jpg"), {32, 32}));
+    // A FIFO with no writer: opening it for reading would wait for ever.
+    const QString fifo = dir.filePath("fifo.jpg");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_FALSE(decodeJpegFile(fifo, {32, 32}));
+}

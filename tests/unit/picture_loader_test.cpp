@@ -1,0 +1,222 @@
+// Loading page pictures by name: the extension rule, Qt's bitmap and icon
+// readers, and files that must fail.
+#include "book/PictureLoader.h"
+#include "book/PictureFile.h"
+
+#include "support/TestPaths.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sys/stat.h>
+
+using namespace tirvelo;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+::testing::AssertionResult near(QRgb actual, QRgb expected, int tolerance = 24)
+{
+    if (std::abs(qRed(actual) - qRed(expected)) <= tolerance && std::abs(qGreen(actual) - qGreen(expected)) <= tolerance
+        && std::abs(qBlue(actual) - qBlue(expected)) <= tolerance)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "colour " << std::hex << actual << " is not near " << expected;
+}
+
+// tests/data/pictures/quadrants.*: 64×64, red, green / blue, white.
+void expectQuadrants(const Picture& picture)
+{
+    const QImage& image = picture.raster;
+    ASSERT_EQ(image.size(), QSize(64, 64));
+    EXPECT_TRUE(near(image.pixel(16, 16), qRgb(255, 0, 0)));
+    EXPECT_TRUE(near(image.pixel(48, 16), qRgb(0, 255, 0)));
+    EXPECT_TRUE(near(image.pixel(16, 48), qRgb(0, 0, 255)));
+    EXPECT_TRUE(near(image.pixel(48, 48), qRgb(255, 255, 255)));
+}
+
+class PictureLoader : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    QString copyAs(const QString& data, const QString& name)
+    {
+        const QString target = m_dir.filePath(name);
+        writeFile(target, readAll(test::testDataPath(data)));
+        return target;
+    }
+    QTemporaryDir m_dir;
+    // Qt finds its image plugins (icons) without an application object, but a
+    // page picture is always loaded with one.
+    int m_argc = 1;
+    char m_arg0[8] = "test";
+    char* m_argv[1] = {m_arg0};
+    QGuiApplication m_app{m_argc, m_argv};
+};
+
+} // namespace
+
+TEST(PictureType, ExtensionAfterTheLastSeparatorWithoutRegardToCase)
+{
+    EXPECT_EQ(pictureTypeOf("a.bmp"), PictureType::Bitmap);
+    EXPECT_EQ(pictureTypeOf("C:\\Llibres\\Foto.JPG"), PictureType::Jpeg);
+    EXPECT_EQ(pictureTypeOf("foto.Jpeg"), PictureType::Jpeg);
+    EXPECT_EQ(pictureTypeOf("icona.IcO"), PictureType::Icon);
+    EXPECT_EQ(pictureTypeOf("dibuix.wMf"), PictureType::Wmf);
+    EXPECT_EQ(pictureTypeOf("dibuix.EMF"), PictureType::Emf);
+    EXPECT_EQ(pictureTypeOf("/llibres/arxiu.tar.jpg"), PictureType::Jpeg);
+    // The last dot decides.
+    EXPECT_EQ(pictureTypeOf("foto.jpg.txt"), PictureType::Unknown);
+    EXPECT_EQ(pictureTypeOf("foto.jpg."), PictureType::Unknown);
+    // A dot before the last separator is not an extension.
+    EXPECT_EQ(pictureTypeOf("C:\\fotos.jpg\\foto"), PictureType::Unknown);
+    EXPECT_EQ(pictureTypeOf("fotos.jpg/foto"), PictureType::Unknown);
+    EXPECT_EQ(pictureTypeOf("D.jpg:foto"), PictureType::Unknown);
+    EXPECT_EQ(pictureTypeOf("foto"), PictureType::Unknown);
+    EXPECT_EQ(pictureTypeOf(""), PictureType::Unknown);
+    EXPECT_EQ(pictureTypeOf("so.wav"), PictureType::Unknown);
+    EXPECT_EQ(pictureTypeOf("foto.jp"), PictureType::Unknown);
+    EXPECT_EQ(pictureTypeOf("foto.jpgx"), PictureType::Unknown);
+    EXPECT_EQ(pictureTypeOf("foto.png"), PictureType::Unknown);
+    // Only ASCII letters match: U+0130 (a capital I with a dot) lower-cases
+    // to i in Unicode, but it is not an I.
+    EXPECT_EQ(pictureTypeOf(QString::fromUtf16(u"icona.\u0130co")), PictureType::Unknown);
+}
+
+TEST_F(PictureLoader, LoadsEachTypeByItsExtension)
+{
+    ASSERT_TRUE(rasterReadersAvailable());
+
+    const auto jpeg = loadPicture(copyAs("pictures/quadrants.jpg", "Foto.JPG"), {1920, 1080});
+    ASSERT_TRUE(jpeg);
+    expectQuadrants(*jpeg);
+    EXPECT_TRUE(loadPicture(copyAs("pictures/quadrants.jpg", "foto.Jpeg"), {1920, 1080}));
+    // Large pictures come scaled for the box, with their own size kept.
+    const auto scaled = loadPicture(copyAs("pictures/quadrants.jpg", "gran.jpg"), {32, 16});
+    ASSERT_TRUE(scaled);
+    EXPECT_EQ(scaled->naturalSize, QSize(64, 64));
+    EXPECT_EQ(scaled->raster.size(), QSize(32, 32));
+
+    const auto bitmap = loadPicture(copyAs("pictures/quadrants.bmp", "Dibuix.BMP"), {1920, 1080});
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(bitmap->naturalSize, QSize(64, 64));
+    expectQuadrants(*bitmap);
+    // Bitmaps are not scaled: the box stretches them.
+    EXPECT_EQ(loadPicture(copyAs("pictures/quadrants.bmp", "petit.bmp"), {8, 8})->raster.size(), QSize(64, 64));
+
+    // A bitmap Qt writes itself, with an odd width (rows padded to 4 bytes).
+    QImage odd(7, 3, QImage::Format_RGB32);
+    odd.fill(qRgb(200, 100, 50));
+    ASSERT_TRUE(odd.save(m_dir.filePath("senar.bmp"), "BMP"));
+    const auto oddPicture = loadPicture(m_dir.filePath("senar.bmp"), {1920, 1080});
+    ASSERT_TRUE(oddPicture);
+    EXPECT_EQ(oddPicture->naturalSize, QSize(7, 3));
+    EXPECT_EQ(oddPicture->raster.pixel(6, 2), qRgb(200, 100, 50));
+
+    // An icon of 16, 48 and 32 pixels, red, blue and green: the largest.
+    const auto icon = loadPicture(copyAs("pictures/several-sizes.ico", "Icona.ICO"), {1920, 1080});
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(icon->naturalSize, QSize(48, 48));
+    EXPECT_EQ(icon->raster.size(), QSize(48, 48));
+    EXPECT_TRUE(near(icon->raster.pixel(24, 24), qRgb(0, 0, 255), 0));
+    // 16 red pixels and 256 yellow ones stored as PNG inside the icon.
+    const auto pngIcon = loadPicture(copyAs("pictures/png-entry.ico", "png.ico"), {1920, 1080});
+    ASSERT_TRUE(pngIcon);
+    EXPECT_EQ(pngIcon->naturalSize, QSize(256, 256));
+    EXPECT_TRUE(near(pngIcon->raster.pixel(100, 100), qRgb(255, 255, 0), 0));
+}
+
+TEST_F(PictureLoader, ContentMustMatchTheExtension)
+{
+    // Each reader is held to its own format: no sniffing of the content.
+    EXPECT_FALSE(loadPicture(copyAs("pictures/quadrants.png", "foto.bmp"), {100, 100}));
+    EXPECT_FALSE(loadPicture(copyAs("pictures/quadrants.jpg", "foto.bmp"), {100, 100}));
+    EXPECT_FALSE(loadPicture(copyAs("pictures/quadrants.bmp", "foto.ico"), {100, 100}));
+    EXPECT_FALSE(loadPicture(copyAs("pictures/quadrants.bmp", "foto.jpg"), {100, 100}));
+    EXPECT_FALSE(loadPicture(copyAs("pictures/quadrants.png", "foto.jpg"), {100, 100}));
+    EXPECT_FALSE(loadPicture(copyAs("pictures/several-sizes.ico", "foto.bmp"), {100, 100}));
+    // A good picture under a name of no picture type.
+    EXPECT_FALSE(loadPicture(copyAs("pictures/quadrants.png", "foto.png"), {100, 100}));
+    EXPECT_FALSE(loadPicture(copyAs("pictures/quadrants.jpg", "foto.jpg.txt"), {100, 100}));
+    EXPECT_FALSE(loadPicture(copyAs("pictures/quadrants.bmp", "foto"), {100, 100}));
+}
+
+TEST_F(PictureLoader, DamagedAndUnreadableFilesFail)
+{
+    const QByteArray bmp = readAll(test::testDataPath("pictures/quadrants.bmp"));
+    ASSERT_GT(bmp.size(), 1000);
+    // Pixel data cut short, and the header alone.
+    writeFile(m_dir.filePath("tallat.bmp"), bmp.left(bmp.size() / 2));
+    EXPECT_FALSE(loadPicture(m_dir.filePath("tallat.bmp"), {100, 100}));
+    writeFile(m_dir.filePath("capcalera.bmp"), bmp.left(54));
+    EXPECT_FALSE(loadPicture(m_dir.filePath("capcalera.bmp"), {100, 100}));
+    // Run-length coded: whole it loads; without its end-of-bitmap code it is
+    // cut short (Qt's reader alone would show the rows it got).
+    const QByteArray rle = readAll(test::testDataPath("pictures/quadrants-rle8.bmp"));
+    ASSERT_EQ(quint8(rle[30]), 1); // BI_RLE8
+    writeFile(m_dir.filePath("rle.bmp"), rle);
+    const auto rlePicture = loadPicture(m_dir.filePath("rle.bmp"), {100, 100});
+    ASSERT_TRUE(rlePicture);
+    expectQuadrants(*rlePicture);
+    for (const qsizetype cut : {qsizetype(2), rle.size() / 3, rle.size() - 700}) {
+        writeFile(m_dir.filePath("rle-tallat.bmp"), rle.left(rle.size() - cut));
+        EXPECT_FALSE(loadPicture(m_dir.filePath("rle-tallat.bmp"), {100, 100})) << cut;
+    }
+    // A header claiming 60000×60000 pixels.
+    QByteArray huge = bmp;
+    const qint32 side = 60000;
+    memcpy(huge.data() + 18, &side, 4);
+    memcpy(huge.data() + 22, &side, 4);
+    writeFile(m_dir.filePath("enorme.bmp"), huge);
+    EXPECT_FALSE(loadPicture(m_dir.filePath("enorme.bmp"), {100, 100}));
+
+    const QByteArray ico = readAll(test::testDataPath("pictures/several-sizes.ico"));
+    writeFile(m_dir.filePath("tallat.ico"), ico.left(ico.size() / 2));
+    EXPECT_FALSE(loadPicture(m_dir.filePath("tallat.ico"), {100, 100}));
+    writeFile(m_dir.filePath("directori.ico"), ico.left(22));
+    EXPECT_FALSE(loadPicture(m_dir.filePath("directori.ico"), {100, 100}));
+
+    for (const char* name : {"buit.bmp", "buit.ico", "buit.jpg"}) {
+        writeFile(m_dir.filePath(name), {});
+        EXPECT_FALSE(loadPicture(m_dir.filePath(name), {100, 100})) << name;
+    }
+    for (const char* name : {"carpeta.bmp", "carpeta.ico", "carpeta.jpeg"}) {
+        ASSERT_TRUE(QDir(m_dir.path()).mkdir(name));
+        EXPECT_FALSE(loadPicture(m_dir.filePath(name), {100, 100})) << name;
+    }
+    // FIFOs with no writer: a reader that opened one would wait for ever.
+    for (const char* name : {"fifo.bmp", "fifo.ico", "fifo.jpg"}) {
+        ASSERT_EQ(mkfifo(QFile::encodeName(m_dir.filePath(name)).constData(), 0600), 0);
+        EXPECT_FALSE(loadPicture(m_dir.filePath(name), {100, 100})) << name;
+    }
+    EXPECT_FALSE(loadPicture(m_dir.filePath("no-hi-es.bmp"), {100, 100}));
+    EXPECT_FALSE(loadPicture("/dev/zero.jpg", {100, 100}));
+    EXPECT_FALSE(readPictureFile("/dev/zero"));
+    EXPECT_FALSE(readPictureFile("/dev/null"));
+
+    // The size cap is checked before reading.
+    const QString bmpPath = test::testDataPath("pictures/quadrants.bmp");
+    EXPECT_FALSE(readPictureFile(bmpPath, bmp.size() - 1));
+    const auto exact = readPictureFile(bmpPath, bmp.size());
+    ASSERT_TRUE(exact);
+    EXPECT_EQ(*exact, bmp);
+
+    EXPECT_FALSE(decodeRasterBytes(bmp, PictureType::Jpeg));
+    EXPECT_FALSE(decodeRasterBytes(bmp, PictureType::Unknown));
+    EXPECT_FALSE(decodeRasterBytes({}, PictureType::Bitmap));
+}
