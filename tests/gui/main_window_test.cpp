@@ -7,6 +7,10 @@
 #include "ui/ScanIntervalSpinBox.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -301,4 +305,45 @@ TEST_F(MainWindowWithoutEngine, ClosingWritesTheScanSettingAndTheMenuPausesScann
     EXPECT_EQ(window->scan.ScanPosition, window->scan.ScanLast);
     window->close();
     EXPECT_EQ(SettingsFile().read("Tirvelo", "Escaneig", "NO"), QByteArray("s\xED"));
+}
+
+TEST_F(MainWindowWithoutEngine, TheOpenDialogRemembersTheFilterAndTheNameAndMovesToTheBooksFolder)
+{
+    createWindow();
+    writeFile(path("llibres/conte/p.txt"), "hola");
+    const QString book = writeFile(path("llibres/conte/Conte.Lumbrix"), bookBytes(1, "", {"p.txt"}));
+    QStringList titles;
+    QStringList filters;
+    QString preselected;
+    int round = 0;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || dialog->property("tirveloDriven").toBool())
+            return;
+        dialog->setProperty("tirveloDriven", true);
+        titles << dialog->windowTitle();
+        filters = dialog->nameFilters();
+        preselected = dialog->selectedFiles().value(0);
+        if (round++ == 0) {
+            dialog->selectNameFilter(filters.value(1));
+            dialog->selectFile(book);
+            QMetaObject::invokeMethod(dialog, &QDialog::accept, Qt::QueuedConnection);
+        } else {
+            QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+        }
+    });
+    driver.start(20);
+    window->MenuCarregarLlibreClick();
+    EXPECT_EQ(window->book.PageCount, 1);
+    EXPECT_EQ(window->Memo1->toPlainText(), QString("hola")); // the relative page name was found from the book's folder
+    EXPECT_EQ(QDir::currentPath(), QFileInfo(book).absolutePath());
+    EXPECT_EQ(window->openDialogFilterIndex(), 1);
+
+    window->MenuCarregarLlibreClick(); // cancelled: "&Actiu" flips
+    EXPECT_TRUE(window->PopupMenuActiu->isChecked());
+    ASSERT_EQ(titles.size(), 2);
+    EXPECT_EQ(titles[0], QStringLiteral("Obrir - Fitxer: Quirna 2006 Tirvelo"));
+    EXPECT_EQ(filters, QStringList({QStringLiteral("Programes (*.Lumbrix)"), QStringLiteral("Tot tipus de fitxers (*.*)")}));
+    EXPECT_EQ(preselected, book); // the last chosen name is in the name field again
 }
