@@ -2,7 +2,9 @@
 // voices, the speed edit and the engine reload behind them) driven through the
 // window's own menu items, with the recording stand-in engine logging every call
 // it receives.
+#include "app/SettingsFile.h"
 #include "speech/SpeechLibrary.h"
+#include "ui/NavigationButton.h"
 #include "support/MainWindowFixture.h"
 #include "support/RecordingLog.h"
 #include "ui/MessageBoxes.h"
@@ -442,6 +444,26 @@ TEST_F(VanishingEngine, AVoiceChosenAfterTheLibraryWentAwaySwitchesReadingOffFor
     EXPECT_FALSE(speechLibrary().isAvailable());
     expectMenuFollowsReading(false);
     EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
+}
+
+TEST_F(VanishingEngine, ALanguageChosenAfterTheLibraryWentAwayIsShownAndStoredWithoutSpeech)
+{
+    createWindow();
+    loadTextBook();
+    calls();
+    ASSERT_TRUE(QFile::remove(enginePath()));
+    choose(window->PopupCastellano);
+    ASSERT_EQ(boxes->seen().size(), 1);
+    EXPECT_EQ(boxes->seen()[0].text, kNoEngineText);
+    EXPECT_EQ(calls(), Log({"Stop"}));
+    EXPECT_TRUE(window->PopupCastellano->isChecked());
+    EXPECT_FALSE(window->PopupCatala->isChecked());
+    EXPECT_EQ(window->PopupMenuActiu->text(), QStringLiteral("&Activo"));
+    EXPECT_EQ(window->SpeedButtonDreta->text(), QStringLiteral("&Siguiente"));
+    EXPECT_EQ(SettingsFile().read("Tirvelo", "Idioma", "?"), QByteArray("Castellano"));
+    expectMenuFollowsReading(false);
+    EXPECT_TRUE(window->Memo1->isVisible());
+    EXPECT_FALSE(window->Speaking);
 }
 
 // Engines that lack one of the calls the reload and the voice command make.
