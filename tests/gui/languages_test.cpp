@@ -149,6 +149,8 @@ protected:
     {
         MainWindowFixture::SetUp();
         createWindow();
+        if (HasFatalFailure())
+            return;
         attachLevelDialog(*window);
         for (QWidget* widget : QApplication::topLevelWidgets())
             if (auto* found = qobject_cast<TFormNivellEntradaDAudio*>(widget))
@@ -357,7 +359,8 @@ TEST_F(StartupLanguage, StoredCastellanoAndPortuguesSetTheEngineAfterTheSpeedAnd
     for (const Case& c : {Case{"Castellano", &kSpanish}, Case{"Portugues", &kPortuguese}}) {
         SCOPED_TRACE(c.stored.constData());
         log.clear();
-        const QByteArray ini = "[Tirvelo]\r\nIdioma=" + c.stored + "\r\nEscaneig=no\r\n";
+        // Blanks a write of the key would drop.
+        const QByteArray ini = "[Tirvelo]\r\nIdioma = " + c.stored + " \r\nEscaneig=no\r\n";
         run(ini, [&](TFormPrincipal& window, TFormNivellEntradaDAudio& dialog) {
             EXPECT_EQ(shownCaptions(window, dialog), *c.column);
             EXPECT_FALSE(window.PopupCatala->isChecked());
