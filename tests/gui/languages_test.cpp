@@ -1,0 +1,571 @@
+// The three interface languages: every caption of the main window, its menu,
+// the open dialog and the level dialog; the engine's language and voice that
+// go with them (the recording stand-in, and the real engine heard on the
+// private PulseAudio sink); the stored choice, from the menu and at start-up.
+#include "app/ProcessState.h"
+#include "app/SettingsFile.h"
+#include "app/Startup.h"
+#include "speech/SpeechLibrary.h"
+#include "support/MainWindowFixture.h"
+#include "support/RecordingLog.h"
+#include "support/TestPaths.h"
+#include "ui/FormNivellEntradaDAudio.h"
+#include "ui/NavigationButton.h"
+#include "ui/ScanIntervalSpinBox.h"
+#include "ui/StartupAssociation.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTimer>
+#include <dlfcn.h>
+#include <functional>
+
+using namespace tirvelo;
+using namespace tirvelo::test;
+
+// Logged calls read as text in failure reports.
+void PrintTo(const QByteArray& bytes, std::ostream* out)
+{
+    *out << '"' << bytes.toStdString() << '"';
+}
+
+namespace {
+
+using Log = QList<QByteArray>;
+
+// Every translated caption, in the order: main window (2 buttons, label),
+// menu (11 items), open dialog title, level dialog (title, 2 buttons).
+const QStringList kCatalan = {
+    QStringLiteral(u"&Anterior"),
+    QStringLiteral(u"&Següent"),
+    QStringLiteral(u"Clic botó dret per obrir el menú d'opcions"),
+    QStringLiteral(u"&Actiu"),
+    QStringLiteral(u"&Carregar llibre..."),
+    QStringLiteral(u"Funciona amb &veu"),
+    QStringLiteral(u"Control del &volum del micròfon..."),
+    QStringLiteral(u"Llegeix els fitxers text"),
+    QStringLiteral(u"Llenguatge"),
+    QStringLiteral(u"Veu de"),
+    QStringLiteral(u"Dona"),
+    QStringLiteral(u"Home"),
+    QStringLiteral(u"&Parlant de..."),
+    QStringLiteral(u"&Sortir"),
+    QStringLiteral(u"Obrir - Fitxer: Quirna 2006 Tirvelo"),
+    QStringLiteral(u"Nivell d'entrada d'audio"),
+    QStringLiteral(u"&Tancar"),
+    QStringLiteral(u"Nivell &Micròfon"),
+};
+const QStringList kSpanish = {
+    QStringLiteral(u"&Anterior"),
+    QStringLiteral(u"&Siguiente"),
+    QStringLiteral(u"Clic botón derecho para abrir el menú opciones"),
+    QStringLiteral(u"&Activo"),
+    QStringLiteral(u"&Cargar libro..."),
+    QStringLiteral(u"Funciona mediante &voz"),
+    QStringLiteral(u"Control del &volumen del micrófono..."),
+    QStringLiteral(u"Lee los archivos de texto"),
+    QStringLiteral(u"Lenguage"),
+    QStringLiteral(u"Voz de"),
+    QStringLiteral(u"Mujer"),
+    QStringLiteral(u"Hombre"),
+    QStringLiteral(u"&Crèditos..."),
+    QStringLiteral(u"&Salir..."),
+    QStringLiteral(u"Abrir - Archivo: Quirna 2006 Tirvelo"),
+    QStringLiteral(u"Nivel entrada de audio"),
+    QStringLiteral(u"&Cerrar"),
+    QStringLiteral(u"Nivel &Micrófono"),
+};
+const QStringList kPortuguese = {
+    QStringLiteral(u"&Anterior"),
+    QStringLiteral(u"&Seguinte"),
+    QStringLiteral(u"Clique no botão direito para o menu Opções"),
+    QStringLiteral(u"&Activo"),
+    QStringLiteral(u"&Carregar livro..."),
+    QStringLiteral(u"Funciona por &voz"),
+    QStringLiteral(u"Controlo do &volume do microfone..."),
+    QStringLiteral(u"Lê ficheiros de texto"),
+    QStringLiteral(u"Idioma"),
+    QStringLiteral(u"Voz"),
+    QStringLiteral(u"Feminina"),
+    QStringLiteral(u"Masculina"),
+    QStringLiteral(u"&Sobre..."),
+    QStringLiteral(u"&Sair..."),
+    QStringLiteral(u"Abrir - Ficheiro: Quirna 2006 Tirvelo"),
+    QStringLiteral(u"Nível de entrada de áudio"),
+    QStringLiteral(u"&Parar"),
+    QStringLiteral(u"Volume do &Microfone"),
+};
+
+// What the windows show now, in the order of the columns above.
+QStringList shownCaptions(const TFormPrincipal& window, const TFormNivellEntradaDAudio& dialog)
+{
+    return {
+        window.SpeedButtonEsquerra->text(),
+        window.SpeedButtonDreta->text(),
+        window.LabelInformacio->text(),
+        window.PopupMenuActiu->text(),
+        window.MenuCarregarLlibre->text(),
+        window.PopupMenuFuncionaAmbVeu->text(),
+        window.PopupMenuControlDelVolumDelMicrfon->text(),
+        window.PopupLlegeixelsfitxerstext->text(),
+        window.PopupLlenguatge->title(),
+        window.PopupVeuDe->title(),
+        window.PopupDona->text(),
+        window.PopupHome->text(),
+        window.PopupMenuParlantDe->text(),
+        window.PopupMenuSortir->text(),
+        window.openDialogTitle(),
+        dialog.windowTitle(),
+        dialog.BitBtn1->text(),
+        dialog.BitBtn2->text(),
+    };
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// The main window with the recording engine and the level dialog attached to
+// it as start-up attaches it.
+class Languages : public MainWindowFixture {
+protected:
+    QString enginePath() const override { return recordingEnginePath(); }
+
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        createWindow();
+        if (HasFatalFailure())
+            return;
+        attachLevelDialog(*window);
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* found = qobject_cast<TFormNivellEntradaDAudio*>(widget))
+                dialog = found;
+        ASSERT_NE(dialog, nullptr);
+        writeFile(path("a.txt"), "Bon dia.");
+        window->LoadBook(writeBook("llibre.Lumbrix", 1, "", {"a.txt"}));
+        log.clear();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        detachLevelDialog();
+        MainWindowFixture::TearDown();
+    }
+
+    Log calls()
+    {
+        const Log lines = log.lines();
+        log.clear();
+        return lines;
+    }
+    void choose(QAction* item)
+    {
+        window->PopupMenu1Popup();
+        ASSERT_FALSE(window->Timer1->isActive());
+        ASSERT_TRUE(item->isEnabled());
+        ASSERT_TRUE(window->PopupLlenguatge->isEnabled());
+        item->trigger();
+    }
+    QString iniPath() const { return path(QStringLiteral("config/Quirna2001.ini")); }
+
+    RecordingLog log;
+    TFormNivellEntradaDAudio* dialog = nullptr;
+};
+
+} // namespace
+
+TEST_F(Languages, EveryCaptionFollowsEachSwitch)
+{
+    EXPECT_EQ(shownCaptions(*window, *dialog), kCatalan);
+    struct Step {
+        QAction* item;
+        const QStringList* column;
+    };
+    const QList<Step> steps = {
+        {window->PopupCastellano, &kSpanish},
+        {window->PopupCatala, &kCatalan},
+        {window->MenuPortugues, &kPortuguese},
+        {window->PopupCatala, &kCatalan},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(qPrintable(step.item->objectName()));
+        choose(step.item);
+        EXPECT_EQ(shownCaptions(*window, *dialog), *step.column);
+        EXPECT_TRUE(step.item->isChecked());
+        for (QAction* other : {window->PopupCatala, window->PopupCastellano, window->MenuPortugues})
+            if (other != step.item)
+                EXPECT_FALSE(other->isChecked()) << qPrintable(other->objectName());
+        EXPECT_EQ(window->PopupCatala->text(), QStringLiteral(u"Català"));
+        EXPECT_EQ(window->PopupCastellano->text(), QStringLiteral(u"Castellano"));
+        EXPECT_EQ(window->MenuPortugues->text(), QStringLiteral(u"Portugues"));
+        EXPECT_EQ(window->LabelPagina->toolTip(), QStringLiteral(u"Número de pàgina"));
+        EXPECT_EQ(window->SpinEditTempsTimer->toolTip(), QStringLiteral(u"Decimes de segon que dura cada salt de l'escaneig"));
+        EXPECT_EQ(window->EditVelocitat->toolTip(), QStringLiteral(u"Velocitat de lectura"));
+        EXPECT_TRUE(dialog->TrackBar1->toolTip().startsWith(QStringLiteral(u"Valor minim del senyal que provoca efecte")));
+        EXPECT_EQ(fixed_texts::OpenDialogFilter, QStringLiteral(u"Programes (*.Lumbrix)|*.Lumbrix|Tot tipus de fitxers (*.*)|*.*"));
+    }
+    EXPECT_TRUE(boxes->seen().isEmpty());
+}
+
+TEST_F(Languages, EachLanguageWithEachVoiceSetsTheEngineAndStoresTheChoice)
+{
+    writeFile(iniPath(), "[Tirvelo]\r\nEscaneig=no\r\n[Altre]\r\nA=1\r\n");
+    struct Case {
+        QAction* voice;
+        QAction* language;
+        QByteArray languageCall;
+        QByteArray speakerCall;
+        QByteArray stored;
+    };
+    const QList<Case> cases = {
+        {window->PopupHome, window->PopupCastellano, "SetLanguage 101", "SetSpeaker 1", "Castellano"},
+        {window->PopupHome, window->MenuPortugues, "SetLanguage 101", "SetSpeaker 1", "Portugues"},
+        {window->PopupHome, window->PopupCatala, "SetLanguage 99", "SetSpeaker 0", "Catala"},
+        {window->PopupHome, window->PopupCatala, "SetLanguage 99", "SetSpeaker 0", "Catala"}, // the one in force: in full
+        {window->PopupDona, window->PopupCastellano, "SetLanguage 101", "SetSpeaker 0", "Castellano"},
+        {window->PopupDona, window->MenuPortugues, "SetLanguage 101", "SetSpeaker 0", "Portugues"},
+        {window->PopupDona, window->PopupCatala, "SetLanguage 99", "SetSpeaker 2", "Catala"},
+    };
+    bool actiu = false;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(qPrintable(c.voice->objectName() + u' ' + c.language->objectName()));
+        if (!c.voice->isChecked()) {
+            choose(c.voice);
+            calls();
+        }
+        actiu = !actiu;
+        window->PopupMenuActiu->setChecked(actiu);
+        ASSERT_TRUE(window->Speaking);
+        choose(c.language);
+        EXPECT_EQ(calls(), Log({"Stop", "SetSpeed 140", c.languageCall, c.speakerCall, "ReadFile a.txt"}));
+        EXPECT_TRUE(window->Speaking);
+        EXPECT_EQ(window->Timer1->isActive(), actiu);
+        EXPECT_EQ(fileBytes(iniPath()), "[Tirvelo]\r\nEscaneig=no\r\nIdioma=" + c.stored + "\r\n[Altre]\r\nA=1\r\n");
+        EXPECT_TRUE(window->PopupVeuDe->isEnabled());
+        EXPECT_FALSE(window->PopupMenuFuncionaAmbVeu->isEnabled());
+    }
+    EXPECT_TRUE(boxes->seen().isEmpty());
+}
+
+TEST_F(Languages, CalledBeforeTheInterfaceIsReadyNothingIsShownStoredOrStarted)
+{
+    const QByteArray ini = "[Tirvelo]\r\nIdioma=Catala\r\n";
+    writeFile(iniPath(), ini);
+    InterfaceReady = false;
+    window->PopupMenuActiu->setChecked(true);
+    window->PopupMenu1Popup();
+    window->Memo1->clear();
+    window->PopupCastellanoClick();
+    EXPECT_EQ(calls(), Log({"Stop", "SetSpeed 140", "SetLanguage 101", "SetSpeaker 1"}));
+    EXPECT_FALSE(window->Speaking);
+    EXPECT_TRUE(window->Memo1->toPlainText().isEmpty()) << "the page is not shown again";
+    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_EQ(fileBytes(iniPath()), ini);
+    EXPECT_EQ(shownCaptions(*window, *dialog), kSpanish);
+    window->MenuPortuguesClick();
+    EXPECT_EQ(calls(), Log({"SetSpeed 140", "SetLanguage 101", "SetSpeaker 1"}));
+    EXPECT_EQ(shownCaptions(*window, *dialog), kPortuguese);
+    EXPECT_EQ(fileBytes(iniPath()), ini);
+}
+
+TEST_F(Languages, WithReadingOffTheChoiceIsStoredButTheEngineHearsNoLanguage)
+{
+    choose(window->PopupLlegeixelsfitxerstext);
+    EXPECT_FALSE(window->PopupLlenguatge->isEnabled());
+    calls();
+    // Out of reach from the menu; called directly it still switches the captions.
+    window->PopupCastellanoClick();
+    EXPECT_EQ(calls(), Log({"SetSpeed 140"}));
+    EXPECT_EQ(shownCaptions(*window, *dialog), kSpanish);
+    EXPECT_EQ(SettingsFile().read("Tirvelo", "Idioma", "?"), QByteArray("Castellano"));
+    EXPECT_FALSE(window->Speaking);
+}
+
+// The whole start-up sequence with the recording engine and a stored language.
+class StartupLanguage : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_previous = QDir::currentPath();
+        QDir::setCurrent(m_dir.path());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath("data")));
+        qputenv("TIRVELO_SPEECH_LIBRARY", QFile::encodeName(recordingEnginePath()));
+        writeFile(m_dir.filePath("p.txt"), "Hola.");
+        writeFile(m_dir.filePath("llibre.Lumbrix"), bookBytes(1, "", {"p.txt"}));
+    }
+    void TearDown() override { QDir::setCurrent(m_previous); }
+
+    // Runs start-up with the stored settings ini (none when empty); inspect
+    // sees the main window and the level dialog once the book is shown.
+    void run(const QByteArray& ini, const std::function<void(TFormPrincipal&, TFormNivellEntradaDAudio&)>& inspect)
+    {
+        if (!ini.isEmpty())
+            writeFile(iniPath(), ini);
+        bool inspected = false;
+        QTimer poll;
+        poll.setInterval(20);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (QApplication::activeModalWidget())
+                return;
+            TFormPrincipal* mainWindow = nullptr;
+            TFormNivellEntradaDAudio* levelDialog = nullptr;
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* w = qobject_cast<TFormPrincipal*>(widget); w && w->isVisible())
+                    mainWindow = w;
+                if (auto* d = qobject_cast<TFormNivellEntradaDAudio*>(widget))
+                    levelDialog = d;
+            }
+            if (!mainWindow || !levelDialog || inspected || mainWindow->book.PageCount == 0)
+                return;
+            inspected = true;
+            inspect(*mainWindow, *levelDialog);
+            mainWindow->close();
+        });
+        poll.start();
+        runStartupSequence(*qApp, {QStringLiteral("llibre.Lumbrix")});
+        EXPECT_TRUE(inspected);
+        EXPECT_TRUE(boxes.seen().isEmpty());
+    }
+    QString iniPath() const { return m_dir.filePath(QStringLiteral("config/Quirna2001.ini")); }
+
+    QTemporaryDir m_dir;
+    QString m_previous;
+    RecordingLog log;
+    MessageBoxRecorder boxes{QMessageBox::Ok};
+};
+
+TEST_F(StartupLanguage, StoredCastellanoAndPortuguesSetTheEngineAfterTheSpeedAndAreNotWrittenBack)
+{
+    struct Case {
+        QByteArray stored;
+        const QStringList* column;
+    };
+    for (const Case& c : {Case{"Castellano", &kSpanish}, Case{"Portugues", &kPortuguese}}) {
+        SCOPED_TRACE(c.stored.constData());
+        log.clear();
+        // Blanks a write of the key would drop.
+        const QByteArray ini = "[Tirvelo]\r\nIdioma = " + c.stored + " \r\nEscaneig=no\r\n";
+        run(ini, [&](TFormPrincipal& window, TFormNivellEntradaDAudio& dialog) {
+            EXPECT_EQ(shownCaptions(window, dialog), *c.column);
+            EXPECT_FALSE(window.PopupCatala->isChecked());
+            EXPECT_TRUE(window.PopupHome->isChecked());
+            EXPECT_TRUE(window.Speaking);
+        });
+        // Creation's speed, the reload's speed, then language and voice; the
+        // book's page is read in it and the reading stopped at close.
+        EXPECT_EQ(log.lines(), Log({"SetSpeed 140", "SetSpeed 140", "SetLanguage 101", "SetSpeaker 1", "ReadFile p.txt", "Stop"}));
+        // Only the scan setting is written at close, and it had that value.
+        EXPECT_EQ(fileBytes(iniPath()), ini);
+    }
+}
+
+TEST_F(StartupLanguage, StoredCatalaOrNothingSendsNoLanguageNorVoice)
+{
+    for (const QByteArray& ini : {QByteArray("[Tirvelo]\r\nIdioma=Catala\r\nEscaneig=no\r\n"), QByteArray(),
+                                  QByteArray("[Tirvelo]\r\nIdioma=portugues\r\nEscaneig=no\r\n")}) {
+        SCOPED_TRACE(ini.constData());
+        log.clear();
+        QFile::remove(iniPath());
+        run(ini, [&](TFormPrincipal& window, TFormNivellEntradaDAudio& dialog) {
+            EXPECT_EQ(shownCaptions(window, dialog), kCatalan);
+            EXPECT_TRUE(window.PopupCatala->isChecked());
+        });
+        EXPECT_EQ(log.lines(), Log({"SetSpeed 140", "ReadFile p.txt", "Stop"}));
+        if (!ini.isEmpty())
+            EXPECT_EQ(fileBytes(iniPath()), ini);
+        else
+            EXPECT_EQ(SettingsFile().read("Tirvelo", "Idioma", "none"), QByteArray("none"));
+    }
+}
+
+// ---------------------------------------------------------------- the real engine
+
+namespace {
+
+constexpr int kRate = 11025;
+constexpr int kSoundPeak = 2000;
+constexpr int kSilencePeak = 200;
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+// 16-bit mono samples from the monitor of "nul".
+class Recorder {
+public:
+    bool start()
+    {
+        m_process.start(QStringLiteral("parec"),
+                        {QStringLiteral("-d"), QStringLiteral("nul.monitor"), QStringLiteral("--format=s16le"),
+                         QStringLiteral("--rate=%1").arg(kRate), QStringLiteral("--channels=1"),
+                         QStringLiteral("--latency-msec=20")});
+        return m_process.waitForStarted(5000) && waitUntil([&] { return size() >= kRate / 5; }, 5000);
+    }
+    ~Recorder()
+    {
+        m_process.kill();
+        m_process.waitForFinished(2000);
+    }
+    qsizetype size()
+    {
+        m_process.waitForReadyRead(10);
+        m_bytes += m_process.readAllStandardOutput();
+        return m_bytes.size() / 2;
+    }
+    // Whether a sample from `from` on reaches kSoundPeak within the time.
+    bool soundAfter(qsizetype from, int timeoutMs = 8000)
+    {
+        return waitUntil([&] {
+            const qsizetype end = size();
+            for (qsizetype i = from; i < end; ++i)
+                if (magnitude(i) >= kSoundPeak)
+                    return true;
+            from = std::max(from, end);
+            return false;
+        }, timeoutMs);
+    }
+    // Whether, within the time, `quietMs` pass without a sample above kSilencePeak.
+    bool quietFor(int quietMs, int timeoutMs = 15000)
+    {
+        qsizetype from = size();
+        qsizetype lastLoud = from;
+        return waitUntil([&] {
+            const qsizetype end = size();
+            for (qsizetype i = from; i < end; ++i)
+                if (magnitude(i) > kSilencePeak)
+                    lastLoud = i;
+            from = std::max(from, end);
+            return end - lastLoud >= qsizetype(kRate) * quietMs / 1000;
+        }, timeoutMs);
+    }
+
+private:
+    int magnitude(qsizetype i) const
+    {
+        const auto lo = static_cast<unsigned char>(m_bytes[2 * i]);
+        const auto hi = static_cast<unsigned char>(m_bytes[2 * i + 1]);
+        return std::abs(int(static_cast<int16_t>(lo | (hi << 8))));
+    }
+
+    QProcess m_process;
+    QByteArray m_bytes;
+};
+
+// The main window on the real engine, build/libupctv.so.
+class RealEngineLanguages : public MainWindowFixture {
+protected:
+    QString enginePath() const override { return buildPath(QStringLiteral("libupctv.so")); }
+
+    static void SetUpTestSuite()
+    {
+        if (qEnvironmentVariableIsEmpty("TIRVELO_PULSE"))
+            return;
+        // An idle null sink runs ahead of real time; a stream of zeros keeps it
+        // paced like a sound card.
+        s_keeper = new QProcess;
+        s_keeper->start(QStringLiteral("pacat"), {QStringLiteral("--playback"), QStringLiteral("--latency-msec=20"),
+                                                  QStringLiteral("/dev/zero")});
+        s_keeper->waitForStarted(5000);
+    }
+    static void TearDownTestSuite()
+    {
+        if (!s_keeper)
+            return;
+        s_keeper->kill();
+        s_keeper->waitForFinished(2000);
+        delete s_keeper;
+        s_keeper = nullptr;
+    }
+    void SetUp() override
+    {
+        if (qEnvironmentVariableIsEmpty("TIRVELO_PULSE"))
+            GTEST_SKIP() << "needs the private PulseAudio server (TIRVELO_PULSE)";
+        MainWindowFixture::SetUp();
+        ASSERT_TRUE(speechLibrary().isAvailable()) << qPrintable(enginePath());
+        ASSERT_TRUE(m_recorder.start()) << "parec gave no samples";
+    }
+
+    // The voice the loaded engine reads with, asked of the library the program
+    // holds (not loaded anew: RTLD_NOLOAD).
+    static QString currentVoice()
+    {
+        void* handle = dlopen(QFile::encodeName(speechLibrary().loadedPath()).constData(), RTLD_NOW | RTLD_NOLOAD);
+        if (!handle)
+            return QStringLiteral("<not loaded>");
+        auto voice = reinterpret_cast<const char* (*)()>(dlsym(handle, "upcTVCurrentVoice"));
+        const QString id = voice ? QString::fromUtf8(voice()) : QStringLiteral("<no upcTVCurrentVoice>");
+        dlclose(handle);
+        return id;
+    }
+
+    static inline QProcess* s_keeper = nullptr;
+    Recorder m_recorder;
+};
+
+} // namespace
+
+TEST_F(RealEngineLanguages, ATextPageIsHeardInCatalanThenInSpanish)
+{
+    createWindow();
+    EXPECT_TRUE(boxes->seen().isEmpty());
+    writeFile(path("plana.txt"), "Bon dia. Aquesta p\xE0gina es llegeix en veu alta.\r\n");
+    qsizetype from = m_recorder.size();
+    window->LoadBook(writeBook("llibre.Lumbrix", 1, "", {"plana.txt"}));
+    ASSERT_TRUE(window->Speaking);
+    EXPECT_EQ(currentVoice(), QStringLiteral("roa/ca+m3"));
+    EXPECT_TRUE(m_recorder.soundAfter(from)) << "the Catalan reading was not heard on nul.monitor";
+    // Heard to its end, so that what follows can only be the next reading.
+    ASSERT_TRUE(m_recorder.quietFor(700));
+
+    from = m_recorder.size();
+    window->PopupMenu1Popup();
+    window->PopupCastellano->trigger();
+    ASSERT_TRUE(window->Speaking);
+    EXPECT_EQ(currentVoice(), QStringLiteral("roa/es+m3"));
+    EXPECT_TRUE(m_recorder.soundAfter(from)) << "the Spanish reading was not heard on nul.monitor";
+    ASSERT_TRUE(m_recorder.quietFor(700));
+
+    from = m_recorder.size();
+    window->PopupMenu1Popup();
+    window->PopupDona->trigger();
+    ASSERT_TRUE(window->Speaking);
+    EXPECT_EQ(currentVoice(), QStringLiteral("roa/es+f3"));
+    EXPECT_TRUE(m_recorder.soundAfter(from));
+
+    // Reading switched off in the middle: silence at once.
+    window->PopupMenu1Popup();
+    window->PopupLlegeixelsfitxerstext->trigger();
+    EXPECT_FALSE(window->Speaking);
+    EXPECT_TRUE(m_recorder.quietFor(700, 1500));
+
+    // Every reload starts the engine afresh: with nothing sent after it, the
+    // next reading would be Catalan again (reading is off, so the voice
+    // command, called directly, sends no language).
+    window->PopupHomeClick();
+    EXPECT_EQ(currentVoice(), QStringLiteral("roa/ca+m3"));
+    EXPECT_TRUE(boxes->seen().isEmpty());
+}

@@ -1,0 +1,520 @@
+// The reading controls of the main window ("Llegeix els fitxers text", the
+// voices, the speed edit and the engine reload behind them) driven through the
+// window's own menu items, with the recording stand-in engine logging every call
+// it receives.
+#include "app/SettingsFile.h"
+#include "speech/SpeechLibrary.h"
+#include "ui/NavigationButton.h"
+#include "support/MainWindowFixture.h"
+#include "support/RecordingLog.h"
+#include "ui/MessageBoxes.h"
+#include "ui/PictureBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+
+using namespace tirvelo;
+using namespace tirvelo::test;
+
+// Logged calls read as text in failure reports.
+void PrintTo(const QByteArray& bytes, std::ostream* out)
+{
+    *out << '"' << bytes.toStdString() << '"';
+}
+
+namespace {
+
+using Log = QList<QByteArray>;
+
+const QString kNoEngineText = QStringLiteral(
+    u"No trobo la upctv.dll. No podré llegir els textos. Si voleu que siguin llegits, instal.leu correctament la upctv.dll");
+const QString kNoEngineCaption = QStringLiteral(u"Quirna 2000 - Tirvelo - Sense Veu");
+const QString kSpeechFailureText = QStringLiteral(u"No trobo la upctv.dll. No puc llegir. Instal.leu correctament el upctv.dll");
+
+// The window with an engine that logs its calls.
+class ReadingControls : public MainWindowFixture {
+protected:
+    QString enginePath() const override { return recordingEnginePath(); }
+
+    // The calls logged since the last look, and a fresh log after them.
+    Log calls()
+    {
+        const Log lines = log.lines();
+        log.clear();
+        return lines;
+    }
+
+    // A book whose first page is a text page (read with upcTVReadFile) and
+    // whose second is a picture without companion (nothing read).
+    void loadTextBook()
+    {
+        writeFile(path("a.txt"), "Bon dia a tothom.");
+        writeBmp(path("b.bmp"), 8, 8);
+        window->LoadBook(writeBook("llibre.Lumbrix", 2, "", {"a.txt", "b.bmp"}));
+    }
+
+    // A menu command as the user gives it: the menu opens (which stops the
+    // scan timer) and the item is chosen.
+    void choose(QAction* item)
+    {
+        window->PopupMenu1Popup();
+        ASSERT_FALSE(window->Timer1->isActive());
+        ASSERT_TRUE(item->isEnabled());
+        item->trigger();
+    }
+
+    // "Veu de" and "Llenguatge" reachable exactly while reading is ticked,
+    // voice mode exactly while it is not.
+    void expectMenuFollowsReading(bool reading)
+    {
+        EXPECT_EQ(window->PopupLlegeixelsfitxerstext->isChecked(), reading);
+        EXPECT_EQ(window->PopupVeuDe->isEnabled(), reading);
+        EXPECT_EQ(window->PopupVeuDe->menuAction()->isEnabled(), reading);
+        EXPECT_EQ(window->PopupLlenguatge->isEnabled(), reading);
+        EXPECT_EQ(window->PopupLlenguatge->menuAction()->isEnabled(), reading);
+        EXPECT_EQ(window->PopupMenuFuncionaAmbVeu->isEnabled(), !reading);
+    }
+
+    RecordingLog log;
+};
+
+} // namespace
+
+TEST_F(ReadingControls, CreationSetsTheSpeedAndKeepsVoiceModeOff)
+{
+    createWindow();
+    EXPECT_EQ(calls(), Log({"SetSpeed 140"}));
+    EXPECT_TRUE(boxes->seen().isEmpty());
+    expectMenuFollowsReading(true);
+    EXPECT_TRUE(window->PopupLlegeixelsfitxerstext->isEnabled());
+    EXPECT_TRUE(window->PopupHome->isChecked());
+    EXPECT_FALSE(window->PopupDona->isChecked());
+    EXPECT_TRUE(window->PopupCatala->isChecked());
+    EXPECT_EQ(window->EditVelocitat->text(), QStringLiteral("100"));
+}
+
+TEST_F(ReadingControls, AFirstSpeedCallTheEngineRefusesIsToldOnceAndCostsTwoLanguageItems)
+{
+    RecordingLog::setFailingCalls("SetSpeed");
+    createWindow();
+    EXPECT_EQ(calls(), Log({"SetSpeed 140"}));
+    ASSERT_EQ(boxes->seen().size(), 1);
+    EXPECT_EQ(boxes->seen()[0].text, kSpeechFailureText);
+    EXPECT_EQ(boxes->seen()[0].caption, applicationTitle());
+    EXPECT_EQ(boxes->seen()[0].icon, QMessageBox::NoIcon);
+    EXPECT_FALSE(window->PopupCatala->isEnabled());
+    EXPECT_FALSE(window->PopupCastellano->isEnabled());
+    EXPECT_TRUE(window->MenuPortugues->isEnabled());
+    expectMenuFollowsReading(true);
+    EXPECT_TRUE(window->PopupLlegeixelsfitxerstext->isEnabled());
+
+    // Later speed calls are not guarded, and a refusal there is not told.
+    boxes->clear();
+    choose(window->PopupDona);
+    EXPECT_EQ(calls(), Log({"SetSpeed 140", "SetLanguage 99", "SetSpeaker 2"}));
+    window->EditVelocitat->setText(QStringLiteral("0"));
+    EXPECT_EQ(calls(), Log({"SetSpeed 100", "SetSpeed 100"}));
+    EXPECT_TRUE(boxes->seen().isEmpty());
+    EXPECT_FALSE(window->PopupCatala->isEnabled());
+}
+
+TEST_F(ReadingControls, ReadingToggleStopsOnlyWhatIsSpokenAndReadsAgainWhenSwitchedOn)
+{
+    createWindow();
+    loadTextBook();
+    EXPECT_EQ(calls(), Log({"SetSpeed 140", "ReadFile a.txt"}));
+    ASSERT_TRUE(window->Speaking);
+    window->PopupMenuActiu->setChecked(true);
+
+    // Off while the text is read: the reading stops, the page stays as it is.
+    choose(window->PopupLlegeixelsfitxerstext);
+    EXPECT_EQ(calls(), Log({"Stop"}));
+    EXPECT_FALSE(window->Speaking);
+    expectMenuFollowsReading(false);
+    EXPECT_TRUE(window->Memo1->isVisible());
+    EXPECT_EQ(window->Memo1->toPlainText(), QStringLiteral("Bon dia a tothom."));
+    EXPECT_TRUE(window->Timer1->isActive());
+
+    // On again: nothing to stop, the page is shown and read from the start.
+    window->PopupMenuActiu->setChecked(false);
+    choose(window->PopupLlegeixelsfitxerstext);
+    EXPECT_EQ(calls(), Log({"ReadFile a.txt"}));
+    EXPECT_TRUE(window->Speaking);
+    expectMenuFollowsReading(true);
+    EXPECT_FALSE(window->Timer1->isActive());
+
+    // On a picture page nothing is spoken, so switching off stops nothing and
+    // switching on reads nothing.
+    window->SpeedButtonDretaClick();
+    EXPECT_EQ(calls(), Log({"Stop"}));
+    ASSERT_FALSE(window->Speaking);
+    window->PopupMenuActiu->setChecked(true);
+    choose(window->PopupLlegeixelsfitxerstext);
+    choose(window->PopupLlegeixelsfitxerstext);
+    EXPECT_EQ(calls(), Log());
+    expectMenuFollowsReading(true);
+    EXPECT_TRUE(window->Timer1->isActive());
+    EXPECT_TRUE(boxes->seen().isEmpty());
+}
+
+TEST_F(ReadingControls, EachVoiceInEachLanguageReloadsTheEngineAndReadsThePageAgain)
+{
+    createWindow();
+    loadTextBook();
+    struct Case {
+        QAction* language;
+        QAction* voice;
+        QByteArray languageCall;
+        QByteArray speakerCall;
+    };
+    const QList<Case> cases = {
+        {window->PopupCatala, window->PopupHome, "SetLanguage 99", "SetSpeaker 0"},
+        {window->PopupCatala, window->PopupDona, "SetLanguage 99", "SetSpeaker 2"},
+        {window->PopupCastellano, window->PopupHome, "SetLanguage 101", "SetSpeaker 1"},
+        {window->PopupCastellano, window->PopupDona, "SetLanguage 101", "SetSpeaker 0"},
+        {window->MenuPortugues, window->PopupHome, "SetLanguage 101", "SetSpeaker 1"},
+        {window->MenuPortugues, window->PopupDona, "SetLanguage 101", "SetSpeaker 0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(qPrintable(c.language->objectName() + u' ' + c.voice->objectName()));
+        choose(c.language);
+        calls();
+        for (bool actiu : {true, false}) {
+            window->PopupMenuActiu->setChecked(actiu);
+            // Twice: the voice that is ticked already runs the command in full.
+            for (int round = 0; round < 2; ++round) {
+                ASSERT_TRUE(window->Speaking);
+                choose(c.voice);
+                EXPECT_EQ(calls(), Log({"Stop", "SetSpeed 140", c.languageCall, c.speakerCall, "ReadFile a.txt"}));
+                EXPECT_TRUE(c.voice->isChecked());
+                EXPECT_NE(window->PopupDona->isChecked(), window->PopupHome->isChecked());
+                EXPECT_TRUE(window->Speaking);
+                expectMenuFollowsReading(true);
+                EXPECT_EQ(window->Timer1->isActive(), actiu);
+            }
+        }
+    }
+    EXPECT_TRUE(boxes->seen().isEmpty());
+}
+
+TEST_F(ReadingControls, AVoiceChoiceWithNothingSpokenStopsNothingAndShowsThePageAgain)
+{
+    createWindow();
+    calls();
+    // No book: nothing is read, so nothing is stopped.
+    choose(window->PopupDona);
+    EXPECT_EQ(calls(), Log({"SetSpeed 140", "SetLanguage 99", "SetSpeaker 2"}));
+    EXPECT_FALSE(window->Speaking);
+
+    // A picture page: shown again, nothing read.
+    loadTextBook();
+    window->SpeedButtonDretaClick();
+    calls();
+    window->Image1->hide();
+    choose(window->PopupHome);
+    EXPECT_EQ(calls(), Log({"SetSpeed 140", "SetLanguage 99", "SetSpeaker 0"}));
+    EXPECT_TRUE(window->Image1->isVisible()) << "the page is shown again";
+    EXPECT_EQ(window->LabelPagina->text(), QStringLiteral("2 - 2"));
+    EXPECT_TRUE(boxes->seen().isEmpty());
+}
+
+TEST_F(ReadingControls, TheScanTimerStartsOnlyAfterAFailedReadingHasBeenTold)
+{
+    createWindow();
+    loadTextBook();
+    calls();
+    RecordingLog::setFailingCalls("ReadFile");
+    QList<bool> timerDuringBox;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            timerDuringBox << window->Timer1->isActive();
+    });
+    watch.start(1);
+    window->PopupMenuActiu->setChecked(true);
+    for (QAction* item : {window->PopupDona, window->PopupLlegeixelsfitxerstext, window->PopupLlegeixelsfitxerstext,
+                          window->PopupCastellano}) {
+        SCOPED_TRACE(qPrintable(item->objectName()));
+        boxes->clear();
+        timerDuringBox.clear();
+        choose(item);
+        if (!window->PopupLlegeixelsfitxerstext->isChecked())
+            continue; // switched off: nothing read, nothing told
+        ASSERT_EQ(boxes->seen().size(), 1);
+        EXPECT_EQ(boxes->seen()[0].text, kSpeechFailureText);
+        ASSERT_FALSE(timerDuringBox.isEmpty());
+        EXPECT_FALSE(timerDuringBox.contains(true));
+        EXPECT_FALSE(window->Speaking);
+        EXPECT_TRUE(window->Timer1->isActive());
+    }
+    EXPECT_EQ(calls(), Log({"Stop", "SetSpeed 140", "SetLanguage 99", "SetSpeaker 2", "ReadFile a.txt", // Dona
+                            "ReadFile a.txt", // reading on again; nothing was spoken to stop
+                            "SetSpeed 140", "SetLanguage 101", "SetSpeaker 0", "ReadFile a.txt"}));
+}
+
+TEST_F(ReadingControls, SpeedTextsReachTheEngineAsTheEditConvertsThem)
+{
+    createWindow();
+    calls();
+    struct Case {
+        QString text;
+        Log expected;
+        QString shown;
+    };
+    // Out of range: the handler puts "100" back, and that is a change of its
+    // own, handled at once inside the first; so the engine hears 100 twice,
+    // first from the inner change, then from the outer one.
+    const Log putBack = {"SetSpeed 100", "SetSpeed 100"};
+    const QList<Case> cases = {
+        {QStringLiteral("0"), putBack, QStringLiteral("100")},
+        {QStringLiteral("256"), putBack, QStringLiteral("100")},
+        {QStringLiteral("-5"), putBack, QStringLiteral("100")},
+        {QString(), putBack, QStringLiteral("100")},
+        {QStringLiteral("1"), {"SetSpeed 1"}, QStringLiteral("1")},
+        {QStringLiteral("255"), {"SetSpeed 255"}, QStringLiteral("255")},
+        {QStringLiteral("120a"), {"SetSpeed 120"}, QStringLiteral("120a")},
+        {QStringLiteral(" 80"), {"SetSpeed 80"}, QStringLiteral(" 80")},
+        {QStringLiteral("$FF"), {"SetSpeed 255"}, QStringLiteral("$FF")},
+        {QStringLiteral("$100"), putBack, QStringLiteral("100")},
+        {QStringLiteral("abc"), putBack, QStringLiteral("100")},
+        {QStringLiteral("+200"), {"SetSpeed 200"}, QStringLiteral("+200")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(qPrintable(u'"' + c.text + u'"'));
+        window->EditVelocitat->setText(c.text);
+        EXPECT_EQ(calls(), c.expected);
+        EXPECT_EQ(window->EditVelocitat->text(), c.shown);
+    }
+    EXPECT_TRUE(boxes->seen().isEmpty());
+}
+
+TEST_F(ReadingControls, TypingPassesEveryStepAndAReadingInProgressIsStoppedOnce)
+{
+    createWindow();
+    loadTextBook();
+    calls();
+    ASSERT_TRUE(window->Speaking);
+
+    // A change while the page is read stops it once and does not read it again.
+    window->EditVelocitat->setText(QStringLiteral("0"));
+    EXPECT_EQ(calls(), Log({"Stop", "SetSpeed 100", "SetSpeed 100"}));
+    EXPECT_FALSE(window->Speaking);
+    EXPECT_TRUE(window->Memo1->isVisible());
+
+    // Typed over a selected text: 1, 15 and 150 in turn.
+    window->activateWindow();
+    window->EditVelocitat->setFocus();
+    window->EditVelocitat->selectAll();
+    QTest::keyClicks(window->EditVelocitat, QStringLiteral("150"));
+    EXPECT_EQ(calls(), Log({"SetSpeed 1", "SetSpeed 15", "SetSpeed 150"}));
+    // Emptying the field puts "100" back at once.
+    window->EditVelocitat->selectAll();
+    QTest::keyClick(window->EditVelocitat, Qt::Key_Backspace);
+    EXPECT_EQ(calls(), Log({"SetSpeed 100", "SetSpeed 100"}));
+    EXPECT_EQ(window->EditVelocitat->text(), QStringLiteral("100"));
+
+    // A voice change sets 140 and leaves the edit alone; the edit's value
+    // reaches the engine again only when the edit changes.
+    window->EditVelocitat->setText(QStringLiteral("200"));
+    calls();
+    choose(window->PopupDona);
+    EXPECT_EQ(calls(), Log({"SetSpeed 140", "SetLanguage 99", "SetSpeaker 2", "ReadFile a.txt"}));
+    EXPECT_EQ(window->EditVelocitat->text(), QStringLiteral("200"));
+    window->EditVelocitat->setText(QStringLiteral("201"));
+    EXPECT_EQ(calls(), Log({"Stop", "SetSpeed 201"}));
+    EXPECT_TRUE(boxes->seen().isEmpty());
+}
+
+// The window with no engine at all.
+class ReadingWithoutEngine : public ReadingControls {
+protected:
+    QString enginePath() const override { return {}; }
+};
+
+TEST_F(ReadingWithoutEngine, CommandsWorkWithoutSpeechAndNeverLoadTheEngineLater)
+{
+    createWindow();
+    ASSERT_EQ(boxes->seen().size(), 1);
+    EXPECT_EQ(boxes->seen()[0].text, kNoEngineText);
+    EXPECT_EQ(boxes->seen()[0].caption, kNoEngineCaption);
+    EXPECT_EQ(boxes->seen()[0].icon, QMessageBox::Information);
+    boxes->clear();
+    expectMenuFollowsReading(false);
+    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
+
+    // An engine appears where it was looked for: it is not loaded in this run.
+    ASSERT_TRUE(QFile::copy(recordingEnginePath(), path("no-engine.so")));
+    loadTextBook();
+    EXPECT_TRUE(window->Memo1->isVisible());
+    EXPECT_FALSE(window->Speaking);
+
+    // The speed edit stays usable and never fails without an engine.
+    for (const QString& text : {QStringLiteral("0"), QStringLiteral("150"), QString(), QStringLiteral("$FF")})
+        window->EditVelocitat->setText(text);
+    EXPECT_EQ(window->EditVelocitat->text(), QStringLiteral("$FF"));
+
+    // Voice and language items are out of reach; called all the same, they
+    // only change the ticks and show the page.
+    window->PopupMenuActiu->setChecked(true);
+    window->PopupMenu1Popup();
+    window->PopupDonaClick();
+    EXPECT_TRUE(window->PopupDona->isChecked());
+    EXPECT_FALSE(window->PopupHome->isChecked());
+    EXPECT_TRUE(window->Timer1->isActive());
+    window->PopupCastellanoClick();
+    EXPECT_TRUE(window->PopupCastellano->isChecked());
+    window->PopupHomeClick();
+    window->PopupCatalaClick();
+
+    EXPECT_FALSE(speechLibrary().isAvailable());
+    EXPECT_EQ(log.lines(), Log());
+    EXPECT_TRUE(boxes->seen().isEmpty());
+    expectMenuFollowsReading(false);
+    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
+    EXPECT_TRUE(window->Memo1->isVisible());
+    EXPECT_FALSE(window->Speaking);
+}
+
+// The engine's file is deleted while the program runs.
+class VanishingEngine : public ReadingControls {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QFile::copy(recordingEnginePath(), enginePath()));
+        ReadingControls::SetUp();
+    }
+    QString enginePath() const override { return m_dir.filePath(QStringLiteral("vanishing-upctv.so")); }
+};
+
+TEST_F(VanishingEngine, AVoiceChosenAfterTheLibraryWentAwaySwitchesReadingOffForTheRestOfTheRun)
+{
+    createWindow();
+    loadTextBook();
+    EXPECT_EQ(calls(), Log({"SetSpeed 140", "ReadFile a.txt"}));
+    ASSERT_TRUE(QFile::remove(enginePath()));
+
+    // Whether the scan timer runs while the failure is told.
+    QList<bool> timerDuringBox;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            timerDuringBox << window->Timer1->isActive();
+    });
+    watch.start(1);
+
+    window->PopupMenuActiu->setChecked(true);
+    window->Memo1->hide();
+    choose(window->PopupDona);
+    watch.stop();
+    ASSERT_EQ(boxes->seen().size(), 1);
+    EXPECT_EQ(boxes->seen()[0].text, kNoEngineText);
+    EXPECT_EQ(boxes->seen()[0].caption, kNoEngineCaption);
+    EXPECT_EQ(boxes->seen()[0].icon, QMessageBox::Information);
+    ASSERT_FALSE(timerDuringBox.isEmpty());
+    EXPECT_FALSE(timerDuringBox.contains(true));
+    // Only the stop reached the engine: no language, no voice, no reading.
+    EXPECT_EQ(calls(), Log({"Stop"}));
+    EXPECT_FALSE(speechLibrary().isAvailable());
+    expectMenuFollowsReading(false);
+    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
+    EXPECT_TRUE(window->PopupDona->isChecked());
+    EXPECT_TRUE(window->Memo1->isVisible()) << "the page is shown again";
+    EXPECT_FALSE(window->Speaking);
+    EXPECT_TRUE(window->Timer1->isActive());
+
+    // The file is back, but nothing tries to load it again.
+    ASSERT_TRUE(QFile::copy(recordingEnginePath(), enginePath()));
+    boxes->clear();
+    window->PopupHomeClick();
+    window->PopupCastellanoClick();
+    window->MenuPortuguesClick();
+    window->PopupCatalaClick();
+    window->EditVelocitat->setText(QStringLiteral("90"));
+    window->SpeedButtonEsquerraClick();
+    EXPECT_TRUE(boxes->seen().isEmpty());
+    EXPECT_EQ(log.lines(), Log());
+    EXPECT_FALSE(speechLibrary().isAvailable());
+    expectMenuFollowsReading(false);
+    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
+}
+
+TEST_F(VanishingEngine, ALanguageChosenAfterTheLibraryWentAwayIsShownAndStoredWithoutSpeech)
+{
+    createWindow();
+    loadTextBook();
+    calls();
+    ASSERT_TRUE(QFile::remove(enginePath()));
+    choose(window->PopupCastellano);
+    ASSERT_EQ(boxes->seen().size(), 1);
+    EXPECT_EQ(boxes->seen()[0].text, kNoEngineText);
+    EXPECT_EQ(calls(), Log({"Stop"}));
+    EXPECT_TRUE(window->PopupCastellano->isChecked());
+    EXPECT_FALSE(window->PopupCatala->isChecked());
+    EXPECT_EQ(window->PopupMenuActiu->text(), QStringLiteral("&Activo"));
+    EXPECT_EQ(window->SpeedButtonDreta->text(), QStringLiteral("&Siguiente"));
+    EXPECT_EQ(SettingsFile().read("Tirvelo", "Idioma", "?"), QByteArray("Castellano"));
+    expectMenuFollowsReading(false);
+    EXPECT_TRUE(window->Memo1->isVisible());
+    EXPECT_FALSE(window->Speaking);
+}
+
+// Engines that lack one of the calls the reload and the voice command make.
+class IncompleteEngine : public ReadingControls, public ::testing::WithParamInterface<const char*> {
+protected:
+    QString enginePath() const override { return recordingEnginePath(QString::fromLatin1(GetParam())); }
+};
+
+TEST_P(IncompleteEngine, ReloadsAndVoiceAndLanguageCommandsNeverFail)
+{
+    const QByteArray variant = GetParam();
+    createWindow();
+    const bool hasSpeed = variant != "no_setspeed";
+    if (hasSpeed) {
+        EXPECT_TRUE(boxes->seen().isEmpty());
+        EXPECT_EQ(calls(), Log({"SetSpeed 140"}));
+        EXPECT_TRUE(window->PopupCatala->isEnabled());
+        EXPECT_TRUE(window->PopupCastellano->isEnabled());
+    } else {
+        // The first speed call fails: told once; two language items are lost.
+        ASSERT_EQ(boxes->seen().size(), 1);
+        EXPECT_EQ(boxes->seen()[0].text, kSpeechFailureText);
+        EXPECT_EQ(boxes->seen()[0].caption, applicationTitle());
+        EXPECT_EQ(boxes->seen()[0].icon, QMessageBox::NoIcon);
+        EXPECT_EQ(calls(), Log());
+        EXPECT_FALSE(window->PopupCatala->isEnabled());
+        EXPECT_FALSE(window->PopupCastellano->isEnabled());
+        EXPECT_TRUE(window->MenuPortugues->isEnabled());
+        boxes->clear();
+    }
+    expectMenuFollowsReading(true);
+    loadTextBook();
+    calls();
+
+    auto withoutMissing = [&](Log expected) {
+        const QByteArray missing = variant == "no_setspeed" ? "SetSpeed" : variant == "no_setlanguage" ? "SetLanguage" : "SetSpeaker";
+        expected.removeIf([&](const QByteArray& line) { return line.startsWith(missing); });
+        return expected;
+    };
+    choose(window->PopupDona);
+    EXPECT_EQ(calls(), withoutMissing({"Stop", "SetSpeed 140", "SetLanguage 99", "SetSpeaker 2", "ReadFile a.txt"}));
+    choose(window->MenuPortugues);
+    EXPECT_EQ(calls(), withoutMissing({"Stop", "SetSpeed 140", "SetLanguage 101", "SetSpeaker 0", "ReadFile a.txt"}));
+    choose(window->PopupHome);
+    EXPECT_EQ(calls(), withoutMissing({"Stop", "SetSpeed 140", "SetLanguage 101", "SetSpeaker 1", "ReadFile a.txt"}));
+    window->EditVelocitat->setText(QStringLiteral("77"));
+    EXPECT_EQ(calls(), withoutMissing({"Stop", "SetSpeed 77"}));
+    EXPECT_TRUE(boxes->seen().isEmpty());
+    EXPECT_TRUE(speechLibrary().isAvailable());
+    expectMenuFollowsReading(true);
+    EXPECT_FALSE(window->Speaking);
+}
+
+INSTANTIATE_TEST_SUITE_P(MissingCall, IncompleteEngine, ::testing::Values("no_setspeed", "no_setlanguage", "no_setspeaker"));
