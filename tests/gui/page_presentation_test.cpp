@@ -13,6 +13,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QProcess>
 #include <QMessageBox>
 #include <QTimer>
 #include <QDir>
@@ -794,6 +795,68 @@ TEST_F(PagePresentation, StretchedExactlyWhenLargerThanTheBox)
     EXPECT_TRUE(near(image.pixel(image.width() - 1, image.height() - 1), kBlack, 0));
     EXPECT_TRUE(near(image.pixel(image.width() / 4, image.height() - 1), kBlack, 0));
     EXPECT_TRUE(boxes->seen().isEmpty());
+}
+
+TEST_F(PagePresentation, OnAScaledScreenPicturesAreMeasuredInScreenPixels)
+{
+    const QString self = QStringLiteral("PagePresentation.OnAScaledScreenPicturesAreMeasuredInScreenPixels");
+    if (qEnvironmentVariable("QT_SCALE_FACTOR") != u"2") {
+        // Again in a process whose screen has two device pixels to the pixel.
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + self});
+        ASSERT_TRUE(child.waitForFinished(120000));
+        const QByteArray output = child.readAll();
+        EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+        EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+        return;
+    }
+    start();
+    ASSERT_EQ(window->Image1->devicePixelRatioF(), 2.0);
+    const QSize box = boxPixels();
+    copyData(QStringLiteral("pictures/quadrants.bmp"), QStringLiteral("petit.bmp"));
+    // Wider than the box's layout size but not than its screen pixels: drawn as it is.
+    writeBmp(path("mitja.bmp"), window->Image1->width() + 1, 10, Qt::yellow);
+    writeBmp(path("ample.bmp"), box.width() + 1, 10, Qt::yellow);
+    window->LoadBook(writeBook("d.Lumbrix", 3, "", {"petit.bmp", "mitja.bmp", "ample.bmp"}));
+    EXPECT_FALSE(window->Image1->stretch());
+    const QRect where(QPoint((box.width() - 64) / 2, (box.height() - 64) / 2), QSize(64, 64));
+    const QImage image = shot();
+    ASSERT_EQ(image.size(), box);
+    EXPECT_TRUE(near(image.pixel(where.topLeft() + QPoint(8, 8)), kRed));
+    EXPECT_TRUE(near(image.pixel(where.bottomRight() - QPoint(8, 8)), kWhite));
+    EXPECT_TRUE(near(image.pixel(where.left() - 2, where.center().y()), kBlack, 0));
+    EXPECT_TRUE(near(image.pixel(where.right() + 2, where.center().y()), kBlack, 0));
+    EXPECT_TRUE(near(image.pixel(where.center().x(), where.bottom() + 2), kBlack, 0));
+    window->SpeedButtonDretaClick();
+    EXPECT_FALSE(window->Image1->stretch());
+    window->SpeedButtonDretaClick();
+    EXPECT_TRUE(window->Image1->stretch());
+    EXPECT_TRUE(boxes->seen().isEmpty());
+}
+
+TEST_F(PagePresentation, TheFirstPageShownWithTheWindowIsMeasuredAgainstTheWholeScreen)
+{
+    // As at start-up: the book is loaded right after the window is shown,
+    // before the window system has necessarily given it its full size.
+    writeBmp(path("mitjana.bmp"), 600, 400, Qt::yellow);
+    const QString book = writeBook("w.Lumbrix", 1, "", {"mitjana.bmp"});
+    window = std::make_unique<TFormPrincipal>();
+    const QSize designSize = window->size();
+    ASSERT_TRUE(designSize.width() < 600 || designSize.height() < 400);
+    window->show();
+    window->LoadBook(book);
+    QTRY_COMPARE(window->geometry(), window->screen()->availableGeometry());
+    ASSERT_GT(boxPixels().width(), 600);
+    ASSERT_GT(boxPixels().height(), 400);
+    EXPECT_FALSE(window->Image1->stretch());
+    QTRY_COMPARE(window->Image1->size(), window->size());
+    const QImage image = shot();
+    EXPECT_TRUE(near(image.pixel(window->rect().center()), qRgb(255, 255, 0), 0));
+    EXPECT_TRUE(near(image.pixel(image.width() - 2, image.height() - 2), kBlack, 0));
 }
 
 TEST_F(PagePresentation, NothingIsCachedBetweenShowings)
