@@ -620,7 +620,13 @@ void TFormPrincipal::ShowPage()
             Image1->setPicture(*picture);
             switch (page.companionKind) {
             case CompanionKind::Sound: {
-                const QString resolved = resolveFileName(page.companion);
+                // The length that counts is the name's as written: one too long
+                // for the sound call is handed over as it is, to be refused whole,
+                // even where finding it on disk would shorten it (a doubled
+                // separator counts once there).
+                const QString resolved = page.companion.size() > SoundPlayer::MaxNameLength
+                    ? QString()
+                    : resolveFileName(page.companion);
                 soundPlayer().play(resolved.isEmpty() ? page.companion : resolved);
                 SoundPlaying = true;
                 break;

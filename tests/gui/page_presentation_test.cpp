@@ -560,6 +560,21 @@ TEST_F(PagePresentation, LongNamesReachTheSoundPlayerAndTheEngineWhole)
                                 "foto.bmp#" + text130.toLatin1(), QByteArray(130, 'p') + ".txt"}));
     showPage(1);
     EXPECT_EQ(sounds.played, QStringList({sound127, sound128}));
+    // Too long as written, though finding it on disk would shorten it to 127.
+    const QString shortened = QStringLiteral("sons/") + QString(118, u'c') + QStringLiteral(".wav");
+    writeWav(path(shortened));
+    const QString written = QStringLiteral("SONS\\\\") + QString(118, u'c') + QStringLiteral(".wav");
+    ASSERT_EQ(written.size(), 128);
+    window->book.PageFiles[1] = QStringLiteral("foto.bmp#") + written;
+    sounds.played.clear();
+    showPage(1);
+    EXPECT_EQ(sounds.played, QStringList({written}));
+    window->book.PageFiles[1] = QStringLiteral("foto.bmp#SONS\\") + QString(118, u'c') + QStringLiteral(".wav");
+    sounds.played.clear();
+    showPage(1);
+    ASSERT_EQ(sounds.played.size(), 1);
+    EXPECT_EQ(sounds.played[0], shortened); // 127 as written: found and handed over
+    window->book.PageFiles[1] = QStringLiteral("foto.bmp#") + sound128;
     EXPECT_TRUE(window->SoundPlaying);
     log.clear();
     showPage(2);
