@@ -25,7 +25,6 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
-#include <QTextDocument>
 #include <QTextEdit>
 #include <sys/stat.h>
 
