@@ -37,6 +37,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QTextEdit>
 #include <QTimer>
@@ -559,6 +560,15 @@ bool TFormPrincipal::speechGuard(bool accepted)
 
 void TFormPrincipal::ShowPage()
 {
+    // Hiding the box that has the keyboard focus hands the focus on to the next
+    // control; when that box is shown again, the focus goes back to it.
+    const QPointer<QWidget> focused = QApplication::focusWidget();
+    auto showBox = [&focused](QWidget* box) {
+        box->show();
+        if (focused && focused->isVisible() && !focused->hasFocus())
+            focused->setFocus(Qt::OtherFocusReason);
+    };
+
     Speaking = false;
     SoundPlaying = false;
     RichEdit1->hide();
@@ -580,7 +590,7 @@ void TFormPrincipal::ShowPage()
 
         switch (page.kind) {
         case PageKind::Text: {
-            Memo1->show();
+            showBox(Memo1);
             const std::optional<QString> text = readTextBoxFile(resolveFileName(page.file));
             if (!text)
                 throw PageFailure{};
@@ -590,7 +600,7 @@ void TFormPrincipal::ShowPage()
             break;
         }
         case PageKind::RichText: {
-            RichEdit1->show();
+            showBox(RichEdit1);
             if (!loadRichTextFile(resolveFileName(page.file), *RichEdit1->document()))
                 throw PageFailure{};
             if (reading && speechGuard(speechLibrary().read(toCp1252(richTextPlainText(*RichEdit1->document())))))
@@ -598,10 +608,10 @@ void TFormPrincipal::ShowPage()
             break;
         }
         case PageKind::Empty:
-            Image1->show();
+            showBox(Image1);
             return; // nothing to load; the label keeps its text
         case PageKind::Picture: {
-            Image1->show();
+            showBox(Image1);
             const std::optional<Picture> picture = loadPicture(resolveFileName(page.file), pictureBoxPixelSize());
             if (!picture)
                 throw PageFailure{};
@@ -610,7 +620,13 @@ void TFormPrincipal::ShowPage()
             Image1->setPicture(*picture);
             switch (page.companionKind) {
             case CompanionKind::Sound: {
-                const QString resolved = resolveFileName(page.companion);
+                // The length that counts is the name's as written: one too long
+                // for the sound call is handed over as it is, to be refused whole,
+                // even where finding it on disk would shorten it (a doubled
+                // separator counts once there).
+                const QString resolved = page.companion.size() > SoundPlayer::MaxNameLength
+                    ? QString()
+                    : resolveFileName(page.companion);
                 soundPlayer().play(resolved.isEmpty() ? page.companion : resolved);
                 SoundPlaying = true;
                 break;

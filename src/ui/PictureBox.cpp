@@ -15,7 +15,9 @@ QRect PictureBox::pictureRect() const
 {
     if (m_stretch)
         return rect();
-    const QSize size = m_picture.naturalSize;
+    // The picture's own size counts screen pixels; the box is laid out in
+    // device-independent ones.
+    const QSize size = (QSizeF(m_picture.naturalSize) / devicePixelRatioF()).toSize();
     return QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
 }
 
