@@ -44,8 +44,8 @@ bool goodFrame(const QRectF& r)
 
 class MetafileDrawing final : public VectorPicture {
 public:
-    MetafileDrawing(QByteArray bytes, MetafileFormat format, QRectF frame, QSize size)
-        : m_bytes(std::move(bytes)), m_format(format), m_frame(frame), m_size(size)
+    MetafileDrawing(QByteArray bytes, MetafileFormat format, QRectF frame, QSize size, QSizeF playerViewport)
+        : m_bytes(std::move(bytes)), m_format(format), m_frame(frame), m_size(size), m_playerViewport(playerViewport)
     {
     }
 
@@ -70,6 +70,7 @@ public:
             if (!header)
                 return;
             GdiContext context(GdiContext::Flavour::Wmf, &painter, frameToTarget, m_frame);
+            context.setPlayerViewport(m_playerViewport);
             playWmf(bytes, *header, context);
         }
     }
@@ -79,15 +80,17 @@ private:
     MetafileFormat m_format;
     QRectF m_frame; // the picture's extent in reference device units
     QSize m_size;
+    QSizeF m_playerViewport; // WMF: the viewport extent a player would set
 };
 
-std::optional<Picture> makePicture(QByteArray bytes, MetafileFormat format, QRectF frame, QSize size)
+std::optional<Picture> makePicture(QByteArray bytes, MetafileFormat format, QRectF frame, QSize size,
+                                   QSizeF playerViewport = {})
 {
     if (!goodFrame(frame) || !size.isValid())
         return std::nullopt;
     Picture picture;
     picture.naturalSize = size;
-    picture.vector = std::make_shared<MetafileDrawing>(std::move(bytes), format, frame, size);
+    picture.vector = std::make_shared<MetafileDrawing>(std::move(bytes), format, frame, size, playerViewport);
     return picture;
 }
 
@@ -129,41 +132,46 @@ std::optional<Picture> loadWmf(QByteArray bytes)
     if (!header)
         return std::nullopt;
     const double dpi = metafileScreenDpi();
-    // One pass without a painter: the mapping in force when drawing starts
-    // decides where the frame lies.
+    // One pass without a painter: the window in force when drawing starts is
+    // the picture's frame, as a player maps it onto its viewport.
     GdiContext measure(GdiContext::Flavour::Wmf, nullptr, QTransform(), QRectF());
     playWmf(view, *header, measure);
     const QTransform toDevice = measure.drewSomething() ? measure.firstDrawTransform() : measure.logicalToDevice();
     const DcState state = measure.drewSomething() ? measure.firstDrawState() : measure.dc();
+    const bool scaled = state.mapMode == gdi::MmIsotropic || state.mapMode == gdi::MmAnisotropic;
 
     QRectF frame;
-    QSize size;
-    if (header->placeable && header->boundingBox.width() != 0 && header->boundingBox.height() != 0) {
-        const QRect b = header->boundingBox;
-        frame = toDevice.mapRect(QRectF(QPointF(b.left(), b.top()), QPointF(b.right(), b.bottom())).normalized());
-        const double inch = header->unitsPerInch > 0 ? header->unitsPerInch : 1440;
-        size = clampedSize(std::abs(double(b.width()) - 1) * dpi / inch, std::abs(double(b.height()) - 1) * dpi / inch);
-    } else if (state.windowExtSet) {
-        const QRectF window(state.windowOrg, state.windowExt);
-        frame = toDevice.mapRect(window.normalized());
-        double pixelsPerUnit = dpi / 96.0; // device units are 96-dpi pixels
-        const bool scaled = state.mapMode == gdi::MmIsotropic || state.mapMode == gdi::MmAnisotropic;
+    QSizeF playerViewport;
+    double pixelsPerUnit = dpi / 96.0; // fixed modes map to 96-dpi pixels
+    if (state.windowExtSet) {
+        const QSizeF ext = state.windowExt;
         if (scaled && !state.viewportExtSet) {
-            // A window extent with nothing to map it to: such files carry it in
-            // 0.01 mm, unless that would make the picture implausibly small.
+            playerViewport = QSizeF(std::abs(ext.width()), std::abs(ext.height()));
+            frame = QRectF(state.viewportOrg, playerViewport);
+            // A window with nothing to map it to is in 0.01 mm, as such files
+            // carry it, unless that would make the picture implausibly small.
             const double himetric = dpi / 2540.0;
             if (frame.width() * himetric >= 16 && frame.height() * himetric >= 16)
                 pixelsPerUnit = himetric;
-        } else if (state.mapMode == gdi::MmText) {
-            pixelsPerUnit = 1;
+        } else {
+            frame = toDevice.mapRect(QRectF(state.windowOrg, ext).normalized());
+            if (state.mapMode == gdi::MmText || scaled)
+                pixelsPerUnit = 1; // device units are pixels
         }
-        size = clampedSize(frame.width() * pixelsPerUnit, frame.height() * pixelsPerUnit);
     }
     if (!goodFrame(frame)) {
         frame = measure.drawnBounds();
-        size = clampedSize(frame.width(), frame.height());
+        pixelsPerUnit = 1;
+        playerViewport = QSizeF();
     }
-    return makePicture(std::move(bytes), MetafileFormat::Wmf, frame, size);
+    QSize size = clampedSize(frame.width() * pixelsPerUnit, frame.height() * pixelsPerUnit);
+    if (header->placeable && header->boundingBox.width() != 0 && header->boundingBox.height() != 0) {
+        const QRect b = header->boundingBox;
+        const double inch = header->unitsPerInch > 0 ? header->unitsPerInch : 1440;
+        size = clampedSize(std::abs(double(b.right()) - b.left()) * dpi / inch,
+                           std::abs(double(b.bottom()) - b.top()) * dpi / inch);
+    }
+    return makePicture(std::move(bytes), MetafileFormat::Wmf, frame, size, playerViewport);
 }
 
 // Reads a regular file without ever blocking on a FIFO or device.

@@ -286,18 +286,22 @@ QTransform GdiContext::pageTransform() const
     case gdi::MmIsotropic:
     case gdi::MmAnisotropic:
         if (m_flavour == Flavour::Wmf && !d.viewportExtSet) {
-            // Whoever plays a WMF sets the viewport; the picture's frame stands
-            // for it here, so only the window's orientation counts.
-            sx = d.windowExt.width() < 0 ? -1 : 1;
-            sy = d.windowExt.height() < 0 ? -1 : 1;
+            // Whoever plays a WMF sets the viewport: the picture's frame.
+            if (m_playerViewport.width() > 0 && m_playerViewport.height() > 0) {
+                sx = m_playerViewport.width() / d.windowExt.width();
+                sy = m_playerViewport.height() / d.windowExt.height();
+            } else {
+                sx = d.windowExt.width() < 0 ? -1 : 1;
+                sy = d.windowExt.height() < 0 ? -1 : 1;
+            }
         } else {
             sx = d.viewportExt.width() / d.windowExt.width();
             sy = d.viewportExt.height() / d.windowExt.height();
-            if (d.mapMode == gdi::MmIsotropic) {
-                const double s = std::min(std::abs(sx), std::abs(sy));
-                sx = sx < 0 ? -s : s;
-                sy = sy < 0 ? -s : s;
-            }
+        }
+        if (d.mapMode == gdi::MmIsotropic) {
+            const double s = std::min(std::abs(sx), std::abs(sy));
+            sx = sx < 0 ? -s : s;
+            sy = sy < 0 ? -s : s;
         }
         break;
     default: break;
@@ -883,7 +887,7 @@ void GdiContext::text(QPointF reference, const QString& text, const QVector<doub
     // The text's frame on the target: origin, direction of the logical x axis,
     // scales along and across it.
     const QPointF origin = full.map(reference);
-    const QPointF ux = full.map(QPointF(1, 0)) - origin;
+    const QPointF ux = full.map(reference + QPointF(1, 0)) - origin;
     const double xScale = std::hypot(ux.x(), ux.y());
     const double yScale = xScale > 0 ? std::abs(full.determinant()) / xScale : 0;
     if (xScale <= 0 || yScale <= 0 || !std::isfinite(xScale) || !std::isfinite(yScale))
@@ -1048,7 +1052,10 @@ void GdiContext::drawImage(const QRectF& dest, const QImage& source, const QRect
 
 void GdiContext::patBlt(const QRectF& dest, uint32_t rop)
 {
-    if (!finiteRect(dest) || !beginOp() || m_inPath)
+    // Without a source only the pattern and fixed-colour operations draw.
+    const bool drawing = rop == gdi::PatCopy || rop == gdi::PatInvert || rop == gdi::Blackness
+        || rop == gdi::Whiteness || rop == gdi::DstInvert;
+    if (!drawing || !finiteRect(dest) || !beginOp() || m_inPath)
         return;
     const QTransform toDevice = logicalToDevice();
     if (!usable(toDevice))
@@ -1076,7 +1083,7 @@ void GdiContext::patBlt(const QRectF& dest, uint32_t rop)
         if (raster)
             m_painter->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         [[fallthrough]];
-    default:
+    default: // PATCOPY
         if (m_dc.brush.kind != BrushSpec::Kind::Null)
             m_painter->fillRect(r, makeBrush(m_dc.brush, full));
         break;

@@ -125,6 +125,10 @@ public:
     const DcState& dc() const { return m_dc; }
     // Device pixels per millimetre, for the fixed mapping modes.
     void setDeviceResolution(double pixelsPerMmX, double pixelsPerMmY);
+    // WMF: the viewport extent the player sets up (the picture's frame), used
+    // in the scaled mapping modes while the file sets no viewport of its own.
+    // Unset, the window maps one to one.
+    void setPlayerViewport(QSizeF extent) { m_playerViewport = extent; }
 
     // False once a budget (points, operations, characters, pixels) is spent:
     // the player stops and what was drawn stays.
@@ -241,6 +245,7 @@ private:
     QRectF m_deviceClip;
     double m_pxPerMmX = 96.0 / 25.4;
     double m_pxPerMmY = 96.0 / 25.4;
+    QSizeF m_playerViewport;
 
     DcState m_dc;
     std::vector<DcState> m_saved;

@@ -570,6 +570,12 @@ std::optional<WmfHeader> readWmfHeader(ByteView file)
 void playWmf(ByteView file, const WmfHeader& header, GdiContext& context)
 {
     context.setDeviceResolution(96.0 / 25.4, 96.0 / 25.4);
+    if (header.placeable) {
+        const QRect& box = header.boundingBox;
+        context.setMapMode(gdi::MmAnisotropic);
+        context.setWindowOrg(QPointF(box.left(), box.top()));
+        context.setWindowExt(QSizeF(double(box.right()) - box.left(), double(box.bottom()) - box.top()));
+    }
     WmfPlayer player(context);
     const char* base = reinterpret_cast<const char*>(file.data());
     const char* limit = base + file.size();

@@ -23,6 +23,8 @@ struct WmfHeader {
 std::optional<WmfHeader> readWmfHeader(ByteView file);
 // Plays every record up to META_EOF, the end of the bytes, the first record
 // whose size does not fit, or a spent budget.
+// A placeable file starts in MM_ANISOTROPIC with its bounding box as the
+// window, as the system's picture players set it up.
 void playWmf(ByteView file, const WmfHeader& header, GdiContext& context);
 
 } // namespace tirvelo::metafile
