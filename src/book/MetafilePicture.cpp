@@ -153,9 +153,17 @@ std::optional<Picture> loadWmf(QByteArray bytes)
             const double himetric = dpi / 2540.0;
             if (frame.width() * himetric >= 16 && frame.height() * himetric >= 16)
                 pixelsPerUnit = himetric;
+        } else if (scaled) {
+            // The file's own viewport, in pixels, is where the picture goes.
+            frame = QRectF(state.viewportOrg, state.viewportExt).normalized();
+            pixelsPerUnit = 1;
         } else {
-            frame = toDevice.mapRect(QRectF(state.windowOrg, ext).normalized());
-            if (state.mapMode == gdi::MmText || scaled)
+            // Fixed modes ignore the window extent when mapping; it still tells
+            // the picture's size, reaching right and down from the window origin.
+            const QPointF origin = toDevice.map(state.windowOrg);
+            frame = QRectF(origin, QSizeF(std::abs(ext.width() * toDevice.m11()),
+                                          std::abs(ext.height() * toDevice.m22())));
+            if (state.mapMode == gdi::MmText)
                 pixelsPerUnit = 1; // device units are pixels
         }
     }
