@@ -392,10 +392,12 @@ QPen GdiContext::makePen(const QTransform& logicalToTarget) const
     if (toDevice <= 0 || toTarget <= 0)
         return Qt::NoPen;
     // GDI never draws a line thinner than one device pixel.
-    double width = p.cosmetic ? 0 : p.width;
+    double width = p.cosmetic || !std::isfinite(p.width) ? 0 : std::abs(p.width);
     const bool thin = width * toDevice <= 1.0;
     if (thin)
         width = 1.0 / toDevice;
+    // Wider than the whole plane is as good as the plane.
+    width = std::min(width, kMaxCoordinate / toDevice);
     QPen pen(color);
     pen.setWidthF(width);
     const uint32_t cap = p.style & 0x0F00, join = p.style & 0xF000;
