@@ -376,7 +376,7 @@ void GdiContext::applyClip()
         m_painter->setClipPath(m_dc.clip, Qt::IntersectClip);
 }
 
-QPen GdiContext::makePen(const QTransform& logicalToTarget) const
+QPen GdiContext::makePen(const QTransform& logicalToTarget, double* widthOut) const
 {
     const PenSpec& p = m_dc.pen;
     const uint32_t style = p.style & 0x0F;
@@ -397,9 +397,10 @@ QPen GdiContext::makePen(const QTransform& logicalToTarget) const
     if (thin)
         width = 1.0 / toDevice;
     // Wider than the whole plane is as good as the plane.
-    width = std::min(width, kMaxCoordinate / toDevice);
+    width = std::min(width, 1e5 / toDevice); // wider than any picture
+    *widthOut = width;
     QPen pen(color);
-    pen.setWidthF(width);
+    pen.setWidthF(std::min(width, 1.0));
     const uint32_t cap = p.style & 0x0F00, join = p.style & 0xF000;
     pen.setCapStyle(cap == 0x100 ? Qt::SquareCap : cap == 0x200 ? Qt::FlatCap : Qt::RoundCap);
     pen.setJoinStyle(join == 0x1000 ? Qt::BevelJoin : join == 0x2000 ? Qt::MiterJoin : Qt::RoundJoin);
@@ -487,14 +488,24 @@ void GdiContext::emitPath(const QPainterPath& logical, bool fill, bool stroke)
         m_painter->setBrush(makeBrush(m_dc.brush, full));
         m_painter->drawPath(path);
     }
-    if (stroke) {
-        const QPen pen = makePen(full);
-        if (pen.style() != Qt::NoPen) {
-            m_painter->setPen(pen);
-            m_painter->setBrush(Qt::NoBrush);
-            m_painter->drawPath(path);
-        }
-    }
+    if (stroke)
+        strokeLogical(path, full);
+}
+
+void GdiContext::strokeLogical(const QPainterPath& logical, const QTransform& logicalToTarget)
+{
+    double width = 0;
+    QPen pen = makePen(logicalToTarget, &width);
+    if (pen.style() == Qt::NoPen)
+        return;
+    // QPen holds widths below 32768 only: stroke wider pens in larger units.
+    constexpr double kWidest = 30000;
+    const double k = width > kWidest ? width / kWidest : 1;
+    pen.setWidthF(width / k);
+    m_painter->setTransform(QTransform::fromScale(k, k) * logicalToTarget);
+    m_painter->setPen(pen);
+    m_painter->setBrush(Qt::NoBrush);
+    m_painter->drawPath(k == 1 ? logical : QTransform::fromScale(1 / k, 1 / k).map(logical));
 }
 
 void GdiContext::emitDevicePath(const QPainterPath& device, bool fill, bool stroke, const QTransform& penTransform)
@@ -520,14 +531,7 @@ void GdiContext::emitDevicePath(const QPainterPath& device, bool fill, bool stro
         const QTransform back = penTransform.inverted(&invertible);
         if (!invertible)
             return;
-        const QTransform full = penTransform * m_deviceToTarget;
-        const QPen pen = makePen(full);
-        if (pen.style() == Qt::NoPen)
-            return;
-        m_painter->setTransform(full);
-        m_painter->setPen(pen);
-        m_painter->setBrush(Qt::NoBrush);
-        m_painter->drawPath(back.map(path));
+        strokeLogical(back.map(path), penTransform * m_deviceToTarget);
     }
 }
 

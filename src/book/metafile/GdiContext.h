@@ -230,7 +230,9 @@ private:
     void emitDevicePath(const QPainterPath& device, bool fill, bool stroke, const QTransform& penTransform);
     void applyClip();
     void note(const QRectF& deviceRect);
-    QPen makePen(const QTransform& logicalToTarget) const;
+    // The pen's style; its width in logical units goes to widthOut.
+    QPen makePen(const QTransform& logicalToTarget, double* widthOut) const;
+    void strokeLogical(const QPainterPath& logical, const QTransform& logicalToTarget);
     QBrush makeBrush(const BrushSpec& spec, const QTransform& painterTransform) const;
     void fillBackgroundForHatch(const QPainterPath& path, const BrushSpec& spec);
     void combineClip(const QPainterPath& device, int mode);
