@@ -710,17 +710,18 @@ void playEmf(ByteView file, const EmfHeader& header, GdiContext& context)
     while (context.withinBudget() && file.has(at, 8)) {
         const uint32_t type = file.u32(at);
         const int64_t size = file.u32(at + 4);
-        // Our own range check in 64 bits, then libuemf's; either refusing ends the picture.
+        // Our own range check in 64 bits decides where the next record starts;
+        // a record that does not fit ends the picture.
         if (size < 8 || !file.has(at, size))
-            break;
-        uint32_t nSize = 0, iType = 0;
-        // torev = 1: the record is still in the file's byte order (libuemf
-        // swaps the size it reads when given 0).
-        if (!U_emf_record_sizeok(base + at, limit, &nSize, &iType, 1) || nSize != size)
             break;
         if (type == U_EMR_EOF)
             break;
-        if (at > 0) // the header is not played
+        // libuemf's check on top: a record it finds too short for its type is
+        // skipped (it also refuses some valid ones, e.g. SETTEXTJUSTIFICATION).
+        // torev = 1: the record is still in the file's byte order.
+        uint32_t nSize = 0, iType = 0;
+        const bool libraryAccepts = U_emf_record_sizeok(base + at, limit, &nSize, &iType, 1) && nSize == size;
+        if (at > 0 && libraryAccepts) // the header is not played
             player.play(type, file.sub(at, size));
         at += size;
     }

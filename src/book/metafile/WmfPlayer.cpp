@@ -3,6 +3,8 @@
 #include "book/metafile/Dib.h"
 #include "book/metafile/GdiContext.h"
 
+#include <algorithm>
+#include <cmath>
 #include <uwmf.h>
 
 namespace tirvelo::metafile {
@@ -97,6 +99,18 @@ QPainterPath regionFromRecord(ByteView r)
     return path.simplified();
 }
 
+// The source of an unscaled blit: the destination's extent from the source
+// origin. The extent is in the picture's logical units, not the bitmap's
+// pixels, so when it reaches past the bitmap the bitmap's rest is stretched
+// over the destination instead, as players of such files draw it.
+QRectF unscaledSource(QPointF origin, QSizeF extent, const QImage& image)
+{
+    const QRectF wanted(origin, QSizeF(std::abs(extent.width()), std::abs(extent.height())));
+    if (image.isNull() || QRectF(image.rect()).contains(wanted))
+        return wanted;
+    return QRectF(origin, QSizeF(image.width() - origin.x(), image.height() - origin.y()));
+}
+
 class WmfPlayer {
 public:
     explicit WmfPlayer(GdiContext& context) : m_ctx(context) {}
@@ -184,7 +198,7 @@ void WmfPlayer::blit(uint16_t function, ByteView r)
         }
         const ByteView data = r.sub(22, r.size() - 22);
         const QImage image = function == MetaDibBitBlt ? decodePackedDib(data) : decodeBitmap16(data);
-        m_ctx.drawImage(dest, image, QRectF(src, dest.size()), rop);
+        m_ctx.drawImage(dest, image, unscaledSource(src, dest.size(), image), rop);
         return;
     }
     case MetaDibStretchBlt:
@@ -223,7 +237,8 @@ void WmfPlayer::blit(uint16_t function, ByteView r)
             return;
         const double ySrc = r.i16(12), xSrc = r.i16(14), h = r.i16(16), w = r.i16(18);
         const QRectF dest(QPointF(r.i16(22), r.i16(20)), QSizeF(w, h));
-        m_ctx.drawImage(dest, image, QRectF(xSrc, image.height() - ySrc - h, w, h), gdi::SrcCopy);
+        const QRectF src = unscaledSource(QPointF(xSrc, std::max(0.0, image.height() - ySrc - h)), dest.size(), image);
+        m_ctx.drawImage(dest, image, src, gdi::SrcCopy);
         return;
     }
     default: return;
