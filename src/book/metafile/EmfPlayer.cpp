@@ -228,7 +228,7 @@ void EmfPlayer::textRecord(ByteView r, bool wide)
             s[qsizetype(i)] = QChar(r.u16(offString + 2 * i));
     } else {
         s = decodeCharset(QByteArray(reinterpret_cast<const char*>(r.data() + offString), qsizetype(chars)),
-                          m_ctx.dc().font.charset);
+                          m_ctx.dc().font.charset, m_ctx.dc().font.face);
     }
     QVector<double> dx;
     const int64_t offDx = r.has(offDxAt, 4) ? r.u32(offDxAt) : 0;

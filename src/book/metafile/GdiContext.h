@@ -272,7 +272,8 @@ private:
     int64_t m_imagePixels = 0;
 };
 
-// Text in a font's 8-bit character set (ANSI records, WMF text).
-QString decodeCharset(const QByteArray& bytes, int charset);
+// Text in a font's 8-bit character set (ANSI records, WMF text); the Symbol
+// font's own encoding is mapped to the Unicode characters it shows.
+QString decodeCharset(const QByteArray& bytes, int charset, const QString& face = QString());
 
 } // namespace tirvelo::metafile

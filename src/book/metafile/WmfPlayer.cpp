@@ -144,7 +144,7 @@ void WmfPlayer::text(ByteView r)
         return;
     const QByteArray bytes(reinterpret_cast<const char*>(r.data() + 8), qsizetype(length));
     const QPointF at(r.i16(8 + padded + 2), r.i16(8 + padded));
-    m_ctx.text(at, decodeCharset(bytes, m_ctx.dc().font.charset), {}, 0, QRectF());
+    m_ctx.text(at, decodeCharset(bytes, m_ctx.dc().font.charset, m_ctx.dc().font.face), {}, 0, QRectF());
 }
 
 void WmfPlayer::extText(ByteView r)
@@ -167,7 +167,7 @@ void WmfPlayer::extText(ByteView r)
         return;
     }
     const QByteArray bytes(reinterpret_cast<const char*>(r.data() + offset), qsizetype(count));
-    const QString s = decodeCharset(bytes, m_ctx.dc().font.charset);
+    const QString s = decodeCharset(bytes, m_ctx.dc().font.charset, m_ctx.dc().font.face);
     offset += (count + 1) & ~int64_t(1);
     QVector<double> dx;
     // One advance per byte, when the record holds them; a decoded string that
