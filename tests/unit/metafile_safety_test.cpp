@@ -269,6 +269,32 @@ TEST(MetafileSafety, DamagedRealFilesGiveAPartialDrawingOrNothing)
     EXPECT_GT(drawn, 0); // damage late in a file leaves what came before it
 }
 
+// Files that once drew wrongly or warned, named after the fault; new fuzz
+// findings go in the same folder and are replayed here.
+TEST(MetafileSafety, RegressionsStayFixed)
+{
+    ensureApp();
+    const QDir dir(tirvelo::test::testDataPath(QStringLiteral("metafiles/regressions")));
+    const QStringList files = dir.entryList({QStringLiteral("*.emf"), QStringLiteral("*.wmf")}, QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& name : files) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+        loadAndPaint(file.readAll(), name.endsWith(QLatin1String(".wmf")) ? MetafileFormat::Wmf : MetafileFormat::Emf);
+    }
+    auto draw = [&](const char* name) {
+        QFile file(dir.filePath(QLatin1String(name)));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        return loadAndPaint(file.readAll(), MetafileFormat::Emf, QSize(100, 100));
+    };
+    // The red square survives a blit that does nothing, and a record libuemf
+    // refuses does not end the picture before it.
+    EXPECT_EQ(draw("nop_blit_painted_over_the_picture.emf").pixel(25, 25), qRgb(255, 0, 0));
+    EXPECT_EQ(draw("record_refused_by_libuemf_ended_the_picture.emf").pixel(25, 25), qRgb(255, 0, 0));
+    // A pen as wide as the plane covers the picture.
+    EXPECT_EQ(draw("pen_wider_than_qpen_accepts.emf").pixel(90, 10), qRgb(255, 0, 0));
+}
+
 TEST(MetafileSafety, OnlyRegularFilesWithinTheSizeCapAreRead)
 {
     ensureApp();

@@ -1002,8 +1002,7 @@ void GdiContext::text(QPointF reference, const QString& text, const QVector<doub
             m_painter->drawText(QPointF(x0 + positions[i - (piece.size() - 1)], baseline), piece);
         }
     }
-    m_painter->restore();
-    m_clipDirty = true; // restore() put the painter's clip back; mark it for reapplication
+    m_painter->restore(); // back to the clip applied before save()
 }
 
 // ---------------------------------------------------------------- bitmaps
@@ -1054,8 +1053,7 @@ void GdiContext::drawImage(const QRectF& dest, const QImage& source, const QRect
     default: break;
     }
     m_painter->drawImage(srcRect, image, srcRect);
-    m_painter->restore();
-    m_clipDirty = true;
+    m_painter->restore(); // back to the clip applied before save()
 }
 
 void GdiContext::patBlt(const QRectF& dest, uint32_t rop)
@@ -1096,8 +1094,7 @@ void GdiContext::patBlt(const QRectF& dest, uint32_t rop)
             m_painter->fillRect(r, makeBrush(m_dc.brush, full));
         break;
     }
-    m_painter->restore();
-    m_clipDirty = true;
+    m_painter->restore(); // back to the clip applied before save()
 }
 
 void GdiContext::fillRegion(const QPainterPath& logicalRegion, const BrushSpec& brush)
