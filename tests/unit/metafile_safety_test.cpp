@@ -211,6 +211,24 @@ TEST(MetafileSafety, StateStacksAndObjectTablesStayBounded)
     EXPECT_EQ(image.pixel(5, 5), qRgb(255, 0, 0)); // the mapping survived the bad records
 }
 
+TEST(MetafileSafety, PaintingStopsAfterAFixedAmountOfWork)
+{
+    ensureApp();
+    // 20000 fills of the whole picture: the player stops after the area cap
+    // (5000 frames), so the last fill, in red, is never drawn.
+    EmfWriter w = emf();
+    w.record(U_EMR_CREATEBRUSHINDIRECT, Params().u32(1).u32(0).color(0, 0, 255).u32(0));
+    w.record(U_EMR_SELECTOBJECT, Params().u32(1));
+    for (int i = 0; i < 20000; ++i)
+        w.record(U_EMR_RECTANGLE, Params().rectL(-10, -10, 110, 110));
+    w.record(U_EMR_CREATEBRUSHINDIRECT, Params().u32(2).u32(0).color(255, 0, 0).u32(0));
+    w.record(U_EMR_SELECTOBJECT, Params().u32(2));
+    w.record(U_EMR_RECTANGLE, Params().rectL(-10, -10, 110, 110));
+    const QImage image = loadAndPaint(w.finish(), MetafileFormat::Emf, QSize(20, 20));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixel(10, 10), qRgb(0, 0, 255));
+}
+
 TEST(MetafileSafety, EveryTruncationLoadsOrIsRefused)
 {
     ensureApp();

@@ -351,6 +351,12 @@ void GdiContext::note(const QRectF& deviceRect)
 {
     if (!finiteRect(deviceRect))
         return;
+    if (!m_deviceClip.isEmpty()) {
+        const QRectF visible = deviceRect.normalized().intersected(m_deviceClip);
+        m_paintedFrames += visible.width() * visible.height() / (m_deviceClip.width() * m_deviceClip.height());
+        if (m_paintedFrames > kMaxPaintedFrames)
+            m_exhausted = true;
+    }
     m_bounds = m_drew ? m_bounds.united(deviceRect) : deviceRect;
     if (!m_drew) {
         m_firstDrawTransform = logicalToDevice();

@@ -270,6 +270,7 @@ private:
     int64_t m_ops = 0;
     int64_t m_chars = 0;
     int64_t m_imagePixels = 0;
+    double m_paintedFrames = 0;
 };
 
 // Text in a font's 8-bit character set (ANSI records, WMF text); the Symbol

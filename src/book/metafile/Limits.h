@@ -22,6 +22,10 @@ inline constexpr int64_t kMaxTotalImagePixels = 256ll * 1024 * 1024;
 inline constexpr int64_t kMaxTotalChars = 2'000'000;
 // Drawing operations in one playback.
 inline constexpr int64_t kMaxDrawOps = 4'000'000;
+// Area painted in one playback, in multiples of the picture's frame (each
+// drawing counts the part of its bounds inside the frame): bounds the time a
+// file of millions of full-picture fills would take.
+inline constexpr double kMaxPaintedFrames = 5000;
 // Elements of a clipping path after combining.
 inline constexpr int kMaxClipElements = 200'000;
 
