@@ -86,11 +86,16 @@ TFormPrincipal::TFormPrincipal(QWidget* parent) : QWidget(parent, Qt::Window | Q
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
-    QFont windowFont(QStringLiteral("Sans Serif"));
-    windowFont.setPixelSize(11);
-    setFont(windowFont);
+    // Qt already scales logical pixels by the screen's device-pixel ratio (from
+    // QT_SCALE_FACTOR, QT_FONT_DPI or the X server's Xft.dpi), and then reports
+    // 96 logical dots per inch. Only a logical resolution it leaves above 96
+    // (its own scaling switched off) asks for a layout factor of ours; using it
+    // on top of the device-pixel ratio would scale twice.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         m_scale = std::max<qreal>(1.0, screen->logicalDotsPerInch() / 96.0);
+    QFont windowFont(QStringLiteral("Sans Serif"));
+    windowFont.setPixelSize(qRound(11 * m_scale));
+    setFont(windowFont);
     resize(int(536 * m_scale), int(348 * m_scale));
     createControls();
     createMenu();
