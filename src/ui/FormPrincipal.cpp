@@ -182,7 +182,12 @@ void TFormPrincipal::createControls()
     memoFont.setPixelSize(qRound(16 * m_scale));
     memoFont.setBold(true);
     Memo1->setFont(memoFont);
-    Memo1->setContextMenuPolicy(Qt::NoContextMenu); // the window's menu opens instead
+    // The right button opens PopupMenu1 on the whole window surface: the
+    // picture, the buttons and labels (which have no menu of their own), and
+    // also the two read-only page boxes and the spin box, whose copy-and-select
+    // menus would only stand between a switch user and the window's menu. The
+    // speed edit alone keeps its own edit menu, since a value is typed there.
+    Memo1->setContextMenuPolicy(Qt::NoContextMenu);
 
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
@@ -202,6 +207,7 @@ void TFormPrincipal::createControls()
     EditVelocitat->setToolTip(fixed_texts::HintReadingSpeed);
     EditVelocitat->setAccessibleName(fixed_texts::HintReadingSpeed);
     connect(EditVelocitat, &QLineEdit::textChanged, this, &TFormPrincipal::EditVelocitatChange);
+    EditVelocitat->setContextMenuPolicy(Qt::DefaultContextMenu); // its own edit menu (see Memo1 above)
 
     for (QWidget* box : {static_cast<QWidget*>(Memo1), static_cast<QWidget*>(RichEdit1)}) {
         box->installEventFilter(this);
