@@ -23,7 +23,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     m_title->setFont(titleFont);
     m_title->setAlignment(Qt::AlignCenter);
     ImageOrdinador = new QLabel(this);
-    ImageOrdinador->setPixmap(applicationIconPixmap(64));
+    ImageOrdinador->setPixmap(applicationIcon().pixmap(64)); // sharp also at a device-pixel ratio above 1
     ImageOrdinador->setAlignment(Qt::AlignCenter);
     ProductName = new QLabel(QStringLiteral(u"Tirvelo per escaneig d'un teclat i lectura de textos"), this);
     ProductName->setAlignment(Qt::AlignCenter);

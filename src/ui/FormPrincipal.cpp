@@ -87,11 +87,16 @@ TFormPrincipal::TFormPrincipal(QWidget* parent) : QWidget(parent, Qt::Window | Q
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
-    QFont windowFont(QStringLiteral("Sans Serif"));
-    windowFont.setPixelSize(11);
-    setFont(windowFont);
+    // Qt already scales logical pixels by the screen's device-pixel ratio (from
+    // QT_SCALE_FACTOR, QT_FONT_DPI or the X server's Xft.dpi), and then reports
+    // 96 logical dots per inch. Only a logical resolution it leaves above 96
+    // (its own scaling switched off) asks for a layout factor of ours; using it
+    // on top of the device-pixel ratio would scale twice.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         m_scale = std::max<qreal>(1.0, screen->logicalDotsPerInch() / 96.0);
+    QFont windowFont(QStringLiteral("Sans Serif"));
+    windowFont.setPixelSize(qRound(11 * m_scale));
+    setFont(windowFont);
     resize(int(536 * m_scale), int(348 * m_scale));
     createControls();
     createMenu();
@@ -178,7 +183,12 @@ void TFormPrincipal::createControls()
     memoFont.setPixelSize(qRound(16 * m_scale));
     memoFont.setBold(true);
     Memo1->setFont(memoFont);
-    Memo1->setContextMenuPolicy(Qt::NoContextMenu); // the window's menu opens instead
+    // The right button opens PopupMenu1 on the whole window surface: the
+    // picture, the buttons and labels (which have no menu of their own), and
+    // also the two read-only page boxes and the spin box, whose copy-and-select
+    // menus would only stand between a switch user and the window's menu. The
+    // speed edit alone keeps its own edit menu, since a value is typed there.
+    Memo1->setContextMenuPolicy(Qt::NoContextMenu);
 
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
@@ -198,6 +208,7 @@ void TFormPrincipal::createControls()
     EditVelocitat->setToolTip(fixed_texts::HintReadingSpeed);
     EditVelocitat->setAccessibleName(fixed_texts::HintReadingSpeed);
     connect(EditVelocitat, &QLineEdit::textChanged, this, &TFormPrincipal::EditVelocitatChange);
+    EditVelocitat->setContextMenuPolicy(Qt::DefaultContextMenu); // its own edit menu (see Memo1 above)
 
     for (QWidget* box : {static_cast<QWidget*>(Memo1), static_cast<QWidget*>(RichEdit1)}) {
         box->installEventFilter(this);

@@ -5,6 +5,24 @@
 #include <QStyleOptionButton>
 
 namespace tirvelo {
+namespace {
+
+const QColor kHighlightYellow(255, 255, 0);
+constexpr int kSmallestCaptionPixels = 6;
+
+// The caption as drawn: a single "&" marks the access key and is not shown.
+QString visibleText(const QString& caption)
+{
+    QString out;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size())
+            ++i;
+        out += caption[i];
+    }
+    return out;
+}
+
+} // namespace
 
 NavigationButton::NavigationButton(const QImage& glyph, QWidget* parent)
     : QAbstractButton(parent), m_glyph(glyph)
@@ -23,7 +41,44 @@ void NavigationButton::setHighlighted(bool highlighted)
 
 QColor NavigationButton::captionColor() const
 {
-    return m_highlighted ? QColor(255, 255, 0) : palette().color(QPalette::WindowText);
+    return m_highlighted ? kHighlightYellow : palette().color(QPalette::WindowText);
+}
+
+int NavigationButton::frameThickness() const
+{
+    // A yellow band of at least 4 pixels with a black line on either side.
+    return std::max(4, qRound(5 * layoutScale())) + 2;
+}
+
+QRect NavigationButton::glyphRect() const
+{
+    const int size = qRound(32 * layoutScale());
+    return QRect((width() - size) / 2, qRound(20 * layoutScale()), size, size);
+}
+
+QRect NavigationButton::captionRect() const
+{
+    // Inside the frame, so that the highlight never covers the caption and the
+    // caption stays where it is whether highlighted or not.
+    const int inset = frameThickness();
+    return QRect(inset, inset, width() - 2 * inset, std::max(1, glyphRect().top() - inset));
+}
+
+QFont NavigationButton::captionFont() const
+{
+    QFont captionFont = font();
+    const QString shown = visibleText(text());
+    const QRect room = captionRect();
+    int pixels = captionFont.pixelSize() > 0 ? captionFont.pixelSize() : QFontInfo(captionFont).pixelSize();
+    for (; pixels > kSmallestCaptionPixels; --pixels) {
+        captionFont.setPixelSize(pixels);
+        const QFontMetrics metrics(captionFont);
+        // The ascent must fit; descenders may reach into the glyph's empty top rows.
+        if (metrics.horizontalAdvance(shown) <= room.width() && metrics.ascent() <= room.height() + 1)
+            break;
+    }
+    captionFont.setPixelSize(pixels);
+    return captionFont;
 }
 
 void NavigationButton::paintEvent(QPaintEvent*)
@@ -33,37 +88,38 @@ void NavigationButton::paintEvent(QPaintEvent*)
     option.initFrom(this);
     option.state |= isDown() ? QStyle::State_Sunken : QStyle::State_Raised;
     style()->drawPrimitive(QStyle::PE_PanelButtonBevel, &option, &painter, this);
-    if (!style()->styleHint(QStyle::SH_UnderlineShortcut, &option, this))
-        option.state &= ~QStyle::State_HasFocus;
 
-    const qreal scale = width() / 57.0;
-    const QRect captionRect(0, int(3 * scale), width(), int(16 * scale));
     const int shift = isDown() ? 1 : 0;
+    const QRect caption = captionRect().translated(shift, shift);
+    const int flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextShowMnemonic;
+    painter.setFont(captionFont());
+    if (m_highlighted) {
+        // Yellow hardly shows on a light face: the caption gets a black strip
+        // of its own, joined to the frame's inner edge.
+        const int edge = frameThickness() - 1;
+        painter.fillRect(QRect(edge, edge, width() - 2 * edge, caption.bottom() + 1 - edge), Qt::black);
+    }
     painter.setPen(captionColor());
-    QFont captionFont = font();
-    if (m_highlighted)
-        captionFont.setBold(true);
-    painter.setFont(captionFont);
-    painter.drawText(captionRect.translated(shift, shift), Qt::AlignHCenter | Qt::AlignTop | Qt::TextShowMnemonic, text());
-    const int glyphSize = int(32 * scale);
-    const QRect glyphRect((width() - glyphSize) / 2 + shift, int(20 * scale) + shift, glyphSize, glyphSize);
-    painter.drawImage(glyphRect, m_glyph);
+    painter.drawText(caption, flags, text());
+    painter.drawImage(glyphRect().translated(shift, shift), m_glyph);
 
     if (m_highlighted) {
-        // Thick yellow frame with a black edge on both sides: visible on any page.
-        const int thickness = std::max(4, int(5 * scale));
+        // A yellow band with a black line on both sides: visible on any page
+        // and on the button's own face alike.
+        const int band = frameThickness();
         painter.setPen(Qt::NoPen);
-        painter.setBrush(Qt::NoBrush);
-        QPen outer(Qt::black, 1);
-        painter.setPen(outer);
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-        QPen yellow(QColor(255, 255, 0), thickness);
-        yellow.setJoinStyle(Qt::MiterJoin);
-        painter.setPen(yellow);
-        const int half = thickness / 2 + 1;
-        painter.drawRect(rect().adjusted(half, half, -half - (thickness % 2 ? 0 : 1), -half - (thickness % 2 ? 0 : 1)));
-        painter.setPen(QPen(Qt::black, 1));
-        painter.drawRect(rect().adjusted(thickness + 1, thickness + 1, -thickness - 2, -thickness - 2));
+        painter.setBrush(Qt::black);
+        painter.drawRect(QRect(0, 0, width(), band));
+        painter.drawRect(QRect(0, height() - band, width(), band));
+        painter.drawRect(QRect(0, 0, band, height()));
+        painter.drawRect(QRect(width() - band, 0, band, height()));
+        painter.setBrush(kHighlightYellow);
+        const QRect outer = rect().adjusted(1, 1, -1, -1);
+        const QRect inner = rect().adjusted(band - 1, band - 1, -(band - 1), -(band - 1));
+        painter.drawRect(QRect(outer.left(), outer.top(), outer.width(), inner.top() - outer.top()));
+        painter.drawRect(QRect(outer.left(), inner.bottom() + 1, outer.width(), outer.bottom() - inner.bottom()));
+        painter.drawRect(QRect(outer.left(), outer.top(), inner.left() - outer.left(), outer.height()));
+        painter.drawRect(QRect(inner.right() + 1, outer.top(), outer.right() - inner.right(), outer.height()));
     }
 }
 

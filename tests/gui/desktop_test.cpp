@@ -1,0 +1,376 @@
+// The book association on a freedesktop desktop, end to end: start-up's check
+// in the real start-up sequence, and a book opened through the desktop's own
+// launchers starting the real program with that book.
+#include "app/AssociationCheck.h"
+#include "app/FreedesktopAssociation.h"
+#include "app/Startup.h"
+#include "support/BookWriter.h"
+#include "support/RecordingLog.h"
+#include "support/TestPaths.h"
+#include "ui/FormPrincipal.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMap>
+#include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+#include <optional>
+#include <sys/types.h>
+#include <unistd.h>
+
+using namespace tirvelo;
+using namespace tirvelo::test;
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+namespace {
+
+const char* const kXdgVariables[] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS",
+                                     "XDG_CURRENT_DESKTOP", "TIRVELO_SPEECH_LIBRARY"};
+
+struct SeenBox {
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+};
+
+// Records every message box with its buttons and answers it from its own
+// event loop: the question with the queued answer, any other box with OK.
+class BoxAnswerer : public QObject {
+public:
+    explicit BoxAnswerer(QMessageBox::StandardButton questionAnswer) : m_answer(questionAnswer)
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
+        m_timer.start(5);
+    }
+    QList<SeenBox> seen;
+    QList<SeenBox> questions() const
+    {
+        QList<SeenBox> result;
+        for (const SeenBox& box : seen)
+            if (box.caption == kAssociationQuestionCaption)
+                result << box;
+        return result;
+    }
+
+private:
+    void poll()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            if (!box || !box->isVisible() || box->property("answeredByTest").toBool())
+                continue;
+            box->setProperty("answeredByTest", true);
+            seen.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+            QAbstractButton* button = box->button(box->windowTitle() == kAssociationQuestionCaption ? m_answer : QMessageBox::Ok);
+            if (!button)
+                button = box->buttons().value(0);
+            QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
+        }
+    }
+    QTimer m_timer;
+    QMessageBox::StandardButton m_answer;
+};
+
+// Every base folder in a temporary folder, so that neither the machine's types
+// and applications nor the user's are seen or touched.
+class DesktopAssociation : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        for (const char* name : kXdgVariables)
+            m_savedEnvironment[name] = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+        m_previousDirectory = QDir::currentPath();
+        QDir::setCurrent(m_dir.path());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(path("data")));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(path("config")));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(path("sysdata")));
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(path("sysconfig")));
+        qunsetenv("XDG_CURRENT_DESKTOP");
+        qputenv("TIRVELO_SPEECH_LIBRARY", QFile::encodeName(recordingEnginePath()));
+    }
+    void TearDown() override
+    {
+        QDir::setCurrent(m_previousDirectory);
+        for (const auto& [name, value] : m_savedEnvironment.asKeyValueRange()) {
+            if (value)
+                qputenv(name.constData(), *value);
+            else
+                qunsetenv(name.constData());
+        }
+    }
+
+    QString path(const QString& relative) const { return m_dir.filePath(relative); }
+
+    // Another program, installed system-wide, owns the book type.
+    void installOtherProgram()
+    {
+        writeFile(path("sysdata/mime/packages/other.xml"),
+                  "<?xml version=\"1.0\"?>\n"
+                  "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+                  "  <mime-type type=\"application/x-lumbrix\"><glob pattern=\"*.lumbrix\"/></mime-type>\n"
+                  "</mime-info>\n");
+        writeFile(path("sysdata/applications/other.desktop"),
+                  "[Desktop Entry]\nType=Application\nName=Other\nExec=/opt/other/bin/llegidor %f\n"
+                  "MimeType=application/x-lumbrix;\n");
+        writeFile(path("sysconfig/mimeapps.list"), "[Default Applications]\napplication/x-lumbrix=other.desktop;\n");
+    }
+
+    // Every file of the association's folders with its bytes. The settings
+    // file, which closing the window writes, is not part of the association.
+    QMap<QString, QByteArray> associationFiles() const
+    {
+        QMap<QString, QByteArray> files;
+        for (const char* folder : {"data", "config", "sysdata", "sysconfig"}) {
+            QDirIterator it(path(folder), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                const QString file = it.next();
+                if (QFileInfo(file).fileName() == QLatin1String("Quirna2001.ini"))
+                    continue;
+                QFile f(file);
+                files[file] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+            }
+        }
+        return files;
+    }
+
+    // The whole start-up sequence with the given parameters; the open dialog
+    // that a start without a book shows is cancelled, then the window closed.
+    void runStartup(const QStringList& parameters)
+    {
+        bool closed = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                dialog->reject();
+                return;
+            }
+            if (QApplication::activeModalWidget() || closed)
+                return;
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* window = qobject_cast<TFormPrincipal*>(widget); window && window->isVisible()) {
+                    closed = true;
+                    window->close();
+                }
+        });
+        poll.start(20);
+        runStartupSequence(*qApp, parameters);
+        EXPECT_TRUE(closed);
+    }
+
+    QString registered() const { return FreedesktopAssociation().ReadAssociation(QStringLiteral("Lumbrix")); }
+
+    QTemporaryDir m_dir;
+    QString m_previousDirectory;
+    QMap<QByteArray, std::optional<QByteArray>> m_savedEnvironment;
+    RecordingLog m_log;
+};
+
+} // namespace
+
+TEST_F(DesktopAssociation, StartedWithoutParametersAndNothingRegisteredRegistersSilently)
+{
+    ASSERT_EQ(registered(), QString());
+    {
+        BoxAnswerer boxes(QMessageBox::No);
+        runStartup({});
+        EXPECT_TRUE(boxes.seen.isEmpty()) << boxes.seen.value(0).text.toStdString();
+    }
+    // The program's real file, wherever it was started from.
+    EXPECT_EQ(registered(), QCoreApplication::applicationFilePath());
+    EXPECT_TRUE(QFileInfo::exists(path("data/applications/tirvelo.desktop")));
+
+    // Registered to this program already: no question, and nothing rewritten.
+    const QMap<QString, QByteArray> before = associationFiles();
+    BoxAnswerer again(QMessageBox::No);
+    runStartup({});
+    EXPECT_TRUE(again.seen.isEmpty());
+    EXPECT_EQ(associationFiles(), before);
+}
+
+TEST_F(DesktopAssociation, AnotherProgramIsAskedAboutOnceAndReplacedOnlyOnYes)
+{
+    installOtherProgram();
+    ASSERT_EQ(registered(), QStringLiteral("/opt/other/bin/llegidor"));
+    const QMap<QString, QByteArray> before = associationFiles();
+
+    {
+        BoxAnswerer no(QMessageBox::No);
+        runStartup({});
+        ASSERT_EQ(no.seen.size(), 1);
+        const SeenBox& question = no.seen[0];
+        EXPECT_EQ(question.caption, QStringLiteral("Quirna 2000 - Tirvelo"));
+        EXPECT_EQ(question.text, QStringLiteral(u"Actualment l'extensió associada al programa \".Lumbrix\" està associada "
+                                                u"a un altre programa. Vols associar aquesta extensió al programa: Quirna "
+                                                u"2000 - Tirvelo?"));
+        EXPECT_EQ(question.icon, QMessageBox::Warning);
+        EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    }
+    // No: every file of the association byte for byte as it was.
+    EXPECT_EQ(associationFiles(), before);
+    EXPECT_EQ(registered(), QStringLiteral("/opt/other/bin/llegidor"));
+
+    BoxAnswerer yes(QMessageBox::Yes);
+    runStartup({});
+    EXPECT_EQ(yes.questions().size(), 1);
+    EXPECT_EQ(yes.seen.size(), 1);
+    EXPECT_EQ(registered(), QCoreApplication::applicationFilePath());
+    // The other program's own files are left to it.
+    EXPECT_EQ(associationFiles().value(path("sysdata/applications/other.desktop")),
+              before.value(path("sysdata/applications/other.desktop")));
+}
+
+TEST_F(DesktopAssociation, StartedWithAParameterChecksNothing)
+{
+    writeFile(path("p.txt"), "hola");
+    writeFile(path("LLIBRE.LUMBRIX"), bookBytes(1, "", {"p.txt"}));
+
+    {
+        BoxAnswerer nothingRegistered(QMessageBox::Yes);
+        runStartup({QStringLiteral("llibre")});
+        EXPECT_TRUE(nothingRegistered.seen.isEmpty());
+    }
+    EXPECT_EQ(registered(), QString());
+    EXPECT_TRUE(associationFiles().isEmpty());
+
+    installOtherProgram();
+    const QMap<QString, QByteArray> before = associationFiles();
+    BoxAnswerer otherRegistered(QMessageBox::Yes);
+    runStartup({QStringLiteral("llibre")});
+    EXPECT_TRUE(otherRegistered.questions().isEmpty());
+    EXPECT_EQ(associationFiles(), before);
+}
+
+namespace {
+
+// The processes running `program` whose environment holds `marker`.
+QList<pid_t> processesRunning(const QString& program, const QByteArray& marker)
+{
+    QList<pid_t> found;
+    const QString wanted = QFileInfo(program).canonicalFilePath();
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool isNumber = false;
+        const pid_t pid = entry.toInt(&isNumber);
+        if (!isNumber)
+            continue;
+        if (QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath() != wanted)
+            continue;
+        QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
+        if (environ.open(QIODevice::ReadOnly) && environ.readAll().split('\0').contains(marker))
+            found << pid;
+    }
+    return found;
+}
+
+// No live process is left in the group (one that has ended but whose parent
+// has not collected it yet counts as gone).
+bool groupIsGone(pid_t group)
+{
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid pgrp ...": the name may hold blanks, so read after its ")".
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 2 && fields[2].toInt() == group && fields[0] != "Z")
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// The association written for the real program makes the desktop's launchers
+// start it with the book: `gio open`, which file managers use, and `xdg-open`
+// in a GNOME session, which hands the file to gio. The launched program's
+// environment is the launcher's, so the recording engine tells what it read.
+TEST_F(DesktopAssociation, OpeningABookThroughTheDesktopStartsTheProgramWithIt)
+{
+    const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+    const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (gio.isEmpty() || xdgOpen.isEmpty())
+        GTEST_SKIP() << "gio (libglib2.0-bin) or xdg-open (xdg-utils) is not installed";
+    const QString program = buildPath(QStringLiteral("tirvelo"));
+    ASSERT_TRUE(QFileInfo(program).isExecutable()) << program.toStdString();
+
+    ASSERT_TRUE(FreedesktopAssociation().WriteAssociation(QStringLiteral("Lumbrix"), program));
+    EXPECT_TRUE(QFileInfo::exists(path("data/mime/mime.cache"))) << "update-mime-database did not run";
+    ASSERT_EQ(registered(), program);
+
+    // A folder name with a blank: the desktop entry hands the file over as one argument.
+    const QString books = path(QStringLiteral("els meus llibres"));
+    const QString page = books + QStringLiteral("/pagina.txt");
+    writeFile(page, "Hi havia una vegada.");
+    const QString book = writeFile(books + QStringLiteral("/Conte.Lumbrix"),
+                                   bookBytes(1, QFile::encodeName(books) + '/', {"pagina.txt"}));
+
+    struct Launcher {
+        const char* name;
+        QStringList command;
+        const char* desktop;
+    };
+    const Launcher launchers[] = {
+        {"gio open", {gio, QStringLiteral("open"), book}, nullptr},
+        {"xdg-open", {xdgOpen, book}, "GNOME"},
+    };
+    for (const Launcher& launcher : launchers) {
+        SCOPED_TRACE(launcher.name);
+        m_log.clear();
+        const QByteArray marker = "TIRVELO_TEST_LAUNCH=" + QByteArray(launcher.name).replace(' ', '-') + '-'
+            + QByteArray::number(QCoreApplication::applicationPid());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TIRVELO_SPEECH_LIBRARY"), recordingEnginePath());
+        environment.insert(QStringLiteral("TIRVELO_RECORDING_LOG"), m_log.path());
+        environment.insert(QString::fromLatin1(marker.split('=')[0]), QString::fromLatin1(marker.split('=')[1]));
+        if (launcher.desktop)
+            environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QString::fromLatin1(launcher.desktop));
+
+        // The launcher leads a process group of its own, which the program it
+        // starts joins, so that the program can be ended with its group.
+        QProcess launch;
+        launch.setProcessEnvironment(environment);
+        launch.setChildProcessModifier([] { ::setsid(); });
+        launch.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        launch.setStandardOutputFile(QProcess::nullDevice());
+        launch.start(launcher.command.first(), launcher.command.mid(1));
+        ASSERT_TRUE(launch.waitForStarted(10000));
+        const pid_t launchGroup = pid_t(launch.processId());
+        ASSERT_TRUE(launch.waitForFinished(30000));
+        EXPECT_EQ(launch.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(launch.exitCode(), 0);
+
+        // The program shows the splash, then the book's first page, a text it reads.
+        const QByteArray expected = "ReadFile " + QFile::encodeName(page);
+        QTRY_VERIFY_WITH_TIMEOUT(m_log.lines().contains(expected), 30000);
+        const QList<pid_t> running = processesRunning(program, marker);
+        ASSERT_EQ(running.size(), 1) << "the program with the launcher's environment";
+        const pid_t group = ::getpgid(running[0]);
+        ASSERT_GT(group, 0);
+        ASSERT_NE(group, ::getpgrp()) << "the program must not be in the test's own group";
+        EXPECT_EQ(group, launchGroup);
+
+        ::kill(-group, SIGTERM);
+        QTRY_VERIFY_WITH_TIMEOUT(groupIsGone(group), 10000);
+        if (!groupIsGone(group))
+            ::kill(-group, SIGKILL);
+    }
+}
