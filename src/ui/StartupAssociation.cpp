@@ -33,6 +33,9 @@ void attachLevelDialog(TFormPrincipal& mainWindow)
 {
     levelDialog() = std::make_unique<TFormNivellEntradaDAudio>();
     TFormNivellEntradaDAudio* dialog = levelDialog().get();
+    // Only the main window's closing ends the program: the level dialog may
+    // still be open then, and must not keep the program running.
+    dialog->setAttribute(Qt::WA_QuitOnClose, false);
     mainWindow.setLevelDialog(dialog);
     mainWindow.setLanguageListener([dialog](const Captions& captions) {
         dialog->setCaptions(captions.LevelDialogTitle, captions.BitBtn1, captions.BitBtn2);
