@@ -861,10 +861,12 @@ TEST_F(VoiceModeOnTheSoundCard, ThePagesOwnSoundDoesNotTurnThePage)
     restartScan();
     ASSERT_EQ(player->currentKind(), QtSoundPlayer::Kind::Companion);
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty(); }, 10000));
+    // A turn would stop the sound, so wait for either.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty() || window->book.CurrentPage != 0; }, 10000));
     EXPECT_GT(m_loudest, 60) << "the microphone heard the page's sound";
     settle();
-    EXPECT_EQ(window->book.CurrentPage, 0);
+    EXPECT_EQ(window->book.CurrentPage, 0) << "the page's own sound turned the page";
+    EXPECT_EQ(finished.size(), 1) << "played to its end";
     EXPECT_FALSE(player->guardActive());
 
     // The user's sound afterwards is heard as usual.
