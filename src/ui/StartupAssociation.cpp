@@ -7,6 +7,7 @@
 #include "ui/MessageBoxes.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <memory>
 
 namespace tirvelo {
@@ -27,12 +28,22 @@ std::unique_ptr<TFormNivellEntradaDAudio>& levelDialog()
     static std::unique_ptr<TFormNivellEntradaDAudio> dialog;
     return dialog;
 }
+// The window the dialog was wired to, to unwire it again.
+QPointer<TFormPrincipal>& wiredWindow()
+{
+    static QPointer<TFormPrincipal> window;
+    return window;
+}
 } // namespace
 
 void attachLevelDialog(TFormPrincipal& mainWindow)
 {
     levelDialog() = std::make_unique<TFormNivellEntradaDAudio>();
     TFormNivellEntradaDAudio* dialog = levelDialog().get();
+    // Only the main window's closing ends the program: the level dialog may
+    // still be open then, and must not keep the program running.
+    dialog->setAttribute(Qt::WA_QuitOnClose, false);
+    wiredWindow() = &mainWindow;
     mainWindow.setLevelDialog(dialog);
     mainWindow.setLanguageListener([dialog](const Captions& captions) {
         dialog->setCaptions(captions.LevelDialogTitle, captions.BitBtn1, captions.BitBtn2);
@@ -41,8 +52,17 @@ void attachLevelDialog(TFormPrincipal& mainWindow)
 
 void detachLevelDialog()
 {
-    // Its destruction closes the capture, waits for the returned buffers and frees them.
+    if (!levelDialog())
+        return;
+    // It goes with the main window, though its destruction takes a second:
+    // that closes the capture, waits for the returned buffers and frees them.
+    levelDialog()->hide();
     levelDialog().reset();
+    if (TFormPrincipal* window = wiredWindow()) {
+        window->setLevelDialog(nullptr);
+        window->setLanguageListener({});
+    }
+    wiredWindow() = nullptr;
 }
 
 } // namespace tirvelo

@@ -1,0 +1,328 @@
+// The sound trigger in the real main window: how long after a loud buffer is
+// returned (the moment its MM_WIM_DATA event is posted) the page-turn command
+// is entered, and the processor share of listening with scanning on, over a
+// minute, with the input silent-ish (no trigger) so that the figure is the cost
+// of capture itself.
+//
+// TIRVELO_BENCH_SECONDS sets the length of the listening runs (default 60).
+// The default-input run needs the private PulseAudio server (TIRVELO_PULSE).
+#include "audio/CaptureDevice.h"
+#include "audio/SimulatedCaptureDevice.h"
+#include "audio/SoundPlayer.h"
+#include "audio/WavMax.h"
+#include "ui/FormNivellEntradaDAudio.h"
+#include "ui/FormPrincipal.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QImage>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <array>
+#include <ctime>
+#include <memory>
+#include <vector>
+
+using namespace tirvelo;
+
+namespace {
+
+QApplication& app()
+{
+    static int argc = 1;
+    static char name[] = "bench_sound_trigger";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Never destroyed: a QApplication torn down among the exit-time statics
+    // crashes in Qt's own input-device cleanup.
+    static QApplication* instance = new QApplication(argc, argv);
+    return *instance;
+}
+
+double processCpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// A folder of its own for settings and book, no speech engine, and the
+// program's notices answered as they come up.
+class Workspace {
+public:
+    Workspace()
+    {
+        app();
+        m_previous = QDir::currentPath();
+        QDir::setCurrent(m_dir.path());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config")));
+        qputenv("TIRVELO_SPEECH_LIBRARY", QFile::encodeName(m_dir.filePath("no-engine.so")));
+        qunsetenv(SimulatedCaptureDevice::EnvironmentVariable);
+        QObject::connect(&m_answer, &QTimer::timeout, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->accept();
+        });
+        m_answer.start(5);
+    }
+    ~Workspace() { QDir::setCurrent(m_previous); }
+
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(m_dir.filePath(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return file.fileName();
+    }
+    QString book(const QList<QByteArray>& pages)
+    {
+        QByteArray bytes = "{Quirna 2000 - Tirvelo}\r\n{N\xFAmero de planes}\r\n" + QByteArray::number(pages.size())
+            + "\r\n{Directori}\r\n\r\n{Planes}\r\n";
+        for (const QByteArray& page : pages)
+            bytes += page + "\r\n";
+        return write(QStringLiteral("bench.Lumbrix"), bytes);
+    }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previous;
+    QTimer m_answer;
+};
+
+// The start-up's pair: the main window and the level dialog wired to it.
+struct Program {
+    Program()
+    {
+        window.setLevelDialog(&dialog);
+        window.show();
+    }
+    ~Program()
+    {
+        WavMax::CloseWaveInput();
+        WavMax::setCaptureDeviceFactory({});
+    }
+    TFormPrincipal window;
+    TFormNivellEntradaDAudio dialog;
+};
+
+// A device fed by the benchmark, as a driver's reads would fill it.
+class Feeder : public CaptureDevice {
+public:
+    int open(const WaveFormatRecord&, QObject* notify) override
+    {
+        setNotify(notify);
+        return 0;
+    }
+    void feed(const quint8* data, qsizetype n) { deliverSamples(data, n); }
+};
+
+// The page sound of the bench's pages. A page command begins by silencing the
+// page's sound, so the first stop() after arming is the moment the command is
+// entered.
+class EntryClock : public SoundPlayer {
+public:
+    void play(const QString&) override {}
+    void stop() override
+    {
+        if (armed) {
+            enteredAt = clock.nsecsElapsed();
+            armed = false;
+        }
+    }
+    bool guardActive() const override { return false; }
+
+    QElapsedTimer clock;
+    bool armed = false;
+    qint64 enteredAt = -1;
+};
+
+void BM_LoudBufferToPageCommand(benchmark::State& state)
+{
+    Workspace workspace;
+    auto owned = std::make_unique<EntryClock>();
+    EntryClock* entry = owned.get();
+    setSoundPlayer(std::move(owned));
+    entry->clock.start();
+    {
+        QImage picture(64, 48, QImage::Format_RGB32);
+        picture.fill(Qt::darkGreen);
+        picture.save(workspace.path(QStringLiteral("pic.bmp")), "BMP");
+        Program program;
+        TFormPrincipal& window = program.window;
+        window.LoadBook(workspace.book({"pic.bmp#a.wav", "pic.bmp#b.wav"}));
+        window.PopupMenuActiuClick(); // scanning on
+        WavMax::setCaptureDeviceFactory([] { return std::make_unique<Feeder>(); });
+        window.PopupMenuFuncionaAmbVeuClick();
+        program.dialog.show(); // the bar is fed too
+        auto* device = static_cast<Feeder*>(WavMax::WaveInHandle);
+        if (!device || !window.PopupMenuFuncionaAmbVeu->isChecked()) {
+            state.SkipWithError("voice mode did not start");
+            return;
+        }
+        std::array<quint8, 1024> loud{};
+        for (size_t i = 0; i < loud.size(); ++i)
+            loud[i] = quint8(i % 2 ? 40 : 216);
+
+        // The windows' first showing and painting are not part of the figure.
+        QEventLoop warmUp;
+        QTimer::singleShot(300, &warmUp, &QEventLoop::quit);
+        warmUp.exec();
+
+        std::vector<double> delays;
+        double handlingSeconds = 0;
+        for (auto _ : state) {
+            // The first page with its sound playing, the next button highlighted,
+            // no hold-off: as after a tick and two quiet buffers.
+            window.book.CurrentPage = 0;
+            window.SoundPlaying = true;
+            window.scan.ScanPosition = 1;
+            WavMax::TriggerHoldOff = 0;
+            QCoreApplication::processEvents(); // what the last turn left to paint
+            entry->armed = true;
+            entry->enteredAt = -1;
+
+            device->feed(loud.data(), qsizetype(loud.size()) - 1);
+            const qint64 posted = entry->clock.nsecsElapsed();
+            device->feed(loud.data() + loud.size() - 1, 1); // the last sample: the event is posted
+            while (entry->enteredAt < 0 && entry->clock.nsecsElapsed() - posted < 1'000'000'000)
+                QCoreApplication::processEvents();
+            const qint64 handled = entry->clock.nsecsElapsed();
+            if (entry->enteredAt < 0 || window.book.CurrentPage != 1) {
+                state.SkipWithError("the loud buffer did not turn the page");
+                break;
+            }
+            const double delay = double(entry->enteredAt - posted) / 1e9;
+            delays.push_back(delay);
+            handlingSeconds += double(handled - posted) / 1e9;
+            state.SetIterationTime(delay);
+        }
+        if (!delays.empty()) {
+            std::sort(delays.begin(), delays.end());
+            state.counters["median_us"] = delays[delays.size() / 2] * 1e6;
+            state.counters["p99_us"] = delays[std::min(delays.size() - 1, delays.size() * 99 / 100)] * 1e6;
+            state.counters["max_us"] = delays.back() * 1e6;
+            state.counters["whole_turn_us"] = handlingSeconds / double(delays.size()) * 1e6;
+        }
+    }
+    setSoundPlayer(nullptr);
+}
+BENCHMARK(BM_LoudBufferToPageCommand)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(2000);
+
+enum class Listening { Off, Simulated, DefaultInput };
+
+// Counts the buffers that reach the main window.
+class BufferCounter : public QObject {
+public:
+    long long buffers = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == MM_WIM_DATA)
+            ++buffers;
+        return false;
+    }
+};
+
+void listen(benchmark::State& state, Listening mode)
+{
+    Workspace workspace;
+    if (mode == Listening::DefaultInput && qEnvironmentVariableIsEmpty("TIRVELO_PULSE")) {
+        state.SkipWithError("needs the private PulseAudio server (TIRVELO_PULSE)");
+        return;
+    }
+    bool ok = false;
+    int seconds = qEnvironmentVariableIntValue("TIRVELO_BENCH_SECONDS", &ok);
+    if (!ok || seconds < 1)
+        seconds = 60;
+
+    // The null sink renders steadily only while something plays into it.
+    QProcess keeper;
+    if (mode == Listening::DefaultInput) {
+        keeper.setStandardInputFile(QStringLiteral("/dev/zero"));
+        keeper.start(QStringLiteral("pacat"), {QStringLiteral("--playback"), QStringLiteral("-d"), QStringLiteral("nul"),
+                                               QStringLiteral("--format=s16le"), QStringLiteral("--rate=11025"),
+                                               QStringLiteral("--channels=1"), QStringLiteral("--latency-msec=20")});
+        keeper.waitForStarted(3000);
+    }
+
+    QList<QByteArray> pages;
+    for (int i = 0; i < 5; ++i) {
+        const QByteArray name = "p" + QByteArray::number(i) + ".txt";
+        workspace.write(QString::fromLatin1(name), "page " + QByteArray::number(i));
+        pages << name;
+    }
+    for (auto _ : state) {
+        Program program;
+        TFormPrincipal& window = program.window;
+        window.LoadBook(workspace.book(pages));
+        window.SpeedButtonDretaClick(); // a middle page: the highlight moves at every tick
+        window.PopupMenuActiuClick();   // scanning on, a step every 1.6 s
+        BufferCounter counter;
+        window.installEventFilter(&counter);
+        if (mode == Listening::Simulated)
+            WavMax::setCaptureDeviceFactory([] {
+                // Quiet room noise, never above the threshold of 30.
+                return std::make_unique<SimulatedCaptureDevice>(QStringLiteral("levels:3,7,2,12,5,0,9"), 1);
+            });
+        if (mode != Listening::Off) {
+            window.PopupMenuFuncionaAmbVeuClick();
+            if (!window.PopupMenuFuncionaAmbVeu->isChecked()) {
+                state.SkipWithError("the input could not be opened");
+                break;
+            }
+        }
+        const int startPage = window.book.CurrentPage;
+        // Device start-up is not part of the figure: the sound server's stream
+        // takes a second or two to bring the first samples.
+        QElapsedTimer startup;
+        startup.start();
+        while (mode != Listening::Off && counter.buffers == 0 && startup.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        state.counters["first_buffer_after_s"] = double(startup.elapsed()) / 1000.0;
+        QEventLoop settle;
+        QTimer::singleShot(1000, &settle, &QEventLoop::quit);
+        settle.exec();
+
+        const double cpu0 = processCpuSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        const long long buffers0 = counter.buffers;
+        QEventLoop loop;
+        QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+        loop.exec();
+        const double cpu = processCpuSeconds() - cpu0;
+        const double elapsed = double(wall.nsecsElapsed()) / 1e9;
+        window.removeEventFilter(&counter);
+
+        state.SetIterationTime(elapsed);
+        state.counters["cpu_percent_of_one_core"] = 100.0 * cpu / elapsed;
+        state.counters["buffers_per_second"] = double(counter.buffers - buffers0) / elapsed;
+        state.counters["page_turns"] = double(window.book.CurrentPage != startPage);
+    }
+    if (keeper.state() != QProcess::NotRunning) {
+        keeper.kill();
+        keeper.waitForFinished(3000);
+    }
+}
+
+// Scanning alone, then scanning with capture; the difference is what capture costs.
+void BM_ScanningWithoutVoiceMode(benchmark::State& state) { listen(state, Listening::Off); }
+void BM_ScanningWithSimulatedInput(benchmark::State& state) { listen(state, Listening::Simulated); }
+void BM_ScanningWithDefaultInput(benchmark::State& state) { listen(state, Listening::DefaultInput); }
+BENCHMARK(BM_ScanningWithoutVoiceMode)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_ScanningWithSimulatedInput)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_ScanningWithDefaultInput)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+} // namespace

@@ -1,0 +1,880 @@
+// Voice mode through the real main window: the sound trigger's handling of
+// each captured buffer, the two menu commands, and the whole road on the
+// private PulseAudio server, where what is played into the sink "nul" is heard
+// on the microphone "mic" and must turn exactly one page per sound.
+#include "app/Startup.h"
+#include "audio/CaptureDevice.h"
+#include "audio/QtSoundPlayer.h"
+#include "audio/SimulatedCaptureDevice.h"
+#include "audio/SoundPlayer.h"
+#include "audio/WavMax.h"
+#include "support/AudioTestTools.h"
+#include "support/FakeCaptureDevice.h"
+#include "support/MainWindowFixture.h"
+#include "support/RecordingLog.h"
+#include "ui/FormNivellEntradaDAudio.h"
+#include "ui/NavigationButton.h"
+#include "ui/ScanIntervalSpinBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+using namespace tirvelo;
+using namespace tirvelo::test;
+
+namespace {
+
+const QString kDeviceError = QStringLiteral(
+    u"No és possible obrir el dispositiu d'entrada de so. O no hi ha tarja de so o hi ha una altre aplicació que la "
+    u"fa servir. Si és així pareu aquesta aplicació i torneu-ho a provar.");
+const QString kDeviceErrorCaption = QStringLiteral(u"Control del valor màxim detectat en el micròfon");
+
+// The level dialog lives for the whole run, as it does in the program: made
+// once (which sets up the capture unit) and destroyed at the end (which closes
+// capture, waits a second and frees the buffers).
+class LevelDialogEnvironment : public ::testing::Environment {
+public:
+    static TFormNivellEntradaDAudio* dialog() { return s_dialog.get(); }
+    // After a whole program run, which set up and freed the capture unit itself.
+    static void remake()
+    {
+        s_dialog.reset();
+        s_dialog = std::make_unique<TFormNivellEntradaDAudio>();
+    }
+    void SetUp() override { s_dialog = std::make_unique<TFormNivellEntradaDAudio>(); }
+    void TearDown() override { s_dialog.reset(); }
+
+private:
+    static inline std::unique_ptr<TFormNivellEntradaDAudio> s_dialog;
+};
+[[maybe_unused]] ::testing::Environment* const g_levelDialogEnvironment =
+    ::testing::AddGlobalTestEnvironment(new LevelDialogEnvironment);
+
+// Counts the capture events that reach a window, without touching them.
+class BufferCounter : public QObject {
+public:
+    int buffers = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == MM_WIM_DATA)
+            ++buffers;
+        return false;
+    }
+};
+
+class VoiceModeWindow : public MainWindowFixture {
+protected:
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        dialog = LevelDialogEnvironment::dialog();
+        ASSERT_NE(dialog, nullptr);
+        // What the previous test left: threshold, hold-off, a visible dialog.
+        dialog->TrackBar1->setValue(WavMax::DefaultTriggerThreshold);
+        if (dialog->isVisible())
+            dialog->BitBtn1->click();
+        WavMax::TriggerHoldOff = 0;
+        FakeCaptureDevice::resetCounters();
+    }
+    void TearDown() override
+    {
+        WavMax::CloseWaveInput();
+        WavMax::setCaptureDeviceFactory({});
+        if (dialog && dialog->isVisible())
+            dialog->BitBtn1->click();
+        MainWindowFixture::TearDown();
+    }
+
+    // The main window as start-up makes it: with the level dialog wired in.
+    void createWindowWithDialog()
+    {
+        createWindow();
+        window->setLevelDialog(dialog);
+        // A long scan period: no tick moves the highlight behind a test's back.
+        window->SpinEditTempsTimer->setValue(64);
+    }
+    // A book of text pages "1" .. "n", loaded; a missing page number leaves its file out.
+    void loadTextBook(int pages, int missingPage = 0)
+    {
+        QList<QByteArray> lines;
+        for (int i = 1; i <= pages; ++i) {
+            const QByteArray name = "p" + QByteArray::number(i) + ".txt";
+            if (i != missingPage)
+                writeFile(path(QString::fromLatin1(name)), "page " + QByteArray::number(i));
+            lines << name;
+        }
+        window->LoadBook(writeBook(QStringLiteral("voice.Lumbrix"), pages, "", lines));
+        ASSERT_EQ(window->book.PageCount, pages);
+    }
+    void voiceModeOn()
+    {
+        window->PopupMenuFuncionaAmbVeu->trigger();
+        ASSERT_TRUE(window->PopupMenuFuncionaAmbVeu->isChecked());
+    }
+    // One captured buffer whose peak above the midline is `level`, handled by
+    // the main window as its event loop would.
+    void sound(int level)
+    {
+        FakeCaptureDevice* device = FakeCaptureDevice::last();
+        ASSERT_NE(device, nullptr);
+        ASSERT_EQ(static_cast<CaptureDevice*>(device), WavMax::WaveInHandle);
+        device->feed(FakeCaptureDevice::block(level));
+        QCoreApplication::sendPostedEvents(window.get(), MM_WIM_DATA);
+    }
+    int bar() const { return dialog->ProgressBarVolum->value(); }
+    // 0 previous, 1 next, -1 none.
+    int highlighted() const
+    {
+        if (window->SpeedButtonEsquerra->isHighlighted())
+            return window->SpeedButtonDreta->isHighlighted() ? 2 : 0;
+        return window->SpeedButtonDreta->isHighlighted() ? 1 : -1;
+    }
+
+    TFormNivellEntradaDAudio* dialog = nullptr;
+};
+
+class VoiceModeWindowWithEngine : public VoiceModeWindow {
+protected:
+    QString enginePath() const override { return recordingEnginePath(); }
+    RecordingLog log;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------- the sound trigger
+
+TEST_F(VoiceModeWindow, TheBarShowsEachBufferOnlyWhileTheDialogIsVisible)
+{
+    FakeDeviceFactoryGuard devices;
+    createWindowWithDialog();
+    loadTextBook(3);
+    voiceModeOn();
+
+    sound(20);
+    EXPECT_EQ(bar(), 0) << "hidden dialog: the bar is not fed";
+
+    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    ASSERT_TRUE(dialog->isVisible());
+    sound(20);
+    EXPECT_EQ(bar(), 20);
+    sound(0);
+    EXPECT_EQ(bar(), 0);
+    sound(127);
+    EXPECT_EQ(bar(), 127) << "the loud buffer itself shows its real level";
+    EXPECT_EQ(window->book.CurrentPage, 0) << "\"&Actiu\" is not ticked";
+
+    // "&Tancar" empties the bar; buffers arriving while hidden leave it empty.
+    dialog->BitBtn1->click();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(bar(), 0);
+    sound(0);
+    sound(0);
+    sound(60);
+    EXPECT_EQ(bar(), 0);
+    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    EXPECT_EQ(bar(), 0) << "shown again: still empty until the next buffer";
+    sound(0);
+    sound(0);
+    sound(44);
+    EXPECT_EQ(bar(), 44);
+}
+
+TEST_F(VoiceModeWindow, ALoudBufferWithActiuUntickedStartsTheHoldOffButTurnsNothing)
+{
+    FakeDeviceFactoryGuard devices;
+    createWindowWithDialog();
+    loadTextBook(3);
+    voiceModeOn();
+    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    window->ScanStep(); // highlights "&Següent" on the first page
+
+    sound(90);
+    EXPECT_EQ(bar(), 90);
+    EXPECT_EQ(WavMax::TriggerHoldOff, 2) << "the hold-off starts whether or not scanning is ticked";
+    EXPECT_EQ(window->book.CurrentPage, 0);
+    EXPECT_EQ(highlighted(), 1) << "nothing was activated, so the highlight stays";
+
+    // Loud buffers read 0 and do not count; two quiet ones end the hold-off.
+    sound(90);
+    EXPECT_EQ(bar(), 0);
+    sound(30);
+    EXPECT_EQ(bar(), 0);
+    EXPECT_EQ(WavMax::TriggerHoldOff, 1) << "a level equal to the threshold is quiet";
+    sound(31);
+    EXPECT_EQ(WavMax::TriggerHoldOff, 1) << "one above it is not";
+    sound(5);
+    EXPECT_EQ(WavMax::TriggerHoldOff, 0);
+
+    // Ticked now: the next loud buffer turns the page.
+    window->PopupMenuActiuClick();
+    sound(31);
+    EXPECT_EQ(window->book.CurrentPage, 1);
+}
+
+TEST_F(VoiceModeWindow, OneLoudBufferActivatesTheHighlightedButtonOnce)
+{
+    FakeDeviceFactoryGuard devices;
+    createWindowWithDialog();
+    loadTextBook(5);
+    window->PopupMenuActiuClick();
+    ASSERT_TRUE(window->Timer1->isActive());
+    voiceModeOn();
+    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    window->ScanStep();
+    ASSERT_EQ(highlighted(), 1);
+
+    sound(30);
+    EXPECT_EQ(window->book.CurrentPage, 0) << "the comparison is strictly greater";
+    EXPECT_EQ(WavMax::TriggerHoldOff, 0);
+
+    // The pointer rests elsewhere: the activation does not move it, nor touch the timer.
+    const QPoint away = window->mapToGlobal(QPoint(400, 300));
+    QCursor::setPos(away);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QCursor::pos() == away; }, 2000));
+    const int intervalBefore = window->Timer1->interval();
+    sound(31);
+    EXPECT_EQ(window->book.CurrentPage, 1);
+    EXPECT_EQ(window->LabelPagina->text(), QStringLiteral("2 - 5"));
+    EXPECT_EQ(bar(), 31);
+    EXPECT_EQ(highlighted(), -1) << "the highlight is cleared";
+    EXPECT_EQ(WavMax::TriggerHoldOff, 2);
+    EXPECT_TRUE(window->Timer1->isActive());
+    EXPECT_EQ(window->Timer1->interval(), intervalBefore);
+    EXPECT_EQ(window->scan.ScanPosition, 1) << "an activation does not move the scan";
+    EXPECT_EQ(QCursor::pos(), away);
+
+    // A sound that stays loud turns one page only; the next two quiet buffers read 0.
+    for (int i = 0; i < 20; ++i)
+        sound(100);
+    EXPECT_EQ(window->book.CurrentPage, 1);
+    sound(0);
+    EXPECT_EQ(bar(), 0);
+    sound(12);
+    EXPECT_EQ(bar(), 0);
+    sound(100);
+    EXPECT_EQ(window->book.CurrentPage, 2) << "after two quiet buffers the next sound counts";
+}
+
+TEST_F(VoiceModeWindow, TheButtonActivatedIsTheOneScanPositionNames)
+{
+    FakeDeviceFactoryGuard devices;
+    createWindowWithDialog();
+    boxes->clear(); // the missing-engine notice of the creation
+    loadTextBook(5);
+    window->PopupMenuActiuClick();
+    voiceModeOn();
+    auto quiet = [this] {
+        sound(0);
+        sound(0);
+    };
+
+    // First page: every step highlights the next button.
+    window->ScanStep();
+    sound(70);
+    ASSERT_EQ(window->book.CurrentPage, 1);
+    quiet();
+
+    // Middle page: the steps alternate; previous, then next.
+    window->ScanStep();
+    ASSERT_EQ(window->scan.ScanPosition, 0);
+    ASSERT_EQ(highlighted(), 0);
+    sound(70);
+    EXPECT_EQ(window->book.CurrentPage, 0) << "\"&Anterior\" was highlighted";
+    quiet();
+    window->ScanStep(); // first page again: next
+    sound(70);
+    quiet();
+    window->ScanStep(); // page 2 of 5, after next: previous
+    window->ScanStep(); // then next
+    ASSERT_EQ(highlighted(), 1);
+    sound(70);
+    EXPECT_EQ(window->book.CurrentPage, 2);
+    quiet();
+
+    // Last page: always the previous button.
+    window->book.CurrentPage = 4;
+    window->ShowPage();
+    window->ScanStep();
+    ASSERT_EQ(highlighted(), 0);
+    sound(70);
+    EXPECT_EQ(window->book.CurrentPage, 3);
+    EXPECT_TRUE(boxes->seen().isEmpty()) << boxes->texts().join(u'|').toStdString();
+}
+
+TEST_F(VoiceModeWindow, AfterThePopupMenuWasOpenedAndClosedASoundTurnsToTheNextPage)
+{
+    FakeDeviceFactoryGuard devices;
+    createWindowWithDialog();
+    loadTextBook(5);
+    window->SpeedButtonDretaClick();
+    window->SpeedButtonDretaClick(); // the middle page
+    window->PopupMenuActiuClick();
+    voiceModeOn();
+    window->ScanStep();
+    window->ScanStep();
+    ASSERT_EQ(highlighted(), 0) << "the previous button is highlighted before the menu opens";
+
+    QTimer::singleShot(50, window->PopupMenu1, &QMenu::close);
+    window->PopupMenu1->exec(window->mapToGlobal(QPoint(300, 300)));
+    ASSERT_TRUE(window->PopupMenuActiu->isChecked());
+    ASSERT_FALSE(window->Timer1->isActive()) << "paused";
+    EXPECT_EQ(highlighted(), -1);
+
+    sound(64);
+    EXPECT_EQ(window->book.CurrentPage, 3);
+    EXPECT_FALSE(window->Timer1->isActive()) << "the activation does not resume the scan";
+}
+
+TEST_F(VoiceModeWindow, TheHoldOffIsSetBeforeThePageTurnsSoABufferHandledDuringItsMessageBoxCannotTriggerAgain)
+{
+    FakeDeviceFactoryGuard devices;
+    createWindowWithDialog();
+    loadTextBook(5, /*missingPage=*/2);
+    window->PopupMenuActiuClick();
+    voiceModeOn();
+    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    window->ScanStep();
+    boxes.reset(); // this test answers the box itself
+
+    // The page command shows its failure box; meanwhile the device goes on
+    // returning loud buffers, which the box's own event loop handles.
+    QStringList texts;
+    int pageInsideBox = -1;
+    int barInsideBox = -1;
+    int holdOffInsideBox = -1;
+    QTimer::singleShot(0, [&] {
+        if (!QTest::qWaitFor([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); }, 5000))
+            return;
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        texts << box->text();
+        FakeCaptureDevice::last()->feed(FakeCaptureDevice::block(110));
+        FakeCaptureDevice::last()->feed(FakeCaptureDevice::block(110));
+        QTest::qWait(50); // the box's loop handles both
+        pageInsideBox = window->book.CurrentPage;
+        barInsideBox = bar();
+        holdOffInsideBox = WavMax::TriggerHoldOff;
+        box->accept();
+    });
+    sound(110);
+
+    EXPECT_EQ(texts, QStringList{QStringLiteral(u"Nom de fitxer de plana incorrecte o no existeix.")});
+    EXPECT_EQ(pageInsideBox, 1);
+    EXPECT_EQ(barInsideBox, 0) << "the buffers behind the box read 0";
+    EXPECT_EQ(holdOffInsideBox, 2) << "loud buffers do not count the hold-off down";
+    EXPECT_EQ(window->book.CurrentPage, 1) << "one sound, one page";
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    EXPECT_TRUE(std::none_of(windows.begin(), windows.end(), [](QWidget* w) {
+        return qobject_cast<QMessageBox*>(w) && w->isVisible();
+    }));
+}
+
+TEST_F(VoiceModeWindow, ThresholdsFromTheTrackBar)
+{
+    FakeDeviceFactoryGuard devices;
+    createWindowWithDialog();
+    loadTextBook(10);
+    window->PopupMenuActiuClick();
+    voiceModeOn();
+    window->PopupMenu1Popup(); // ScanPosition at the next button, scan paused
+
+    // 127 and 128: no buffer can trigger.
+    for (int threshold : {127, 128}) {
+        dialog->TrackBar1->setValue(threshold);
+        sound(127);
+        EXPECT_EQ(window->book.CurrentPage, 0) << threshold;
+        EXPECT_EQ(WavMax::TriggerHoldOff, 0);
+    }
+    // 0: any sample above the midline triggers, and only buffers with none
+    // above it end the hold-off.
+    dialog->TrackBar1->setValue(0);
+    sound(1);
+    EXPECT_EQ(window->book.CurrentPage, 1);
+    sound(0);
+    sound(1);
+    EXPECT_EQ(WavMax::TriggerHoldOff, 1);
+    sound(0);
+    sound(1);
+    EXPECT_EQ(window->book.CurrentPage, 2);
+    // A new threshold holds from the next buffer.
+    sound(0);
+    sound(0);
+    dialog->TrackBar1->setValue(45);
+    sound(45);
+    EXPECT_EQ(window->book.CurrentPage, 2);
+    sound(46);
+    EXPECT_EQ(window->book.CurrentPage, 3);
+}
+
+// ---------------------------------------------------------------- the menu commands
+
+TEST_F(VoiceModeWindowWithEngine, VoiceModeAndReadingAloudExcludeEachOther)
+{
+    FakeDeviceFactoryGuard devices;
+    createWindowWithDialog();
+    ASSERT_TRUE(boxes->seen().isEmpty()) << "the stand-in engine is found";
+    ASSERT_TRUE(window->PopupLlegeixelsfitxerstext->isChecked());
+    EXPECT_FALSE(window->PopupMenuFuncionaAmbVeu->isEnabled()) << "reading is ticked";
+
+    window->PopupLlegeixelsfitxerstext->trigger();
+    ASSERT_FALSE(window->PopupLlegeixelsfitxerstext->isChecked());
+    ASSERT_TRUE(window->PopupMenuFuncionaAmbVeu->isEnabled());
+
+    window->PopupMenuFuncionaAmbVeu->trigger();
+    EXPECT_TRUE(window->PopupMenuFuncionaAmbVeu->isChecked());
+    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
+    EXPECT_NE(WavMax::WaveInHandle, nullptr);
+    EXPECT_EQ(FakeCaptureDevice::openAttempts(), 1);
+    EXPECT_EQ(FakeCaptureDevice::last()->queuedCount(), 2) << "both buffers handed over";
+    EXPECT_TRUE(FakeCaptureDevice::last()->started());
+    EXPECT_EQ(FakeCaptureDevice::last()->openedFormat.samplesPerSec, 11025u);
+
+    window->PopupMenuFuncionaAmbVeu->trigger();
+    EXPECT_FALSE(window->PopupMenuFuncionaAmbVeu->isChecked());
+    EXPECT_TRUE(window->PopupLlegeixelsfitxerstext->isEnabled()) << "the engine is there";
+    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isChecked());
+    EXPECT_EQ(WavMax::WaveInHandle, nullptr);
+
+    // On again: a new device, heard at once.
+    window->PopupMenuFuncionaAmbVeu->trigger();
+    EXPECT_EQ(FakeCaptureDevice::openAttempts(), 2);
+    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    sound(25);
+    EXPECT_EQ(bar(), 25);
+    sound(3);
+    EXPECT_EQ(bar(), 3);
+    EXPECT_TRUE(boxes->seen().isEmpty());
+}
+
+TEST_F(VoiceModeWindow, VoiceModeOffWithoutTheEngineLeavesReadingDisabled)
+{
+    FakeDeviceFactoryGuard devices;
+    createWindowWithDialog();
+    boxes->clear(); // the missing-engine notice of the creation
+    ASSERT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
+    ASSERT_TRUE(window->PopupMenuFuncionaAmbVeu->isEnabled());
+
+    window->PopupMenuFuncionaAmbVeu->trigger();
+    EXPECT_TRUE(window->PopupMenuFuncionaAmbVeu->isChecked());
+    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
+    window->PopupMenuFuncionaAmbVeu->trigger();
+    EXPECT_FALSE(window->PopupMenuFuncionaAmbVeu->isChecked());
+    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled()) << "nothing could read";
+    EXPECT_TRUE(boxes->seen().isEmpty());
+}
+
+TEST_F(VoiceModeWindowWithEngine, AnInputThatCannotBeOpenedIsReportedAndVoiceModeStaysOff)
+{
+    FakeDeviceFactoryGuard devices(CaptureAllocated);
+    createWindowWithDialog();
+    window->PopupLlegeixelsfitxerstext->trigger(); // reading off, voice mode reachable
+    ASSERT_TRUE(window->PopupLlegeixelsfitxerstext->isEnabled());
+
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        boxes->clear();
+        window->PopupMenuFuncionaAmbVeu->trigger();
+        ASSERT_EQ(boxes->seen().size(), 1) << "shown once per attempt";
+        EXPECT_EQ(boxes->seen()[0].text, kDeviceError);
+        EXPECT_EQ(boxes->seen()[0].caption, kDeviceErrorCaption);
+        EXPECT_EQ(boxes->seen()[0].icon, QMessageBox::Warning);
+        EXPECT_FALSE(window->PopupMenuFuncionaAmbVeu->isChecked());
+        EXPECT_TRUE(window->PopupLlegeixelsfitxerstext->isEnabled()) << "reading keeps its state";
+        EXPECT_EQ(WavMax::WaveInHandle, nullptr);
+        EXPECT_EQ(FakeCaptureDevice::openAttempts(), attempt);
+    }
+}
+
+TEST_F(VoiceModeWindow, EveryVoiceCommandLeavesTheTimerRunningExactlyWhenActiuIsTicked)
+{
+    createWindowWithDialog();
+    loadTextBook(3);
+    boxes->clear();
+    struct Command {
+        const char* name;
+        int openResult;
+        QAction* TFormPrincipal::*item;
+    };
+    const Command commands[] = {
+        {"voice mode on", 0, &TFormPrincipal::PopupMenuFuncionaAmbVeu},
+        {"voice mode off", 0, &TFormPrincipal::PopupMenuFuncionaAmbVeu},
+        {"voice mode on, the input fails", CaptureBadDeviceId, &TFormPrincipal::PopupMenuFuncionaAmbVeu},
+        {"level dialog", 0, &TFormPrincipal::PopupMenuControlDelVolumDelMicrfon},
+    };
+    for (bool actiu : {true, false}) {
+        if (window->PopupMenuActiu->isChecked() != actiu)
+            window->PopupMenuActiuClick();
+        for (const Command& command : commands) {
+            FakeDeviceFactoryGuard devices(command.openResult);
+            if (std::string_view(command.name) == "voice mode off")
+                window->PopupMenuFuncionaAmbVeu->setChecked(true);
+            // The menu was opened to choose: the scan is paused.
+            window->PopupMenu1Popup();
+            ASSERT_FALSE(window->Timer1->isActive());
+            (window.get()->*command.item)->trigger();
+            EXPECT_EQ(window->Timer1->isActive(), actiu) << command.name << ", actiu " << actiu;
+            if (dialog->isVisible())
+                dialog->BitBtn1->click();
+        }
+    }
+    EXPECT_EQ(boxes->seen().size(), 2) << "the two failed opens";
+}
+
+TEST_F(VoiceModeWindow, TheLevelDialogOpensBesideTheScanWhichGoesOn)
+{
+    FakeDeviceFactoryGuard devices;
+    createWindowWithDialog();
+    loadTextBook(5);
+    window->SpeedButtonDretaClick(); // a middle page, where the highlight moves
+    window->SpinEditTempsTimer->setValue(1);
+    window->PopupMenuActiuClick();
+    voiceModeOn();
+    dialog->TrackBar1->setValue(57);
+    window->PopupMenu1Popup();
+
+    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    EXPECT_FALSE(dialog->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(dialog->TrackBar1->value(), 57) << "opened with its current threshold";
+    EXPECT_TRUE(window->Timer1->isActive());
+    // The scan keeps stepping while the dialog is open.
+    QSignalSpy ticks(window->Timer1, &QTimer::timeout);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.size() >= 3; }, 5000));
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_NE(highlighted(), -1);
+    // And a sound still activates the highlighted button.
+    const int page = window->book.CurrentPage;
+    const int expected = window->scan.ScanPosition == 1 ? page + 1 : page - 1;
+    sound(90);
+    EXPECT_EQ(window->book.CurrentPage, expected);
+    EXPECT_EQ(bar(), 90);
+}
+
+// ---------------------------------------------------------------- start-up and exit
+
+// The whole program in this process: start-up creates the level dialog,
+// "&Sortir" with the dialog still open ends the run, and the way out closes
+// capture and frees the buffers.
+TEST(VoiceModeProgram, SortirWithTheLevelDialogOpenEndsTheProgramAndClosesCapture)
+{
+    // This run makes and destroys its own level dialog.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("config")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
+    qputenv("TIRVELO_SPEECH_LIBRARY", QFile::encodeName(dir.filePath("no-engine.so")));
+    writeFile(dir.filePath("config/Quirna2001.ini"), "[Tirvelo]\r\nEscaneig=s\xED\r\n");
+    writeFile(dir.filePath("p1.txt"), "u");
+    writeFile(dir.filePath("p2.txt"), "dos");
+    writeFile(dir.filePath("b.Lumbrix"), bookBytes(2, "", {"p1.txt", "p2.txt"}));
+    MessageBoxRecorder boxes;
+    WavMax::setCaptureDeviceFactory(
+        [] { return std::make_unique<SimulatedCaptureDevice>(QStringLiteral("levels:0,0,0,0,0,0,0,0,0,90"), 1); });
+
+    bool stepsDone = false;
+    bool hung = false;
+    int pageAfterSound = -1;
+    QTimer watchdog; // if the visible dialog kept the program alive, ends it
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
+        hung = true;
+        QApplication::quit();
+    });
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (stepsDone || QApplication::activeModalWidget())
+            return;
+        TFormPrincipal* window = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* w = qobject_cast<TFormPrincipal*>(widget); w && w->isVisible())
+                window = w;
+        if (!window || window->book.PageCount != 2)
+            return;
+        stepsDone = true;
+        window->PopupMenuFuncionaAmbVeu->trigger();
+        window->PopupMenuControlDelVolumDelMicrfon->trigger();
+        // The loud span comes once a second: the highlighted next button turns the page.
+        (void)QTest::qWaitFor([&] { return window->book.CurrentPage == 1; }, 5000);
+        pageAfterSound = window->book.CurrentPage;
+        watchdog.start(10000);
+        window->PopupMenuSortir->trigger();
+    });
+    poll.start();
+    runStartupSequence(*qApp, {dir.filePath("b.Lumbrix")});
+    poll.stop();
+    WavMax::setCaptureDeviceFactory({});
+    QDir::setCurrent(previous);
+
+    EXPECT_TRUE(stepsDone);
+    EXPECT_EQ(pageAfterSound, 1);
+    EXPECT_FALSE(hung) << "the open level dialog kept the program running after \"&Sortir\"";
+    EXPECT_EQ(WavMax::WaveInHandle, nullptr);
+    EXPECT_EQ(WavMax::CaptureBuffer1, nullptr) << "freed on the way out";
+    LevelDialogEnvironment::remake();
+}
+
+// ---------------------------------------------------------------- the sound card
+
+namespace {
+
+// 16-bit mono wave files of tones with silences between them, or of noise.
+class WaveWriter {
+public:
+    static constexpr int Rate = 22050;
+    void tone(double seconds, double amplitude, double frequency = 440.0)
+    {
+        const int n = int(seconds * Rate);
+        for (int i = 0; i < n; ++i)
+            m_samples.append(qint16(std::lround(32767 * amplitude * std::sin(2 * M_PI * frequency * i / Rate))));
+    }
+    void silence(double seconds) { m_samples.append(QList<qint16>(int(seconds * Rate), 0)); }
+    void noise(double seconds, double amplitude)
+    {
+        QRandomGenerator random(7);
+        const int n = int(seconds * Rate);
+        for (int i = 0; i < n; ++i)
+            m_samples.append(qint16(std::lround(32767 * amplitude * (random.generateDouble() * 2 - 1))));
+    }
+    QString write(const QString& path) const
+    {
+        QByteArray data(m_samples.size() * 2, '\0');
+        for (qsizetype i = 0; i < m_samples.size(); ++i)
+            qToLittleEndian<qint16>(m_samples[i], data.data() + 2 * i);
+        QByteArray wave("RIFF");
+        auto put32 = [&wave](quint32 v) { char b[4]; qToLittleEndian(v, b); wave.append(b, 4); };
+        auto put16 = [&wave](quint16 v) { char b[2]; qToLittleEndian(v, b); wave.append(b, 2); };
+        put32(quint32(36 + data.size()));
+        wave.append("WAVEfmt ");
+        put32(16);
+        put16(1);
+        put16(1);
+        put32(Rate);
+        put32(Rate * 2);
+        put16(2);
+        put16(16);
+        wave.append("data");
+        put32(quint32(data.size()));
+        wave.append(data);
+        return writeFile(path, wave);
+    }
+
+private:
+    QList<qint16> m_samples;
+};
+
+// The real main window on the default input of the private PulseAudio server.
+class VoiceModeOnTheSoundCard : public VoiceModeWindow {
+protected:
+    void SetUp() override
+    {
+        if (!pulseAvailable())
+            GTEST_SKIP() << "no private PulseAudio server (TIRVELO_PULSE)";
+        VoiceModeWindow::SetUp();
+        qunsetenv(SimulatedCaptureDevice::EnvironmentVariable);
+        WavMax::setCaptureDeviceFactory({});
+        m_keeper = std::make_unique<SinkKeeper>();
+    }
+    void TearDown() override
+    {
+        if (window)
+            window->removeEventFilter(&m_counter);
+        VoiceModeWindow::TearDown();
+        m_keeper.reset();
+    }
+
+    // Window, book, "&Actiu" ticked, voice mode on, the dialog open; the scan's
+    // period is long so that the next button stays the highlighted one.
+    void startListening(const QString& bookFile)
+    {
+        createWindowWithDialog();
+        boxes->clear();
+        window->SpinEditTempsTimer->setValue(64);
+        window->LoadBook(bookFile);
+        window->PopupMenuActiuClick();
+        window->installEventFilter(&m_counter);
+        voiceModeOn();
+        ASSERT_TRUE(boxes->seen().isEmpty()) << boxes->texts().join(u'|').toStdString();
+        window->PopupMenuControlDelVolumDelMicrfon->trigger();
+        // The counter is the connection's context: it ends with this test.
+        QObject::connect(dialog->ProgressBarVolum, &QProgressBar::valueChanged, &m_counter, [this](int value) {
+            m_loudest = std::max(m_loudest, value);
+        });
+        // Capture really runs: buffers come in at about 10.8 a second.
+        ASSERT_TRUE(QTest::qWaitFor([this] { return m_counter.buffers >= 5; }, 5000));
+    }
+    // Resumes the scan with a fresh 6.4 s period and the next button highlighted next.
+    void restartScan()
+    {
+        window->PopupMenu1Popup();
+        window->followActiu();
+        ASSERT_EQ(window->scan.ScanPosition, 1);
+        ASSERT_TRUE(window->Timer1->isActive());
+    }
+    // Plays a file into the sink the microphone hears and waits until it has
+    // been captured and handled, and the trigger is quiet again.
+    void play(const QString& file)
+    {
+        m_loudest = 0;
+        QProcess player;
+        player.start(QStringLiteral("paplay"), {QStringLiteral("-d"), QStringLiteral("nul"), file});
+        ASSERT_TRUE(player.waitForStarted(3000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return player.state() == QProcess::NotRunning; }, 20000));
+        ASSERT_EQ(player.exitCode(), 0) << player.readAllStandardError().constData();
+        settle();
+    }
+    // Lets about 0.9 s of buffers come in and be handled.
+    void settle()
+    {
+        const int until = m_counter.buffers + 10;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_counter.buffers >= until; }, 5000)) << "capture stalled";
+        ASSERT_TRUE(QTest::qWaitFor([] { return WavMax::TriggerHoldOff == 0; }, 3000));
+    }
+
+    BufferCounter m_counter;
+    int m_loudest = 0;
+    std::unique_ptr<SinkKeeper> m_keeper;
+};
+
+} // namespace
+
+TEST_F(VoiceModeOnTheSoundCard, EachSoundTurnsExactlyOnePage)
+{
+    QList<QByteArray> pages;
+    for (int i = 1; i <= 30; ++i) {
+        writeFile(path(QStringLiteral("p%1.txt").arg(i)), "page");
+        pages << "p" + QByteArray::number(i) + ".txt";
+    }
+    startListening(writeBook(QStringLiteral("sounds.Lumbrix"), 30, "", pages));
+
+    // Three short loud sounds with pauses between them.
+    WaveWriter three;
+    for (int i = 0; i < 3; ++i) {
+        three.silence(0.6);
+        three.tone(0.25, 0.8);
+    }
+    three.silence(0.3);
+    restartScan();
+    play(three.write(path(QStringLiteral("three.wav"))));
+    EXPECT_GT(m_loudest, 60) << "the tones were heard";
+    EXPECT_EQ(window->book.CurrentPage, 3);
+    EXPECT_EQ(window->LabelPagina->text(), QStringLiteral("4 - 30"));
+
+    // A continuous noise of several seconds: one page.
+    WaveWriter noise;
+    noise.silence(0.3);
+    noise.noise(3.5, 0.5);
+    restartScan();
+    play(noise.write(path(QStringLiteral("noise.wav"))));
+    EXPECT_GT(m_loudest, 40);
+    EXPECT_EQ(window->book.CurrentPage, 4);
+    EXPECT_TRUE(boxes->seen().isEmpty()) << boxes->texts().join(u'|').toStdString();
+}
+
+TEST_F(VoiceModeOnTheSoundCard, NoPageTurnsForASoundAtTheThresholdOrWhileActiuIsUnticked)
+{
+    QList<QByteArray> pages;
+    for (int i = 1; i <= 10; ++i) {
+        writeFile(path(QStringLiteral("p%1.txt").arg(i)), "page");
+        pages << "p" + QByteArray::number(i) + ".txt";
+    }
+    startListening(writeBook(QStringLiteral("quiet.Lumbrix"), 10, "", pages));
+
+    // A tone that reads just under the threshold of 30.
+    WaveWriter soft;
+    soft.silence(0.2);
+    soft.tone(1.5, 0.19);
+    restartScan();
+    play(soft.write(path(QStringLiteral("soft.wav"))));
+    EXPECT_GT(m_loudest, 12) << "the tone was heard";
+    EXPECT_LE(m_loudest, 30);
+    EXPECT_EQ(window->book.CurrentPage, 0);
+
+    // Loud, but scanning is off.
+    WaveWriter loud;
+    loud.silence(0.2);
+    loud.tone(0.4, 0.8);
+    window->PopupMenuActiuClick();
+    ASSERT_FALSE(window->PopupMenuActiu->isChecked());
+    play(loud.write(path(QStringLiteral("loud.wav"))));
+    EXPECT_GT(m_loudest, 60);
+    EXPECT_EQ(window->book.CurrentPage, 0);
+
+    // Ticked again: the same sound turns the page.
+    window->PopupMenuActiuClick();
+    restartScan();
+    play(path(QStringLiteral("loud.wav")));
+    EXPECT_EQ(window->book.CurrentPage, 1);
+}
+
+TEST_F(VoiceModeOnTheSoundCard, ThePagesOwnSoundDoesNotTurnThePage)
+{
+    // The first page plays a loud companion sound through the program's own
+    // player into the sink the microphone hears.
+    writeBmp(path(QStringLiteral("pic.bmp")), 40, 30);
+    WaveWriter companion;
+    companion.tone(2.0, 0.8, 523.0);
+    companion.write(path(QStringLiteral("own.wav")));
+    QList<QByteArray> pages{"pic.bmp#own.wav"};
+    for (int i = 2; i <= 5; ++i) {
+        writeFile(path(QStringLiteral("p%1.txt").arg(i)), "page");
+        pages << "p" + QByteArray::number(i) + ".txt";
+    }
+    auto* player = dynamic_cast<QtSoundPlayer*>(&soundPlayer());
+    ASSERT_NE(player, nullptr);
+    QSignalSpy finished(player, &QtSoundPlayer::finished);
+
+    createWindowWithDialog();
+    boxes->clear();
+    window->SpinEditTempsTimer->setValue(64);
+    window->installEventFilter(&m_counter);
+    voiceModeOn();
+    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    QObject::connect(dialog->ProgressBarVolum, &QProgressBar::valueChanged, &m_counter, [this](int value) {
+        m_loudest = std::max(m_loudest, value);
+    });
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_counter.buffers >= 5; }, 5000));
+    window->PopupMenuActiuClick();
+    window->LoadBook(writeBook(QStringLiteral("own.Lumbrix"), 5, "", pages));
+    restartScan();
+    ASSERT_EQ(player->currentKind(), QtSoundPlayer::Kind::Companion);
+
+    // A turn would stop the sound, so wait for either.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !finished.isEmpty() || window->book.CurrentPage != 0; }, 10000));
+    EXPECT_GT(m_loudest, 60) << "the microphone heard the page's sound";
+    settle();
+    EXPECT_EQ(window->book.CurrentPage, 0) << "the page's own sound turned the page";
+    EXPECT_EQ(finished.size(), 1) << "played to its end";
+    EXPECT_FALSE(player->guardActive());
+
+    // The user's sound afterwards is heard as usual.
+    WaveWriter user;
+    user.silence(0.2);
+    user.tone(0.3, 0.8);
+    restartScan();
+    play(user.write(path(QStringLiteral("user.wav"))));
+    EXPECT_EQ(window->book.CurrentPage, 1);
+    EXPECT_TRUE(boxes->seen().isEmpty()) << boxes->texts().join(u'|').toStdString();
+}
