@@ -9,36 +9,67 @@
 
 namespace tirvelo {
 
+namespace {
+
+// Closes the descriptor on every way out.
+struct FdCloser {
+    int fd;
+    ~FdCloser() { ::close(fd); }
+};
+
+} // namespace
+
 std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes)
 {
-    if (path.isEmpty())
+    if (path.isEmpty() || maxBytes < 0)
         return std::nullopt;
-    // O_NONBLOCK: opening a FIFO must not wait for a writer; fstat then refuses it.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const QByteArray nativePath = QFile::encodeName(path);
+    if (nativePath.contains('\0'))
+        return std::nullopt;
+
+    struct stat before {};
+    if (::stat(nativePath.constData(), &before) != 0 || !S_ISREG(before.st_mode) || before.st_size > maxBytes)
+        return std::nullopt;
+
+    // O_NONBLOCK: should the name have been swapped for a FIFO since the stat,
+    // the open still returns at once and the fstat below refuses it.
+    const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return std::nullopt;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > maxBytes) {
-        ::close(fd);
+    const FdCloser closer{fd};
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_size > maxBytes)
         return std::nullopt;
-    }
-    QByteArray bytes;
-    bytes.resize(static_cast<qsizetype>(info.st_size));
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::read(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done));
+
+    // Read until end of file, never beyond the cap even if the file grows.
+    QByteArray bytes(qsizetype(opened.st_size), Qt::Uninitialized);
+    qint64 filled = 0;
+    while (filled < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0) {
-            ::close(fd);
+        if (got < 0)
             return std::nullopt;
-        }
         if (got == 0)
-            break; // the file shrank while we read it
-        done += got;
+            break; // the file shrank meanwhile
+        filled += got;
     }
-    ::close(fd);
-    bytes.truncate(done);
+    bytes.truncate(qsizetype(filled));
+    if (filled == opened.st_size) {
+        char more[65536];
+        for (;;) {
+            const ssize_t got = ::read(fd, more, sizeof more);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                return std::nullopt;
+            if (got == 0)
+                break;
+            if (bytes.size() + got > maxBytes)
+                return std::nullopt;
+            bytes.append(more, qsizetype(got));
+        }
+    }
     return bytes;
 }
 

@@ -1,5 +1,7 @@
 #include "book/MetafilePicture.h"
 
+#include "app/RegularFile.h"
+
 #include "book/metafile/EmfPlayer.h"
 #include "book/metafile/GdiContext.h"
 #include "book/metafile/Limits.h"
@@ -182,38 +184,6 @@ std::optional<Picture> loadWmf(QByteArray bytes)
     return makePicture(std::move(bytes), MetafileFormat::Wmf, frame, size, playerViewport);
 }
 
-// Reads a regular file without ever blocking on a FIFO or device.
-std::optional<QByteArray> readRegularFile(const QString& path)
-{
-    const QByteArray name = QFile::encodeName(path);
-    struct stat info {};
-    if (name.isEmpty() || ::stat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode)
-        || info.st_size > kMaxFileBytes)
-        return std::nullopt;
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return std::nullopt;
-    // The name may have been swapped since the first look: check what was opened.
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileBytes) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    QByteArray bytes;
-    bytes.resize(qsizetype(info.st_size));
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    ::close(fd);
-    bytes.truncate(done); // a file that shrank while being read keeps what was there
-    return bytes;
-}
-
 } // namespace
 
 double metafileScreenDpi()
@@ -237,7 +207,7 @@ std::optional<Picture> loadMetafileBytes(const QByteArray& bytes, MetafileFormat
 
 std::optional<Picture> loadMetafilePicture(const QString& path, MetafileFormat format)
 {
-    const auto bytes = readRegularFile(path);
+    const auto bytes = readRegularFile(path, kMaxFileBytes);
     if (!bytes)
         return std::nullopt;
     return loadMetafileBytes(*bytes, format);

@@ -1,76 +1,12 @@
 #include "book/PictureFile.h"
 
-#include <QFile>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "app/RegularFile.h"
 
 namespace tirvelo {
 
-namespace {
-
-// Closes the descriptor on every way out.
-struct FdCloser {
-    int fd;
-    ~FdCloser() { ::close(fd); }
-};
-
-} // namespace
-
 std::optional<QByteArray> readPictureFile(const QString& path, qint64 maxBytes)
 {
-    if (path.isEmpty() || maxBytes < 0)
-        return std::nullopt;
-    const QByteArray nativePath = QFile::encodeName(path);
-    if (nativePath.contains('\0'))
-        return std::nullopt;
-
-    struct stat before {};
-    if (::stat(nativePath.constData(), &before) != 0 || !S_ISREG(before.st_mode) || before.st_size > maxBytes)
-        return std::nullopt;
-
-    // O_NONBLOCK: should the name have been swapped for a FIFO since the stat,
-    // the open still returns at once and the fstat below refuses it.
-    const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return std::nullopt;
-    const FdCloser closer{fd};
-    struct stat opened {};
-    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_size > maxBytes)
-        return std::nullopt;
-
-    // Read until end of file, never beyond the cap even if the file grows.
-    QByteArray bytes(qsizetype(opened.st_size), Qt::Uninitialized);
-    qint64 filled = 0;
-    while (filled < bytes.size()) {
-        const ssize_t got = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return std::nullopt;
-        if (got == 0)
-            break; // the file shrank meanwhile
-        filled += got;
-    }
-    bytes.truncate(qsizetype(filled));
-    if (filled == opened.st_size) {
-        char more[65536];
-        for (;;) {
-            const ssize_t got = ::read(fd, more, sizeof more);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                return std::nullopt;
-            if (got == 0)
-                break;
-            if (bytes.size() + got > maxBytes)
-                return std::nullopt;
-            bytes.append(more, qsizetype(got));
-        }
-    }
-    return bytes;
+    return readRegularFile(path, maxBytes);
 }
 
 } // namespace tirvelo

@@ -1,5 +1,7 @@
 #include "book/RtfReader.h"
 
+#include "app/RegularFile.h"
+
 #include "app/Cp1252.h"
 #include "book/rtf/RtfParser.h"
 
@@ -15,55 +17,6 @@
 
 namespace tirvelo {
 namespace {
-
-bool isLoadableFile(const struct stat& info)
-{
-    return S_ISREG(info.st_mode) && info.st_size >= 0 && info.st_size <= kMaxRichTextFileBytes;
-}
-
-// Reads a whole regular file. Anything else is refused before it is opened: opening a FIFO
-// blocks and opening a device can have effects. The open itself does not block (O_NONBLOCK),
-// and fstat checks again in case the name was swapped in between.
-bool readWholeFile(const QString& path, QByteArray& bytes)
-{
-    if (path.isEmpty() || path.contains(QChar::Null))
-        return false;
-    const QByteArray name = QFile::encodeName(path);
-    struct stat info {};
-    if (::stat(name.constData(), &info) != 0 || !isLoadableFile(info))
-        return false;
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return false;
-    bool ok = ::fstat(fd, &info) == 0 && isLoadableFile(info);
-    QByteArray data;
-    if (ok) {
-        // One byte more than the limit tells a file that grew past it since fstat.
-        data.resize(static_cast<qsizetype>(info.st_size) + 1);
-        qsizetype filled = 0;
-        while (filled < data.size()) {
-            const ssize_t got = ::read(fd, data.data() + filled, static_cast<size_t>(data.size() - filled));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0) {
-                ok = false;
-                break;
-            }
-            if (got == 0)
-                break;
-            filled += got;
-            if (filled == data.size() && data.size() <= kMaxRichTextFileBytes)
-                data.resize(std::min<qsizetype>(data.size() * 2, kMaxRichTextFileBytes + 1));
-        }
-        if (filled > kMaxRichTextFileBytes)
-            ok = false;
-        data.truncate(filled);
-    }
-    ::close(fd);
-    if (ok)
-        bytes = std::move(data);
-    return ok;
-}
 
 void setPlainText(const QByteArray& bytes, QTextDocument& document)
 {
@@ -107,11 +60,11 @@ bool readRtf(const QByteArray& bytes, QTextDocument& document)
 
 bool loadRichTextFile(const QString& path, QTextDocument& document)
 {
-    QByteArray bytes;
-    if (!readWholeFile(path, bytes))
+    const std::optional<QByteArray> bytes = readRegularFile(path, kMaxRichTextFileBytes);
+    if (!bytes)
         return false;
-    if (!readRtf(bytes, document))
-        setPlainText(bytes, document);
+    if (!readRtf(*bytes, document))
+        setPlainText(*bytes, document);
     return true;
 }
 
