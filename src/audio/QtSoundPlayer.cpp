@@ -1,5 +1,7 @@
 #include "audio/QtSoundPlayer.h"
 
+#include "audio/WaveFile.h"
+
 #include <QAudioOutput>
 #include <QBuffer>
 #include <QCoreApplication>
@@ -25,22 +27,7 @@ QByteArray beepWave()
         const auto sample = static_cast<qint16>(std::lround(12000.0 * fade * std::sin(2 * M_PI * 880.0 * i / rate)));
         qToLittleEndian<qint16>(sample, data.data() + 2 * i);
     }
-    QByteArray wave("RIFF");
-    auto put32 = [&wave](quint32 v) { char b[4]; qToLittleEndian(v, b); wave.append(b, 4); };
-    auto put16 = [&wave](quint16 v) { char b[2]; qToLittleEndian(v, b); wave.append(b, 2); };
-    put32(36 + data.size());
-    wave.append("WAVEfmt ");
-    put32(16);
-    put16(1);
-    put16(1);
-    put32(rate);
-    put32(rate * 2);
-    put16(2);
-    put16(16);
-    wave.append("data");
-    put32(data.size());
-    wave.append(data);
-    return wave;
+    return monoWaveFile(data, rate, 16);
 }
 
 std::unique_ptr<SoundPlayer>& processPlayer()

@@ -1,5 +1,7 @@
 #include "support/AudioTestTools.h"
 
+#include "audio/WaveFile.h"
+
 #include <QFile>
 #include <QtEndian>
 
@@ -25,21 +27,7 @@ bool writeToneWave(const QString& path, double seconds, double frequency, double
         else
             qToLittleEndian<qint16>(static_cast<qint16>(std::lround(32767 * v)), data.data() + 2 * i);
     }
-    QByteArray wave("RIFF");
-    auto put32 = [&wave](quint32 v) { char b[4]; qToLittleEndian(v, b); wave.append(b, 4); };
-    auto put16 = [&wave](quint16 v) { char b[2]; qToLittleEndian(v, b); wave.append(b, 2); };
-    put32(36 + data.size());
-    wave.append("WAVEfmt ");
-    put32(16);
-    put16(1);
-    put16(1);
-    put32(rate);
-    put32(rate * bytesPerSample);
-    put16(bytesPerSample);
-    put16(bits);
-    wave.append("data");
-    put32(data.size());
-    wave.append(data);
+    const QByteArray wave = monoWaveFile(data, rate, bits);
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(wave) == wave.size();
 }

@@ -1,5 +1,7 @@
 #include "support/BookWriter.h"
 
+#include "audio/WaveFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -43,12 +45,7 @@ QString writeWav(const QString& path, int milliseconds)
     QByteArray data(samples, '\0');
     for (int i = 0; i < samples; ++i)
         data[i] = static_cast<char>(128 + 100 * std::sin(2 * M_PI * 440 * i / rate));
-    QByteArray wav;
-    auto le32 = [&](quint32 v) { char b[4]; qToLittleEndian(v, b); wav.append(b, 4); };
-    auto le16 = [&](quint16 v) { char b[2]; qToLittleEndian(v, b); wav.append(b, 2); };
-    wav += "RIFF"; le32(36 + samples); wav += "WAVEfmt "; le32(16); le16(1); le16(1); le32(rate); le32(rate); le16(1); le16(8);
-    wav += "data"; le32(samples); wav += data;
-    return writeFile(path, wav);
+    return writeFile(path, monoWaveFile(data, rate, 8));
 }
 
 } // namespace tirvelo::test
