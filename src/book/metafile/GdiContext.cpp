@@ -435,20 +435,20 @@ QPen GdiContext::makePen(const QTransform& logicalToTarget, double* widthOut) co
     return pen;
 }
 
-QBrush GdiContext::makeBrush(const BrushSpec& spec, const QTransform& painterTransform) const
+QBrush GdiContext::makeBrush(const BrushSpec& brushStyle, const QTransform& painterTransform) const
 {
     QBrush brush;
-    switch (spec.kind) {
+    switch (brushStyle.kind) {
     case BrushSpec::Kind::Null: return Qt::NoBrush;
-    case BrushSpec::Kind::Solid: brush = QBrush(spec.color); break;
-    case BrushSpec::Kind::Hatched: brush = QBrush(spec.color, hatchStyle(spec.hatch)); break;
+    case BrushSpec::Kind::Solid: brush = QBrush(brushStyle.color); break;
+    case BrushSpec::Kind::Hatched: brush = QBrush(brushStyle.color, hatchStyle(brushStyle.hatch)); break;
     case BrushSpec::Kind::Pattern:
-        if (spec.pattern.isNull())
-            return QBrush(spec.color);
-        brush = QBrush(spec.pattern);
+        if (brushStyle.pattern.isNull())
+            return QBrush(brushStyle.color);
+        brush = QBrush(brushStyle.pattern);
         break;
     }
-    if (spec.kind != BrushSpec::Kind::Solid) {
+    if (brushStyle.kind != BrushSpec::Kind::Solid) {
         // Hatches and patterns are laid out in device pixels, whatever the mapping.
         bool invertible = false;
         const QTransform inverse = painterTransform.inverted(&invertible);
@@ -460,9 +460,9 @@ QBrush GdiContext::makeBrush(const BrushSpec& spec, const QTransform& painterTra
     return brush;
 }
 
-void GdiContext::fillBackgroundForHatch(const QPainterPath& path, const BrushSpec& spec)
+void GdiContext::fillBackgroundForHatch(const QPainterPath& path, const BrushSpec& brushStyle)
 {
-    if (spec.kind == BrushSpec::Kind::Hatched && m_dc.bkMode == gdi::Opaque) {
+    if (brushStyle.kind == BrushSpec::Kind::Hatched && m_dc.bkMode == gdi::Opaque) {
         m_painter->setPen(Qt::NoPen);
         m_painter->setBrush(m_dc.bkColor);
         m_painter->drawPath(path);

@@ -233,8 +233,8 @@ private:
     // The pen's style; its width in logical units goes to widthOut.
     QPen makePen(const QTransform& logicalToTarget, double* widthOut) const;
     void strokeLogical(const QPainterPath& logical, const QTransform& logicalToTarget);
-    QBrush makeBrush(const BrushSpec& spec, const QTransform& painterTransform) const;
-    void fillBackgroundForHatch(const QPainterPath& path, const BrushSpec& spec);
+    QBrush makeBrush(const BrushSpec& brushStyle, const QTransform& painterTransform) const;
+    void fillBackgroundForHatch(const QPainterPath& path, const BrushSpec& brushStyle);
     void combineClip(const QPainterPath& device, int mode);
     QPainterPath arcPath(const QRectF& box, QPointF start, QPointF end, gdi::ArcKind kind, QPointF* arcStart,
                          QPointF* arcEnd) const;
