@@ -45,7 +45,7 @@ protected:
         boxes->clear();
         window->LoadBook(m_goodBook);
         EXPECT_TRUE(boxes->seen().isEmpty()) << what << ": " << boxes->texts().join(u'|').toStdString();
-        EXPECT_EQ(window->book.PageCount, 1 + 1) << what;
+        EXPECT_EQ(window->book.PageCount, 2) << what;
         EXPECT_EQ(window->LabelPagina->text(), QStringLiteral("1 - 2")) << what;
         EXPECT_TRUE(window->Memo1->isVisible()) << what;
         EXPECT_EQ(window->Memo1->toPlainText(), QStringLiteral("bona")) << what;

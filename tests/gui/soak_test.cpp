@@ -5,7 +5,7 @@
 // its memory after the last turn must be within 5 % of its memory after the
 // first hundred.
 //
-// TIRVELO_SOAK_TURNS sets the number of turns (default 2000, a CI-sized run;
+// TIRVELO_SOAK_TURNS sets the number of turns (default 5000, a CI-sized run;
 // the release check runs 10000). Run alone with: ctest -R gui_soak_test -V
 #include "audio/CaptureDevice.h"
 #include "audio/SimulatedCaptureDevice.h"
@@ -61,7 +61,7 @@ int turnsFromEnvironment()
 {
     bool ok = false;
     const int turns = qEnvironmentVariableIntValue("TIRVELO_SOAK_TURNS", &ok);
-    return ok && turns > 100 ? turns : 2000;
+    return ok && turns > 100 ? turns : 5000;
 }
 
 class CaptureEventWatch : public QObject {
@@ -227,6 +227,10 @@ TEST_F(Soak, TenThousandTurnsKeepMemoryFlatAndSayNothing)
         // then a longer pause outlasts the guard after a page sound, so that
         // voice mode turns pages too.
         QTest::qWait(turn % 100 == 25 ? 600 : turn % 10 == 0 ? 40 : 1);
+        if ((turn + 1) % 1000 == 0) {
+            std::printf("soak: %d turns, %.1f s, %.1f MiB\n", turn + 1, clock.elapsed() / 1000.0, residentBytes() / 1048576.0);
+            std::fflush(stdout);
+        }
         if (turn + 1 == 100) {
             QTest::qWait(50);
             memoryAfterFirstHundred = residentBytes();
