@@ -36,6 +36,7 @@ area_of() {
     jpeg*|bmp*|ico*|picture*) echo pictures ;;
     wmf*|emf*|metafile*) echo metafiles ;;
     shell*|ini*|settings*) echo shell ;;
+    book*) echo books ;;
     *) echo "$1" ;;
   esac
 }
