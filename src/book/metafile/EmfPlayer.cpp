@@ -168,8 +168,8 @@ void EmfPlayer::polyRecord(uint32_t type, ByteView r, bool small)
         const int64_t typesAt = 28 + count * (small ? 4 : 8);
         if (!r.has(typesAt, count))
             return;
-        QVector<uint8_t> types(static_cast<qsizetype>(count));
-        std::memcpy(types.data(), r.data() + typesAt, size_t(count));
+        // A copy from the range: with no points there is nothing to copy from.
+        const QVector<uint8_t> types(r.data() + typesAt, r.data() + typesAt + count);
         m_ctx.polyDraw(points, types);
         break;
     }
