@@ -1,4 +1,5 @@
 #include "book/Picture.h"
+#include "book/RasterStretch.h"
 
 #include <QPainter>
 
@@ -20,18 +21,13 @@ QImage Picture::toImage(QSize size) const
 {
     if (isNull() || size.isEmpty())
         return {};
-    if (!vector && raster.size() == size)
-        return raster;
+    if (!vector)
+        return stretchRaster(raster, size);
     QImage image(size, QImage::Format_RGB32);
     if (image.isNull())
         return {};
-    if (vector)
-        image.fill(Qt::black);
+    image.fill(Qt::black);
     QPainter painter(&image);
-    if (!vector) {
-        // The raster covers every pixel: no background, no blending.
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-    }
     paint(painter, QRectF(QPointF(0, 0), QSizeF(size)));
     painter.end();
     return image;

@@ -29,9 +29,9 @@ struct Picture {
     bool isNull() const { return raster.isNull() && !vector; }
     // Draws the picture into target (stretching whatever it holds to fill it).
     void paint(QPainter& painter, const QRectF& target) const;
-    // The picture drawn stretched to exactly size, as paint() would draw it
-    // into a box of that size (an RGB32 image; the raster itself when it
-    // already has that size). Null for a null picture or an empty size.
+    // The picture drawn stretched to exactly size on black, as the picture
+    // box shows it (an RGB32 image; the raster itself when it already is one
+    // of that size). Null for a null picture or an empty size.
     QImage toImage(QSize size) const;
 };
 

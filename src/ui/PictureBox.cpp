@@ -21,12 +21,39 @@ QRect PictureBox::pictureRect() const
     return QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
 }
 
+const QImage& PictureBox::shownRaster(QSize deviceSize, qreal devicePixelRatio)
+{
+    if (m_shown.isNull() || m_shownFrom != m_picture.raster.cacheKey() || m_shown.size() != deviceSize
+        || m_shown.devicePixelRatio() != devicePixelRatio) {
+        m_shown = m_picture.toImage(deviceSize);
+        m_shown.setDevicePixelRatio(devicePixelRatio);
+        m_shownFrom = m_picture.raster.cacheKey();
+    }
+    return m_shown;
+}
+
 void PictureBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    if (!m_picture.isNull())
-        m_picture.paint(painter, pictureRect());
+    if (m_picture.isNull()) {
+        m_shown = QImage();
+        return;
+    }
+    const QRect target = pictureRect();
+    if (m_picture.vector) {
+        m_picture.paint(painter, target);
+        return;
+    }
+    // Stretched: every device pixel of the box; at its own size: its pixels.
+    const qreal ratio = devicePixelRatioF();
+    const QSize deviceSize = m_stretch ? (QSizeF(target.size()) * ratio).toSize() : m_picture.naturalSize;
+    const QImage& shown = shownRaster(deviceSize, ratio);
+    if (shown.size() == (QSizeF(target.size()) * ratio).toSize()) {
+        painter.drawImage(target.topLeft(), shown);
+    } else {
+        m_picture.paint(painter, target); // a fractional scale's rounding
+    }
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event)

@@ -29,7 +29,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // A raster picture as it is drawn, made once for the box's size rather
+    // than stretched again at every repaint.
+    const QImage& shownRaster(QSize deviceSize, qreal devicePixelRatio);
+
     Picture m_picture;
+    QImage m_shown;
+    qint64 m_shownFrom = 0; // the raster's cache key
     bool m_stretch = true;
     bool m_pressed = false;
 };
