@@ -177,6 +177,33 @@ TEST_F(SoundPlayerTest, SoundsThatCannotBePlayedGiveTheAlert)
     EXPECT_TRUE(player.guardActive());
 }
 
+TEST_F(SoundPlayerTest, SoundAfterSoundEachEndsOnceAndIsHeardAfterAFailure)
+{
+    // Many page sounds in a row, as in a long session: played to their end,
+    // a failed one in between, then more; each is heard and ends just once.
+    QtSoundPlayer player(QString{}); // failures beep
+    QSignalSpy finished(&player, &QtSoundPlayer::finished);
+    const QString corrupt = dir.filePath(QStringLiteral("corrupt.wav"));
+    {
+        QFile file(corrupt);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4000, '\x5a'));
+    }
+    const QString first = tone(QStringLiteral("first.wav"), 0.4);
+    const QString second = tone(QStringLiteral("second.wav"), 0.4);
+    int ends = 0;
+    for (const QString& sound : {first, second, first, corrupt, second, corrupt, corrupt, first}) {
+        SCOPED_TRACE(sound.toStdString());
+        player.play(sound);
+        EXPECT_TRUE(heardAbove(sound == corrupt ? 10 : 60)) << "heard (a beep for the corrupt one)";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() > ends; }, 5000));
+        ++ends;
+        EXPECT_EQ(player.currentKind(), QtSoundPlayer::Kind::None);
+        EXPECT_TRUE(silentWithin(2500));
+        EXPECT_EQ(finished.size(), ends) << "one end per sound";
+    }
+}
+
 TEST_F(SoundPlayerTest, WithoutAPlayableAlertABeepIsGenerated)
 {
     // An alert file that is itself unplayable falls through to the beep.
