@@ -1,6 +1,8 @@
-// Bytes → Qt's bitmap and icon readers as the page loader drives them. The
-// first byte picks the format.
+// Bytes → Qt's bitmap and icon readers as the page loader drives them, then
+// the picture stretched as the picture box shows it (every pixel format the
+// readers give, every size). The first byte picks the format.
 #include "book/PictureLoader.h"
+#include "book/RasterStretch.h"
 
 #include <QCoreApplication>
 
@@ -25,6 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (const auto picture = tirvelo::decodeRasterBytes(bytes, type)) {
         if (picture->raster.size() != picture->naturalSize)
             __builtin_trap();
+        for (const QSize box : {QSize(37, 23), QSize(3, 200)}) {
+            const QImage shown = tirvelo::stretchRaster(picture->raster, box);
+            if (shown.size() != box || shown.format() != QImage::Format_RGB32)
+                __builtin_trap();
+        }
     }
     return 0;
 }
