@@ -6,6 +6,7 @@
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
 #include "speech/SpeechLibrary.h"
+#include "support/AudioTestTools.h"
 #include "support/MainWindowFixture.h"
 #include "support/RecordingLog.h"
 #include "support/TestPaths.h"
@@ -17,14 +18,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -398,83 +397,6 @@ TEST_F(StartupLanguage, StoredCatalaOrNothingSendsNoLanguageNorVoice)
 
 namespace {
 
-constexpr int kRate = 11025;
-constexpr int kSoundPeak = 2000;
-constexpr int kSilencePeak = 200;
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
-// 16-bit mono samples from the monitor of "nul".
-class Recorder {
-public:
-    bool start()
-    {
-        m_process.start(QStringLiteral("parec"),
-                        {QStringLiteral("-d"), QStringLiteral("nul.monitor"), QStringLiteral("--format=s16le"),
-                         QStringLiteral("--rate=%1").arg(kRate), QStringLiteral("--channels=1"),
-                         QStringLiteral("--latency-msec=20")});
-        return m_process.waitForStarted(5000) && waitUntil([&] { return size() >= kRate / 5; }, 5000);
-    }
-    ~Recorder()
-    {
-        m_process.kill();
-        m_process.waitForFinished(2000);
-    }
-    qsizetype size()
-    {
-        m_process.waitForReadyRead(10);
-        m_bytes += m_process.readAllStandardOutput();
-        return m_bytes.size() / 2;
-    }
-    // Whether a sample from `from` on reaches kSoundPeak within the time.
-    bool soundAfter(qsizetype from, int timeoutMs = 8000)
-    {
-        return waitUntil([&] {
-            const qsizetype end = size();
-            for (qsizetype i = from; i < end; ++i)
-                if (magnitude(i) >= kSoundPeak)
-                    return true;
-            from = std::max(from, end);
-            return false;
-        }, timeoutMs);
-    }
-    // Whether, within the time, `quietMs` pass without a sample above kSilencePeak.
-    bool quietFor(int quietMs, int timeoutMs = 15000)
-    {
-        qsizetype from = size();
-        qsizetype lastLoud = from;
-        return waitUntil([&] {
-            const qsizetype end = size();
-            for (qsizetype i = from; i < end; ++i)
-                if (magnitude(i) > kSilencePeak)
-                    lastLoud = i;
-            from = std::max(from, end);
-            return end - lastLoud >= qsizetype(kRate) * quietMs / 1000;
-        }, timeoutMs);
-    }
-
-private:
-    int magnitude(qsizetype i) const
-    {
-        const auto lo = static_cast<unsigned char>(m_bytes[2 * i]);
-        const auto hi = static_cast<unsigned char>(m_bytes[2 * i + 1]);
-        return std::abs(int(static_cast<int16_t>(lo | (hi << 8))));
-    }
-
-    QProcess m_process;
-    QByteArray m_bytes;
-};
-
 // The main window on the real engine, build/libupctv.so.
 class RealEngineLanguages : public MainWindowFixture {
 protected:
@@ -482,24 +404,12 @@ protected:
 
     static void SetUpTestSuite()
     {
-        if (qEnvironmentVariableIsEmpty("TIRVELO_PULSE"))
-            return;
         // An idle null sink runs ahead of real time; a stream of zeros keeps it
         // paced like a sound card.
-        s_keeper = new QProcess;
-        s_keeper->start(QStringLiteral("pacat"), {QStringLiteral("--playback"), QStringLiteral("--latency-msec=20"),
-                                                  QStringLiteral("/dev/zero")});
-        s_keeper->waitForStarted(5000);
+        if (pulseAvailable())
+            s_keeper = std::make_unique<SinkKeeper>();
     }
-    static void TearDownTestSuite()
-    {
-        if (!s_keeper)
-            return;
-        s_keeper->kill();
-        s_keeper->waitForFinished(2000);
-        delete s_keeper;
-        s_keeper = nullptr;
-    }
+    static void TearDownTestSuite() { s_keeper.reset(); }
     void SetUp() override
     {
         if (qEnvironmentVariableIsEmpty("TIRVELO_PULSE"))
@@ -522,8 +432,8 @@ protected:
         return id;
     }
 
-    static inline QProcess* s_keeper = nullptr;
-    Recorder m_recorder;
+    static inline std::unique_ptr<SinkKeeper> s_keeper;
+    SpeechMonitor m_recorder;
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "audio/QtSoundPlayer.h"
 #include "audio/SoundPlayer.h"
 #include "support/AudioTestTools.h"
+#include "support/ColourChecks.h"
 #include "support/MainWindowFixture.h"
 #include "support/RecordingLog.h"
 #include "support/TestPaths.h"
@@ -51,14 +52,6 @@ public:
     QStringList played;
     int stops = 0;
 };
-
-::testing::AssertionResult near(QRgb actual, QRgb expected, int tolerance = 24)
-{
-    if (std::abs(qRed(actual) - qRed(expected)) <= tolerance && std::abs(qGreen(actual) - qGreen(expected)) <= tolerance
-        && std::abs(qBlue(actual) - qBlue(expected)) <= tolerance)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "colour " << std::hex << actual << " is not near " << expected;
-}
 
 QByteArray readAll(const QString& path)
 {
@@ -914,8 +907,6 @@ TEST_F(PagePresentation, NothingIsCachedBetweenShowings)
 
 namespace {
 
-constexpr qsizetype TenthOfASecond = 1102; // samples of the monitor recording
-
 class PageSounds : public PagePresentation {
 protected:
     void SetUp() override
@@ -926,7 +917,7 @@ protected:
         keeper = std::make_unique<SinkKeeper>();
         monitor = std::make_unique<MonitorRecorder>();
         ASSERT_TRUE(monitor->running());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return monitor->samples().size() > 2 * TenthOfASecond; }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return monitor->samples().size() > 2 * MonitorRecorder::kTenth; }, 5000));
     }
 
     void TearDown() override
@@ -934,37 +925,6 @@ protected:
         monitor.reset();
         keeper.reset();
         PagePresentation::TearDown();
-    }
-
-    bool heardAbove(int level, int timeoutMs = 5000)
-    {
-        const qsizetype from = monitor->samples().size();
-        return QTest::qWaitFor([&] { return monitor->peakSince(from) > level; }, timeoutMs);
-    }
-
-    // The monitor has stayed nearly silent for the last half second.
-    bool silentWithin(int timeoutMs)
-    {
-        return QTest::qWaitFor(
-            [&] {
-                const qsizetype size = monitor->samples().size();
-                return size > 5 * TenthOfASecond && monitor->peakSince(size - 5 * TenthOfASecond) < 3;
-            },
-            timeoutMs);
-    }
-
-    // Tenths of a second recorded from `from` on that carry the tone.
-    int loudTenths(qsizetype from)
-    {
-        const QByteArray& all = monitor->samples();
-        int count = 0;
-        for (qsizetype at = from; at + TenthOfASecond <= all.size(); at += TenthOfASecond) {
-            int peak = 0;
-            for (qsizetype i = at; i < at + TenthOfASecond; ++i)
-                peak = std::max(peak, int(quint8(all[i])) - 128);
-            count += peak > 60 ? 1 : 0;
-        }
-        return count;
     }
 
     std::unique_ptr<SinkKeeper> keeper;
@@ -981,11 +941,11 @@ TEST_F(PageSounds, TheCompanionSoundPlaysAndStopsOnAPageTurn)
     ASSERT_TRUE(writeToneWave(path("llarg.wav"), 6.0));
     window->LoadBook(writeBook("so.Lumbrix", 2, "", {"foto.bmp#llarg.wav", "foto.bmp"}));
     EXPECT_TRUE(window->SoundPlaying);
-    ASSERT_TRUE(heardAbove(60)) << "the page's sound reaches the sink";
+    ASSERT_TRUE(monitor->heardAbove(60)) << "the page's sound reaches the sink";
     window->SpeedButtonDretaClick();
     EXPECT_FALSE(window->SoundPlaying);
     EXPECT_EQ(label(), QStringLiteral("2 - 2"));
-    EXPECT_TRUE(silentWithin(2500)) << "the page turn stops the sound (five seconds were left)";
+    EXPECT_TRUE(monitor->silentWithin(2500)) << "the page turn stops the sound (five seconds were left)";
     EXPECT_TRUE(boxes->seen().isEmpty());
 }
 
@@ -997,15 +957,15 @@ TEST_F(PageSounds, ShowingThePageAgainRestartsItsSound)
     ASSERT_TRUE(writeToneWave(path("curt.wav"), 1.2));
     const qsizetype first = monitor->samples().size();
     window->LoadBook(writeBook("so.Lumbrix", 1, "", {"foto.bmp#curt.wav"}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return loudTenths(first) >= 5; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return monitor->loudTenths(first) >= 5; }, 5000));
     // A voice command shows the page anew while its sound is still playing.
     const qsizetype replay = monitor->samples().size();
     window->PopupDona->trigger();
     ASSERT_TRUE(window->PopupDona->isChecked());
     EXPECT_TRUE(window->SoundPlaying);
     EXPECT_TRUE(QTest::qWaitFor([&] { return player.currentKind() == QtSoundPlayer::Kind::None; }, 5000));
-    EXPECT_TRUE(silentWithin(2500));
+    EXPECT_TRUE(monitor->silentWithin(2500));
     // Restarted: 1.2 s more of tone; merely continued: about 0.7 s.
-    EXPECT_GE(loudTenths(replay), 10);
+    EXPECT_GE(monitor->loudTenths(replay), 10);
     EXPECT_TRUE(boxes->seen().isEmpty());
 }

@@ -6,10 +6,10 @@
 #include "audio/WavMax.h"
 #include "support/AudioTestTools.h"
 #include "support/FakeCaptureDevice.h"
+#include "support/TestApplication.h"
 #include "support/TestPaths.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,15 +22,6 @@ using namespace tirvelo;
 using namespace tirvelo::test;
 
 namespace {
-
-QGuiApplication& app()
-{
-    static int argc = 1;
-    static char name[] = "capture_device_test";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication instance(argc, argv);
-    return instance;
-}
 
 struct Buffers {
     std::array<quint8, 64> one{};
@@ -64,7 +55,7 @@ void deliverPosted(QObject* target)
 
 TEST(CaptureQueue, ReadsOfAnySizeFillBuffersInOrderWithOneEventEach)
 {
-    app();
+    test::guiApplication();
     WaveInRecorder window;
     window.autoRead = false;
     FakeCaptureDevice device;
@@ -120,7 +111,7 @@ TEST(CaptureQueue, ReadsOfAnySizeFillBuffersInOrderWithOneEventEach)
 
 TEST(CaptureQueue, UnpreparedBuffersAreRefusedAndNothingComesAfterClose)
 {
-    app();
+    test::guiApplication();
     WaveInRecorder window;
     window.autoRead = false;
     FakeCaptureDevice device;
@@ -145,7 +136,7 @@ TEST(CaptureQueue, UnpreparedBuffersAreRefusedAndNothingComesAfterClose)
 
 TEST(CaptureQueue, NotifyWindowDestroyedWhileCapturing)
 {
-    app();
+    test::guiApplication();
     FakeCaptureDevice device;
     auto* window = new WaveInRecorder;
     ASSERT_EQ(device.open(WavMax::WaveFormat, window), 0);
@@ -176,7 +167,7 @@ QVector<int> simulatedLevels(const QString& source, int speed, int count)
 
 TEST(SimulatedCapture, LevelsPatternDrivesWavMax)
 {
-    app();
+    test::guiApplication();
     // Four times real speed: each timer tick brings less than one buffer, so
     // no sample is dropped and the spans line up with the buffers.
     const QVector<int> levels = simulatedLevels(QStringLiteral("levels:0,90,20"), 4, 15);
@@ -190,7 +181,7 @@ TEST(SimulatedCapture, LevelsPatternDrivesWavMax)
 
 TEST(SimulatedCapture, FasterThanTheProgramDropsSamplesButKeepsDelivering)
 {
-    app();
+    test::guiApplication();
     // At 200 times real speed both buffers are often held when samples come:
     // those are dropped, and each buffer still shows one of the pattern's levels.
     const QVector<int> levels = simulatedLevels(QStringLiteral("levels:0,90,20"), 200, 200);
@@ -202,7 +193,7 @@ TEST(SimulatedCapture, FasterThanTheProgramDropsSamplesButKeepsDelivering)
 
 TEST(SimulatedCapture, SourcesThatCannotBeUsedFailToOpen)
 {
-    app();
+    test::guiApplication();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     EXPECT_TRUE(SimulatedCaptureDevice::loadPattern(QStringLiteral("levels:1,200")).isEmpty());
@@ -226,7 +217,7 @@ TEST(QtCapture, NoInputDeviceFailsToOpen)
 {
     if (pulseAvailable())
         GTEST_SKIP() << "an input device exists here";
-    app();
+    test::guiApplication();
     QtCaptureDevice device;
     WaveInRecorder window;
     EXPECT_NE(device.open(WavMax::WaveFormat, &window), 0);
@@ -236,7 +227,7 @@ TEST(QtCapture, HearsAToneOnTheDefaultInputAndSilenceBelowTheThreshold)
 {
     if (!pulseAvailable())
         GTEST_SKIP() << "needs the private PulseAudio server (TIRVELO_PULSE)";
-    app();
+    test::guiApplication();
     QTemporaryDir dir;
     const QString tone = dir.filePath(QStringLiteral("tone.wav"));
     ASSERT_TRUE(writeToneWave(tone, 1.5, 440, 0.8));

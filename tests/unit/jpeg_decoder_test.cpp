@@ -2,6 +2,7 @@
 // (and a few made by ImageMagick under tests/data/pictures).
 #include "book/JpegDecoder.h"
 
+#include "support/ColourChecks.h"
 #include "support/TestPaths.h"
 
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <jpeglib.h>
 
 using namespace tirvelo;
+using tirvelo::test::near;
 
 namespace {
 
@@ -124,14 +126,6 @@ QImage noise(int width, int height)
         }
     }
     return image;
-}
-
-::testing::AssertionResult near(QRgb actual, QRgb expected, int tolerance = 24)
-{
-    if (std::abs(qRed(actual) - qRed(expected)) <= tolerance && std::abs(qGreen(actual) - qGreen(expected)) <= tolerance
-        && std::abs(qBlue(actual) - qBlue(expected)) <= tolerance)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "colour " << std::hex << actual << " is not near " << expected;
 }
 
 // Checks the four quadrants' middles of a decoded quadrants() picture.

@@ -2,8 +2,8 @@
 // alignment, paths and clipping, checked on the drawn pixels.
 #include "book/MetafilePicture.h"
 #include "metafile_writer.h"
+#include "support/TestApplication.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <cmath>
@@ -23,15 +23,6 @@ enum : int {
     CreatePen = 0x02FA, CreateBrush = 0x02FC, CreatePalette = 0x00F7, SelectObject = 0x012D,
     DeleteObject = 0x01F0, Rectangle = 0x041B, SetBkMode = 0x0102,
 };
-
-void ensureApp()
-{
-    static int argc = 1;
-    static char name[] = "metafile_records_test";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QGuiApplication(argc, argv);
-}
 
 QImage draw(const Picture& picture, QSize size)
 {
@@ -95,7 +86,7 @@ void rect(WmfWriter& w, int l, int t, int r, int b) { w.record(Rectangle, {b, r,
 
 TEST(MetafileMapping, WmfWithoutPlaceableHeaderIsSizedByItsMappingMode)
 {
-    ensureApp();
+    test::guiApplication();
     QSize natural;
     {
         // MM_TEXT: the window extent is in pixels.
@@ -163,7 +154,7 @@ TEST(MetafileMapping, WmfWithoutPlaceableHeaderIsSizedByItsMappingMode)
 
 TEST(MetafileMapping, PlaceableWmfMapsItsWindowOntoTheBoundingBox)
 {
-    ensureApp();
+    test::guiApplication();
     // Two inches by one; the file's own window is twice the box.
     WmfWriter w(true, QRect(QPoint(0, 0), QPoint(2000, 1000)), 1000);
     w.record(SetMapMode, {8});
@@ -181,7 +172,7 @@ TEST(MetafileMapping, PlaceableWmfMapsItsWindowOntoTheBoundingBox)
 
 TEST(MetafileMapping, EmfFrameWindowViewportAndWorldTransform)
 {
-    ensureApp();
+    test::guiApplication();
     // 25 mm square frame: 100 reference pixels at 4 pixels per millimetre.
     EmfWriter w(QRect(0, 0, 100, 100), QRect(QPoint(0, 0), QPoint(2500, 2500)));
     w.record(U_EMR_CREATEBRUSHINDIRECT, Params().u32(1).u32(0).color(255, 0, 0).u32(0));
@@ -211,7 +202,7 @@ TEST(MetafileMapping, EmfFrameWindowViewportAndWorldTransform)
 
 TEST(MetafileObjects, EveryWmfCreationTakesTheLowestFreeSlot)
 {
-    ensureApp();
+    test::guiApplication();
     WmfWriter w;
     w.record(SetWindowExt, {10, 40});
     w.record(CreatePen, Params().u16(5).i16(0).i16(0).color(0, 0, 0)); // slot 0
@@ -264,7 +255,7 @@ QByteArray emfText(quint32 align, int escapement, const QString& text)
 
 TEST(MetafileText, AlignmentPlacesTheTextAroundItsReferencePoint)
 {
-    ensureApp();
+    test::guiApplication();
     const QSize size(200, 200);
     const QRect left = ink(drawEmf(emfText(0, 0, QStringLiteral("HHHH")), size));
     ASSERT_FALSE(left.isEmpty());
@@ -289,7 +280,7 @@ TEST(MetafileText, AlignmentPlacesTheTextAroundItsReferencePoint)
 
 TEST(MetafilePaths, FillStrokeAndClipToAPath)
 {
-    ensureApp();
+    test::guiApplication();
     auto triangle = [](EmfWriter& w) {
         w.record(U_EMR_BEGINPATH);
         w.record(U_EMR_MOVETOEX, Params().i32(10).i32(90));
@@ -339,7 +330,7 @@ TEST(MetafilePaths, FillStrokeAndClipToAPath)
 
 TEST(MetafileClipping, ClipRectanglesFollowSaveAndRestore)
 {
-    ensureApp();
+    test::guiApplication();
     EmfWriter w(QRect(0, 0, 100, 100), QRect(QPoint(0, 0), QPoint(2500, 2500)));
     w.record(U_EMR_CREATEBRUSHINDIRECT, Params().u32(1).u32(0).color(255, 0, 0).u32(0));
     w.record(U_EMR_SELECTOBJECT, Params().u32(1));

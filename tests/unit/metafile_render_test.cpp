@@ -11,11 +11,11 @@
 // renderers leave out. emf2svg_test-038 holds only EMF+ records, which are
 // not played: it must draw nothing, as the Inkscape reference does.
 #include "book/MetafilePicture.h"
+#include "support/TestApplication.h"
 #include "support/TestPaths.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -25,15 +25,6 @@ using tirvelo::test::sharedTestDataPath;
 using tirvelo::test::testDataPath;
 
 namespace {
-
-QGuiApplication& app()
-{
-    static int argc = 1;
-    static char name[] = "metafile_render_test";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication* instance = new QGuiApplication(argc, argv);
-    return *instance;
-}
 
 QImage onWhite(const QImage& image)
 {
@@ -127,7 +118,7 @@ class MetafileRender : public testing::TestWithParam<Case> {};
 
 TEST_P(MetafileRender, DrawsCloseToTheReference)
 {
-    app();
+    test::guiApplication();
     const Case& c = GetParam();
     QString path = testDataPath(QStringLiteral("metafiles/") + c.file);
     QString reference = testDataPath(QStringLiteral("metafiles/") + c.reference);

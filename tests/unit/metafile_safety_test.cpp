@@ -2,12 +2,12 @@
 // drawing, never a crash, a hang or a runaway allocation.
 #include "book/MetafilePicture.h"
 #include "metafile_writer.h"
+#include "support/TestApplication.h"
 #include "support/TestPaths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
@@ -26,15 +26,6 @@ using tirvelo::test::Params;
 using tirvelo::test::WmfWriter;
 
 namespace {
-
-void ensureApp()
-{
-    static int argc = 1;
-    static char name[] = "metafile_safety_test";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QGuiApplication(argc, argv);
-}
 
 // Loads and, when that works, paints into a small image; returns the image
 // (null when the bytes were refused).
@@ -128,7 +119,7 @@ QByteArray richWmf()
 
 TEST(MetafileSafety, CountsBeyondTheRecordDrawNothing)
 {
-    ensureApp();
+    test::guiApplication();
     {
         // 0x20000001 points: count x 8 wraps to 8 in 32-bit arithmetic.
         EmfWriter w = emf();
@@ -169,7 +160,7 @@ TEST(MetafileSafety, CountsBeyondTheRecordDrawNothing)
 
 TEST(MetafileSafety, RecordSizesThatDoNotFitEndThePicture)
 {
-    ensureApp();
+    test::guiApplication();
     EmfWriter w = emf();
     w.record(U_EMR_CREATEBRUSHINDIRECT, Params().u32(1).u32(0).color(255, 0, 0).u32(0));
     w.record(U_EMR_SELECTOBJECT, Params().u32(1));
@@ -188,7 +179,7 @@ TEST(MetafileSafety, RecordSizesThatDoNotFitEndThePicture)
 
 TEST(MetafileSafety, StateStacksAndObjectTablesStayBounded)
 {
-    ensureApp();
+    test::guiApplication();
     EmfWriter w = emf();
     for (int i = 0; i < 20000; ++i)
         w.record(U_EMR_SAVEDC);
@@ -213,7 +204,7 @@ TEST(MetafileSafety, StateStacksAndObjectTablesStayBounded)
 
 TEST(MetafileSafety, PaintingStopsAfterAFixedAmountOfWork)
 {
-    ensureApp();
+    test::guiApplication();
     // 20000 fills of the whole picture: the player stops after the area cap
     // (5000 frames), so the last fill, in red, is never drawn.
     EmfWriter w = emf();
@@ -231,7 +222,7 @@ TEST(MetafileSafety, PaintingStopsAfterAFixedAmountOfWork)
 
 TEST(MetafileSafety, EveryTruncationLoadsOrIsRefused)
 {
-    ensureApp();
+    test::guiApplication();
     for (const auto& [bytes, format] : {std::pair{richEmf(), MetafileFormat::Emf}, std::pair{richWmf(), MetafileFormat::Wmf}}) {
         ASSERT_FALSE(loadAndPaint(bytes, format).isNull());
         for (qsizetype length = 0; length < bytes.size(); ++length)
@@ -242,7 +233,7 @@ TEST(MetafileSafety, EveryTruncationLoadsOrIsRefused)
 
 TEST(MetafileSafety, FlippedBytesNeverCrash)
 {
-    ensureApp();
+    test::guiApplication();
     QList<std::pair<QByteArray, MetafileFormat>> seeds{{richEmf(), MetafileFormat::Emf}, {richWmf(), MetafileFormat::Wmf}};
     for (const char* name : {"pillow_drawing.emf", "pillow_drawing.wmf", "emf2svg_test-065.emf"}) {
         QFile file(sharedMetafiles() + QLatin1Char('/') + QLatin1String(name));
@@ -266,7 +257,7 @@ TEST(MetafileSafety, FlippedBytesNeverCrash)
 
 TEST(MetafileSafety, DamagedRealFilesGiveAPartialDrawingOrNothing)
 {
-    ensureApp();
+    test::guiApplication();
     const QDir dir(sharedMetafiles());
     if (!dir.exists())
         GTEST_SKIP() << "shared test data absent: " << dir.path().toStdString();
@@ -291,7 +282,7 @@ TEST(MetafileSafety, DamagedRealFilesGiveAPartialDrawingOrNothing)
 // findings go in the same folder and are replayed here.
 TEST(MetafileSafety, RegressionsStayFixed)
 {
-    ensureApp();
+    test::guiApplication();
     const QDir dir(tirvelo::test::testDataPath(QStringLiteral("metafiles/regressions")));
     const QStringList files = dir.entryList({QStringLiteral("*.emf"), QStringLiteral("*.wmf")}, QDir::Files);
     ASSERT_FALSE(files.isEmpty());
@@ -315,7 +306,7 @@ TEST(MetafileSafety, RegressionsStayFixed)
 
 TEST(MetafileSafety, OnlyRegularFilesWithinTheSizeCapAreRead)
 {
-    ensureApp();
+    test::guiApplication();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString good = dir.filePath(QStringLiteral("good.emf"));

@@ -3,6 +3,7 @@
 #include "book/PictureLoader.h"
 #include "book/PictureFile.h"
 
+#include "support/ColourChecks.h"
 #include "support/TestPaths.h"
 
 #include <QBuffer>
@@ -16,6 +17,7 @@
 #include <sys/stat.h>
 
 using namespace tirvelo;
+using tirvelo::test::near;
 
 namespace {
 
@@ -30,14 +32,6 @@ void writeFile(const QString& path, const QByteArray& bytes)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-::testing::AssertionResult near(QRgb actual, QRgb expected, int tolerance = 24)
-{
-    if (std::abs(qRed(actual) - qRed(expected)) <= tolerance && std::abs(qGreen(actual) - qGreen(expected)) <= tolerance
-        && std::abs(qBlue(actual) - qBlue(expected)) <= tolerance)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "colour " << std::hex << actual << " is not near " << expected;
 }
 
 // tests/data/pictures/quadrants.*: 64×64, red, green / blue, white.

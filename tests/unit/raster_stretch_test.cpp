@@ -2,25 +2,18 @@
 // alpha byte RGB32 promises, transparency over black, every source format,
 // and sides too long for pixman's fixed-point coordinates.
 #include "book/RasterStretch.h"
+#include "support/ColourChecks.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 using tirvelo::stretchRaster;
+using tirvelo::test::near;
 
 namespace {
 
 const QRgb Red = qRgb(255, 0, 0), Green = qRgb(0, 255, 0), Blue = qRgb(0, 0, 255), White = qRgb(255, 255, 255);
-
-::testing::AssertionResult near(QRgb actual, QRgb expected, int tolerance = 8)
-{
-    if (std::abs(qRed(actual) - qRed(expected)) <= tolerance && std::abs(qGreen(actual) - qGreen(expected)) <= tolerance
-        && std::abs(qBlue(actual) - qBlue(expected)) <= tolerance)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << std::hex << "colour " << actual << " is not near " << expected;
-}
 
 // Red, green / blue, white.
 QImage quadrants(QSize size, QImage::Format format = QImage::Format_RGB32)
@@ -37,10 +30,10 @@ QImage quadrants(QSize size, QImage::Format format = QImage::Format_RGB32)
 void expectQuadrants(const QImage& shown)
 {
     const int w = shown.width(), h = shown.height();
-    EXPECT_TRUE(near(shown.pixel(w / 8, h / 8), Red));
-    EXPECT_TRUE(near(shown.pixel(7 * w / 8, h / 8), Green));
-    EXPECT_TRUE(near(shown.pixel(w / 8, 7 * h / 8), Blue));
-    EXPECT_TRUE(near(shown.pixel(7 * w / 8, 7 * h / 8), White));
+    EXPECT_TRUE(near(shown.pixel(w / 8, h / 8), Red, 8));
+    EXPECT_TRUE(near(shown.pixel(7 * w / 8, h / 8), Green, 8));
+    EXPECT_TRUE(near(shown.pixel(w / 8, 7 * h / 8), Blue, 8));
+    EXPECT_TRUE(near(shown.pixel(7 * w / 8, 7 * h / 8), White, 8));
     // The far corners keep their own colour: the border is not blended with
     // anything outside the picture.
     EXPECT_TRUE(near(shown.pixel(0, 0), Red, 0));
@@ -126,8 +119,8 @@ TEST(RasterStretch, SidesBeyondFixedPointAndTheTrivialCases)
         SCOPED_TRACE(from.width());
         const QImage shown = stretchRaster(quadrants(from), {100, 60});
         ASSERT_EQ(shown.size(), QSize(100, 60));
-        EXPECT_TRUE(near(shown.pixel(25, 15), Red));
-        EXPECT_TRUE(near(shown.pixel(75, 45), White));
+        EXPECT_TRUE(near(shown.pixel(25, 15), Red, 8));
+        EXPECT_TRUE(near(shown.pixel(75, 45), White, 8));
         EXPECT_TRUE(everyAlphaByteIsOpaque(shown));
     }
     // Already the size and RGB32: the same pixels, not a copy.

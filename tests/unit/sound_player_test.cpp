@@ -2,10 +2,10 @@
 // "nul", checked on its monitor with parec.
 #include "audio/QtSoundPlayer.h"
 #include "support/AudioTestTools.h"
+#include "support/TestApplication.h"
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,30 +17,19 @@ using namespace tirvelo::test;
 
 namespace {
 
-QGuiApplication& app()
-{
-    static int argc = 1;
-    static char name[] = "sound_player_test";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication instance(argc, argv);
-    return instance;
-}
-
-constexpr qsizetype TenthOfASecond = 1102; // samples of the monitor recording
-
 class SoundPlayerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         if (!pulseAvailable())
             GTEST_SKIP() << "needs the private PulseAudio server (TIRVELO_PULSE)";
-        app();
+        test::guiApplication();
         ASSERT_TRUE(dir.isValid());
         keeper = std::make_unique<SinkKeeper>();
         monitor = std::make_unique<MonitorRecorder>();
         ASSERT_TRUE(monitor->running());
         // The monitor delivers nothing for a moment after it starts.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return monitor->samples().size() > 2 * TenthOfASecond; }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return monitor->samples().size() > 2 * MonitorRecorder::kTenth; }, 5000));
     }
 
     QString tone(const QString& name, double seconds, double amplitude = 0.8)
@@ -48,26 +37,6 @@ protected:
         const QString path = dir.filePath(name);
         EXPECT_TRUE(writeToneWave(path, seconds, 440, amplitude));
         return path;
-    }
-
-    // Peak of the monitor over its last `tenths` tenths of a second.
-    int recentPeak(int tenths = 2)
-    {
-        const qsizetype size = monitor->samples().size();
-        return monitor->peakSince(size - tenths * TenthOfASecond);
-    }
-
-    bool heardAbove(int level, int timeoutMs = 5000)
-    {
-        const qsizetype from = monitor->samples().size();
-        return QTest::qWaitFor([&] { return monitor->peakSince(from) > level; }, timeoutMs);
-    }
-
-    // The monitor has stayed below `level` for the last half second.
-    bool silentWithin(int timeoutMs, int level = 3)
-    {
-        return QTest::qWaitFor(
-            [&] { return monitor->samples().size() > 5 * TenthOfASecond && recentPeak(5) < level; }, timeoutMs);
     }
 
     QTemporaryDir dir;
@@ -83,14 +52,14 @@ TEST_F(SoundPlayerTest, PlaysAWaveIntoTheSinkAndStopSilencesIt)
     EXPECT_FALSE(player.guardActive());
     player.play(tone(QStringLiteral("long.wav"), 6.0));
     EXPECT_EQ(player.currentKind(), QtSoundPlayer::Kind::Companion);
-    ASSERT_TRUE(heardAbove(60)) << "the tone reaches the sink";
+    ASSERT_TRUE(monitor->heardAbove(60)) << "the tone reaches the sink";
     EXPECT_TRUE(player.guardActive());
 
     player.stop();
     EXPECT_EQ(player.currentKind(), QtSoundPlayer::Kind::None);
     EXPECT_TRUE(player.guardActive()) << "the guard outlasts the sound by 300 ms";
     // The tone had five more seconds to go: silence must come long before.
-    EXPECT_TRUE(silentWithin(2500)) << "stop() silences the sound";
+    EXPECT_TRUE(monitor->silentWithin(2500)) << "stop() silences the sound";
     EXPECT_TRUE(QTest::qWaitFor([&] { return !player.guardActive(); }, 2000));
     player.stop(); // nothing playing: harmless, no new guard
     EXPECT_FALSE(player.guardActive());
@@ -101,14 +70,14 @@ TEST_F(SoundPlayerTest, ANewSoundReplacesTheOldOne)
     QtSoundPlayer player;
     QSignalSpy finished(&player, &QtSoundPlayer::finished);
     player.play(tone(QStringLiteral("loud.wav"), 6.0, 0.8));
-    ASSERT_TRUE(heardAbove(80));
+    ASSERT_TRUE(monitor->heardAbove(80));
     const QString soft = tone(QStringLiteral("soft.wav"), 1.0, 0.25);
     player.play(soft);
     EXPECT_EQ(player.currentSource(), soft);
     // Only the soft tone is left: peaks of about 32, no longer about 102.
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
-            const int p = recentPeak(2);
+            const int p = monitor->recentPeak(2);
             return p > 15 && p < 50;
         },
         3000))
@@ -116,37 +85,25 @@ TEST_F(SoundPlayerTest, ANewSoundReplacesTheOldOne)
     ASSERT_TRUE(finished.wait(5000));
     EXPECT_EQ(finished.size(), 1) << "the replaced sound sends no end of its own";
     EXPECT_EQ(player.currentKind(), QtSoundPlayer::Kind::None);
-    EXPECT_TRUE(silentWithin(2500)) << "the loud sound is gone for good";
+    EXPECT_TRUE(monitor->silentWithin(2500)) << "the loud sound is gone for good";
 }
 
 TEST_F(SoundPlayerTest, SameSoundAgainStartsFromTheBeginning)
 {
-    // Tenths of a second of the recording, from `from` on, that carry the tone.
-    auto loudTenths = [&](qsizetype from) {
-        const QByteArray& all = monitor->samples();
-        int count = 0;
-        for (qsizetype at = from; at + TenthOfASecond <= all.size(); at += TenthOfASecond) {
-            int peak = 0;
-            for (qsizetype i = at; i < at + TenthOfASecond; ++i)
-                peak = std::max(peak, int(quint8(all[i])) - 128);
-            count += peak > 60 ? 1 : 0;
-        }
-        return count;
-    };
     QtSoundPlayer player;
     QSignalSpy finished(&player, &QtSoundPlayer::finished);
     const QString sound = tone(QStringLiteral("again.wav"), 1.2);
     const qsizetype first = monitor->samples().size();
     player.play(sound);
     // Well into the sound (half a second of 1.2 s heard), play it again.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return loudTenths(first) >= 5; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return monitor->loudTenths(first) >= 5; }, 5000));
     const qsizetype replay = monitor->samples().size();
     finished.clear();
     player.play(sound);
     ASSERT_TRUE(finished.wait(5000));
-    EXPECT_TRUE(silentWithin(2500));
+    EXPECT_TRUE(monitor->silentWithin(2500));
     // Restarted: 1.2 s more of tone; merely continued: 0.7 s.
-    EXPECT_GE(loudTenths(replay), 10);
+    EXPECT_GE(monitor->loudTenths(replay), 10);
     EXPECT_EQ(finished.size(), 1);
 }
 
@@ -159,7 +116,7 @@ TEST_F(SoundPlayerTest, SoundsThatCannotBePlayedGiveTheAlert)
 
     player.play(dir.filePath(QStringLiteral("missing.wav")));
     EXPECT_EQ(player.currentKind(), alertKind);
-    EXPECT_TRUE(heardAbove(10)) << "the alert is audible";
+    EXPECT_TRUE(monitor->heardAbove(10)) << "the alert is audible";
 
     // Not a wave file at all: found, fails to decode, then the alert.
     const QString corrupt = dir.filePath(QStringLiteral("corrupt.wav"));
@@ -173,7 +130,7 @@ TEST_F(SoundPlayerTest, SoundsThatCannotBePlayedGiveTheAlert)
     EXPECT_EQ(player.currentKind(), QtSoundPlayer::Kind::Companion);
     ASSERT_TRUE(QTest::qWaitFor([&] { return started.size() >= 2; }, 5000));
     EXPECT_EQ(started.at(1).at(0).value<QtSoundPlayer::Kind>(), alertKind);
-    EXPECT_TRUE(heardAbove(10));
+    EXPECT_TRUE(monitor->heardAbove(10));
     EXPECT_TRUE(player.guardActive());
 }
 
@@ -195,11 +152,11 @@ TEST_F(SoundPlayerTest, SoundAfterSoundEachEndsOnceAndIsHeardAfterAFailure)
     for (const QString& sound : {first, second, first, corrupt, second, corrupt, corrupt, first}) {
         SCOPED_TRACE(sound.toStdString());
         player.play(sound);
-        EXPECT_TRUE(heardAbove(sound == corrupt ? 10 : 60)) << "heard (a beep for the corrupt one)";
+        EXPECT_TRUE(monitor->heardAbove(sound == corrupt ? 10 : 60)) << "heard (a beep for the corrupt one)";
         ASSERT_TRUE(QTest::qWaitFor([&] { return finished.size() > ends; }, 5000));
         ++ends;
         EXPECT_EQ(player.currentKind(), QtSoundPlayer::Kind::None);
-        EXPECT_TRUE(silentWithin(2500));
+        EXPECT_TRUE(monitor->silentWithin(2500));
         EXPECT_EQ(finished.size(), ends) << "one end per sound";
     }
 }
@@ -218,7 +175,7 @@ TEST_F(SoundPlayerTest, WithoutAPlayableAlertABeepIsGenerated)
     player.play(dir.filePath(QStringLiteral("missing.wav")));
     EXPECT_EQ(player.currentKind(), QtSoundPlayer::Kind::Alert);
     ASSERT_TRUE(QTest::qWaitFor([&] { return player.currentKind() == QtSoundPlayer::Kind::Beep; }, 5000));
-    EXPECT_TRUE(heardAbove(10)) << "the beep is audible";
+    EXPECT_TRUE(monitor->heardAbove(10)) << "the beep is audible";
     ASSERT_TRUE(finished.wait(5000));
 
     QtSoundPlayer noAlert{QString()};
@@ -279,7 +236,7 @@ TEST(SoundPlayerAccess, ProcessPlayerCanBeReplacedByATestDouble)
     EXPECT_EQ(recorder->stops, 1);
     EXPECT_TRUE(soundPlayer().guardActive());
     setSoundPlayer(nullptr);
-    app();
+    test::guiApplication();
     EXPECT_NE(dynamic_cast<QtSoundPlayer*>(&soundPlayer()), nullptr) << "null restores the real player";
     setSoundPlayer(nullptr);
 }

@@ -2,33 +2,32 @@
 // and heard on the private PulseAudio null sink "nul" through its monitor.
 #include "app/Cp1252.h"
 #include "speech/UpctvApi.h"
+#include "support/AudioTestTools.h"
 #include "support/TestPaths.h"
 
 #include "Cp1252ToUtf8.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 #include <dlfcn.h>
-#include <functional>
+#include <memory>
 #include <sys/stat.h>
 
 using namespace tirvelo;
 
 namespace {
 
-constexpr int kRate = 11025; // samples per second of the recording
-constexpr int kSoundPeak = 2000;
-constexpr int kSilencePeak = 200;
+constexpr int kRate = test::SpeechMonitor::kRate;
+constexpr int kSoundPeak = test::SpeechMonitor::kSoundPeak;
+constexpr int kSilencePeak = test::SpeechMonitor::kSilencePeak;
 
 int samplesFor(int ms) { return kRate * ms / 1000; }
 
@@ -38,18 +37,6 @@ const char kLongCatalan[] =
     "que continua parlant sense aturar-se durant molta estona mentre el programa "
     "comprova que el so arriba al altaveu i que es pot aturar en qualsevol moment "
     "sense esperar que acabi la frase ni el par\xE0graf sencer que encara queda per llegir";
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 // The engine library, loaded afresh for each test.
 class Engine {
@@ -110,90 +97,6 @@ private:
     void* m_handle = nullptr;
 };
 
-// 16-bit mono samples from the monitor of "nul", gathered as they come.
-class Recorder {
-public:
-    bool start()
-    {
-        m_process.start(QStringLiteral("parec"),
-                        {QStringLiteral("-d"), QStringLiteral("nul.monitor"), QStringLiteral("--format=s16le"),
-                         QStringLiteral("--rate=%1").arg(kRate), QStringLiteral("--channels=1"),
-                         QStringLiteral("--latency-msec=20")});
-        return m_process.waitForStarted(5000) && waitForSamples(samplesFor(200), 5000);
-    }
-    ~Recorder()
-    {
-        m_process.kill();
-        m_process.waitForFinished(2000);
-    }
-
-    qsizetype size()
-    {
-        m_bytes += m_process.readAllStandardOutput();
-        return m_bytes.size() / 2;
-    }
-    bool waitForSamples(qsizetype count, int timeoutMs = 5000)
-    {
-        return waitUntil([&] { m_process.waitForReadyRead(10); return size() >= count; }, timeoutMs);
-    }
-    int peak(qsizetype from, qsizetype to) const
-    {
-        int best = 0;
-        for (qsizetype i = std::max<qsizetype>(from, 0); i < to && i < m_bytes.size() / 2; ++i)
-            best = std::max(best, std::abs(int(sample(i))));
-        return best;
-    }
-    double rms(qsizetype from, qsizetype to) const
-    {
-        double sum = 0;
-        qsizetype n = 0;
-        for (qsizetype i = std::max<qsizetype>(from, 0); i < to && i < m_bytes.size() / 2; ++i, ++n)
-            sum += double(sample(i)) * sample(i);
-        return n ? std::sqrt(sum / n) : 0.0;
-    }
-    // Waits until a sample from `from` on reaches kSoundPeak; its index, or -1.
-    qsizetype waitForSound(qsizetype from, int timeoutMs = 5000)
-    {
-        qsizetype found = -1;
-        waitUntil([&] {
-            m_process.waitForReadyRead(10);
-            const qsizetype end = size();
-            for (qsizetype i = from; i < end && found < 0; ++i)
-                if (std::abs(int(sample(i))) >= kSoundPeak)
-                    found = i;
-            from = std::max(from, end);
-            return found >= 0;
-        }, timeoutMs);
-        return found;
-    }
-    // Waits for `quietMs` without a sample above kSilencePeak; the index of the
-    // last loud sample before that quiet stretch (or `from` when all was quiet).
-    qsizetype waitForQuiet(qsizetype from, int quietMs, int timeoutMs = 20000)
-    {
-        qsizetype lastLoud = from;
-        waitUntil([&] {
-            m_process.waitForReadyRead(10);
-            const qsizetype end = size();
-            for (qsizetype i = from; i < end; ++i)
-                if (std::abs(int(sample(i))) > kSilencePeak)
-                    lastLoud = i;
-            from = std::max(from, end);
-            return end - lastLoud >= samplesFor(quietMs);
-        }, timeoutMs);
-        return lastLoud;
-    }
-
-private:
-    int16_t sample(qsizetype i) const
-    {
-        const auto lo = static_cast<unsigned char>(m_bytes[2 * i]);
-        const auto hi = static_cast<unsigned char>(m_bytes[2 * i + 1]);
-        return static_cast<int16_t>(lo | (hi << 8));
-    }
-    QProcess m_process;
-    QByteArray m_bytes;
-};
-
 qint64 nullSinkLatencyUsec()
 {
     QProcess pactl;
@@ -222,21 +125,10 @@ protected:
             new QCoreApplication(argc, argv);
         // An idle null sink renders about two seconds ahead; a stream of zeros at
         // low latency keeps it close to real time, as a sound card would be.
-        s_keeper = new QProcess;
-        s_keeper->start(QStringLiteral("pacat"), {QStringLiteral("--playback"), QStringLiteral("--latency-msec=20"),
-                                                  QStringLiteral("/dev/zero")});
-        s_keeper->waitForStarted(5000);
-        waitUntil([] { const qint64 l = nullSinkLatencyUsec(); return l >= 0 && l < 100000; }, 10000);
+        s_keeper = std::make_unique<test::SinkKeeper>();
+        (void)QTest::qWaitFor([] { const qint64 l = nullSinkLatencyUsec(); return l >= 0 && l < 100000; }, 10000);
     }
-    static void TearDownTestSuite()
-    {
-        if (s_keeper) {
-            s_keeper->kill();
-            s_keeper->waitForFinished(2000);
-            delete s_keeper;
-            s_keeper = nullptr;
-        }
-    }
+    static void TearDownTestSuite() { s_keeper.reset(); }
 
     void SetUp() override
     {
@@ -261,9 +153,9 @@ protected:
         return int((last - first) * 1000 / kRate);
     }
 
-    static inline QProcess* s_keeper = nullptr;
+    static inline std::unique_ptr<test::SinkKeeper> s_keeper;
     Engine m_engine;
-    Recorder m_recorder;
+    test::SpeechMonitor m_recorder;
 };
 
 TEST_F(UpctvEngineTest, ReadingSoundsAfterTheCallReturnedAndStopSilencesIt)
