@@ -304,6 +304,38 @@ TEST(MetafileSafety, RegressionsStayFixed)
     EXPECT_EQ(draw("pen_wider_than_qpen_accepts.emf").pixel(90, 10), qRgb(255, 0, 0));
 }
 
+TEST(MetafileSafety, ADashLongerThanThePathIsASolidLineAndShorterDashesStay)
+{
+    test::guiApplication();
+    // A geometric pen 50 units wide with flat ends, solid or with the given
+    // dash and gap, stroking a line across the middle of the picture.
+    auto stroke = [](bool dashed, quint32 dash, quint32 gap) {
+        EmfWriter w = emf();
+        Params pen;
+        pen.u32(1).u32(0).u32(0).u32(0).u32(0); // no brush bitmap
+        pen.u32(0x10200 | (dashed ? 7u : 0u)).u32(50).u32(0).color(255, 0, 0).u32(0);
+        if (dashed)
+            pen.u32(2).u32(dash).u32(gap);
+        else
+            pen.u32(0);
+        w.record(U_EMR_EXTCREATEPEN, pen);
+        w.record(U_EMR_SELECTOBJECT, Params().u32(1));
+        w.record(U_EMR_POLYLINE16, Params().rectL(0, 0, 100, 100).u32(2).i16(0).i16(50).i16(100).i16(50));
+        return loadAndPaint(w.finish(), MetafileFormat::Emf);
+    };
+    const QImage solid = stroke(false, 0, 0);
+    ASSERT_FALSE(solid.isNull());
+    EXPECT_EQ(solid.pixel(32, 32), qRgb(255, 0, 0));
+    EXPECT_EQ(solid.pixel(32, 5), qRgb(255, 255, 255));
+    // One dash longer than the line: the solid line, pixel for pixel.
+    EXPECT_EQ(stroke(true, 100000, 10), solid);
+    // A short dash (5 units, the shortest a dash gets at this width) and a
+    // long gap: only the line's first few units are painted.
+    const QImage shortDash = stroke(true, 1, 100000);
+    EXPECT_EQ(shortDash.pixel(1, 32), qRgb(255, 0, 0));
+    EXPECT_EQ(shortDash.pixel(32, 32), qRgb(255, 255, 255));
+}
+
 TEST(MetafileSafety, OnlyRegularFilesWithinTheSizeCapAreRead)
 {
     test::guiApplication();

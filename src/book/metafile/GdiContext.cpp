@@ -16,6 +16,8 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 // Coordinates beyond this are nonsense in any real picture and only slow the rasteriser.
 constexpr double kMaxCoordinate = 1e8;
+// Pixels: four times the width of the widest screens.
+constexpr double kWidestSmoothPen = 16384;
 
 bool finite(double v) { return std::isfinite(v) && std::abs(v) < kMaxCoordinate; }
 
@@ -504,6 +506,11 @@ void GdiContext::strokeLogical(const QPainterPath& logical, const QTransform& lo
     QPen pen = makePen(logicalToTarget, &width);
     if (pen.style() == Qt::NoPen)
         return;
+    // A first dash longer than the whole path draws it as a solid line would;
+    // Qt's dash stroker takes seconds over such a dash when the pen is huge.
+    const QVector<qreal> dashes = pen.style() == Qt::SolidLine ? QVector<qreal>() : pen.dashPattern();
+    if (!dashes.isEmpty() && dashes.first() * width >= logical.length())
+        pen.setStyle(Qt::SolidLine);
     // QPen holds widths below 32768 only: stroke wider pens in larger units.
     constexpr double kWidest = 30000;
     const double k = width > kWidest ? width / kWidest : 1;
@@ -511,7 +518,17 @@ void GdiContext::strokeLogical(const QPainterPath& logical, const QTransform& lo
     m_painter->setTransform(QTransform::fromScale(k, k) * logicalToTarget);
     m_painter->setPen(pen);
     m_painter->setBrush(Qt::NoBrush);
+    // Qt antialiases a dashed pen many thousand pixels wide for up to a
+    // second; such a pen's smoothed edge is not worth it.
+    const double widestInTarget = width * std::max(std::hypot(logicalToTarget.m11(), logicalToTarget.m12()),
+                                                   std::hypot(logicalToTarget.m21(), logicalToTarget.m22()));
+    const bool smooth = m_painter->testRenderHint(QPainter::Antialiasing);
+    const bool rough = smooth && pen.style() != Qt::SolidLine && widestInTarget > kWidestSmoothPen;
+    if (rough)
+        m_painter->setRenderHint(QPainter::Antialiasing, false);
     m_painter->drawPath(k == 1 ? logical : QTransform::fromScale(1 / k, 1 / k).map(logical));
+    if (rough)
+        m_painter->setRenderHint(QPainter::Antialiasing, true);
 }
 
 void GdiContext::emitDevicePath(const QPainterPath& device, bool fill, bool stroke, const QTransform& penTransform)
