@@ -148,6 +148,23 @@ bool bitmapDataComplete(const QByteArray& bytes)
     return false;
 }
 
+// Qt's readers keep a file's colour table as it is, and Qt's drawing code
+// trusts every pixel to index into it: a damaged bitmap whose pixels point
+// past its table would be read out of bounds whenever it is drawn. Entries
+// the file does not give are black.
+void completeColourTable(QImage& image)
+{
+    const int entries = image.depth() == 8 ? 256 : image.depth() == 1 ? 2 : 0;
+    if (image.format() == QImage::Format_Indexed8 || image.format() == QImage::Format_Mono
+        || image.format() == QImage::Format_MonoLSB) {
+        if (image.colorCount() < entries) {
+            QList<QRgb> table = image.colorTable();
+            table.resize(entries, qRgb(0, 0, 0));
+            image.setColorTable(table);
+        }
+    }
+}
+
 } // namespace
 
 PictureType pictureTypeOf(const QString& name)
@@ -194,6 +211,7 @@ std::optional<Picture> decodeRasterBytes(const QByteArray& bytes, PictureType ty
     QImage image = reader.read();
     if (image.isNull() || !sizeAllowed(image.size()))
         return std::nullopt;
+    completeColourTable(image);
     Picture picture;
     picture.naturalSize = image.size();
     picture.raster = std::move(image);

@@ -135,6 +135,37 @@ TEST_F(PictureLoader, LoadsEachTypeByItsExtension)
     EXPECT_TRUE(near(pngIcon->raster.pixel(100, 100), qRgb(255, 255, 0), 0));
 }
 
+TEST_F(PictureLoader, EveryPixelOfABitmapIndexesItsColourTable)
+{
+    // A damaged run-length bitmap with two colours whose runs use a third:
+    // Qt draws indexed pictures by looking each pixel up in the table.
+    const auto damaged = loadPicture(
+        copyAs("pictures/regressions/bitmap_pixels_past_its_colour_table.bmp", "dany.bmp"), {1920, 1080});
+    ASSERT_TRUE(damaged);
+    const QImage& image = damaged->raster;
+    ASSERT_EQ(image.format(), QImage::Format_Indexed8);
+    int highest = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            highest = std::max<int>(highest, image.constScanLine(y)[x]);
+    EXPECT_GE(highest, 2);
+    EXPECT_GT(image.colorCount(), highest);
+    EXPECT_EQ(image.color(highest), qRgb(0, 0, 0)) << "an index the file gives no colour for is black";
+    EXPECT_EQ(damaged->toImage({37, 23}).size(), QSize(37, 23));
+
+    // A one-bit bitmap whose table holds a single colour.
+    QImage mono(8, 2, QImage::Format_Mono);
+    mono.setColorTable({qRgb(255, 255, 255), qRgb(255, 0, 0)});
+    mono.fill(1);
+    ASSERT_TRUE(mono.save(m_dir.filePath("mono.bmp"), "BMP"));
+    QByteArray bytes = readAll(m_dir.filePath("mono.bmp"));
+    ASSERT_GE(bytes.size(), 62);
+    bytes[46] = 1; // biClrUsed: one colour
+    const auto oneColour = decodeRasterBytes(bytes, PictureType::Bitmap);
+    ASSERT_TRUE(oneColour);
+    EXPECT_GE(oneColour->raster.colorCount(), 2);
+}
+
 TEST_F(PictureLoader, ContentMustMatchTheExtension)
 {
     // Each reader is held to its own format: no sniffing of the content.
