@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMediaPlayer>
-#include <QSignalBlocker>
 #include <QUrl>
 #include <QtEndian>
 
@@ -60,7 +59,7 @@ QtSoundPlayer::QtSoundPlayer(QString alertSound, QObject* parent)
 
 QtSoundPlayer::~QtSoundPlayer()
 {
-    retirePlayer();
+    dropPlayer();
 }
 
 QString QtSoundPlayer::defaultAlertSound()
@@ -75,7 +74,7 @@ QString QtSoundPlayer::defaultAlertSound()
 
 void QtSoundPlayer::play(const QString& fileName)
 {
-    silence();
+    dropPlayer();
     if (fileName.size() > MaxNameLength || !QFileInfo(fileName).isFile()) {
         startAlert();
         return;
@@ -86,7 +85,7 @@ void QtSoundPlayer::play(const QString& fileName)
 void QtSoundPlayer::stop()
 {
     const bool wasPlaying = m_kind != Kind::None;
-    silence();
+    dropPlayer();
     if (wasPlaying)
         m_endClock.start();
 }
@@ -96,59 +95,36 @@ bool QtSoundPlayer::guardActive() const
     return m_kind != Kind::None || (m_endClock.isValid() && m_endClock.elapsed() < GuardMilliseconds);
 }
 
-QMediaPlayer* QtSoundPlayer::player()
-{
-    if (m_player)
-        return m_player;
-    m_player = new QMediaPlayer(this);
-    m_player->setAudioOutput(new QAudioOutput(m_player));
-    // Only a sound that is playing can end or fail; silence() blocks the
-    // signals its own stop sends.
-    connect(m_player, &QMediaPlayer::errorOccurred, this, [this] {
-        if (m_kind != Kind::None)
-            failed();
-    });
-    connect(m_player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
-        if (m_kind == Kind::None)
-            return;
-        if (status == QMediaPlayer::EndOfMedia)
-            ended();
-        else if (status == QMediaPlayer::InvalidMedia)
-            failed();
-    });
-    connect(m_player, &QMediaPlayer::playbackStateChanged, this, [this](QMediaPlayer::PlaybackState state) {
-        if (m_kind != Kind::None && state == QMediaPlayer::StoppedState && m_player->error() == QMediaPlayer::NoError)
-            ended();
-    });
-    return m_player;
-}
-
 void QtSoundPlayer::start(Kind kind, const QString& source)
 {
-    QMediaPlayer* const media = player();
-    silence();
-    const quint64 generation = ++m_generation;
+    auto* player = new QMediaPlayer(this);
+    player->setAudioOutput(new QAudioOutput(player));
+    m_player = player;
     m_kind = kind;
     m_source = source;
-    QObject* const previousBeep = m_beepSource;
-    m_beepSource = nullptr;
-    {
-        const QSignalBlocker quiet(media); // loading the new source is not the old one ending
-        if (kind == Kind::Beep) {
-            // Each beep reads its own buffer; the wave bytes themselves are shared.
-            auto* beep = new QBuffer(this);
-            beep->setData(m_beepWave);
-            beep->open(QIODevice::ReadOnly);
-            media->setSourceDevice(beep, QUrl(QStringLiteral("beep.wav")));
-            m_beepSource = beep;
-        } else {
-            media->setSource(QUrl::fromLocalFile(QFileInfo(source).absoluteFilePath()));
-        }
+    connect(player, &QMediaPlayer::errorOccurred, this, [this, player] { failed(player); });
+    connect(player, &QMediaPlayer::mediaStatusChanged, this, [this, player](QMediaPlayer::MediaStatus status) {
+        if (status == QMediaPlayer::EndOfMedia)
+            ended(player);
+        else if (status == QMediaPlayer::InvalidMedia)
+            failed(player);
+    });
+    connect(player, &QMediaPlayer::playbackStateChanged, this, [this, player](QMediaPlayer::PlaybackState state) {
+        if (state == QMediaPlayer::StoppedState && player->error() == QMediaPlayer::NoError)
+            ended(player);
+    });
+    if (kind == Kind::Beep) {
+        // Each player reads its own buffer; the wave bytes themselves are shared.
+        auto* beep = new QBuffer(player);
+        beep->setData(m_beepWave);
+        beep->open(QIODevice::ReadOnly);
+        player->setSourceDevice(beep, QUrl(QStringLiteral("beep.wav")));
+    } else {
+        player->setSource(QUrl::fromLocalFile(QFileInfo(source).absoluteFilePath()));
     }
-    delete previousBeep; // the player no longer reads it
     emit started(kind, source);
-    if (generation == m_generation) // not replaced by a slot of started()
-        media->play();
+    if (m_player == player)
+        player->play();
 }
 
 void QtSoundPlayer::startAlert()
@@ -164,11 +140,12 @@ void QtSoundPlayer::startBeep()
     start(Kind::Beep, QStringLiteral("beep"));
 }
 
-void QtSoundPlayer::failed()
+void QtSoundPlayer::failed(QMediaPlayer* player)
 {
+    if (player != m_player)
+        return;
     const Kind kind = m_kind;
-    // The failed player may hold its error; the fallback gets a fresh one.
-    retirePlayer();
+    dropPlayer();
     switch (kind) {
     case Kind::Companion:
         startAlert();
@@ -184,38 +161,26 @@ void QtSoundPlayer::failed()
     }
 }
 
-void QtSoundPlayer::ended()
+void QtSoundPlayer::ended(QMediaPlayer* player)
 {
-    silence();
+    if (player != m_player)
+        return;
+    dropPlayer();
     m_endClock.start();
     emit finished();
 }
 
-void QtSoundPlayer::silence()
+void QtSoundPlayer::dropPlayer()
 {
-    ++m_generation;
+    QMediaPlayer* player = m_player;
+    m_player = nullptr;
     m_kind = Kind::None;
     m_source.clear();
-    if (!m_player)
+    if (!player)
         return;
-    const QSignalBlocker quiet(m_player);
-    m_player->stop();
-}
-
-void QtSoundPlayer::retirePlayer()
-{
-    silence();
-    QMediaPlayer* const media = m_player;
-    m_player = nullptr;
-    if (!media)
-        return;
-    disconnect(media, nullptr, this, nullptr);
-    // Deleted later: it may be in the middle of sending the signal that got here.
-    media->deleteLater();
-    if (m_beepSource) {
-        m_beepSource->setParent(media); // goes with the player that reads it
-        m_beepSource = nullptr;
-    }
+    disconnect(player, nullptr, this, nullptr);
+    player->stop();
+    player->deleteLater();
 }
 
 } // namespace tirvelo

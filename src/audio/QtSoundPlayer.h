@@ -3,10 +3,8 @@
 // default output. QMediaPlayer is used rather than QSoundEffect because it
 // reports a missing or undecodable file as an error (QSoundEffect stays
 // "loading" for ever on a corrupt file, so the alert could never be played) and
-// it also decodes the desktop's Ogg alert sounds. One player (and so one
-// connection to the sound server) serves every sound: a player made per sound
-// left about a kilobyte behind in the sound server's client library each
-// time. A player that failed is replaced, so no error state carries over.
+// it also decodes the desktop's Ogg alert sounds. A fresh player is made for
+// every sound, so a replaced sound can never send a late signal that counts.
 #include "audio/SoundPlayer.h"
 
 #include <QByteArray>
@@ -47,17 +45,12 @@ private:
     void start(Kind kind, const QString& source);
     void startAlert();
     void startBeep();
-    void failed();
-    void ended();
-    // Stops what is playing without any of the player's signals counting.
-    void silence();
-    QMediaPlayer* player();
-    void retirePlayer();
+    void failed(QMediaPlayer* player);
+    void ended(QMediaPlayer* player);
+    void dropPlayer();
 
     QString m_alertSound;
     QMediaPlayer* m_player = nullptr;
-    QObject* m_beepSource = nullptr; // the buffer the beep is read from
-    quint64 m_generation = 0;        // counts sounds started and stopped
     Kind m_kind = Kind::None;
     QString m_source;
     QElapsedTimer m_endClock;
