@@ -154,14 +154,14 @@ bool bitmapDataComplete(const QByteArray& bytes)
 // the file does not give are black.
 void completeColourTable(QImage& image)
 {
-    const int entries = image.depth() == 8 ? 256 : image.depth() == 1 ? 2 : 0;
-    if (image.format() == QImage::Format_Indexed8 || image.format() == QImage::Format_Mono
-        || image.format() == QImage::Format_MonoLSB) {
-        if (image.colorCount() < entries) {
-            QList<QRgb> table = image.colorTable();
-            table.resize(entries, qRgb(0, 0, 0));
-            image.setColorTable(table);
-        }
+    if (image.format() != QImage::Format_Indexed8 && image.format() != QImage::Format_Mono
+        && image.format() != QImage::Format_MonoLSB)
+        return;
+    const int entries = 1 << image.depth();
+    if (image.colorCount() < entries) {
+        QList<QRgb> table = image.colorTable();
+        table.resize(entries, qRgb(0, 0, 0));
+        image.setColorTable(table);
     }
 }
 

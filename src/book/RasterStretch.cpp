@@ -37,7 +37,6 @@ QImage stretchRaster(const QImage& raster, QSize size)
 {
     if (raster.isNull() || size.isEmpty())
         return {};
-    const bool transparent = raster.hasAlphaChannel();
     if (raster.size() == size && raster.format() == QImage::Format_RGB32)
         return raster;
     if (raster.width() > PixmanMaxSide || raster.height() > PixmanMaxSide || size.width() > PixmanMaxSide
@@ -45,6 +44,7 @@ QImage stretchRaster(const QImage& raster, QSize size)
         return stretchWithPainter(raster, size);
 
     // pixman reads 32-bit pixels: opaque ones as x8r8g8b8, others premultiplied.
+    const bool transparent = raster.hasAlphaChannel();
     const QImage::Format sourceFormat = transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
     const QImage source = raster.format() == sourceFormat ? raster : raster.convertToFormat(sourceFormat);
     QImage shown(size, QImage::Format_RGB32);

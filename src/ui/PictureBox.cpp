@@ -45,15 +45,15 @@ void PictureBox::paintEvent(QPaintEvent*)
         m_picture.paint(painter, target);
         return;
     }
-    // Stretched: every device pixel of the box; at its own size: its pixels.
+    // Stretched: every device pixel of the box; at its own size: its pixels,
+    // unless a fractional scale rounded the box off them.
     const qreal ratio = devicePixelRatioF();
-    const QSize deviceSize = m_stretch ? (QSizeF(target.size()) * ratio).toSize() : m_picture.naturalSize;
-    const QImage& shown = shownRaster(deviceSize, ratio);
-    if (shown.size() == (QSizeF(target.size()) * ratio).toSize()) {
-        painter.drawImage(target.topLeft(), shown);
-    } else {
-        m_picture.paint(painter, target); // a fractional scale's rounding
+    const QSize deviceSize = (QSizeF(target.size()) * ratio).toSize();
+    if (!m_stretch && deviceSize != m_picture.naturalSize) {
+        m_picture.paint(painter, target);
+        return;
     }
+    painter.drawImage(target.topLeft(), shownRaster(deviceSize, ratio));
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event)
