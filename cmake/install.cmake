@@ -1,14 +1,33 @@
 # `cmake --install` lays the program out so that a double click on a book opens
-# it: the program in bin, the speech library in lib (found through the
-# program's run path), the desktop entry, the icons and the book file type.
+# it: the program in bin, the speech library in a folder of its own under lib
+# (found through the program's run path), the desktop entry, the icons and the
+# book file type.
 include(GNUInstallDirs)
 
-set_target_properties(tirvelo PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+# The engine is the program's own, not a library for others: it lives in
+# lib/tirvelo, which keeps it out of the system's library path.
+set(TIRVELO_PRIVATE_LIBDIR lib/tirvelo)
+set_target_properties(tirvelo PROPERTIES INSTALL_RPATH "$ORIGIN/../${TIRVELO_PRIVATE_LIBDIR}")
 install(TARGETS tirvelo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET upctv)
   # The program loads it by name at run time; the run path above finds it.
-  install(TARGETS upctv LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(TARGETS upctv LIBRARY DESTINATION ${TIRVELO_PRIVATE_LIBDIR})
 endif()
+
+# The manual page and the package's documentation, compressed as Debian wants
+# them (gzip -9n: no name, no time stamp, so the package is reproducible).
+find_program(GZIP_PROGRAM gzip REQUIRED)
+set(_docs ${CMAKE_BINARY_DIR}/generated/doc)
+file(MAKE_DIRECTORY ${_docs})
+foreach(pair "data/tirvelo.1;tirvelo.1.gz" "data/debian/changelog;changelog.gz")
+  list(GET pair 0 _source)
+  list(GET pair 1 _target)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${_source})
+  execute_process(COMMAND ${GZIP_PROGRAM} -9nc ${CMAKE_CURRENT_SOURCE_DIR}/${_source}
+    OUTPUT_FILE ${_docs}/${_target} COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
+install(FILES ${_docs}/tirvelo.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${_docs}/changelog.gz data/debian/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tirvelo)
 
 set(TIRVELO_BOOK_MIME_TYPE application/x-lumbrix)
 set(MIME_TYPE ${TIRVELO_BOOK_MIME_TYPE})

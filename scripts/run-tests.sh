@@ -11,10 +11,11 @@ cd "$(dirname "$0")/.."
 root=$PWD
 set -e
 bash scripts/setup.sh
-bash scripts/build.sh
+# Warnings are errors in the test builds.
+bash scripts/build.sh -DTIRVELO_WERROR=ON
 sanitize=${TIRVELO_SANITIZE_PASS:-1}
 if [ "$sanitize" != 0 ]; then
-  BUILD_DIR=build-asan bash scripts/build.sh -DTIRVELO_SANITIZE=ON -DTIRVELO_BENCH=OFF
+  BUILD_DIR=build-asan bash scripts/build.sh -DTIRVELO_WERROR=ON -DTIRVELO_SANITIZE=ON -DTIRVELO_BENCH=OFF
 fi
 set +e
 source scripts/test-env.sh

@@ -641,6 +641,10 @@ TEST(VoiceModeProgram, SortirWithTheLevelDialogOpenEndsTheProgramAndClosesCaptur
 namespace {
 
 // 16-bit mono wave files of tones with silences between them, or of noise.
+// Each sound starts at its crest. The level bar reads 0 while a trigger's
+// hold-off runs, so the only level a sound that turns the page shows is that
+// of the buffer it starts in; starting at the crest puts its full level in
+// that buffer wherever in the buffer the sound begins.
 class WaveWriter {
 public:
     static constexpr int Rate = 22050;
@@ -648,11 +652,12 @@ public:
     {
         const int n = int(seconds * Rate);
         for (int i = 0; i < n; ++i)
-            m_samples.append(qint16(std::lround(32767 * amplitude * std::sin(2 * M_PI * frequency * i / Rate))));
+            m_samples.append(qint16(std::lround(32767 * amplitude * std::cos(2 * M_PI * frequency * i / Rate))));
     }
     void silence(double seconds) { m_samples.append(QList<qint16>(int(seconds * Rate), 0)); }
     void noise(double seconds, double amplitude)
     {
+        tone(0.002, amplitude, 0.0); // a 2 ms crest
         QRandomGenerator random(7);
         const int n = int(seconds * Rate);
         for (int i = 0; i < n; ++i)
@@ -802,10 +807,10 @@ TEST_F(VoiceModeOnTheSoundCard, NoPageTurnsForASoundAtTheThresholdOrWhileActiuIs
     }
     startListening(writeBook(QStringLiteral("quiet.Lumbrix"), 10, "", pages));
 
-    // A tone that reads just under the threshold of 30.
+    // A tone that reads well under the threshold of 30 (about 19).
     WaveWriter soft;
     soft.silence(0.2);
-    soft.tone(1.5, 0.19);
+    soft.tone(1.5, 0.15);
     restartScan();
     play(soft.write(path(QStringLiteral("soft.wav"))));
     EXPECT_GT(m_loudest, 12) << "the tone was heard";

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFont>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -382,6 +383,21 @@ TEST(RtfReader, CharacterFormattingIsGroupScoped)
     EXPECT_EQ(formatOf(document, "big").fontPointSize(), 1638.0);
     EXPECT_EQ(formatOf(document, "up").verticalAlignment(), QTextCharFormat::AlignSuperScript);
     EXPECT_EQ(formatOf(document, "mid").verticalAlignment(), QTextCharFormat::AlignNormal);
+}
+
+// Under the tests' font configuration (only the fonts the program depends on,
+// no family aliases), Windows families still draw with their metric twins.
+TEST(RtfReader, WindowsFontsDrawWithTheirMetricTwins)
+{
+    QTextDocument document;
+    ASSERT_TRUE(readRtf("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Times New Roman;}{\\f2 Courier New;}{\\f3 Calibri;}"
+                        "{\\f4 Cambria;}{\\f5 DejaVu Serif;}}\\f0 a \\f1 b \\f2 c \\f3 d \\f4 e \\f5 f}",
+                        document));
+    const std::pair<const char*, const char*> expected[] = {
+        {"a", "Liberation Sans"}, {"b", "Liberation Serif"}, {"c", "Liberation Mono"},
+        {"d", "Carlito"},         {"e", "Caladea"},          {"f", "DejaVu Serif"}};
+    for (const auto& [word, family] : expected)
+        EXPECT_EQ(QFontInfo(formatOf(document, word).font()).family(), QString::fromLatin1(family)) << word;
 }
 
 TEST(RtfReader, ParagraphFormatting)

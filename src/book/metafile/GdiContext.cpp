@@ -1,6 +1,7 @@
 #include "book/metafile/GdiContext.h"
 
 #include "app/Cp1252.h"
+#include "book/WindowsFonts.h"
 
 #include <QFontMetricsF>
 #include <QPaintEngine>
@@ -863,9 +864,10 @@ void GdiContext::setPixel(QPointF p, const QColor& color)
 QFont GdiContext::makeFont(double pixelHeight, double* outScale) const
 {
     const FontSpec& f = m_dc.font;
-    QFont font(f.face.isEmpty() ? QStringLiteral("Arial") : f.face);
+    QFont font;
+    font.setFamilies(familiesFor(f.face.isEmpty() ? QStringLiteral("Arial") : f.face));
     if (f.charset == 2 && f.face.startsWith(QLatin1String("Symbol"), Qt::CaseInsensitive))
-        font.setFamily(QStringLiteral("serif")); // its text arrives as Unicode Greek and maths
+        font.setFamilies({QStringLiteral("serif")}); // its text arrives as Unicode Greek and maths
     font.setWeight(QFont::Weight(std::clamp(f.weight == 0 ? 400 : f.weight, 1, 1000)));
     font.setItalic(f.italic);
     font.setUnderline(f.underline);

@@ -1,6 +1,7 @@
 #include "book/rtf/RtfParser.h"
 
 #include "app/Cp1252.h"
+#include "book/WindowsFonts.h"
 #include "book/rtf/RtfControlWords.h"
 
 #include <QFont>
@@ -547,7 +548,7 @@ QTextCharFormat Parser::makeCharFormat(const CharacterState& state) const
                                                        : QTextCharFormat::AlignSubScript);
     const auto font = m_fonts.constFind(state.font >= 0 ? state.font : m_defaultFont);
     if (font != m_fonts.constEnd())
-        format.setFontFamilies(QStringList{font->name});
+        format.setFontFamilies(familiesFor(font->name));
     const auto color = [this](int index) {
         return static_cast<std::size_t>(index) < m_colors.size() ? m_colors[static_cast<std::size_t>(index)] : QColor();
     };

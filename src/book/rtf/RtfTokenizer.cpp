@@ -122,12 +122,12 @@ Token Tokenizer::controlWord()
 
     if (token.text == "bin" && token.hasParameter) {
         const std::size_t remaining = m_size - m_pos;
-        const std::size_t length =
+        const std::size_t dataLength =
             token.parameter > 0 ? std::min<std::size_t>(static_cast<std::size_t>(token.parameter), remaining) : 0;
         Token data;
         data.kind = Token::Kind::Binary;
-        data.text = std::string_view(m_data + m_pos, length);
-        m_pos += length;
+        data.text = std::string_view(m_data + m_pos, dataLength);
+        m_pos += dataLength;
         return data;
     }
     return token;
