@@ -1,6 +1,7 @@
 #include "audio/SoundProbe.h"
 
 #include <QAudioDecoder>
+#include <QAudioFormat>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QTimer>
@@ -26,6 +27,13 @@ bool soundDecodes(const QString& path, std::chrono::milliseconds limit)
     QObject::connect(&decoder, qOverload<QAudioDecoder::Error>(&QAudioDecoder::error), &loop, [&] { answer(false); });
     QObject::connect(&decoder, &QAudioDecoder::finished, &loop, [&] { answer(false); });
     QTimer::singleShot(limit, &loop, [&] { answer(false); });
+    // Left to itself the decoder offers only the file's own sample format,
+    // which it cannot do for 8-bit files; the player converts, so must we.
+    QAudioFormat converted;
+    converted.setSampleFormat(QAudioFormat::Int16);
+    converted.setChannelCount(1);
+    converted.setSampleRate(22050);
+    decoder.setAudioFormat(converted);
     decoder.setSource(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
     decoder.start();
     if (!decodes)

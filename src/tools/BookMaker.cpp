@@ -151,12 +151,13 @@ BookPlan planBook(const MakeOptions& options)
         plan.refusedName = options.folder;
         return plan;
     }
-    const QString folder = folderInfo.absoluteFilePath();
+    const QString folder = QDir::cleanPath(folderInfo.absoluteFilePath());
     plan.bookPath = QFileInfo(options.book.isEmpty() ? defaultBookPath(folder) : options.book).absoluteFilePath();
     plan.directoryLine = directoryLine(plan.bookPath, folder, options.windows);
 
     QStringList names = QDir(folder).entryList(QDir::Files, QDir::NoSort);
-    names.removeAll(QFileInfo(plan.bookPath).fileName()); // a book made before, in the folder itself
+    if (QFileInfo(plan.bookPath).absolutePath() == folder)
+        names.removeAll(QFileInfo(plan.bookPath).fileName()); // the book made before, not a page
     std::sort(names.begin(), names.end(), naturallyBefore);
 
     // Each picture's companion: its sound, else its text, else its rich text.
