@@ -213,6 +213,11 @@ TEST_F(BookTool, ExitCodesAndRefusalsThatWriteNothing)
     EXPECT_EQ(runTool({"make", "--force", path("Fotos")}).exitCode, 0);
     EXPECT_EQ(runTool({"check", "--json", path("Fotos/Fotos.Lumbrix")}).out.count("\"pages\": 2"), 1);
 
+    // The interface language of the settings file.
+    EXPECT_TRUE(runTool({"check", path("missing.Lumbrix")}).out.contains("no es pot llegir el llibre"));
+    writeFile(path("config/Quirna2001.ini"), "[Tirvelo]\r\nIdioma=Castellano\r\n");
+    EXPECT_TRUE(runTool({"check", path("missing.Lumbrix")}).out.contains("no se puede leer el libro"));
+
     // A name the book cannot hold: nothing is written, not even a temporary file.
     writeBmp(path("Hash/foto#1.bmp"), 8, 8);
     EXPECT_EQ(runTool({"make", path("Hash")}).exitCode, 2);
