@@ -1,8 +1,6 @@
 // tirvelo-llibre against the real program: a book made from a folder opens and
 // shows every page without a message, and `check` finds, for every bad book
 // and page, the message the program shows for it.
-#include "audio/WaveFile.h"
-#include "book/BookLoader.h"
 #include "support/MainWindowFixture.h"
 #include "support/RecordingLog.h"
 #include "support/RecordingSoundPlayer.h"
