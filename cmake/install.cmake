@@ -88,3 +88,7 @@ install(CODE "
     endif()
   endif()
 ]])
+
+# The book tool beside the program, with its manual page.
+install(TARGETS tirvelo-llibre RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${TIRVELO_BOOKTOOL_MAN} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -1,9 +1,8 @@
 #include "app/Startup.h"
 
 #include "app/CommandLine.h"
+#include "app/InterfaceLanguage.h"
 #include "app/ProcessState.h"
-#include "app/SettingsFile.h"
-#include "app/SettingsKeys.h"
 #include "book/BookLoader.h"
 #include "speech/SpeechLibrary.h"
 #include "ui/AboutBox.h"
@@ -74,11 +73,16 @@ int runStartupSequence(QApplication& app, const QStringList& parameters)
         mainWindow.applyNoSpeechMenuState();
     }
 
-    const QByteArray language = SettingsFile().read(settings::kSection, settings::kLanguageKey, settings::kLanguageDefault);
-    if (language == settings::kLanguageSpanish)
+    switch (storedInterfaceLanguage()) {
+    case InterfaceLanguage::Spanish:
         mainWindow.PopupCastellanoClick();
-    else if (language == settings::kLanguagePortuguese)
+        break;
+    case InterfaceLanguage::Portuguese:
         mainWindow.MenuPortuguesClick();
+        break;
+    case InterfaceLanguage::Catalan:
+        break;
+    }
     InterfaceReady = true;
 
     aboutBox.showAsSplash(kSplashMilliseconds);

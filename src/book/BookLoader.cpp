@@ -1,6 +1,8 @@
 #include "book/BookLoader.h"
 
 #include "app/IntegerText.h"
+#include "book/PathResolver.h"
+#include "book/TextBoxText.h"
 
 namespace tirvelo {
 namespace {
@@ -10,43 +12,71 @@ const QString kLine2 = QStringLiteral(u"{Número de planes}");
 const QString kLine4 = QStringLiteral(u"{Directori}");
 const QString kLine6 = QStringLiteral(u"{Planes}");
 
-// Line n (1-based), cut to its first 4096 characters; a missing line reads as empty.
-QString lineAt(const QStringList& lines, qsizetype n)
+} // namespace
+
+QString bookLine(const QStringList& lines, qsizetype n)
 {
     if (n < 1 || n > lines.size())
         return {};
     return lines[n - 1].left(kMaxBookLineLength);
 }
 
-} // namespace
+QString headerLineText(qsizetype n)
+{
+    switch (n) {
+    case 1:
+        return kLine1;
+    case 2:
+        return kLine2;
+    case 4:
+        return kLine4;
+    case 6:
+        return kLine6;
+    default:
+        return {};
+    }
+}
+
+QString notANumberText(const QString& countLine)
+{
+    return QStringLiteral("'%1' is not a valid integer value").arg(countLine);
+}
 
 ConversionError::ConversionError(const QString& text)
     : std::runtime_error(text.toStdString()), m_text(text)
 {
 }
 
+std::optional<QStringList> readBookLines(const QString& fileName)
+{
+    const std::optional<QString> text = readTextBoxFile(resolveFileName(fileName));
+    if (!text)
+        return std::nullopt;
+    return splitTextBoxLines(*text);
+}
+
 BookFailure applyBookLines(const QStringList& lines, Book& book)
 {
-    if (lineAt(lines, 1) != kLine1)
+    if (bookLine(lines, 1) != kLine1)
         return BookFailure::Line1;
-    if (lineAt(lines, 2) != kLine2)
+    if (bookLine(lines, 2) != kLine2)
         return BookFailure::Line2;
-    const QString countLine = lineAt(lines, 3);
+    const QString countLine = bookLine(lines, 3);
     const std::optional<int32_t> count = parseStrictInteger(countLine);
     if (!count)
-        throw ConversionError(QStringLiteral("'%1' is not a valid integer value").arg(countLine));
+        throw ConversionError(notANumberText(countLine));
     if (*count < 1 || *count > MaxPages)
         return BookFailure::PageCountRange;
     book.PageCount = *count;
-    if (lineAt(lines, 4) != kLine4)
+    if (bookLine(lines, 4) != kLine4)
         return BookFailure::Line4;
-    book.BookDirectory = lineAt(lines, 5);
-    if (lineAt(lines, 6) != kLine6)
+    book.BookDirectory = bookLine(lines, 5);
+    if (bookLine(lines, 6) != kLine6)
         return BookFailure::Line6;
     for (int32_t i = 0; i < *count; ++i) {
         if (7 + i > lines.size())
             return BookFailure::MissingPageLines;
-        book.PageFiles[i] = book.BookDirectory + lineAt(lines, 7 + i);
+        book.PageFiles[i] = book.BookDirectory + bookLine(lines, 7 + i);
     }
     book.CurrentPage = 0;
     return BookFailure::None;

@@ -13,6 +13,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <stdexcept>
 
 namespace tirvelo {
@@ -42,6 +43,21 @@ public:
 private:
     QString m_text;
 };
+
+// The book file's lines as the text box holds them (found like a page name,
+// ignoring case where needed), or nullopt when it cannot be read: missing, not
+// a regular file, or over the text box's capacity.
+std::optional<QStringList> readBookLines(const QString& fileName);
+
+// Line n (1-based) as the loader tests it: its first 4096 characters; a line
+// the file lacks reads as empty.
+QString bookLine(const QStringList& lines, qsizetype n);
+
+// The exact text of header line n (1, 2, 4 or 6); empty for the other lines.
+QString headerLineText(qsizetype n);
+
+// The failure text of a page-count line that is not a number.
+QString notANumberText(const QString& countLine);
 
 // Tests the header in order and stores into book as the tests pass: the page
 // count after line 3, the directory after line 4, the page entries one by one.

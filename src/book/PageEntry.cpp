@@ -1,5 +1,7 @@
 #include "book/PageEntry.h"
 
+#include "book/PathResolver.h"
+
 namespace tirvelo {
 
 PageEntry classifyPageEntry(const QString& entry)
@@ -28,6 +30,20 @@ PageEntry classifyPageEntry(const QString& entry)
     else if (page.companion.contains(QStringLiteral(".rtf")))
         page.companionKind = CompanionKind::RichText;
     return page;
+}
+
+QString spokenFileName(const QString& name)
+{
+    const QString found = resolveFileName(name);
+    return found.isEmpty() ? name : found;
+}
+
+QString companionSoundFileName(const QString& companion)
+{
+    if (companion.size() > kNameBufferCharacters)
+        return companion;
+    const QString found = resolveFileName(companion);
+    return found.isEmpty() ? companion : found;
 }
 
 } // namespace tirvelo

@@ -6,11 +6,6 @@
 namespace tirvelo {
 namespace {
 
-bool hasDriveLetter(const QString& name)
-{
-    return name.size() >= 2 && name[1] == u':' && name[0].isLetter() && name[0].unicode() < 128;
-}
-
 // The entry of folder that equals component ignoring case, when exactly one does.
 QString matchIgnoringCase(const QString& folder, const QString& component)
 {
@@ -29,18 +24,29 @@ QString matchIgnoringCase(const QString& folder, const QString& component)
 
 } // namespace
 
+bool hasDriveLetter(const QString& name)
+{
+    return name.size() >= 2 && name[1] == u':' && name[0].isLetter() && name[0].unicode() < 128;
+}
+
 QString resolveFileName(const QString& name)
+{
+    return findFileName(name).path;
+}
+
+FileNameMatch findFileName(const QString& name)
 {
     if (name.isEmpty() || hasDriveLetter(name))
         return {};
     QString path = name;
     path.replace(u'\\', u'/');
     if (QFileInfo::exists(path))
-        return path;
+        return {path, false};
 
     const bool absolute = path.startsWith(u'/');
     const QStringList components = path.split(u'/', Qt::SkipEmptyParts);
     QString resolved = absolute ? QStringLiteral("/") : QString();
+    bool ignoringCase = false;
     for (const QString& component : components) {
         auto join = [&](const QString& part) {
             return resolved.isEmpty() ? part : (resolved.endsWith(u'/') ? resolved + part : resolved + u'/' + part);
@@ -51,10 +57,13 @@ QString resolveFileName(const QString& name)
             if (match.isEmpty())
                 return {};
             candidate = join(match);
+            ignoringCase = true;
         }
         resolved = candidate;
     }
-    return QFileInfo::exists(resolved) ? resolved : QString();
+    if (!QFileInfo::exists(resolved))
+        return {};
+    return {resolved, ignoringCase};
 }
 
 } // namespace tirvelo

@@ -14,4 +14,15 @@ namespace tirvelo {
 // letter ("C:\...") cannot be resolved here and gives an empty string.
 QString resolveFileName(const QString& name);
 
+// The same search, telling also whether the file was found only by ignoring
+// case (which a case-sensitive system without this search would not find).
+struct FileNameMatch {
+    QString path; // empty when nothing was found
+    bool ignoringCase = false;
+};
+FileNameMatch findFileName(const QString& name);
+
+// "C:\..." and the like: a name that only the system it was written on can find.
+bool hasDriveLetter(const QString& name);
+
 } // namespace tirvelo

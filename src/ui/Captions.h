@@ -2,11 +2,11 @@
 // Every caption that follows the interface language, one table per language.
 // Hints, message boxes, the language items themselves and the open dialog's
 // filter stay Catalan in every language.
+#include "app/InterfaceLanguage.h"
+
 #include <QString>
 
 namespace tirvelo {
-
-enum class InterfaceLanguage { Catalan, Spanish, Portuguese };
 
 struct Captions {
     QString SpeedButtonEsquerra;

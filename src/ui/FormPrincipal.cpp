@@ -12,6 +12,7 @@
 #include "audio/WavMax.h"
 #include "book/BookLoader.h"
 #include "book/PageEntry.h"
+#include "book/PageMessages.h"
 #include "book/PathResolver.h"
 #include "book/PictureLoader.h"
 #include "book/RtfReader.h"
@@ -50,8 +51,6 @@ struct PageFailure {};
 // A failure inside a page-turning command's guard.
 struct PageTurnFailure {};
 
-const QString kPageFailureMessage = QStringLiteral(u"Nom de fitxer de plana incorrecte o no existeix.");
-const QString kSpeechFailureMessage = QStringLiteral(u"No trobo la upctv.dll. No puc llegir. Instal.leu correctament el upctv.dll");
 const QString kNoEngineMessage = QStringLiteral(
     u"No trobo la upctv.dll. No podré llegir els textos. Si voleu que siguin llegits, instal.leu correctament la upctv.dll");
 const QString kNoEngineCaption = QStringLiteral(u"Quirna 2000 - Tirvelo - Sense Veu");
@@ -343,7 +342,7 @@ void TFormPrincipal::FormCreate()
         applyNoSpeechMenuState();
     }
     if (PopupLlegeixelsfitxerstext->isChecked() && !speechLibrary().setSpeed(upctv::kLoadSpeed)) {
-        showPlainMessage(nullptr, kSpeechFailureMessage);
+        showPlainMessage(nullptr, speechFailureMessage());
         PopupCastellano->setEnabled(false);
         PopupCatala->setEnabled(false);
     }
@@ -538,10 +537,9 @@ void TFormPrincipal::LoadBook(const QString& requestedName)
             }
             fileName = chosen->left(kMaxFileNameLength);
         }
-        const std::optional<QString> text = readTextBoxFile(resolveFileName(fileName));
-        if (text) {
+        if (std::optional<QStringList> read = readBookLines(fileName)) {
             // The book's lines are read through the text box, which now holds the file.
-            lines = splitTextBoxLines(*text);
+            lines = std::move(*read);
             Memo1->setPlainText(lines.join(u'\n'));
             break;
         }
@@ -565,7 +563,7 @@ QSize TFormPrincipal::pictureBoxPixelSize() const
 bool TFormPrincipal::speechGuard(bool accepted)
 {
     if (!accepted)
-        showPlainMessage(this, kSpeechFailureMessage);
+        showPlainMessage(this, speechFailureMessage());
     return accepted;
 }
 
@@ -592,12 +590,6 @@ void TFormPrincipal::ShowPage()
         const QString entry = book.PageFiles[book.CurrentPage];
         const PageEntry page = classifyPageEntry(entry);
         const bool reading = PopupLlegeixelsfitxerstext->isChecked();
-        // Names reach the engine and the sound call as written when they exist
-        // that way, otherwise as found ignoring case; no name is cut short.
-        auto spokenName = [](const QString& name) {
-            const QString resolved = resolveFileName(name);
-            return toCp1252(resolved.isEmpty() ? name : resolved);
-        };
 
         switch (page.kind) {
         case PageKind::Text: {
@@ -606,7 +598,7 @@ void TFormPrincipal::ShowPage()
             if (!text)
                 throw PageFailure{};
             Memo1->setPlainText(splitTextBoxLines(*text).join(u'\n'));
-            if (reading && speechGuard(speechLibrary().readFile(spokenName(page.file))))
+            if (reading && speechGuard(speechLibrary().readFile(toCp1252(spokenFileName(page.file)))))
                 Speaking = true;
             break;
         }
@@ -630,20 +622,12 @@ void TFormPrincipal::ShowPage()
             Image1->setStretch(picture->naturalSize.width() > box.width() || picture->naturalSize.height() > box.height());
             Image1->setPicture(*picture);
             switch (page.companionKind) {
-            case CompanionKind::Sound: {
-                // The length that counts is the name's as written: one too long
-                // for the sound call is handed over as it is, to be refused whole,
-                // even where finding it on disk would shorten it (a doubled
-                // separator counts once there).
-                const QString resolved = page.companion.size() > SoundPlayer::MaxNameLength
-                    ? QString()
-                    : resolveFileName(page.companion);
-                soundPlayer().play(resolved.isEmpty() ? page.companion : resolved);
+            case CompanionKind::Sound:
+                soundPlayer().play(companionSoundFileName(page.companion));
                 SoundPlaying = true;
                 break;
-            }
             case CompanionKind::TextFile:
-                if (reading && speechGuard(speechLibrary().readFile(spokenName(page.companion))))
+                if (reading && speechGuard(speechLibrary().readFile(toCp1252(spokenFileName(page.companion)))))
                     Speaking = true;
                 break;
             case CompanionKind::RichText:
@@ -660,7 +644,7 @@ void TFormPrincipal::ShowPage()
         }
         LabelPagina->setText(QStringLiteral("%1 - %2").arg(book.CurrentPage + 1).arg(book.PageCount));
     } catch (const PageFailure&) {
-        showPlainMessage(this, kPageFailureMessage);
+        showPlainMessage(this, pageFailureMessage());
     }
 }
 

@@ -54,21 +54,6 @@ protected:
         boxes->clear();
     }
 
-    // Loads a book from the pop-up menu, as a user would; the dialog is
-    // answered with book once and cancelled after that.
-    void loadFromMenu(const QString& book)
-    {
-        bool given = false;
-        window->setFileChooser([&](TFormPrincipal&) {
-            if (given)
-                return std::optional<QString>();
-            given = true;
-            return std::optional<QString>(book);
-        });
-        window->MenuCarregarLlibre->trigger();
-        window->setFileChooser({});
-    }
-
     // A one-page book whose page line is line, loaded; returns what was said.
     QStringList showPageLine(const QByteArray& line)
     {

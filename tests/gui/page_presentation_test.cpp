@@ -7,6 +7,7 @@
 #include "support/ColourChecks.h"
 #include "support/MainWindowFixture.h"
 #include "support/RecordingLog.h"
+#include "support/RecordingSoundPlayer.h"
 #include "support/TestPaths.h"
 #include "ui/MessageBoxes.h"
 #include "ui/PictureBox.h"
@@ -41,17 +42,6 @@ const QString kSpeechFailure =
 const QString kConte = QStringLiteral(u"L'àvia diu: «Bon dia!»\nCafè, plaça i 5 €");
 // The plain text of tests/data/pages/poema.rtf as the engine receives it.
 const QByteArray kPoemaRead = "Read La pluja cau a la pla\xE7" "a,\\r\\nl'\xE0via diu: \xAB" "ad\xE9u\xBB";
-
-// Remembers what the page presentation asks of the sound player.
-class RecordingSoundPlayer : public SoundPlayer {
-public:
-    void play(const QString& fileName) override { played << fileName; }
-    void stop() override { ++stops; }
-    bool guardActive() const override { return false; }
-
-    QStringList played;
-    int stops = 0;
-};
 
 QByteArray readAll(const QString& path)
 {

@@ -3,6 +3,7 @@
 #include "app/ProcessState.h"
 #include "speech/SpeechLibrary.h"
 
+#include <QAction>
 #include <QDir>
 #include <QTest>
 
@@ -42,6 +43,19 @@ QString MainWindowFixture::writeBook(const QString& name, int pageCount, const Q
                                      const QList<QByteArray>& pages)
 {
     return writeFile(path(name), bookBytes(pageCount, directory, pages));
+}
+
+void MainWindowFixture::loadFromMenu(const QString& book)
+{
+    bool given = false;
+    window->setFileChooser([&](TFormPrincipal&) {
+        if (given)
+            return std::optional<QString>();
+        given = true;
+        return std::optional<QString>(book);
+    });
+    window->MenuCarregarLlibre->trigger();
+    window->setFileChooser({});
 }
 
 } // namespace tirvelo::test

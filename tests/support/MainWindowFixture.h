@@ -26,6 +26,10 @@ protected:
     // Writes a book into the temporary folder and returns its path.
     QString writeBook(const QString& name, int pageCount, const QByteArray& directory, const QList<QByteArray>& pages);
 
+    // Loads a book from the pop-up menu, as a user would; the dialog is
+    // answered with book once and cancelled after that.
+    void loadFromMenu(const QString& book);
+
     QTemporaryDir m_dir;
     QString m_previousDirectory;
     std::unique_ptr<MessageBoxRecorder> boxes;

@@ -1,0 +1,14 @@
+#pragma once
+// `check`: every problem of a book at once, found with the program's own
+// loader, name search, page classification and decoders, so that the tool and
+// the program cannot disagree.
+#include "tools/Finding.h"
+
+namespace tirvelo::booktool {
+
+// Relative names are looked for from the book's folder, as when the program
+// opens the book from its menu; the current directory is put back afterwards.
+// Needs a QGuiApplication (pictures and rich text are decoded, sounds probed).
+BookReport checkBook(const QString& bookPath);
+
+} // namespace tirvelo::booktool

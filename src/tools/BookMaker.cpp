@@ -1,0 +1,230 @@
+#include "tools/BookMaker.h"
+
+#include "app/AtomicFile.h"
+#include "app/Cp1252.h"
+#include "book/Book.h"
+#include "book/BookLoader.h"
+#include "book/PageEntry.h"
+#include "book/PictureLoader.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+
+namespace tirvelo::booktool {
+namespace {
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+int naturalCompare(QStringView a, QStringView b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isAsciiDigit(a[i]) && isAsciiDigit(b[j])) {
+            auto number = [](QStringView text, qsizetype& at) {
+                while (at + 1 < text.size() && text[at] == u'0' && isAsciiDigit(text[at + 1]))
+                    ++at; // leading zeros do not count
+                const qsizetype start = at;
+                while (at < text.size() && isAsciiDigit(text[at]))
+                    ++at;
+                return text.mid(start, at - start);
+            };
+            const QStringView x = number(a, i);
+            const QStringView y = number(b, j);
+            if (x.size() != y.size())
+                return x.size() < y.size() ? -1 : 1;
+            if (const int order = x.compare(y); order != 0)
+                return order;
+            continue;
+        }
+        const char16_t x = a[i].toCaseFolded().unicode();
+        const char16_t y = b[j].toCaseFolded().unicode();
+        if (x != y)
+            return x < y ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    const qsizetype restA = a.size() - i;
+    const qsizetype restB = b.size() - j;
+    return restA == restB ? 0 : (restA < restB ? -1 : 1);
+}
+
+// What a file of the folder can be in a book, by the program's own rules.
+enum class FileRole { Picture, TextPage, RichText, Sound, Unused };
+
+FileRole roleOf(const QString& name)
+{
+    // The role follows the ending alone; a "#" in the name is refused later,
+    // so that it does not split the name here.
+    const PageEntry page = classifyPageEntry(QString(name).replace(u'#', u'_'));
+    if (page.kind == PageKind::Text)
+        return FileRole::TextPage;
+    if (page.kind == PageKind::RichText)
+        return FileRole::RichText;
+    if (pictureTypeOf(page.file) != PictureType::Unknown)
+        return FileRole::Picture;
+    if (name.endsWith(QStringLiteral(".wav")))
+        return FileRole::Sound;
+    return FileRole::Unused;
+}
+
+// A picture takes the companion of highest rank that shares its base name.
+int companionRank(const QString& name)
+{
+    if (name.isEmpty())
+        return 0;
+    switch (roleOf(name)) {
+    case FileRole::Sound:
+        return 3;
+    case FileRole::TextPage:
+        return 2;
+    case FileRole::RichText:
+        return 1;
+    case FileRole::Picture:
+    case FileRole::Unused:
+        break;
+    }
+    return 0;
+}
+
+QString baseName(const QString& name)
+{
+    return QFileInfo(name).completeBaseName();
+}
+
+// Why a name cannot stand in a book, or Refusal::None.
+Refusal nameRefusal(const QString& name)
+{
+    if (fromCp1252(toCp1252(name)) != name)
+        return Refusal::NameNotCp1252;
+    if (name.contains(u'#'))
+        return Refusal::NameWithHash;
+    if (name.contains(u'\r') || name.contains(u'\n'))
+        return Refusal::NameWithLineBreak;
+    if (name.size() > kNameBufferCharacters)
+        return Refusal::NameTooLong;
+    return Refusal::None;
+}
+
+QString defaultBookPath(const QString& folder)
+{
+    const QString name = QDir(folder).dirName();
+    return QDir(folder).filePath(name + QStringLiteral(".Lumbrix"));
+}
+
+QString directoryLine(const QString& bookPath, const QString& folder, bool windows)
+{
+    QString relative = QDir(QFileInfo(bookPath).absolutePath()).relativeFilePath(folder);
+    if (relative == u"." || relative.isEmpty())
+        return {};
+    relative += u'/';
+    if (windows)
+        relative.replace(u'/', u'\\');
+    return relative;
+}
+
+} // namespace
+
+bool naturallyBefore(const QString& a, const QString& b)
+{
+    const QFileInfo x(a);
+    const QFileInfo y(b);
+    int order = naturalCompare(x.completeBaseName(), y.completeBaseName());
+    if (order == 0)
+        order = naturalCompare(x.suffix(), y.suffix());
+    return order != 0 ? order < 0 : a < b;
+}
+
+BookPlan planBook(const MakeOptions& options)
+{
+    BookPlan plan;
+    const QFileInfo folderInfo(options.folder);
+    if (!folderInfo.isDir()) {
+        plan.refusal = Refusal::NotAFolder;
+        plan.refusedName = options.folder;
+        return plan;
+    }
+    const QString folder = QDir::cleanPath(folderInfo.absoluteFilePath());
+    plan.bookPath = QFileInfo(options.book.isEmpty() ? defaultBookPath(folder) : options.book).absoluteFilePath();
+    plan.directoryLine = directoryLine(plan.bookPath, folder, options.windows);
+
+    QStringList names = QDir(folder).entryList(QDir::Files, QDir::NoSort);
+    if (QFileInfo(plan.bookPath).absolutePath() == folder)
+        names.removeAll(QFileInfo(plan.bookPath).fileName()); // the book made before, not a page
+    std::sort(names.begin(), names.end(), naturallyBefore);
+
+    // Each picture's companion: its sound, else its text, else its rich text.
+    QSet<QString> pictureBases;
+    for (const QString& name : names)
+        if (roleOf(name) == FileRole::Picture)
+            pictureBases.insert(baseName(name));
+    QHash<QString, QString> companions;
+    for (const QString& name : names) {
+        const QString base = baseName(name);
+        if (pictureBases.contains(base) && companionRank(name) > companionRank(companions.value(base)))
+            companions.insert(base, name);
+    }
+
+    QStringList writtenNames;
+    for (const QString& name : names) {
+        const QString base = baseName(name);
+        const FileRole role = roleOf(name);
+        if (role == FileRole::Picture) {
+            const QString companion = companions.value(base);
+            plan.pageLines << (companion.isEmpty() ? name : name + u'#' + plan.directoryLine + companion);
+            writtenNames << name << companion;
+        } else if (companions.value(base) == name) {
+            continue; // written with its picture
+        } else if ((role == FileRole::TextPage || role == FileRole::RichText) && !pictureBases.contains(base)) {
+            plan.pageLines << name;
+            writtenNames << name;
+        } else {
+            plan.unusedFiles << name;
+        }
+    }
+    writtenNames.removeAll(QString());
+
+    auto refuse = [&plan](Refusal refusal, const QString& name) {
+        plan.refusal = refusal;
+        plan.refusedName = name;
+        return plan;
+    };
+    for (const QString& name : writtenNames) {
+        if (const Refusal refusal = nameRefusal(plan.directoryLine + name); refusal != Refusal::None)
+            return refuse(refusal, plan.directoryLine + name);
+    }
+    if (plan.pageLines.isEmpty())
+        return refuse(Refusal::NoPages, folder);
+    if (plan.pageLines.size() > MaxPages)
+        return refuse(Refusal::TooManyPages, QString::number(plan.pageLines.size()));
+    if (!options.force && QFileInfo::exists(plan.bookPath))
+        return refuse(Refusal::BookExists, plan.bookPath);
+    return plan;
+}
+
+QByteArray bookFileBytes(const BookPlan& plan)
+{
+    QStringList lines = {headerLineText(1), headerLineText(2), QString::number(plan.pageLines.size()),
+                         headerLineText(4), plan.directoryLine, headerLineText(6)};
+    lines << plan.pageLines;
+    return toCp1252(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+}
+
+BookPlan makeBook(const MakeOptions& options)
+{
+    BookPlan plan = planBook(options);
+    if (plan.refusal == Refusal::None && !writeFileAtomically(plan.bookPath, bookFileBytes(plan))) {
+        plan.refusal = Refusal::WriteFailed;
+        plan.refusedName = plan.bookPath;
+    }
+    return plan;
+}
+
+} // namespace tirvelo::booktool

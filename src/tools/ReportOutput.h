@@ -1,0 +1,18 @@
+#pragma once
+// The findings as people read them (one line each, "book:line: error: ...")
+// and as other tools read them (JSON).
+#include "app/InterfaceLanguage.h"
+#include "tools/Finding.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace tirvelo::booktool {
+
+QString reportText(const BookReport& report, InterfaceLanguage language);
+
+// {"books": [{"book", "readable", "pages", "errors", "warnings", "findings":
+// [{"line", "severity", "code", "file", "text", "program", "program_message"}]}]}
+QByteArray reportsJson(const QList<BookReport>& reports, InterfaceLanguage language);
+
+} // namespace tirvelo::booktool

@@ -1,0 +1,10 @@
+# The book tool's tests link its library and run the tool itself.
+foreach(_target unit_book_maker_test gui_book_tool_test)
+  if(TARGET ${_target})
+    target_link_libraries(${_target} PRIVATE tirvelo_booktool)
+    add_dependencies(${_target} tirvelo-llibre)
+  endif()
+endforeach()
+if(TARGET gui_book_tool_test)
+  add_dependencies(gui_book_tool_test recording_engines)
+endif()

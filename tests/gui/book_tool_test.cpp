@@ -1,0 +1,223 @@
+// tirvelo-llibre against the real program: a book made from a folder opens and
+// shows every page without a message, and `check` finds, for every bad book
+// and page, the message the program shows for it.
+#include "support/MainWindowFixture.h"
+#include "support/RecordingLog.h"
+#include "support/RecordingSoundPlayer.h"
+#include "support/TestPaths.h"
+#include "tools/BookCheck.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QProcess>
+
+using namespace tirvelo;
+using namespace tirvelo::test;
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QByteArray out;
+};
+
+ToolRun runTool(const QStringList& arguments)
+{
+    QProcess tool;
+    tool.start(buildPath(QStringLiteral("tirvelo-llibre")), arguments);
+    EXPECT_TRUE(tool.waitForFinished(300000)) << arguments.join(u' ').toStdString();
+    return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1, tool.readAllStandardOutput()};
+}
+
+class BookTool : public MainWindowFixture {
+protected:
+    QString enginePath() const override { return recordingEnginePath(); }
+
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        auto player = std::make_unique<RecordingSoundPlayer>();
+        sounds = player.get();
+        setSoundPlayer(std::move(player));
+        createWindow();
+    }
+    void TearDown() override
+    {
+        MainWindowFixture::TearDown();
+        setSoundPlayer(nullptr);
+    }
+
+    void copy(const QString& from, const QString& to)
+    {
+        QDir().mkpath(QFileInfo(path(to)).absolutePath());
+        ASSERT_TRUE(QFile::copy(from, path(to))) << to.toStdString();
+    }
+
+    RecordingLog log;
+    RecordingSoundPlayer* sounds = nullptr;
+};
+
+} // namespace
+
+TEST_F(BookTool, AMadeBookShowsEveryPageWithoutAMessage)
+{
+    ASSERT_TRUE(window->PopupLlegeixelsfitxerstext->isChecked());
+    copy(testDataPath("pictures/quadrants.jpg"), "Conte/1 portada.jpg");
+    writeBmp(path("Conte/2 arbre.bmp"), 20, 10);
+    writeWav(path("Conte/2 arbre.wav"));
+    copy(testDataPath("pages/conte.txt"), "Conte/3 conte.txt");
+    copy(testDataPath("metafiles/inkscape_shapes.wmf"), "Conte/4 flor.wmf");
+    writeBmp(path("Conte/5 somriure.bmp"), 10, 10);
+    writeFile(path("Conte/5 somriure.txt"), "Somriu!");
+    copy(testDataPath("pages/poema.rtf"), "Conte/6 poema.rtf");
+    copy(testDataPath("pictures/quadrants.jpg"), "Conte/10 final.JPG");
+    copy(testDataPath("pages/poema.rtf"), "Conte/10 final.rtf");
+    writeFile(path("Conte/notes.doc"), "not a page");
+
+    struct Variant {
+        QStringList arguments;
+        QString book;
+        QString currentDirectory; // where the open dialog leaves the program
+        QByteArray directoryLine;
+    };
+    const QList<Variant> variants = {
+        {{"make", path("Conte")}, path("Conte/Conte.Lumbrix"), path("Conte"), ""},
+        {{"make", "--windows", path("Conte"), "-o", path("Conte.Lumbrix")}, path("Conte.Lumbrix"), path("."), "Conte\\"},
+    };
+    for (const Variant& v : variants) {
+        const std::string what = v.arguments.join(u' ').toStdString();
+        const ToolRun made = runTool(v.arguments);
+        ASSERT_EQ(made.exitCode, 0) << what << made.out.constData();
+        QFile book(v.book);
+        ASSERT_TRUE(book.open(QIODevice::ReadOnly)) << what;
+        EXPECT_EQ(book.readAll(), bookBytes(7, v.directoryLine,
+            {"1 portada.jpg", "2 arbre.bmp#" + v.directoryLine + "2 arbre.wav", "3 conte.txt", "4 flor.wmf",
+             "5 somriure.bmp#" + v.directoryLine + "5 somriure.txt", "6 poema.rtf",
+             "10 final.JPG#" + v.directoryLine + "10 final.rtf"})) << what;
+
+        QDir::setCurrent(v.currentDirectory);
+        sounds->played.clear();
+        log.clear();
+        boxes->clear();
+        window->LoadBook(v.book);
+        for (int page = 1; page <= 7; ++page) {
+            if (page > 1)
+                window->SpeedButtonDretaClick();
+            EXPECT_TRUE(boxes->seen().isEmpty()) << what << " page " << page << ": " << boxes->texts().join(u'|').toStdString();
+            EXPECT_EQ(window->LabelPagina->text(), QStringLiteral("%1 - 7").arg(page)) << what;
+        }
+        // The companion sound and the texts read aloud are the folder's own files.
+        ASSERT_EQ(sounds->played.size(), 1) << what;
+        EXPECT_EQ(QFileInfo(sounds->played[0]).canonicalFilePath(), QFileInfo(path("Conte/2 arbre.wav")).canonicalFilePath());
+        QStringList readFiles;
+        for (const QByteArray& line : log.lines())
+            if (line.startsWith("ReadFile "))
+                readFiles << QFileInfo(QString::fromLatin1(line.mid(9))).canonicalFilePath();
+        EXPECT_EQ(readFiles, QStringList({QFileInfo(path("Conte/3 conte.txt")).canonicalFilePath(),
+                                          QFileInfo(path("Conte/5 somriure.txt")).canonicalFilePath()})) << what;
+    }
+}
+
+TEST_F(BookTool, CheckFindsTheMessageTheProgramShows)
+{
+    const QStringList badPictures = {
+        "truncated.bmp", "truncated-rle8.bmp", "header-only.bmp", "corrupt-magic.bmp", "huge-size.bmp", "empty.bmp",
+        "truncated.ico", "corrupt-offset.ico", "no-images.ico", "empty.ico", "truncated.jpg", "header-only.jpg",
+        "corrupt-markers.jpg", "soi-only.jpg", "empty.jpg", "truncated.wmf", "corrupt-record-size.wmf",
+        "zero-record-size.wmf", "empty.wmf", "truncated.emf", "corrupt-record-size.emf", "zero-record-size.emf",
+        "empty.emf", "empty.txt", "empty.rtf", "unbalanced.rtf",
+    };
+    QList<QByteArray> pageLines;
+    for (const QString& name : badPictures) {
+        copy(testDataPath("bad-input/" + name), name);
+        pageLines << name.toLatin1();
+    }
+    writeBmp(path("good.bmp"), 8, 8);
+    writeFile(path("text.TXT"), "text");
+    writeWav(path("sound.wav"));
+    pageLines << "missing.jpg" << "text.TXT" << "sound.wav" << "picture.png" << "good.bmp#missing.rtf"
+              << "C:\\Llibres\\good.bmp" << "GOOD.BMP" << "good.bmp#sound.wav";
+
+    QStringList books;
+    for (const QByteArray& line : pageLines)
+        books << writeBook(QStringLiteral("page-%1.Lumbrix").arg(books.size()), 1, "", {line});
+    books << testDataPath("bad-input/empty.Lumbrix");
+    const QByteArray good = bookBytes(1, "", {"good.bmp"});
+    for (const QByteArray& bytes : {QByteArray(good).replace("\r\n1\r\n", "\r\n12 x\r\n"), bookBytes(5, "", {"good.bmp"}),
+                                    QByteArray(good).replace("{Planes}", "{planes}").replace("\r\n1\r\n", "\r\n0\r\n")})
+        books << writeFile(path(QStringLiteral("header-%1.Lumbrix").arg(books.size())), bytes);
+
+    const ToolRun checked = runTool(QStringList({"check", "--json"}) + books);
+    EXPECT_EQ(checked.exitCode, 1);
+    const QJsonArray reports = QJsonDocument::fromJson(checked.out).object()["books"].toArray();
+    ASSERT_EQ(reports.size(), books.size()) << checked.out.constData();
+    for (qsizetype i = 0; i < books.size(); ++i) {
+        const std::string what = books[i].toStdString() + " " + pageLines.value(i).toStdString();
+        boxes->clear();
+        loadFromMenu(books[i]);
+        QStringList checkSays;
+        for (const QJsonValue finding : reports[i].toObject()["findings"].toArray())
+            if (finding["program"] == "message")
+                checkSays << finding["program_message"].toString();
+        // The program shows the first message check finds, and only then.
+        EXPECT_EQ(boxes->texts(), checkSays.mid(0, 1)) << what;
+        EXPECT_EQ(reports[i].toObject()["errors"].toInt() > 0, !boxes->seen().isEmpty()) << what;
+    }
+}
+
+TEST_F(BookTool, SoundsThatWouldPlayTheAlert)
+{
+    writeBmp(path("p.bmp"), 8, 8);
+    writeWav(path("good.wav"));
+    writeFile(path("text.wav"), "this is not a sound");
+    const QByteArray longName = QByteArray(124, 'l') + ".wav";
+    writeWav(path(QString::fromLatin1(longName)));
+    const QString book = writeBook("sounds.Lumbrix", 4, "",
+                                   {"p.bmp#good.wav", "p.bmp#text.wav", "p.bmp#missing.wav", "p.bmp#" + longName});
+    const booktool::BookReport report = booktool::checkBook(book);
+    QList<std::pair<int, booktool::FindingCode>> found;
+    for (const booktool::Finding& finding : report.findings) {
+        EXPECT_EQ(finding.effect, booktool::ProgramEffect::Alert);
+        found.append({finding.line, finding.code});
+    }
+    EXPECT_EQ(found, (QList<std::pair<int, booktool::FindingCode>>{{8, booktool::FindingCode::SoundDoesNotDecode},
+                                                                    {9, booktool::FindingCode::SoundMissing},
+                                                                    {10, booktool::FindingCode::LongSoundName}}));
+}
+
+TEST_F(BookTool, ExitCodesAndRefusalsThatWriteNothing)
+{
+    writeBmp(path("Fotos/1.bmp"), 8, 8);
+    const ToolRun made = runTool({"make", path("Fotos")});
+    EXPECT_EQ(made.exitCode, 0) << made.out.constData();
+    EXPECT_EQ(runTool({"check", path("Fotos/Fotos.Lumbrix")}).exitCode, 0);
+    EXPECT_EQ(runTool({"check", path("Fotos/Fotos.Lumbrix"), path("missing.Lumbrix")}).exitCode, 2);
+    EXPECT_EQ(runTool({"check", path("Fotos")}).exitCode, 2);
+    EXPECT_EQ(runTool({"check"}).exitCode, 2);
+
+    // An existing book stays as it was unless --force is given.
+    writeFile(path("Fotos/Fotos.Lumbrix"), "mine");
+    writeBmp(path("Fotos/2.bmp"), 8, 8);
+    EXPECT_EQ(runTool({"make", path("Fotos")}).exitCode, 2);
+    QFile kept(path("Fotos/Fotos.Lumbrix"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "mine");
+    EXPECT_EQ(runTool({"make", "--force", path("Fotos")}).exitCode, 0);
+    EXPECT_EQ(runTool({"check", "--json", path("Fotos/Fotos.Lumbrix")}).out.count("\"pages\": 2"), 1);
+
+    // The interface language of the settings file.
+    EXPECT_TRUE(runTool({"check", path("missing.Lumbrix")}).out.contains("no es pot llegir el llibre"));
+    writeFile(path("config/Quirna2001.ini"), "[Tirvelo]\r\nIdioma=Castellano\r\n");
+    EXPECT_TRUE(runTool({"check", path("missing.Lumbrix")}).out.contains("no se puede leer el libro"));
+
+    // A name the book cannot hold: nothing is written, not even a temporary file.
+    writeBmp(path("Hash/foto#1.bmp"), 8, 8);
+    EXPECT_EQ(runTool({"make", path("Hash")}).exitCode, 2);
+    EXPECT_EQ(QDir(path("Hash")).entryList(QDir::Files | QDir::Hidden), QStringList({"foto#1.bmp"}));
+}

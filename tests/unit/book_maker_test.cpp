@@ -1,0 +1,117 @@
+// `make`: which files of a folder become pages, in what order, with which
+// companion; and the refusals, which leave the folder as it was.
+#include "support/BookWriter.h"
+#include "tools/BookMaker.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tirvelo;
+using namespace tirvelo::booktool;
+using namespace tirvelo::test;
+
+namespace {
+
+struct Case {
+    const char* what;
+    QStringList files;
+    QStringList pageLines;
+    QStringList unused;
+};
+
+QString makeFolder(const QTemporaryDir& dir, const QString& name, const QStringList& files)
+{
+    QDir().mkpath(dir.filePath(name));
+    for (const QString& file : files)
+        writeFile(dir.filePath(name + u'/' + file), "x");
+    return dir.filePath(name);
+}
+
+} // namespace
+
+TEST(BookMaker, OrderAndPairing)
+{
+    const QList<Case> cases = {
+        {"numbers by value", {"10.jpg", "2.jpg", "1.jpg"}, {"1.jpg", "2.jpg", "10.jpg"}, {}},
+        {"leading zeros and letter case", {"b.bmp", "A.bmp", "02.bmp", "1.bmp", "003.bmp"}, {"1.bmp", "02.bmp", "003.bmp", "A.bmp", "b.bmp"}, {}},
+        {"base name before extension", {"foto-2.jpg", "foto.jpg"}, {"foto.jpg", "foto-2.jpg"}, {}},
+        {"sound before text before rich text", {"foto.jpg", "foto.rtf", "foto.txt", "foto.wav"}, {"foto.jpg#foto.wav"}, {"foto.rtf", "foto.txt"}},
+        {"text companion", {"foto.jpg", "foto.txt"}, {"foto.jpg#foto.txt"}, {}},
+        {"rich-text companion", {"a.emf", "a.rtf"}, {"a.emf#a.rtf"}, {}},
+        {"texts alone are pages, a sound alone is not", {"2.rtf", "1.txt", "so.wav"}, {"1.txt", "2.rtf"}, {"so.wav"}},
+        {"endings the program would not read", {"A.TXT", "b.Rtf", "c.WAV", "d.png", "e.JPEG", "f.Lumbrix"}, {"e.JPEG"},
+         {"A.TXT", "b.Rtf", "c.WAV", "d.png", "f.Lumbrix"}},
+        {"two pictures share a sound", {"x.jpg", "x.bmp", "x.wav"}, {"x.bmp#x.wav", "x.jpg#x.wav"}, {}},
+        {"base names match exactly", {"Foto.jpg", "foto.wav"}, {"Foto.jpg"}, {"foto.wav"}},
+        {"dotted names", {"a.b.ico", "a.b.wav", "a.wav"}, {"a.b.ico#a.b.wav"}, {"a.wav"}},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        const BookPlan plan = planBook({makeFolder(dir, "Pages", c.files), {}, false, false});
+        EXPECT_EQ(plan.refusal, Refusal::None) << c.what;
+        EXPECT_EQ(plan.pageLines, c.pageLines) << c.what;
+        EXPECT_EQ(plan.unusedFiles, c.unused) << c.what;
+        EXPECT_TRUE(plan.directoryLine.isEmpty()) << c.what;
+        EXPECT_EQ(plan.bookPath, QDir(dir.path()).absoluteFilePath("Pages/Pages.Lumbrix")) << c.what;
+    }
+}
+
+TEST(BookMaker, ABookOutsideItsFolderReachesPagesAndCompanionsThroughTheDirectoryLine)
+{
+    QTemporaryDir dir;
+    const QString folder = makeFolder(dir, "Llibres/Conte", {"a.jpg", "a.wav", "b.txt"});
+    for (const bool windows : {false, true}) {
+        const BookPlan plan = planBook({folder, dir.filePath("Conte.Lumbrix"), windows, false});
+        const QString prefix = windows ? QStringLiteral("Llibres\\Conte\\") : QStringLiteral("Llibres/Conte/");
+        EXPECT_EQ(plan.directoryLine, prefix);
+        EXPECT_EQ(plan.pageLines, QStringList({"a.jpg#" + prefix + "a.wav", "b.txt"}));
+        EXPECT_EQ(planBook({folder, dir.filePath("Llibres/Altres/Conte.Lumbrix"), windows, false}).directoryLine,
+                  windows ? QStringLiteral("..\\Conte\\") : QStringLiteral("../Conte/"));
+    }
+}
+
+TEST(BookMaker, WritesWindows1252WithCrLfAndTheExactHeader)
+{
+    QTemporaryDir dir;
+    const QString folder = makeFolder(dir, "Fotos", {QString::fromUtf8("càmera.jpg"), QString::fromUtf8("càmera.wav")});
+    const BookPlan plan = makeBook({folder, {}, false, false});
+    ASSERT_EQ(plan.refusal, Refusal::None);
+    QFile book(plan.bookPath);
+    ASSERT_TRUE(book.open(QIODevice::ReadOnly));
+    EXPECT_EQ(book.readAll(), bookBytes(1, "", {"c\xE0mera.jpg#c\xE0mera.wav"}));
+}
+
+TEST(BookMaker, RefusalsWriteNothing)
+{
+    struct Refused {
+        const char* what;
+        QStringList files;
+        Refusal refusal;
+    };
+    QStringList tooMany;
+    for (int i = 0; i <= 1001; ++i)
+        tooMany << QStringLiteral("%1.bmp").arg(i);
+    const QList<Refused> cases = {
+        {"outside Windows-1252", {QString::fromUtf8("ひまわり.jpg")}, Refusal::NameNotCp1252},
+        {"a companion outside Windows-1252", {"a.jpg", QString::fromUtf8("a\u2603.jpg"), QString::fromUtf8("a\u2603.wav")}, Refusal::NameNotCp1252},
+        {"a hash splits the entry", {"foto#1.jpg"}, Refusal::NameWithHash},
+        {"a line break splits the book", {"foto\n1.txt"}, Refusal::NameWithLineBreak},
+        {"128 characters", {QString(124, u'n') + ".bmp"}, Refusal::NameTooLong},
+        {"no pages", {"notes.doc", "so.wav"}, Refusal::NoPages},
+        {"no files at all", {}, Refusal::NoPages},
+        {"1002 pages", tooMany, Refusal::TooManyPages},
+    };
+    for (const Refused& c : cases) {
+        QTemporaryDir dir;
+        const QString folder = makeFolder(dir, "Pages", c.files);
+        const BookPlan plan = makeBook({folder, {}, false, false});
+        EXPECT_EQ(plan.refusal, c.refusal) << c.what;
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), c.files.size()) << c.what;
+    }
+    // A name of exactly 127 characters is still written.
+    QTemporaryDir dir;
+    EXPECT_EQ(makeBook({makeFolder(dir, "Pages", {QString(123, u'n') + ".bmp"}), {}, false, false}).refusal, Refusal::None);
+    EXPECT_EQ(makeBook({dir.filePath("missing"), {}, false, false}).refusal, Refusal::NotAFolder);
+}
