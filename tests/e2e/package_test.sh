@@ -23,7 +23,7 @@ echo "package: $(basename "$deb")"
 
 # Contents and dependencies.
 dpkg-deb -c "$deb" >"$work/contents"
-for path in ./usr/bin/tirvelo ./usr/lib/tirvelo/libupctv.so ./usr/share/applications/tirvelo.desktop \
+for path in ./usr/bin/tirvelo ./usr/bin/tirvelo-llibre ./usr/share/man/man1/tirvelo-llibre.1.gz ./usr/lib/tirvelo/libupctv.so ./usr/share/applications/tirvelo.desktop \
             ./usr/share/mime/packages/tirvelo-lumbrix.xml ./usr/share/icons/hicolor/scalable/apps/tirvelo.svg \
             ./usr/share/man/man1/tirvelo.1.gz ./usr/share/doc/tirvelo/copyright; do
   grep -q " $path\$" "$work/contents" || fail "the package lacks $path"

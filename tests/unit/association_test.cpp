@@ -123,10 +123,12 @@ TEST_F(AssociationTest, NothingRegisteredIsRegisteredSilently)
     EXPECT_TRUE(get(QStringLiteral("data/icons/hicolor/scalable/mimetypes/application-x-lumbrix.svg")).startsWith("<?xml"));
 
     // The desktop's own tools accept what was written.
-    if (!QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
+    if (!QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty()) {
         EXPECT_TRUE(get(QStringLiteral("data/mime/globs2")).contains(":application/x-lumbrix:*.lumbrix"));
-    if (!QStandardPaths::findExecutable(QStringLiteral("update-desktop-database")).isEmpty())
+    }
+    if (!QStandardPaths::findExecutable(QStringLiteral("update-desktop-database")).isEmpty()) {
         EXPECT_TRUE(get(QStringLiteral("data/applications/mimeinfo.cache")).contains("application/x-lumbrix=tirvelo.desktop;"));
+    }
     if (const QString validate = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
         !validate.isEmpty()) {
         QProcess p;

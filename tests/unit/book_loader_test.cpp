@@ -161,8 +161,9 @@ TEST(TextBoxText, ReadsOnlyOrdinaryFilesWithinCapacity)
     ASSERT_TRUE(lf.open(QIODevice::WriteOnly));
     lf.close();
     lf.setPermissions(QFileDevice::Permissions());
-    if (::geteuid() != 0) // root reads anything
+    if (::geteuid() != 0) { // root reads anything
         EXPECT_FALSE(readTextBoxFile(locked).has_value());
+    }
 }
 
 TEST(TextBoxText, SplitsLinesLikeTheTextBox)

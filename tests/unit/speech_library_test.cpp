@@ -103,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(Variants, SpeechLibraryMissingEntryPoint,
                                            MissingEntryPoint{"no_readfile", 2}, MissingEntryPoint{"no_stop", 3},
                                            MissingEntryPoint{"no_setlanguage", 4},
                                            MissingEntryPoint{"no_setspeaker", 5}),
-                         [](const auto& info) { return std::string(info.param.variant); });
+                         [](const auto& variant) { return std::string(variant.param.variant); });
 
 TEST_F(SpeechLibraryTest, CallsTheEngineRefusesReportFalseAfterReachingIt)
 {
