@@ -207,8 +207,9 @@ TEST_F(Languages, EveryCaptionFollowsEachSwitch)
         EXPECT_EQ(shownCaptions(*window, *dialog), *step.column);
         EXPECT_TRUE(step.item->isChecked());
         for (QAction* other : {window->PopupCatala, window->PopupCastellano, window->MenuPortugues})
-            if (other != step.item)
+            if (other != step.item) {
                 EXPECT_FALSE(other->isChecked()) << qPrintable(other->objectName());
+            }
         EXPECT_EQ(window->PopupCatala->text(), QStringLiteral(u"Català"));
         EXPECT_EQ(window->PopupCastellano->text(), QStringLiteral(u"Castellano"));
         EXPECT_EQ(window->MenuPortugues->text(), QStringLiteral(u"Portugues"));
