@@ -399,11 +399,14 @@ QPen GdiContext::makePen(const QTransform& logicalToTarget, double* widthOut) co
     const double toTarget = areaScale(logicalToTarget);
     if (toDevice <= 0 || toTarget <= 0)
         return Qt::NoPen;
-    // GDI never draws a line thinner than one device pixel.
+    // GDI never draws a line thinner than one device pixel: neither a pixel
+    // of the picture's own device nor, once the picture is shrunk, a pixel of
+    // the screen it is drawn on.
     double width = p.cosmetic || !std::isfinite(p.width) ? 0 : std::abs(p.width);
-    const bool thin = width * toDevice <= 1.0;
+    const double thinnest = std::max(1.0 / toDevice, 1.0 / toTarget);
+    const bool thin = width <= thinnest;
     if (thin)
-        width = 1.0 / toDevice;
+        width = thinnest;
     // Wider than the whole plane is as good as the plane.
     width = std::min(width, 1e5 / toDevice); // wider than any picture
     *widthOut = width;
