@@ -399,11 +399,11 @@ QPen GdiContext::makePen(const QTransform& logicalToTarget, double* widthOut) co
     const double toTarget = areaScale(logicalToTarget);
     if (toDevice <= 0 || toTarget <= 0)
         return Qt::NoPen;
-    // GDI never draws a line thinner than one device pixel: neither a pixel
-    // of the picture's own device nor, once the picture is shrunk, a pixel of
-    // the screen it is drawn on.
+    // GDI never draws a line thinner than one device pixel. A WMF is played
+    // straight onto the screen, so its thinnest line is also one screen pixel
+    // when the picture is shrunk.
     double width = p.cosmetic || !std::isfinite(p.width) ? 0 : std::abs(p.width);
-    const double thinnest = std::max(1.0 / toDevice, 1.0 / toTarget);
+    const double thinnest = std::max(1.0 / toDevice, m_flavour == Flavour::Wmf ? 1.0 / toTarget : 0.0);
     const bool thin = width <= thinnest;
     if (thin)
         width = thinnest;
