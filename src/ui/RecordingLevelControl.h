@@ -22,7 +22,6 @@ public:
     // tab. Returns at once; finished() tells the outcome. Nothing is shown when
     // the control is not installed. A request while one is under way is dropped.
     void raise();
-    bool busy() const { return m_busy; }
 
 signals:
     // shown: a window was raised or the program started.

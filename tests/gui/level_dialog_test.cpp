@@ -5,6 +5,7 @@
 #include "audio/WavMax.h"
 #include "support/FakeCaptureDevice.h"
 #include "ui/FormNivellEntradaDAudio.h"
+#include "ui/RecordingLevelControl.h"
 
 #include <QApplication>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -229,7 +231,10 @@ TEST(LevelDialog, MicrophoneLevelButtonStartsOrRaisesTheControlInTheBackground)
     {
         // Nothing installed: nothing happens, nothing breaks.
         PathGuard path(empty.path());
+        QSignalSpy done(dialog.findChild<RecordingLevelControl*>(), &RecordingLevelControl::finished);
         QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+        ASSERT_TRUE(done.size() == 1 || done.wait(10000));
+        EXPECT_FALSE(done.first().first().toBool());
     }
 
     PathGuard path(bin.path());
