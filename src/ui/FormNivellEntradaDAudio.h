@@ -11,10 +11,8 @@ class QPushButton;
 class QSlider;
 
 namespace tirvelo {
-class RecordingLevelControl;
-}
 
-namespace tirvelo {
+class RecordingLevelControl;
 
 class TFormNivellEntradaDAudio : public QDialog {
     Q_OBJECT

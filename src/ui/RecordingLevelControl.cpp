@@ -33,7 +33,7 @@ void RecordingLevelControl::raise()
     m_busy = true;
     // Windows of the control are found by their X class.
     runHelper(WindowTool, {QStringLiteral("search"), QStringLiteral("--class"), Program},
-              [this](bool, const QString& found) {
+              [this](const QString& found) {
                   const QStringList windows = found.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
                   if (windows.isEmpty())
                       startControl();
@@ -44,10 +44,10 @@ void RecordingLevelControl::raise()
 
 void RecordingLevelControl::raiseWindow(const QString& window)
 {
-    runHelper(WindowTool, {QStringLiteral("windowmap"), window}, [this, window](bool, const QString&) {
-        runHelper(WindowTool, {QStringLiteral("windowraise"), window}, [this, window](bool, const QString&) {
+    runHelper(WindowTool, {QStringLiteral("windowmap"), window}, [this, window](const QString&) {
+        runHelper(WindowTool, {QStringLiteral("windowraise"), window}, [this, window](const QString&) {
             runHelper(WindowTool, {QStringLiteral("windowactivate"), window},
-                      [this](bool, const QString&) { finish(true); });
+                      [this](const QString&) { finish(true); });
         });
     });
 }
@@ -66,7 +66,7 @@ void RecordingLevelControl::finish(bool shown)
 void RecordingLevelControl::runHelper(const QString& program, const QStringList& arguments, Next next)
 {
     if (QStandardPaths::findExecutable(program).isEmpty()) {
-        next(false, {});
+        next({});
         return;
     }
     auto* process = new QProcess(this);
@@ -77,13 +77,13 @@ void RecordingLevelControl::runHelper(const QString& program, const QStringList&
     connect(process, &QProcess::finished, this, [process, next](int code, QProcess::ExitStatus status) {
         process->deleteLater();
         const bool ok = status == QProcess::NormalExit && code == 0;
-        next(ok, ok ? QString::fromLocal8Bit(process->readAllStandardOutput()) : QString());
+        next(ok ? QString::fromLocal8Bit(process->readAllStandardOutput()) : QString());
     });
     connect(process, &QProcess::errorOccurred, this, [process, next](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart)
             return;
         process->deleteLater();
-        next(false, {});
+        next({});
     });
     process->start(program, arguments);
     limit->start(HelperTimeLimitMs);

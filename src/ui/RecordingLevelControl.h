@@ -28,8 +28,9 @@ signals:
     void finished(bool shown);
 
 private:
-    using Next = std::function<void(bool ok, const QString& output)>;
-    // Runs a short helper, at most 2 s, then calls next with its success and output.
+    using Next = std::function<void(const QString& output)>;
+    // Runs a short helper, at most 2 s, then calls next with its output (empty
+    // when it is missing, fails or runs out of time).
     void runHelper(const QString& program, const QStringList& arguments, Next next);
     void raiseWindow(const QString& window);
     void startControl();
