@@ -8,8 +8,10 @@
 
 #include <xcb/xcb.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <sys/prctl.h>
 
 namespace tirvelo::test {
 namespace {
@@ -96,6 +98,8 @@ bool WindowManagerRun::available()
 WindowManagerRun::WindowManagerRun()
 {
     m_manager.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Ends with this test program whatever ends it, so no later test meets it.
+    m_manager.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_manager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
     if (!m_manager.waitForStarted(10000))
         return;
