@@ -29,6 +29,13 @@ std::optional<QString> run(const QStringList& arguments)
     return runTool(QStringLiteral("xdotool"), arguments);
 }
 
+// The child ends with this test program whatever ends it, so that no later
+// test meets its window.
+void endsWithThisProgram(QProcess& child)
+{
+    child.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
+}
+
 xcb_atom_t atomNamed(xcb_connection_t* connection, const char* name)
 {
     xcb_intern_atom_reply_t* reply =
@@ -70,6 +77,7 @@ std::optional<QString> focusedWindowOnServer()
 OtherProgramWindow::OtherProgramWindow()
 {
     const QString name = QStringLiteral("tirvelo-other-program");
+    endsWithThisProgram(m_program);
     // Away from the top-left corner, where the main window's buttons are.
     m_program.start(QStringLiteral("xmessage"), {QStringLiteral("-name"), name, QStringLiteral("-geometry"),
                                                  QStringLiteral("+700+700"), QStringLiteral("Una altra aplicació")});
@@ -98,8 +106,7 @@ bool WindowManagerRun::available()
 WindowManagerRun::WindowManagerRun()
 {
     m_manager.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    // Ends with this test program whatever ends it, so no later test meets it.
-    m_manager.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    endsWithThisProgram(m_manager);
     m_manager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
     if (!m_manager.waitForStarted(10000))
         return;
@@ -113,6 +120,7 @@ WindowManagerRun::WindowManagerRun()
     };
     for (int attempt = 0; attempt < 10 && !m_running; ++attempt) {
         QProcess probe;
+        endsWithThisProgram(probe);
         probe.start(QStringLiteral("xmessage"), {QStringLiteral("-name"), QStringLiteral("tirvelo-probe"),
                                                  QStringLiteral("-geometry"), QStringLiteral("+0+0"), QStringLiteral("probe")});
         m_running = probe.waitForStarted(10000) && QTest::qWaitFor(managesWindows, 6000);
