@@ -1,6 +1,9 @@
 // The input level dialog under a real window manager (openbox on the test
-// display, for this program only): placed by its decorated frame in the
-// bottom-right corner, and Esc and the manager's close do what "&Tancar" does.
+// display, for this program only): placed again by its frame once decorated,
+// so that the whole frame ends in the bottom-right corner, and Esc and the
+// manager's close do what "&Tancar" does. The manager comes up after the
+// dialog is shown: openbox itself pulls a dialog mapped under it onto the
+// screen, which would hide a fault of the placement.
 #include "support/XServer.h"
 #include "ui/FormNivellEntradaDAudio.h"
 
@@ -19,13 +22,14 @@ TEST(LevelDialogUnderAWindowManager, StaysOnScreenByItsFrameAndEscAndCloseActAsT
 {
     if (!WindowManagerRun::available())
         GTEST_SKIP() << "openbox is not installed";
-    WindowManagerRun manager;
-    ASSERT_TRUE(manager.running());
-
+    // Shown first, on the bare display: the window manager that comes up then
+    // (a desktop starting or restarting its manager) decorates it where it is.
     TFormNivellEntradaDAudio dialog;
     const QRect area = dialog.screen()->availableGeometry();
     dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog, 20000));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    WindowManagerRun manager;
+    ASSERT_TRUE(manager.running());
     // The title bar and borders come with the window manager; the whole frame
     // ends in the corner of the screen.
     const auto inTheCorner = [&] { return dialog.frameGeometry().bottomRight() == area.bottomRight(); };

@@ -113,22 +113,30 @@ WindowManagerRun::WindowManagerRun()
     // A window mapped while the manager is still starting can be left
     // unmapped for good: it is running once it manages a probe window. A probe
     // not taken up within a few seconds was mapped too early and is made again.
-    const auto managesWindows = [] {
-        const std::optional<QString> out =
+    const QString probeName = QStringLiteral("tirvelo-probe");
+    const auto probeManaged = [&] {
+        const std::optional<QString> probe = run({QStringLiteral("search"), QStringLiteral("--classname"), probeName});
+        const std::optional<QString> list =
             runTool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")});
-        return out && out->contains(QStringLiteral("0x"));
+        if (!probe || !list || probe->trimmed().isEmpty())
+            return false;
+        const QString hex = QStringLiteral("0x") + QString::number(probe->split(u'\n').first().toULongLong(), 16);
+        return list->contains(QRegularExpression(QRegularExpression::escape(hex) + QStringLiteral("\\b")));
     };
     for (int attempt = 0; attempt < 10 && !m_running; ++attempt) {
         QProcess probe;
         endsWithThisProgram(probe);
-        probe.start(QStringLiteral("xmessage"), {QStringLiteral("-name"), QStringLiteral("tirvelo-probe"),
-                                                 QStringLiteral("-geometry"), QStringLiteral("+0+0"), QStringLiteral("probe")});
-        m_running = probe.waitForStarted(10000) && QTest::qWaitFor(managesWindows, 6000);
+        probe.start(QStringLiteral("xmessage"), {QStringLiteral("-name"), probeName, QStringLiteral("-geometry"),
+                                                 QStringLiteral("+0+0"), QStringLiteral("probe")});
+        m_running = probe.waitForStarted(10000) && QTest::qWaitFor(probeManaged, 6000);
         probe.kill();
         probe.waitForFinished(5000);
     }
-    // The probe's window is gone from the manager's list before a test begins.
-    m_running = m_running && QTest::qWaitFor([&] { return !managesWindows(); }, 10000);
+    // The probe is gone from the screen before a test begins.
+    m_running = m_running && QTest::qWaitFor([&] {
+        const std::optional<QString> probe = run({QStringLiteral("search"), QStringLiteral("--classname"), probeName});
+        return !probe || probe->trimmed().isEmpty();
+    }, 10000);
 }
 
 WindowManagerRun::~WindowManagerRun()
