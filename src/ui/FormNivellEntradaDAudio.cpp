@@ -146,6 +146,7 @@ TFormNivellEntradaDAudio::TFormNivellEntradaDAudio(QWidget* parent)
     connect(TrackBar1, &QSlider::valueChanged, this, &TFormNivellEntradaDAudio::TrackBar1Change);
     connect(BitBtn1, &QPushButton::clicked, this, &TFormNivellEntradaDAudio::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TFormNivellEntradaDAudio::BitBtn2Click);
+    m_levelControl = new RecordingLevelControl(this);
 
     FormCreate();
 }
@@ -178,6 +179,34 @@ void TFormNivellEntradaDAudio::placeBottomRight()
     move(area.x() + area.width() - outer.width(), area.y() + area.height() - outer.height());
 }
 
+// A window manager adds its frame only once the dialog is shown: the frame
+// known at creation was the bare client area. Placed again by the decorated
+// frame, once, so that the title bar does not push it off the screen.
+void TFormNivellEntradaDAudio::placeByDecoratedFrameOnce()
+{
+    if (m_placedByFrame || !isVisible() || frameGeometry().size() == size())
+        return;
+    m_placedByFrame = true;
+    placeBottomRight();
+}
+
+void TFormNivellEntradaDAudio::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    placeByDecoratedFrameOnce();
+}
+
+void TFormNivellEntradaDAudio::moveEvent(QMoveEvent* event)
+{
+    QDialog::moveEvent(event);
+    placeByDecoratedFrameOnce();
+}
+
+void TFormNivellEntradaDAudio::reject()
+{
+    BitBtn1Click();
+}
+
 void TFormNivellEntradaDAudio::TrackBar1Change(int position)
 {
     WavMax::TriggerThreshold = position;
@@ -192,7 +221,7 @@ void TFormNivellEntradaDAudio::BitBtn1Click()
 
 void TFormNivellEntradaDAudio::BitBtn2Click()
 {
-    RecordingLevelControl::raise();
+    m_levelControl->raise();
 }
 
 void TFormNivellEntradaDAudio::setLevel(int level)

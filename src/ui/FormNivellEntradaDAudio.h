@@ -12,6 +12,8 @@ class QSlider;
 
 namespace tirvelo {
 
+class RecordingLevelControl;
+
 class TFormNivellEntradaDAudio : public QDialog {
     Q_OBJECT
 public:
@@ -44,13 +46,22 @@ public:
     QPushButton* BitBtn1 = nullptr;
     QPushButton* BitBtn2 = nullptr;
 
+protected:
+    // Esc and the window manager's close do what "&Tancar" does.
+    void reject() override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
 private:
     void FormCreate();
     void TrackBar1Change(int position);
     void BitBtn1Click();
     void BitBtn2Click();
     void placeBottomRight();
+    void placeByDecoratedFrameOnce();
 
+    RecordingLevelControl* m_levelControl = nullptr;
+    bool m_placedByFrame = false;
     bool m_destroyed = false;
 };
 

@@ -61,6 +61,16 @@ QRect availableScreenGeometry(const QWidget* widget)
     return screen ? screen->availableGeometry() : QRect(0, 0, 536, 348);
 }
 
+// A label readable over any picture: the window's black fills its own
+// rectangle, and only that.
+void onBlack(QLabel* label)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    label->setPalette(palette);
+    label->setAutoFillBackground(true);
+}
+
 // "Programes (*.Lumbrix)|*.Lumbrix|..." as Qt's name filters.
 QStringList qtNameFilters(const QString& filter)
 {
@@ -143,6 +153,7 @@ void TFormPrincipal::createControls()
     QPalette bluePalette = LabelInformacio->palette();
     bluePalette.setColor(QPalette::WindowText, QColor(0, 0, 255));
     LabelInformacio->setPalette(bluePalette);
+    onBlack(LabelInformacio);
     LabelInformacio->move(qRound(170 * m_scale), qRound(8 * m_scale));
 
     // Visible next to the buttons (the place under the speed edit would hide it).
@@ -153,6 +164,7 @@ void TFormPrincipal::createControls()
     QPalette whitePalette = LabelPagina->palette();
     whitePalette.setColor(QPalette::WindowText, Qt::white);
     LabelPagina->setPalette(whitePalette);
+    onBlack(LabelPagina);
     QFont pageFont(QStringLiteral("Sans Serif"));
     pageFont.setPixelSize(qRound(11 * m_scale));
     LabelPagina->setFont(pageFont);
@@ -469,8 +481,10 @@ void TFormPrincipal::turnPage(int direction, const QString& failureMessage)
         }
         if (!SpinEditTempsTimer->isVisible() || !SpinEditTempsTimer->isEnabled())
             throw PageTurnFailure{};
-        // Brings the main window back to the front when another of ours was active.
-        activateWindow();
+        // Back in front only from another window of ours (the level dialog,
+        // say): a sound must not take the focus from another program.
+        if (const QWidget* active = QApplication::activeWindow(); active && active != this)
+            activateWindow();
         SpinEditTempsTimer->setFocus(Qt::OtherFocusReason);
     } catch (const PageTurnFailure&) {
         showPlainMessage(this, failureMessage);

@@ -2,7 +2,7 @@
 
 #include <QProcess>
 #include <QStandardPaths>
-#include <QStringList>
+#include <QTimer>
 
 namespace tirvelo {
 
@@ -10,41 +10,83 @@ namespace {
 
 const QString Program = QStringLiteral("pavucontrol");
 const QStringList InputTab = {QStringLiteral("--tab=4")};
-
-// Runs a short helper and returns its output; empty when it is missing or fails.
-QString run(const QString& program, const QStringList& arguments)
-{
-    if (QStandardPaths::findExecutable(program).isEmpty())
-        return {};
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(2000)) {
-        process.kill();
-        process.waitForFinished(1000);
-        return {};
-    }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return {};
-    return QString::fromLocal8Bit(process.readAllStandardOutput());
-}
+const QString WindowTool = QStringLiteral("xdotool");
+constexpr int HelperTimeLimitMs = 2000;
 
 } // namespace
 
-bool RecordingLevelControl::raise()
+RecordingLevelControl::RecordingLevelControl(QObject* parent) : QObject(parent) {}
+
+RecordingLevelControl::~RecordingLevelControl()
 {
-    // Windows of the control are found by their X class with xdotool.
-    const QString found = run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--class"), Program});
-    const QStringList windows = found.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    if (!windows.isEmpty()) {
-        const QString& window = windows.first();
-        run(QStringLiteral("xdotool"), {QStringLiteral("windowmap"), window});
-        run(QStringLiteral("xdotool"), {QStringLiteral("windowraise"), window});
-        run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), window});
-        return true;
+    for (QProcess* helper : findChildren<QProcess*>()) {
+        helper->disconnect(this);
+        helper->kill();
+        helper->waitForFinished(1000);
     }
-    if (QStandardPaths::findExecutable(Program).isEmpty())
-        return false;
-    return QProcess::startDetached(Program, InputTab);
+}
+
+void RecordingLevelControl::raise()
+{
+    if (m_busy)
+        return;
+    m_busy = true;
+    // Windows of the control are found by their X class.
+    runHelper(WindowTool, {QStringLiteral("search"), QStringLiteral("--class"), Program},
+              [this](const QString& found) {
+                  const QStringList windows = found.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+                  if (windows.isEmpty())
+                      startControl();
+                  else
+                      raiseWindow(windows.first());
+              });
+}
+
+void RecordingLevelControl::raiseWindow(const QString& window)
+{
+    runHelper(WindowTool, {QStringLiteral("windowmap"), window}, [this, window](const QString&) {
+        runHelper(WindowTool, {QStringLiteral("windowraise"), window}, [this, window](const QString&) {
+            runHelper(WindowTool, {QStringLiteral("windowactivate"), window},
+                      [this](const QString&) { finish(true); });
+        });
+    });
+}
+
+void RecordingLevelControl::startControl()
+{
+    finish(!QStandardPaths::findExecutable(Program).isEmpty() && QProcess::startDetached(Program, InputTab));
+}
+
+void RecordingLevelControl::finish(bool shown)
+{
+    m_busy = false;
+    emit finished(shown);
+}
+
+void RecordingLevelControl::runHelper(const QString& program, const QStringList& arguments, Next next)
+{
+    if (QStandardPaths::findExecutable(program).isEmpty()) {
+        next({});
+        return;
+    }
+    auto* process = new QProcess(this);
+    auto* limit = new QTimer(process);
+    limit->setSingleShot(true);
+    connect(limit, &QTimer::timeout, process, &QProcess::kill);
+    // Exactly one of the two ends a run: finished, or a start that failed.
+    connect(process, &QProcess::finished, this, [process, next](int code, QProcess::ExitStatus status) {
+        process->deleteLater();
+        const bool ok = status == QProcess::NormalExit && code == 0;
+        next(ok ? QString::fromLocal8Bit(process->readAllStandardOutput()) : QString());
+    });
+    connect(process, &QProcess::errorOccurred, this, [process, next](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        process->deleteLater();
+        next({});
+    });
+    process->start(program, arguments);
+    limit->start(HelperTimeLimitMs);
 }
 
 } // namespace tirvelo

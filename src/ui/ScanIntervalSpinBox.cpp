@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QWheelEvent>
 
 namespace tirvelo {
 
@@ -38,6 +39,12 @@ void ScanIntervalSpinBox::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    event->ignore();
+}
+
+// A hand resting on the mouse must not change the scan speed.
+void ScanIntervalSpinBox::wheelEvent(QWheelEvent* event)
+{
     event->ignore();
 }
 

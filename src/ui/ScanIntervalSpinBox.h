@@ -2,8 +2,8 @@
 // The scan interval in tenths of a second, 1..64. Its text cannot be typed
 // into: every typed character, Backspace and Enter included, is dropped with
 // the system beep, so the value changes only through the arrows and the Up and
-// Down keys. Page Up and Page Down are reported as page keys instead of
-// stepping the value.
+// Down keys: the mouse wheel over it is left alone. Page Up and Page Down are
+// reported as page keys instead of stepping the value.
 #include <QSpinBox>
 
 namespace tirvelo {
@@ -18,6 +18,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 };
 
 } // namespace tirvelo

@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -218,45 +219,46 @@ TEST(LevelDialog, ButtonPictures)
     EXPECT_EQ(volume.pixel(5, 4), qRgb(0, 0, 0)) << "the slot";
 }
 
-TEST(LevelDialog, MicrophoneLevelButtonStartsOrRaisesTheControl)
+TEST(LevelDialog, MicrophoneLevelButtonStartsOrRaisesTheControlInTheBackground)
 {
-    QTemporaryDir bin;
-    ASSERT_TRUE(bin.isValid());
+    QTemporaryDir bin, empty;
+    ASSERT_TRUE(bin.isValid() && empty.isValid());
     const QString log = bin.filePath(QStringLiteral("log"));
     const QByteArray logArg = log.toLocal8Bit();
     TFormNivellEntradaDAudio dialog;
+    dialog.show();
 
     {
         // Nothing installed: nothing happens, nothing breaks.
-        PathGuard path(bin.path());
-        EXPECT_FALSE(RecordingLevelControl::raise());
+        PathGuard path(empty.path());
+        QSignalSpy done(dialog.findChild<RecordingLevelControl*>(), &RecordingLevelControl::finished);
         QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+        ASSERT_TRUE(done.size() == 1 || done.wait(10000));
+        EXPECT_FALSE(done.first().first().toBool());
     }
 
+    PathGuard path(bin.path());
     // No window of the control open: it is started on its input tab.
     writeScript(bin, QStringLiteral("xdotool"), "echo \"xdotool $*\" >> '" + logArg + "'\nexit 1\n");
     writeScript(bin, QStringLiteral("pavucontrol"), "echo \"pavucontrol $*\" >> '" + logArg + "'\n");
-    {
-        PathGuard path(bin.path());
-        dialog.show();
-        QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
-    }
-    EXPECT_TRUE(QTest::qWaitFor([&] { return readAll(log).contains("pavucontrol --tab=4"); }, 5000))
+    QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return readAll(log).contains("pavucontrol --tab=4"); }, 10000))
         << readAll(log).constData();
-    EXPECT_TRUE(readAll(log).contains("xdotool search --class pavucontrol"));
+    EXPECT_TRUE(readAll(log).startsWith("xdotool search --class pavucontrol\n"));
 
-    // A window is open: it is brought up and no second control is started.
+    // A window is open, and the search answers only once released: the click
+    // returns at once, and the window comes up when the answer does.
     QFile::remove(log);
+    const QByteArray release = bin.filePath(QStringLiteral("release")).toLocal8Bit();
     writeScript(bin, QStringLiteral("xdotool"),
-                "echo \"xdotool $*\" >> '" + logArg + "'\n[ \"$1\" = search ] && echo 4194311\nexit 0\n");
-    {
-        PathGuard path(bin.path());
-        EXPECT_TRUE(RecordingLevelControl::raise());
-    }
-    const QByteArray calls = readAll(log);
-    EXPECT_TRUE(calls.contains("xdotool windowmap 4194311")) << calls.constData();
-    EXPECT_TRUE(calls.contains("xdotool windowraise 4194311"));
-    EXPECT_FALSE(calls.contains("pavucontrol --tab"));
+                "echo \"xdotool $*\" >> '" + logArg + "'\n[ \"$1\" = search ] || exit 0\n"
+                "while [ ! -e '" + release + "' ]; do /bin/sleep 0.05; done\necho 4194311\n");
+    QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+    QFile(QString::fromLocal8Bit(release)).open(QIODevice::WriteOnly);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return readAll(log).contains("xdotool windowactivate 4194311"); }, 10000))
+        << readAll(log).constData();
+    EXPECT_EQ(readAll(log), "xdotool search --class pavucontrol\nxdotool windowmap 4194311\n"
+                            "xdotool windowraise 4194311\nxdotool windowactivate 4194311\n");
 }
 
 TEST(LevelDialog, AnInputThatCannotBeOpenedShowsTheWarning)

@@ -19,6 +19,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+#include <QWheelEvent>
 #include <sys/stat.h>
 
 using namespace tirvelo;
@@ -212,6 +213,18 @@ TEST_F(MainWindowWithoutEngine, PageKeysTurnPagesInTheBoxesAndTheSpinBoxButNotIn
     EXPECT_EQ(window->Timer1->interval(), 1700);
     window->SpinEditTempsTimer->setValue(64);
     QTest::keyClick(window->SpinEditTempsTimer, Qt::Key_Up);
+    EXPECT_EQ(window->SpinEditTempsTimer->value(), 64);
+    EXPECT_EQ(window->Timer1->interval(), 6400);
+    // A hand resting on the mouse wheel over the box, on its text or its arrows, changes nothing.
+    ScanIntervalSpinBox* box = window->SpinEditTempsTimer;
+    for (const QPoint at : {box->rect().center(), box->rect().bottomRight() - QPoint(3, 3)})
+        for (const int delta : {-120, -120, 120}) {
+            QWidget* under = box->childAt(at) ? box->childAt(at) : box;
+            const QPointF local = under->mapFrom(box, at);
+            QWheelEvent wheel(local, under->mapToGlobal(local), {}, QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(under, &wheel);
+        }
     EXPECT_EQ(window->SpinEditTempsTimer->value(), 64);
     EXPECT_EQ(window->Timer1->interval(), 6400);
 }

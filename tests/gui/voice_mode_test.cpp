@@ -12,6 +12,7 @@
 #include "support/FakeCaptureDevice.h"
 #include "support/MainWindowFixture.h"
 #include "support/RecordingLog.h"
+#include "support/XServer.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/NavigationButton.h"
 #include "ui/ScanIntervalSpinBox.h"
@@ -568,6 +569,44 @@ TEST_F(VoiceModeWindow, TheLevelDialogOpensBesideTheScanWhichGoesOn)
     sound(90);
     EXPECT_EQ(window->book.CurrentPage, expected);
     EXPECT_EQ(bar(), 90);
+}
+
+TEST_F(VoiceModeWindow, ASoundBringsTheMainWindowBackFromTheDialogButNotFromAnotherProgram)
+{
+    if (!xdotoolAvailable())
+        GTEST_SKIP() << "xdotool is not installed";
+    FakeDeviceFactoryGuard devices;
+    createWindowWithDialog();
+    loadTextBook(5);
+    window->PopupMenuActiuClick();
+    voiceModeOn();
+    window->scan.ScanPosition = 1;
+
+    // The level dialog is in front: the page turn makes the main window active again.
+    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+    sound(90);
+    EXPECT_EQ(window->book.CurrentPage, 1);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+
+    // The user works in another program while the scan goes on, putting the
+    // pointer on our buttons: the sound turns the page and leaves the focus there.
+    OtherProgramWindow other;
+    ASSERT_FALSE(other.id().isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == nullptr; }, 10000));
+    window->ScanStep();
+    NavigationButton* lit = window->scan.ScanPosition == 1 ? window->SpeedButtonDreta : window->SpeedButtonEsquerra;
+    const int expected = window->scan.ScanPosition == 1 ? 2 : 0;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return lit->underMouse(); }, 10000));
+    sound(0);
+    sound(0);
+    sound(90);
+    EXPECT_EQ(window->book.CurrentPage, expected);
+    EXPECT_EQ(focusedWindowOnServer().value_or(QString()).toStdString(), other.id().toStdString());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), nullptr);
 }
 
 // ---------------------------------------------------------------- start-up and exit

@@ -8,6 +8,7 @@
 #include "support/XServer.h"
 #include "ui/ArrowGlyph.h"
 #include "ui/NavigationButton.h"
+#include "ui/PictureBox.h"
 #include "ui/ScanIntervalSpinBox.h"
 
 #include <QDeadlineTimer>
@@ -225,6 +226,30 @@ TEST_F(WindowLook, TheLabelsStandOutOnBlackAndThePageNumberIsVisible)
         EXPECT_FALSE(placeOf(control).intersects(page)) << control->objectName().toStdString();
     // The largest book's label fits too.
     EXPECT_LE(QFontMetrics(window->LabelPagina->font()).horizontalAdvance(QStringLiteral("1001 - 1001")), page.width());
+}
+
+TEST_F(WindowLook, OverALightPictureTheLabelsKeepTheirOwnBlackRectangle)
+{
+    createWindow();
+    // White, larger than the window: stretched to fill it, behind the labels too.
+    writeBmp(path("white.bmp"), window->width() + 40, window->height() + 40, Qt::white);
+    window->LoadBook(writeBook("llibre.Lumbrix", 1, "", {"white.bmp"}));
+    ASSERT_TRUE(window->Image1->isVisible());
+    ASSERT_EQ(window->LabelPagina->text(), QStringLiteral("1 - 1"));
+    const QImage image = shot();
+    const QRgb white = qRgb(255, 255, 255);
+
+    const QRect info = placeOf(window->LabelInformacio), page = placeOf(window->LabelPagina);
+    EXPECT_EQ(countPixels(image, info, [](QRgb p) { return qRed(p) == 0 && qGreen(p) == 0; }), info.width() * info.height())
+        << "blue text on black";
+    EXPECT_GE(countColour(image, info, kBlue), 60);
+    EXPECT_GE(countColour(image, page, kBlack), page.width() * page.height() / 2) << "white text on black";
+    EXPECT_GE(countPixels(image, page, [](QRgb p) { return std::min({qRed(p), qGreen(p), qBlue(p)}) >= 200; }), 8);
+    // The picture goes on right beside each label: no black band across it.
+    for (const QRect& label : {info, page})
+        for (const QPoint beside : {QPoint(label.right() + 2, label.center().y()), QPoint(label.center().x(), label.bottom() + 2),
+                                    QPoint(label.center().x(), label.top() - 2)})
+            EXPECT_EQ(image.pixel(beside), white) << beside.x() << "," << beside.y();
 }
 
 namespace {

@@ -21,7 +21,8 @@ namespace {
 enum : int {
     SetMapMode = 0x0103, SetWindowOrg = 0x020B, SetWindowExt = 0x020C, SetViewportExt = 0x020E,
     CreatePen = 0x02FA, CreateBrush = 0x02FC, CreatePalette = 0x00F7, SelectObject = 0x012D,
-    DeleteObject = 0x01F0, Rectangle = 0x041B, SetBkMode = 0x0102,
+    DeleteObject = 0x01F0, Rectangle = 0x041B, SetBkMode = 0x0102, MoveTo = 0x0214, LineTo = 0x0213,
+    Polyline = 0x0325,
 };
 
 QImage draw(const Picture& picture, QSize size)
@@ -168,6 +169,50 @@ TEST(MetafileMapping, PlaceableWmfMapsItsWindowOntoTheBoundingBox)
     EXPECT_TRUE(isRed(image, 48, 24));
     EXPECT_TRUE(isWhite(image, 144, 24));
     EXPECT_TRUE(isWhite(image, 48, 72));
+}
+
+namespace {
+
+// Lines `lines` pixels along both axes are solid and one pixel wide.
+void expectOnePixelGrid(const QImage& image, const QList<int>& lines, const char* what)
+{
+    ASSERT_FALSE(image.isNull());
+    const auto dark = [&](int x, int y) { return qGray(image.pixel(x, y)) < 128; };
+    for (const int line : lines) {
+        int column = 0, row = 0, beside = 0;
+        for (int along = 0; along < image.width(); ++along) {
+            column += dark(line, along);
+            row += dark(along, line);
+            beside += dark(line + 5, along) + dark(along, line + 5);
+        }
+        EXPECT_GE(column, 85) << what << ", column " << line;
+        EXPECT_GE(row, 85) << what << ", row " << line;
+        EXPECT_LE(beside, 2 * lines.size()) << what << ": one pixel wide, not more, near " << line;
+    }
+}
+
+} // namespace
+
+TEST(MetafilePens, ThinWmfPensStayOnePixelWideWhenThePictureIsShrunk)
+{
+    test::guiApplication();
+    // A grid 1000 units square drawn at 100 pixels: every line would be a
+    // tenth of a pixel at its scaled width. Lines at 100k + 5 units fall on
+    // the middle of pixel column or row 10k; widths 0 (10, 20) and 1 (30, 40).
+    WmfWriter w;
+    w.record(SetMapMode, {8});
+    w.record(SetWindowExt, {1000, 1000});
+    w.record(SetViewportExt, {1000, 1000});
+    for (const int width : {0, 1}) {
+        w.record(CreatePen, Params().u16(0).i16(width).i16(0).color(0, 0, 0));
+        w.record(SelectObject, {width});
+        for (const int at : {105 + 200 * width, 205 + 200 * width}) {
+            w.record(MoveTo, {50, at});
+            w.record(LineTo, {950, at});
+            w.record(Polyline, Params().i16(2).i16(50).i16(at).i16(950).i16(at));
+        }
+    }
+    expectOnePixelGrid(drawWmf(w.finish(), QSize(100, 100)), {10, 20, 30, 40}, "LineTo and Polyline");
 }
 
 TEST(MetafileMapping, EmfFrameWindowViewportAndWorldTransform)

@@ -400,11 +400,14 @@ QPen GdiContext::makePen(const QTransform& logicalToTarget, double* widthOut) co
     const double toTarget = areaScale(logicalToTarget);
     if (toDevice <= 0 || toTarget <= 0)
         return Qt::NoPen;
-    // GDI never draws a line thinner than one device pixel.
+    // GDI never draws a line thinner than one device pixel. A WMF is played
+    // straight onto the screen, so its thinnest line is also one screen pixel
+    // when the picture is shrunk.
     double width = p.cosmetic || !std::isfinite(p.width) ? 0 : std::abs(p.width);
-    const bool thin = width * toDevice <= 1.0;
+    const double thinnest = std::max(1.0 / toDevice, m_flavour == Flavour::Wmf ? 1.0 / toTarget : 0.0);
+    const bool thin = width <= thinnest;
     if (thin)
-        width = 1.0 / toDevice;
+        width = thinnest;
     // Wider than the whole plane is as good as the plane.
     width = std::min(width, 1e5 / toDevice); // wider than any picture
     *widthOut = width;
