@@ -247,8 +247,9 @@ TEST_F(SettingsWindow, TheRightButtonOpensTheWindowMenuEverywhereButInTheSpeedEd
         EXPECT_TRUE(rightClickOnServer(global));
         QTRY_VERIFY_WITH_TIMEOUT(outcome.seen, 5000);
         QTRY_VERIFY(!QApplication::activePopupWidget());
-        if (outcome.windowMenu)
+        if (outcome.windowMenu) {
             EXPECT_EQ(outcome.menuPosition, global);
+        }
     };
 
     struct Target {

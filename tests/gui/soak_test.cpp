@@ -260,6 +260,7 @@ TEST_F(Soak, TenThousandTurnsKeepMemoryFlatAndSayNothing)
     EXPECT_GT(readFiles, 0);
     EXPECT_GT(reads, 0);
     ASSERT_GT(memoryAfterFirstHundred, 0);
-    if (!kAddressSanitizer)
+    if (!kAddressSanitizer) {
         EXPECT_LE(memoryAtEnd, memoryAfterFirstHundred * 105 / 100);
+    }
 }
