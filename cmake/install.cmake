@@ -4,9 +4,14 @@
 # book file type.
 include(GNUInstallDirs)
 
-# The engine is the program's own, not a library for others: it lives in
-# lib/tirvelo, which keeps it out of the system's library path.
-set(TIRVELO_PRIVATE_LIBDIR lib/tirvelo)
+# The engine is the program's own, not a library for others: it lives in a
+# folder of the program's under lib (lib/<multiarch triplet>/tirvelo on
+# Debian), out of the system's library path.
+if(CMAKE_LIBRARY_ARCHITECTURE)
+  set(TIRVELO_PRIVATE_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE}/tirvelo)
+else()
+  set(TIRVELO_PRIVATE_LIBDIR lib/tirvelo)
+endif()
 set_target_properties(tirvelo PROPERTIES INSTALL_RPATH "$ORIGIN/../${TIRVELO_PRIVATE_LIBDIR}")
 install(TARGETS tirvelo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET upctv)

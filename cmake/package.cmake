@@ -9,8 +9,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Tirvelo")
 set(CPACK_PACKAGE_CONTACT "Tirvelo developers <tirvelo@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "full-screen page turner for switch and voice users")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "full-screen page turner for switch and voice users
- Tirvelo shows books of pictures, texts and sounds full screen for children
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tirvelo shows books of pictures, texts and sounds full screen for children
  and adults who cannot use a mouse or keyboard in the usual way. Pages turn
  with one switch (a scanned highlight between two big buttons), with a sound
  picked up by the microphone, or with the usual keys. Text pages are read

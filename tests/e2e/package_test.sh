@@ -23,7 +23,8 @@ echo "package: $(basename "$deb")"
 
 # Contents and dependencies.
 dpkg-deb -c "$deb" >"$work/contents"
-for path in ./usr/bin/tirvelo ./usr/bin/tirvelo-llibre ./usr/share/man/man1/tirvelo-llibre.1.gz ./usr/lib/tirvelo/libupctv.so ./usr/share/applications/tirvelo.desktop \
+engine=$(grep -oE '\./usr/lib/([^/ ]+/)?tirvelo/libupctv\.so$' "$work/contents") || fail "the package lacks the engine"
+for path in ./usr/bin/tirvelo ./usr/bin/tirvelo-llibre ./usr/share/man/man1/tirvelo-llibre.1.gz ./usr/share/applications/tirvelo.desktop \
             ./usr/share/mime/packages/tirvelo-lumbrix.xml ./usr/share/icons/hicolor/scalable/apps/tirvelo.svg \
             ./usr/share/man/man1/tirvelo.1.gz ./usr/share/doc/tirvelo/copyright; do
   grep -q " $path\$" "$work/contents" || fail "the package lacks $path"
@@ -61,8 +62,8 @@ sleep 3
 kill -0 "$program_pid" 2>/dev/null || fail "the program ended: $(cat "$work/program.log")"
 windows=$(xdotool search --onlyvisible --pid "$program_pid" | wc -l)
 [ "$windows" -eq 1 ] || fail "$windows windows: a message at start-up"
-import -window "$window" "$work/shot.png"
+import -window root "$work/shot.png" # the window covers the screen
 mean=$(convert "$work/shot.png" -colorspace Gray -format '%[fx:mean]' info:)
 awk -v m="$mean" 'BEGIN { exit !(m > 0.05) }' || fail "the window is black (mean $mean): no page drawn"
-grep -qs "$root/usr/lib/tirvelo/libupctv.so" "$work"/ld.* || fail "the engine was not loaded from the package"
+grep -qs "calling init: $root/usr/bin/\.\./${engine#./usr/}" "$work"/ld.* || fail "the engine was not loaded from the package"
 echo "the unpacked program shows the sample book's first page (mean grey $mean), engine from the package"
