@@ -455,8 +455,12 @@ void TFormPrincipal::customEvent(QEvent* event)
 void TFormPrincipal::turnPage(int direction, const QString& failureMessage)
 {
     try {
-        if (Speaking && !speechLibrary().stop())
-            throw PageTurnFailure{};
+        // An engine without a stop call cannot silence the reading; the page
+        // turns all the same, and the failure is told once only.
+        if (Speaking && !speechLibrary().stop() && !m_stopFailureTold) {
+            m_stopFailureTold = true;
+            showPlainMessage(this, failureMessage);
+        }
         if (SoundPlaying)
             soundPlayer().stop();
         if (direction < 0) {
