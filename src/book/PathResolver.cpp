@@ -29,6 +29,11 @@ QString matchIgnoringCase(const QString& folder, const QString& component)
 
 } // namespace
 
+bool existsAsWritten(const QString& name)
+{
+    return !name.isEmpty() && !hasDriveLetter(name) && QFileInfo::exists(QString(name).replace(u'\\', u'/'));
+}
+
 QString resolveFileName(const QString& name)
 {
     if (name.isEmpty() || hasDriveLetter(name))

@@ -14,4 +14,8 @@ namespace tirvelo {
 // letter ("C:\...") cannot be resolved here and gives an empty string.
 QString resolveFileName(const QString& name);
 
+// Whether name designates an existing file or folder with its letter case as
+// written ("\" still counts as a folder separator).
+bool existsAsWritten(const QString& name);
+
 } // namespace tirvelo

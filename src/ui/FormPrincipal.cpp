@@ -41,6 +41,7 @@
 #include <QScreen>
 #include <QTextEdit>
 #include <QTimer>
+#include <algorithm>
 
 namespace tirvelo {
 namespace {
@@ -62,17 +63,20 @@ QRect availableScreenGeometry(const QWidget* widget)
     return screen ? screen->availableGeometry() : QRect(0, 0, 536, 348);
 }
 
-// "Programes (*.Lumbrix)|*.Lumbrix|..." as Qt's name filters.
+// "Programes (*.Lumbrix)|*.Lumbrix|..." as Qt's name filters: each entry's
+// text as written, followed by the patterns the dialog applies and does not
+// show (QFileDialog::HideNameFilterDetails). "*.*" stands for every file in the
+// text, but Qt would hide names without a dot with it: it is applied as "*".
 QStringList qtNameFilters(const QString& filter)
 {
     const QStringList parts = filter.split(u'|');
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString label = parts[i];
-        const qsizetype paren = label.indexOf(u'(');
-        if (paren >= 0)
-            label.truncate(paren);
-        filters << label.trimmed() + QStringLiteral(" (") + QString(parts[i + 1]).replace(u';', u' ') + u')';
+        QStringList patterns = parts[i + 1].split(u';');
+        for (QString& pattern : patterns)
+            if (pattern == u"*.*")
+                pattern = QStringLiteral("*");
+        filters << parts[i] + QStringLiteral(" (") + patterns.join(u' ') + u')';
     }
     return filters;
 }
@@ -503,6 +507,7 @@ std::optional<QString> TFormPrincipal::chooseBookFile()
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile); // the chosen file need not exist; reading reports it
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     const QStringList filters = qtNameFilters(fixed_texts::OpenDialogFilter);
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.value(m_openDialogFilterIndex));
@@ -510,7 +515,12 @@ std::optional<QString> TFormPrincipal::chooseBookFile()
         dialog.selectFile(m_openDialogLastName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    m_openDialogFilterIndex = std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter()));
+    // The dialog names the chosen filter by the text it shows, without the patterns.
+    const QString shown = dialog.selectedNameFilter();
+    const auto chosenFilter = std::find_if(filters.begin(), filters.end(), [&](const QString& filter) {
+        return filter == shown || filter.startsWith(shown + QStringLiteral(" ("));
+    });
+    m_openDialogFilterIndex = chosenFilter == filters.end() ? 0 : int(chosenFilter - filters.begin());
     const QString chosen = dialog.selectedFiles().constFirst();
     m_openDialogLastName = chosen;
     // The dialog leaves the process in the chosen file's folder: relative
