@@ -215,6 +215,13 @@ bool writeAll(int fd, const std::string& bytes)
 // program's GUI thread: so a reading ends with the program however it ends,
 // a crash or SIGKILL included. A program that died before the tie was made
 // has already handed the helper to another parent, so that is checked after.
+// Makes fd open as target in the program to come; a descriptor that already is
+// the target only loses its close-on-exec flag.
+bool placeDescriptor(int fd, int target)
+{
+    return fd == target ? fcntl(fd, F_SETFD, 0) == 0 : dup2(fd, target) == target;
+}
+
 [[noreturn]] void execHelper(const char* const argv[], int text, int nullDevice, pid_t parent)
 {
     if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent)
@@ -227,7 +234,8 @@ bool writeAll(int fd, const std::string& bytes)
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
-    if (dup2(text, STDIN_FILENO) < 0 || dup2(nullDevice, STDOUT_FILENO) < 0 || dup2(nullDevice, STDERR_FILENO) < 0)
+    if (!placeDescriptor(text, STDIN_FILENO) || !placeDescriptor(nullDevice, STDOUT_FILENO)
+        || !placeDescriptor(nullDevice, STDERR_FILENO))
         _exit(127);
     execve(argv[0], const_cast<char* const*>(argv), environ);
     _exit(127);

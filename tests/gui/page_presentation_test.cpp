@@ -67,7 +67,9 @@ constexpr QRgb kBlack = qRgb(0, 0, 0);
 
 class PagePresentation : public MainWindowFixture {
 protected:
-    QString enginePath() const override { return recordingEnginePath(QStringLiteral("upctv")); }
+    // The recording engine with every entry point, unless a suite names another.
+    explicit PagePresentation(QString engine = recordingEnginePath()) : m_engine(std::move(engine)) {}
+    QString enginePath() const override { return m_engine; }
 
     void TearDown() override
     {
@@ -137,26 +139,21 @@ protected:
     }
 
     RecordingLog log;
+    QString m_engine;
 };
 
-class PagesWithoutReadFile : public PagePresentation {
-protected:
-    QString enginePath() const override { return recordingEnginePath(QStringLiteral("no_readfile")); }
+// The same on engines that lack one entry point, and on the real engine.
+struct PagesWithoutReadFile : PagePresentation {
+    PagesWithoutReadFile() : PagePresentation(recordingEnginePath(QStringLiteral("no_readfile"))) {}
 };
-
-class PagesWithoutRead : public PagePresentation {
-protected:
-    QString enginePath() const override { return recordingEnginePath(QStringLiteral("no_read")); }
+struct PagesWithoutRead : PagePresentation {
+    PagesWithoutRead() : PagePresentation(recordingEnginePath(QStringLiteral("no_read"))) {}
 };
-
-class PagesWithoutStop : public PagePresentation {
-protected:
-    QString enginePath() const override { return recordingEnginePath(QStringLiteral("no_stop")); }
+struct PagesWithoutStop : PagePresentation {
+    PagesWithoutStop() : PagePresentation(recordingEnginePath(QStringLiteral("no_stop"))) {}
 };
-
-class PagesWithTheRealEngine : public PagePresentation {
-protected:
-    QString enginePath() const override { return buildPath(QStringLiteral("libupctv.so")); }
+struct PagesWithTheRealEngine : PagePresentation {
+    PagesWithTheRealEngine() : PagePresentation(buildPath(QStringLiteral("libupctv.so"))) {}
 };
 
 } // namespace
