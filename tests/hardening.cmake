@@ -6,7 +6,7 @@ if(TIRVELO_SANITIZE)
   # that memory into leaks without a module to suppress by. Memory errors are
   # still caught; only the leak check is off for the tests that load the real
   # engine.
-  foreach(test unit_upctv_engine_test gui_languages_test)
+  foreach(test unit_upctv_engine_test gui_languages_test gui_page_presentation_test)
     if(TARGET ${test})
       set_property(TEST ${test} APPEND PROPERTY
         ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=string_append::detect_leaks=0")

@@ -8,7 +8,8 @@
 // it translates Spanish plurals ("casas", "perros") and now and then crashes
 // doing so, which may end a reading but must not end the page turner. Stopping a reading
 // is killing its helper, which silences it at once: the sound server drops the
-// stream of a client that has gone.
+// stream of a client that has gone. The helper is also killed by the kernel
+// when the program ends, so that no reading outlives it.
 //
 // Behaviour of the entry points:
 // - upcTVRead and upcTVReadFile start the helper and return at once while the
@@ -40,8 +41,9 @@
 // kFileUnreadable for a missing, unreadable or non-regular file; kTooLarge for
 // text above kMaxTextBytes; kSynthFailed when the helper could not be started.
 //
-// All calls come from one thread (the program's GUI thread); the engine keeps
-// no lock of its own.
+// All calls come from one thread (the program's GUI thread), which lives as
+// long as the program: a reading ends when the thread that started it ends.
+// The engine keeps no lock of its own.
 #include "speech/UpctvApi.h"
 
 #include "Cp1252ToUtf8.h"
@@ -53,9 +55,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <spawn.h>
 #include <string>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -75,8 +77,9 @@ constexpr int32_t kFileUnreadable = -3;
 constexpr int32_t kTooLarge = -4;
 constexpr int32_t kSynthFailed = -5;
 
-// A page text of 4 MiB takes days to read aloud; anything larger is not a page.
-constexpr std::size_t kMaxTextBytes = 4u << 20;
+// What the program's page boxes hold: 8 MiB in the text box, rich-text files
+// of up to 16 MiB. Every page the program shows is read, however long it takes.
+constexpr std::size_t kMaxTextBytes = 16u << 20;
 constexpr std::size_t kMaxFileNameBytes = 4096;
 
 constexpr int32_t kMinSpeed = 1;
@@ -207,6 +210,51 @@ bool writeAll(int fd, const std::string& bytes)
     return true;
 }
 
+// In the helper, between fork and exec: only async-signal-safe calls. The
+// kernel kills the helper when the thread that started it ends, which is the
+// program's GUI thread: so a reading ends with the program however it ends,
+// a crash or SIGKILL included. A program that died before the tie was made
+// has already handed the helper to another parent, so that is checked after.
+// Makes fd open as target in the program to come; a descriptor that already is
+// the target only loses its close-on-exec flag.
+bool placeDescriptor(int fd, int target)
+{
+    return fd == target ? fcntl(fd, F_SETFD, 0) == 0 : dup2(fd, target) == target;
+}
+
+[[noreturn]] void execHelper(const char* const argv[], int text, int nullDevice, pid_t parent)
+{
+    if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent)
+        _exit(127);
+    // Default signal handling, whatever the program set.
+    struct sigaction defaultAction {};
+    defaultAction.sa_handler = SIG_DFL;
+    for (int number = 1; number < NSIG; ++number)
+        sigaction(number, &defaultAction, nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (!placeDescriptor(text, STDIN_FILENO) || !placeDescriptor(nullDevice, STDOUT_FILENO)
+        || !placeDescriptor(nullDevice, STDERR_FILENO))
+        _exit(127);
+    execve(argv[0], const_cast<char* const*>(argv), environ);
+    _exit(127);
+}
+
+// Starts the espeak-ng program on the text; its process id, or -1.
+pid_t startHelper(const char* const argv[], int text)
+{
+    const int nullDevice = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (nullDevice < 0)
+        return -1;
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid == 0)
+        execHelper(argv, text, nullDevice, parent);
+    close(nullDevice);
+    return pid;
+}
+
 int32_t speak(const std::string& utf8)
 {
     if (!ensureInitialised())
@@ -230,30 +278,9 @@ int32_t speak(const std::string& utf8)
     const std::string rate = std::to_string(rateForSpeed(g_state.speed));
     const char* argv[] = {g_state.program.c_str(), "-v", voice.c_str(), "-s", rate.c_str(), "-b", "1", "--stdin",
                           nullptr};
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, text, STDIN_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    // The helper starts with default signal handling, whatever the program set.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t all;
-    sigset_t none;
-    sigfillset(&all);
-    sigemptyset(&none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-
-    pid_t pid = 0;
-    const int result = posix_spawn(&pid, g_state.program.c_str(), &actions, &attributes,
-                                   const_cast<char* const*>(argv), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = startHelper(argv, text);
     close(text);
-    if (result != 0)
+    if (pid < 0)
         return kSynthFailed;
     g_state.helper = pid;
     return kOk;

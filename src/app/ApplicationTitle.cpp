@@ -11,9 +11,9 @@ QString applicationTitleFor(const QString& programFilePath)
     const qsizetype dot = name.indexOf(u'.');
     if (dot >= 0)
         name.truncate(dot);
-    if (name.size() > 1)
-        name = name.left(1) + name.mid(1).toLower();
-    return name;
+    // Program files here are lower case by convention; the title is written
+    // as a name all the same.
+    return name.left(1).toUpper() + name.mid(1).toLower();
 }
 
 QString errorReportText(const QString& failureText)

@@ -5,8 +5,8 @@
 namespace tirvelo {
 
 // The program file's name without its folder and without everything from its
-// first dot, every letter after the first in lower case ("Tirvelo.exe" gives
-// "Tirvelo").
+// first dot, the first letter in upper case and every other in lower case
+// ("Tirvelo.exe" and "tirvelo" give "Tirvelo").
 QString applicationTitleFor(const QString& programFilePath);
 
 // The failure's text followed by a full stop, unless it already ends in a

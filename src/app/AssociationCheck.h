@@ -23,8 +23,9 @@ enum class AssociationCheckResult {
 };
 
 // Reads the registered command for `extension`; when it is empty, registers
-// `programPath` without asking; when it differs from `programPath` (exact,
-// case-sensitive), calls askUser() once (the UI shows the question with
+// `programPath` without asking; when it runs another program than
+// `programPath` (compared exactly, then as files: a bare name found on the
+// PATH, symbolic links followed), calls askUser() once (the UI shows the question with
 // kAssociationQuestionText and kAssociationQuestionCaption, Yes and No, the
 // exclamation icon; true means Yes) and registers on Yes; when equal, does
 // nothing.

@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "book/PathResolver.h"
+
 namespace tirvelo {
 
 QString joinParametersForEmptinessTest(const QStringList& parameters)
@@ -12,15 +14,30 @@ QString joinParametersForEmptinessTest(const QStringList& parameters)
     return text;
 }
 
+namespace {
+
+QString withBookExtension(QString name)
+{
+    if (!name.isEmpty() && !name.contains(u'.'))
+        name += QStringLiteral(".Lumbrix");
+    return name;
+}
+
+} // namespace
+
 QString bookFileNameFromParameters(const QStringList& parameters)
 {
     QString name = parameters.join(QString());
     for (QChar& c : name)
         if (c >= u'a' && c <= u'z')
             c = QChar(c.unicode() - (u'a' - u'A'));
-    if (!name.isEmpty() && !name.contains(u'.'))
-        name += QStringLiteral(".Lumbrix");
-    return name;
+    return withBookExtension(name);
+}
+
+QString bookFileNameToLoad(const QStringList& parameters)
+{
+    const QString asGiven = withBookExtension(parameters.join(QString()));
+    return existsAsWritten(asGiven) ? asGiven : bookFileNameFromParameters(parameters);
 }
 
 } // namespace tirvelo

@@ -14,4 +14,11 @@ QString joinParametersForEmptinessTest(const QStringList& parameters);
 // and ".Lumbrix" appended when there is no dot. Empty without parameters.
 QString bookFileNameFromParameters(const QStringList& parameters);
 
+// The name handed to the book loader: the parameters joined as they are (with
+// ".Lumbrix" when there is no dot) when a file has that very name, otherwise
+// bookFileNameFromParameters, which the loader finds as written or ignoring
+// case. The desktop passes exact paths, and a folder may hold the same name in
+// two letter cases.
+QString bookFileNameToLoad(const QStringList& parameters);
+
 } // namespace tirvelo

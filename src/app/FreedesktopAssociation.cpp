@@ -18,6 +18,8 @@ namespace {
 
 const ini::Syntax kKeyFileSyntax{.caseSensitiveNames = true, .commentChar = '#', .newFileLineEnding = "\n"};
 constexpr char kDefaultsGroup[] = "Default Applications";
+constexpr char kAddedGroup[] = "Added Associations";
+constexpr char kRemovedGroup[] = "Removed Associations";
 constexpr char kDesktopGroup[] = "Desktop Entry";
 // The system's package of all standard types is a few megabytes.
 constexpr qint64 kMaxPackageSize = 16 * 1024 * 1024;
@@ -343,7 +345,7 @@ QString FreedesktopAssociation::findDesktopFile(const QString& desktopId) const
     return {};
 }
 
-QString FreedesktopAssociation::findDefaultDesktopFile(const QString& mimeType) const
+QStringList FreedesktopAssociation::mimeappsLists() const
 {
     QStringList lists;
     auto addFolder = [&](const QString& folder) {
@@ -357,20 +359,61 @@ QString FreedesktopAssociation::findDefaultDesktopFile(const QString& mimeType) 
     addFolder(m_folders.dataHome + QStringLiteral("/applications"));
     for (const QString& folder : m_folders.dataDirs)
         addFolder(folder + QStringLiteral("/applications"));
+    return lists;
+}
 
-    for (const QString& list : lists) {
+QStringList FreedesktopAssociation::listedDesktopIds(const char* group, const QString& mimeType) const
+{
+    QStringList ids;
+    for (const QString& list : mimeappsLists()) {
         const FileContents file = readSmallFile(list);
         if (file.status != ReadStatus::Ok)
             continue;
-        const std::optional<QByteArray> value =
-            ini::findValue(file.bytes, kDefaultsGroup, mimeType.toUtf8(), kKeyFileSyntax);
-        if (!value)
-            continue;
-        // The first entry of the list that is installed is the default.
-        for (const QByteArray& id : value->split(';'))
-            if (QString path = findDesktopFile(QString::fromUtf8(id.trimmed())); !path.isEmpty())
-                return path;
+        const std::optional<QByteArray> value = ini::findValue(file.bytes, group, mimeType.toUtf8(), kKeyFileSyntax);
+        for (const QByteArray& id : value.value_or(QByteArray()).split(';'))
+            if (!id.trimmed().isEmpty())
+                ids << QString::fromUtf8(id.trimmed());
     }
+    return ids;
+}
+
+QStringList FreedesktopAssociation::desktopIdsListingType(const QString& mimeType) const
+{
+    QStringList ids;
+    const QByteArray type = mimeType.toUtf8();
+    const QStringList dataFolders = QStringList{m_folders.dataHome} + m_folders.dataDirs;
+    for (const QString& folder : dataFolders) {
+        const QString applications = folder + QStringLiteral("/applications/");
+        const QStringList entries = QDir(applications).entryList({QStringLiteral("*.desktop")}, QDir::Files, QDir::Name);
+        for (const QString& id : entries) {
+            // The first file of an id decides: one in the user's folder hides the system's.
+            const QString path = applications + id;
+            if (ids.contains(id) || findDesktopFile(id) != path)
+                continue;
+            const FileContents entry = readSmallFile(path);
+            if (entry.status != ReadStatus::Ok || !entry.bytes.contains(type))
+                continue;
+            const auto types = ini::findValue(entry.bytes, kDesktopGroup, "MimeType", kKeyFileSyntax);
+            if (types && types->split(';').contains(type))
+                ids << id;
+        }
+    }
+    return ids;
+}
+
+QString FreedesktopAssociation::findDefaultDesktopFile(const QString& mimeType) const
+{
+    // The first installed entry that mimeapps.list names as the default;
+    // without one, as the desktop's own lookup goes on: the entries that
+    // mimeapps.list adds for the type, then those that list it themselves,
+    // except those mimeapps.list removes.
+    for (const QString& id : listedDesktopIds(kDefaultsGroup, mimeType))
+        if (QString path = findDesktopFile(id); !path.isEmpty())
+            return path;
+    const QStringList removed = listedDesktopIds(kRemovedGroup, mimeType);
+    for (const QString& id : listedDesktopIds(kAddedGroup, mimeType) + desktopIdsListingType(mimeType))
+        if (QString path = findDesktopFile(id); !path.isEmpty() && !removed.contains(id))
+            return path;
     return {};
 }
 
@@ -385,7 +428,10 @@ QString FreedesktopAssociation::ReadAssociation(const QString& extension)
     const QString desktopFile = findDefaultDesktopFile(mimeType);
     if (desktopFile.isEmpty())
         return mimeType;
-    return programFromExec(QString::fromUtf8(desktopValue(desktopFile, "Exec")));
+    // A handler that names no program (started over D-Bus, or an Exec of
+    // field codes only) is another program all the same: its entry's name.
+    const QString program = programFromExec(QString::fromUtf8(desktopValue(desktopFile, "Exec")));
+    return program.isEmpty() ? QFileInfo(desktopFile).fileName() : program;
 }
 
 bool FreedesktopAssociation::WriteAssociation(const QString& extension, const QString& programPath)

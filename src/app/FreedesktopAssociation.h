@@ -27,10 +27,13 @@ public:
     explicit FreedesktopAssociation(Folders folders);
 
     // Extension → file type (packages and compiled globs, user's data folder
-    // first) → default desktop entry (mimeapps.list in the configuration
-    // folders, then the data folders' applications/) → its Exec command,
-    // reduced to the program by programFromExec. A type without an installed
-    // default entry gives the type's name; an unknown extension gives "".
+    // first) → the desktop entry that opens it (the default of mimeapps.list in
+    // the configuration folders, then the data folders' applications/; without
+    // one, the entries mimeapps.list adds, then the installed entries that list
+    // the type, less those it removes) → its Exec command, reduced to the
+    // program by programFromExec. An entry without a program gives its file
+    // name; a type that no installed entry opens gives the type's name; an
+    // unknown extension gives "".
     QString ReadAssociation(const QString& extension) override;
     // Writes the package, the icons, the desktop entry and the default in
     // mimeapps.list (each atomically, other lines of mimeapps.list kept), then
@@ -57,6 +60,11 @@ public:
 
 private:
     QString findMimeType(const QString& extension) const;
+    QStringList mimeappsLists() const;
+    // The entries a group of the mimeapps.list files names for the type, in order.
+    QStringList listedDesktopIds(const char* group, const QString& mimeType) const;
+    // The entries of the data folders' applications/ whose MimeType lists the type.
+    QStringList desktopIdsListingType(const QString& mimeType) const;
     QString findDefaultDesktopFile(const QString& mimeType) const;
     QString findDesktopFile(const QString& desktopId) const;
 

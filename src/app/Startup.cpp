@@ -18,6 +18,20 @@
 namespace tirvelo {
 namespace {
 
+// The general error report for the failure being handled, whatever its kind.
+void reportCurrentFailure(QWidget* owner)
+{
+    try {
+        throw;
+    } catch (const ConversionError& error) {
+        showErrorReport(owner, error.text());
+    } catch (const std::exception& error) {
+        showErrorReport(owner, QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        showErrorReport(owner, QStringLiteral("Unknown exception"));
+    }
+}
+
 // A failure that no guard caught while an event was handled ends that event
 // with the general error report; the program goes on.
 class TirveloApplication : public QApplication {
@@ -28,10 +42,8 @@ public:
     {
         try {
             return QApplication::notify(receiver, event);
-        } catch (const ConversionError& error) {
-            showErrorReport(activeWindow(), error.text());
-        } catch (const std::exception& error) {
-            showErrorReport(activeWindow(), QString::fromLocal8Bit(error.what()));
+        } catch (...) {
+            reportCurrentFailure(activeWindow());
         }
         return false;
     }
@@ -87,15 +99,15 @@ int runStartupSequence(QApplication& app, const QStringList& parameters)
 
     aboutBox.showAsSplash(kSplashMilliseconds);
 
-    const QString bookFileName = bookFileNameFromParameters(parameters);
+    const QString bookFileName = bookFileNameToLoad(parameters);
     QObject::connect(&mainWindow, &QObject::destroyed, &app, &QApplication::quit);
     mainWindow.setAttribute(Qt::WA_QuitOnClose, true);
     app.setQuitOnLastWindowClosed(true);
     mainWindow.show();
     try {
         mainWindow.LoadBook(bookFileName);
-    } catch (const ConversionError& error) {
-        showErrorReport(&mainWindow, error.text());
+    } catch (...) {
+        reportCurrentFailure(&mainWindow);
     }
 
     int exitCode = 0;

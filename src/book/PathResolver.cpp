@@ -29,6 +29,11 @@ bool hasDriveLetter(const QString& name)
     return name.size() >= 2 && name[1] == u':' && name[0].isLetter() && name[0].unicode() < 128;
 }
 
+bool existsAsWritten(const QString& name)
+{
+    return !name.isEmpty() && !hasDriveLetter(name) && QFileInfo::exists(QString(name).replace(u'\\', u'/'));
+}
+
 QString resolveFileName(const QString& name)
 {
     return findFileName(name).path;

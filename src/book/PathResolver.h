@@ -25,4 +25,8 @@ FileNameMatch findFileName(const QString& name);
 // "C:\..." and the like: a name that only the system it was written on can find.
 bool hasDriveLetter(const QString& name);
 
+// Whether name designates an existing file or folder with its letter case as
+// written ("\" still counts as a folder separator).
+bool existsAsWritten(const QString& name);
+
 } // namespace tirvelo

@@ -116,12 +116,26 @@ void SpeechLibrary::clearEntryPoints()
     m_setSpeaker = nullptr;
 }
 
-bool SpeechLibrary::setSpeed(int speed) { return m_setSpeed && m_setSpeed(speed) >= 0; }
-bool SpeechLibrary::read(const QByteArray& text) { return m_read && m_read(text.constData()) >= 0; }
-bool SpeechLibrary::readFile(const QByteArray& name) { return m_readFile && m_readFile(name.constData()) >= 0; }
-bool SpeechLibrary::stop() { return m_stop && m_stop() >= 0; }
-bool SpeechLibrary::setLanguage(int language) { return m_setLanguage && m_setLanguage(language) >= 0; }
-bool SpeechLibrary::setSpeaker(int speaker) { return m_setSpeaker && m_setSpeaker(speaker) >= 0; }
+namespace {
+
+// The engine's result is not looked at: only a missing entry point fails.
+template <typename Fn, typename... Args>
+bool callIfBound(Fn entryPoint, Args... arguments)
+{
+    if (!entryPoint)
+        return false;
+    entryPoint(arguments...);
+    return true;
+}
+
+} // namespace
+
+bool SpeechLibrary::setSpeed(int speed) { return callIfBound(m_setSpeed, speed); }
+bool SpeechLibrary::read(const QByteArray& text) { return callIfBound(m_read, text.constData()); }
+bool SpeechLibrary::readFile(const QByteArray& name) { return callIfBound(m_readFile, name.constData()); }
+bool SpeechLibrary::stop() { return callIfBound(m_stop); }
+bool SpeechLibrary::setLanguage(int language) { return callIfBound(m_setLanguage, language); }
+bool SpeechLibrary::setSpeaker(int speaker) { return callIfBound(m_setSpeaker, speaker); }
 
 SpeechLibrary& speechLibrary()
 {

@@ -1,10 +1,12 @@
 #pragma once
 // The outside speech engine, loaded at run time. Speech is available exactly
 // while the library is loaded; each entry point is bound by name and stays null
-// when the library lacks it. The call wrappers return false when the entry
-// point is null or the engine reported a failure, so a missing engine or a
-// failing call is caught by the caller's guard instead of bringing the program
-// down.
+// when the library lacks it. The call wrappers return false only when the
+// entry point is null, so that a missing engine is caught by the caller's guard
+// instead of bringing the program down. A call that returns counts as
+// accepted whatever the engine answers: it refuses a missing companion text
+// with a negative number, and that is no reason to send the reader to
+// reinstall it.
 #include "speech/UpctvApi.h"
 
 #include <QByteArray>

@@ -1,8 +1,8 @@
 #pragma once
 // The speech engine library's entry points, with C linkage (__stdcall on
 // Windows). Each takes none or one 32-bit argument. They return 0 when the
-// call was accepted and a negative value when it failed inside the engine
-// (the program treats that as a failing call, never as a crash).
+// engine took the request and a negative value when it refused it (a missing
+// file, an unknown code); the program does not look at the result.
 // Text and file names are NUL-terminated Windows-1252.
 #include <cstdint>
 

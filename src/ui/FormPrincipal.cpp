@@ -42,6 +42,7 @@
 #include <QScreen>
 #include <QTextEdit>
 #include <QTimer>
+#include <algorithm>
 
 namespace tirvelo {
 namespace {
@@ -71,17 +72,20 @@ void onBlack(QLabel* label)
     label->setAutoFillBackground(true);
 }
 
-// "Programes (*.Lumbrix)|*.Lumbrix|..." as Qt's name filters.
+// "Programes (*.Lumbrix)|*.Lumbrix|..." as Qt's name filters: each entry's
+// text as written, followed by the patterns the dialog applies and does not
+// show (QFileDialog::HideNameFilterDetails). "*.*" stands for every file in the
+// text, but Qt would hide names without a dot with it: it is applied as "*".
 QStringList qtNameFilters(const QString& filter)
 {
     const QStringList parts = filter.split(u'|');
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString label = parts[i];
-        const qsizetype paren = label.indexOf(u'(');
-        if (paren >= 0)
-            label.truncate(paren);
-        filters << label.trimmed() + QStringLiteral(" (") + QString(parts[i + 1]).replace(u';', u' ') + u')';
+        QStringList patterns = parts[i + 1].split(u';');
+        for (QString& pattern : patterns)
+            if (pattern == u"*.*")
+                pattern = QStringLiteral("*");
+        filters << parts[i] + QStringLiteral(" (") + patterns.join(u' ') + u')';
     }
     return filters;
 }
@@ -466,8 +470,12 @@ void TFormPrincipal::customEvent(QEvent* event)
 void TFormPrincipal::turnPage(int direction, const QString& failureMessage)
 {
     try {
-        if (Speaking && !speechLibrary().stop())
-            throw PageTurnFailure{};
+        // An engine without a stop call cannot silence the reading; the page
+        // turns all the same, and the failure is told once only.
+        if (Speaking && !speechLibrary().stop() && !m_stopFailureTold) {
+            m_stopFailureTold = true;
+            showPlainMessage(this, failureMessage);
+        }
         if (SoundPlaying)
             soundPlayer().stop();
         if (direction < 0) {
@@ -512,6 +520,7 @@ std::optional<QString> TFormPrincipal::chooseBookFile()
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile); // the chosen file need not exist; reading reports it
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     const QStringList filters = qtNameFilters(fixed_texts::OpenDialogFilter);
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.value(m_openDialogFilterIndex));
@@ -519,7 +528,12 @@ std::optional<QString> TFormPrincipal::chooseBookFile()
         dialog.selectFile(m_openDialogLastName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    m_openDialogFilterIndex = std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter()));
+    // The dialog names the chosen filter by the text it shows, without the patterns.
+    const QString shown = dialog.selectedNameFilter();
+    const auto chosenFilter = std::find_if(filters.begin(), filters.end(), [&](const QString& filter) {
+        return filter == shown || filter.startsWith(shown + QStringLiteral(" ("));
+    });
+    m_openDialogFilterIndex = chosenFilter == filters.end() ? 0 : int(chosenFilter - filters.begin());
     const QString chosen = dialog.selectedFiles().constFirst();
     m_openDialogLastName = chosen;
     // The dialog leaves the process in the chosen file's folder: relative

@@ -155,6 +155,7 @@ private:
     std::function<void(const Captions&)> m_levelDialogCaptions;
     int m_openDialogFilterIndex = 0;
     QString m_openDialogLastName;
+    bool m_stopFailureTold = false;
     qreal m_scale = 1.0;
 };
 

@@ -374,3 +374,58 @@ TEST_F(DesktopAssociation, OpeningABookThroughTheDesktopStartsTheProgramWithIt)
             ::kill(-group, SIGKILL);
     }
 }
+
+// `cmake --install` lays down the type and a desktop entry that lists it, but
+// names no default in mimeapps.list: the desktop then opens books with that
+// entry, so the association is the installed program's own and nothing is
+// asked. The prefix is reached through a symbolic link, as /bin is /usr/bin:
+// the running program knows itself by its real path.
+TEST_F(DesktopAssociation, AfterInstallingTheProgramItsOwnEntryCountsAsTheAssociation)
+{
+    const QString cmake = QStandardPaths::findExecutable(QStringLiteral("cmake"));
+    const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+    if (cmake.isEmpty() || gio.isEmpty())
+        GTEST_SKIP() << "cmake or gio (libglib2.0-bin) is not installed";
+    ASSERT_TRUE(QDir().mkpath(path("real")));
+    ASSERT_TRUE(QFile::link(path("real"), path("prefix")));
+    QProcess install;
+    install.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    install.setStandardOutputFile(QProcess::nullDevice());
+    install.start(cmake, {QStringLiteral("--install"), buildPath(QString()), QStringLiteral("--prefix"), path("prefix")});
+    ASSERT_TRUE(install.waitForFinished(120000));
+    ASSERT_EQ(install.exitCode(), 0);
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(path("prefix/share")));
+
+    // The desktop's own view: the installed entry is the type's default.
+    QProcess query;
+    query.start(gio, {QStringLiteral("mime"), QStringLiteral("application/x-lumbrix")});
+    ASSERT_TRUE(query.waitForFinished(30000));
+    EXPECT_TRUE(query.readAllStandardOutput().split('\n').value(0).endsWith(": tirvelo.desktop"));
+
+    const QString installed = path("real/bin/tirvelo");
+    ASSERT_TRUE(QFileInfo(installed).isExecutable());
+    bool asked = false;
+    FreedesktopAssociation store;
+    EXPECT_EQ(runAssociationCheck(store, QStringLiteral("Lumbrix"), installed, [&] { return asked = true; }),
+              AssociationCheckResult::AlreadyAssociated);
+    EXPECT_FALSE(asked);
+    EXPECT_TRUE(associationFiles().isEmpty()) << "nothing of the user's was written";
+}
+
+// A default handler that names no program to run is still another program.
+TEST_F(DesktopAssociation, ADefaultHandlerWithoutACommandIsAskedAbout)
+{
+    const QByteArray entries[] = {
+        "[Desktop Entry]\nType=Application\nName=Other\nDBusActivatable=true\nMimeType=application/x-lumbrix;\n",
+        "[Desktop Entry]\nType=Application\nName=Other\nExec=%f\nMimeType=application/x-lumbrix;\n",
+    };
+    installOtherProgram();
+    for (const QByteArray& entry : entries) {
+        SCOPED_TRACE(entry.toStdString());
+        writeFile(path("sysdata/applications/other.desktop"), entry);
+        BoxAnswerer no(QMessageBox::No);
+        runStartup({});
+        EXPECT_EQ(no.questions().size(), 1);
+        EXPECT_FALSE(QFileInfo::exists(path("data/applications/tirvelo.desktop")));
+    }
+}

@@ -9,7 +9,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QListView>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +22,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QWheelEvent>
+#include <optional>
 #include <sys/stat.h>
 
 using namespace tirvelo;
@@ -324,10 +327,13 @@ TEST_F(MainWindowWithoutEngine, TheOpenDialogRemembersTheFilterAndTheNameAndMove
 {
     createWindow();
     writeFile(path("llibres/conte/p.txt"), "hola");
+    writeFile(path("llibres/conte/LLEGIU"), "sense extensi\xF3");
     const QString book = writeFile(path("llibres/conte/Conte.Lumbrix"), bookBytes(1, "", {"p.txt"}));
     QStringList titles;
     QStringList filters;
     QString preselected;
+    bool allFilterChosen = false;
+    std::optional<bool> dotlessListed;
     int round = 0;
     QTimer driver;
     QObject::connect(&driver, &QTimer::timeout, [&] {
@@ -338,13 +344,30 @@ TEST_F(MainWindowWithoutEngine, TheOpenDialogRemembersTheFilterAndTheNameAndMove
         if (!dialog->property("tirveloSeen").toBool()) {
             dialog->setProperty("tirveloSeen", true);
             titles << dialog->windowTitle();
-            filters = dialog->nameFilters();
+            // The filters as the user reads them.
+            filters.clear();
+            if (auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+                for (int i = 0; i < types->count(); ++i)
+                    filters << types->itemText(i);
             preselected = nameField ? nameField->text() : QString();
             return;
         }
-        // Answered on a later tick, once the dialog has settled; typed as a user would.
+        // Answered on later ticks, once the dialog has settled; typed as a user would.
+        if (round == 0 && !allFilterChosen) {
+            dialog->selectNameFilter(dialog->nameFilters().value(1));
+            dialog->setDirectory(QFileInfo(book).absolutePath());
+            allFilterChosen = true;
+            return;
+        }
         if (round == 0) {
-            dialog->selectNameFilter(filters.value(1));
+            // "All files" lists the file without an extension beside the others.
+            const auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
+            QStringList listed;
+            for (int row = 0; list && row < list->model()->rowCount(list->rootIndex()); ++row)
+                listed << list->model()->index(row, 0, list->rootIndex()).data().toString();
+            if (!listed.contains(QStringLiteral("p.txt")))
+                return; // the folder is still being read
+            dotlessListed = listed.contains(QStringLiteral("LLEGIU"));
             if (nameField)
                 nameField->setText(book);
             static_cast<QDialog*>(dialog)->accept();
@@ -366,5 +389,6 @@ TEST_F(MainWindowWithoutEngine, TheOpenDialogRemembersTheFilterAndTheNameAndMove
     ASSERT_EQ(titles.size(), 2);
     EXPECT_EQ(titles[0], QStringLiteral("Obrir - Fitxer: Quirna 2006 Tirvelo"));
     EXPECT_EQ(filters, QStringList({QStringLiteral("Programes (*.Lumbrix)"), QStringLiteral("Tot tipus de fitxers (*.*)")}));
+    EXPECT_EQ(dotlessListed, std::optional(true));
     EXPECT_TRUE(book.endsWith(preselected) && !preselected.isEmpty()) << preselected.toStdString(); // the last chosen name is offered again
 }

@@ -101,29 +101,15 @@ TEST_F(ReadingControls, CreationSetsTheSpeedAndKeepsVoiceModeOff)
     EXPECT_EQ(window->EditVelocitat->text(), QStringLiteral("100"));
 }
 
-TEST_F(ReadingControls, AFirstSpeedCallTheEngineRefusesIsToldOnceAndCostsTwoLanguageItems)
+// Only a missing entry point fails (IncompleteEngine); what the engine answers is not looked at.
+TEST_F(ReadingControls, AFirstSpeedCallTheEngineAnswersWithAnErrorIsNotTold)
 {
     RecordingLog::setFailingCalls("SetSpeed");
     createWindow();
     EXPECT_EQ(calls(), Log({"SetSpeed 140"}));
-    ASSERT_EQ(boxes->seen().size(), 1);
-    EXPECT_EQ(boxes->seen()[0].text, kSpeechFailureText);
-    EXPECT_EQ(boxes->seen()[0].caption, applicationTitle());
-    EXPECT_EQ(boxes->seen()[0].icon, QMessageBox::NoIcon);
-    EXPECT_FALSE(window->PopupCatala->isEnabled());
-    EXPECT_FALSE(window->PopupCastellano->isEnabled());
-    EXPECT_TRUE(window->MenuPortugues->isEnabled());
-    expectMenuFollowsReading(true);
-    EXPECT_TRUE(window->PopupLlegeixelsfitxerstext->isEnabled());
-
-    // Later speed calls are not guarded, and a refusal there is not told.
-    boxes->clear();
-    choose(window->PopupDona);
-    EXPECT_EQ(calls(), Log({"SetSpeed 140", "SetLanguage 99", "SetSpeaker 2"}));
-    window->EditVelocitat->setText(QStringLiteral("0"));
-    EXPECT_EQ(calls(), Log({"SetSpeed 100", "SetSpeed 100"}));
-    EXPECT_TRUE(boxes->seen().isEmpty());
-    EXPECT_FALSE(window->PopupCatala->isEnabled());
+    EXPECT_TRUE(boxes->seen().isEmpty()) << boxes->texts().join(u'|').toStdString();
+    EXPECT_TRUE(window->PopupCatala->isEnabled());
+    EXPECT_TRUE(window->PopupCastellano->isEnabled());
 }
 
 TEST_F(ReadingControls, ReadingToggleStopsOnlyWhatIsSpokenAndReadsAgainWhenSwitchedOn)
@@ -226,12 +212,16 @@ TEST_F(ReadingControls, AVoiceChoiceWithNothingSpokenStopsNothingAndShowsThePage
     EXPECT_TRUE(boxes->seen().isEmpty());
 }
 
-TEST_F(ReadingControls, TheScanTimerStartsOnlyAfterAFailedReadingHasBeenTold)
+class ReadingWithoutReadFile : public ReadingControls {
+protected:
+    QString enginePath() const override { return recordingEnginePath(QStringLiteral("no_readfile")); }
+};
+
+TEST_F(ReadingWithoutReadFile, TheScanTimerStartsOnlyAfterAFailedReadingHasBeenTold)
 {
     createWindow();
     loadTextBook();
     calls();
-    RecordingLog::setFailingCalls("ReadFile");
     QList<bool> timerDuringBox;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
@@ -255,9 +245,9 @@ TEST_F(ReadingControls, TheScanTimerStartsOnlyAfterAFailedReadingHasBeenTold)
         EXPECT_FALSE(window->Speaking);
         EXPECT_TRUE(window->Timer1->isActive());
     }
-    EXPECT_EQ(calls(), Log({"Stop", "SetSpeed 140", "SetLanguage 99", "SetSpeaker 2", "ReadFile a.txt", // Dona
-                            "ReadFile a.txt", // reading on again; nothing was spoken to stop
-                            "SetSpeed 140", "SetLanguage 101", "SetSpeaker 0", "ReadFile a.txt"}));
+    // Nothing was spoken, so nothing is stopped.
+    EXPECT_EQ(calls(), Log({"SetSpeed 140", "SetLanguage 99", "SetSpeaker 2", // Dona
+                            "SetSpeed 140", "SetLanguage 101", "SetSpeaker 0"}));
 }
 
 TEST_F(ReadingControls, SpeedTextsReachTheEngineAsTheEditConvertsThem)

@@ -17,6 +17,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
+#include <new>
+#include <optional>
+#include <stdexcept>
 #include <gtest/gtest.h>
 
 using namespace tirvelo;
@@ -114,6 +117,64 @@ TEST_F(StartupSequence, APageCountThatIsNotANumberIsReportedAndStartUpGoesOn)
     ASSERT_FALSE(boxes.seen().isEmpty());
     EXPECT_EQ(boxes.seen().last().text, QStringLiteral("'12 x' is not a valid integer value."));
     EXPECT_EQ(boxes.seen().last().icon, QMessageBox::Critical);
+}
+
+// The name exactly as given, then in capitals, then ignoring case: a folder
+// holding the same name in two letter cases still opens the one named.
+TEST_F(StartupSequence, TheBookNameIsTriedAsGivenThenInCapitalsThenIgnoringCase)
+{
+    struct Case {
+        QStringList onDisk;
+        QString parameter;
+        QString opened;
+    };
+    const Case cases[] = {
+        {{"Llibre.Lumbrix", "llibre.lumbrix"}, "Llibre.Lumbrix", "Llibre.Lumbrix"},
+        {{"llibre.Lumbrix", "LLIBRE.Lumbrix"}, "llibre", "llibre.Lumbrix"},
+        {{"LLIBRE.Lumbrix", "Llibre.lumbrix"}, "llibre", "LLIBRE.Lumbrix"},
+        {{"Llibre.lumbrix"}, "llibre", "Llibre.lumbrix"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.parameter.toStdString() + " among " + c.onDisk.join(u' ').toStdString());
+        QTemporaryDir folder(path("llibres.XXXXXX"));
+        for (const QString& name : c.onDisk) {
+            writeFile(folder.filePath(name + ".txt"), name.toUtf8());
+            writeFile(folder.filePath(name), bookBytes(1, "", {(name + ".txt").toUtf8()}));
+        }
+        QDir::setCurrent(folder.path());
+        boxes.clear();
+        run({c.parameter}, [&](TFormPrincipal& window) { EXPECT_EQ(window.Memo1->toPlainText(), c.opened); });
+        // Only the missing engine is told.
+        EXPECT_EQ(boxes.seen().size(), 1) << boxes.texts().join(u'|').toStdString();
+    }
+}
+
+// A failure of any kind that escapes the load of the book named at start gets
+// the application's error report, and the program starts all the same.
+TEST_F(StartupSequence, AnyFailureEscapingTheStartUpLoadIsReportedAndStartUpGoesOn)
+{
+    const std::function<void()> failures[] = {[] { throw std::bad_alloc(); },
+                                              [] { throw std::runtime_error("Fallada (inesperada)"); }};
+    const QString reports[] = {QStringLiteral("std::bad_alloc."), QStringLiteral("Fallada (inesperada)")};
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        // The name cannot be read, so the load asks for another file: that is where it fails.
+        QTimer arm;
+        QObject::connect(&arm, &QTimer::timeout, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* window = qobject_cast<TFormPrincipal*>(widget))
+                    window->setFileChooser([&](TFormPrincipal&) -> std::optional<QString> {
+                        failures[i]();
+                        return std::nullopt;
+                    });
+        });
+        arm.start(10);
+        boxes.clear();
+        run({QStringLiteral("cap.Lumbrix")}, [&](TFormPrincipal& window) { EXPECT_TRUE(window.isVisible()); });
+        ASSERT_EQ(boxes.seen().size(), 3) << boxes.texts().join(u'|').toStdString();
+        EXPECT_EQ(boxes.seen()[2].text, reports[i]);
+        EXPECT_EQ(boxes.seen()[2].icon, QMessageBox::Critical);
+    }
 }
 
 TEST_F(StartupSequence, TheStoredLanguageIsAppliedWithoutRewritingTheFile)

@@ -24,7 +24,11 @@ TEST(CommandLine, EmptinessTestJoinsWithBlanks)
 TEST(ApplicationTitle, FromTheProgramFileName)
 {
     EXPECT_EQ(applicationTitleFor("C:\\x\\TIRVELO.EXE"), QString("Tirvelo"));
-    EXPECT_EQ(applicationTitleFor("/usr/bin/tirvelo"), QString("tirvelo"));
+    // Program files here are lower case; the title still starts with a capital.
+    EXPECT_EQ(applicationTitleFor("/usr/bin/tirvelo"), QString("Tirvelo"));
+    EXPECT_EQ(applicationTitleFor("/opt/x/gui_startup_test"), QString("Gui_startup_test"));
+    EXPECT_EQ(applicationTitleFor(QString::fromUtf8("/opt/àgil.bin")), QString::fromUtf8("Àgil"));
+    EXPECT_EQ(applicationTitleFor("/opt/t"), QString("T"));
     EXPECT_EQ(applicationTitleFor("/opt/TirVelo.bin.old"), QString("Tirvelo"));
 }
 

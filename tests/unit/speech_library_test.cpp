@@ -105,20 +105,17 @@ INSTANTIATE_TEST_SUITE_P(Variants, SpeechLibraryMissingEntryPoint,
                                            MissingEntryPoint{"no_setspeaker", 5}),
                          [](const auto& variant) { return std::string(variant.param.variant); });
 
-TEST_F(SpeechLibraryTest, CallsTheEngineRefusesReportFalseAfterReachingIt)
+// The engine's result is not a verdict on the call: a call that returns was
+// accepted, whatever it answered (a missing companion text, a refused size).
+TEST_F(SpeechLibraryTest, ACallThatReturnsIsAcceptedWhateverTheEngineAnswers)
 {
     useEngine(recordingEnginePath());
     SpeechLibrary library;
     ASSERT_TRUE(library.load());
     library.bindEntryPoints();
 
-    RecordingLog::setFailingCalls("Read,ReadFile,SetSpeed");
-    EXPECT_EQ(callAll(library), (std::vector<bool>{false, false, false, true, true, true}));
-    EXPECT_EQ(m_log.lines(), allLines());
-
-    m_log.clear();
-    RecordingLog::setFailingCalls("Stop,SetSpeaker");
-    EXPECT_EQ(callAll(library), (std::vector<bool>{true, true, true, false, true, false}));
+    RecordingLog::setFailingCalls("SetSpeed,Read,ReadFile,Stop,SetLanguage,SetSpeaker");
+    EXPECT_EQ(callAll(library), std::vector<bool>(6, true));
     EXPECT_EQ(m_log.lines(), allLines());
 }
 

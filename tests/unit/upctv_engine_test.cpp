@@ -1,6 +1,8 @@
 // The real speech engine (build/libupctv.so), loaded as the program loads it
 // and heard on the private PulseAudio null sink "nul" through its monitor.
 #include "app/Cp1252.h"
+#include "book/RtfReader.h"
+#include "book/TextBoxText.h"
 #include "speech/UpctvApi.h"
 #include "support/AudioTestTools.h"
 #include "support/TestPaths.h"
@@ -19,6 +21,7 @@
 
 #include <dlfcn.h>
 #include <memory>
+#include <csignal>
 #include <sys/stat.h>
 
 using namespace tirvelo;
@@ -255,6 +258,30 @@ TEST_F(UpctvEngineTest, RefusesFilesItCannotReadWithoutHanging)
     EXPECT_LT(m_recorder.peak(from, m_recorder.size()), kSilencePeak);
 }
 
+// Whatever the text box or the rich-text box shows is also read.
+TEST_F(UpctvEngineTest, ReadsTextsAsLargeAsThePageBoxesHold)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QByteArray text = QByteArray(kLongCatalan) + ". ";
+    text = text.repeated(int(kMaxRichTextFileBytes / text.size()) + 1).left(qsizetype(kMaxRichTextFileBytes));
+    QFile page(dir.filePath(QStringLiteral("gran.txt")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write(text.left(qsizetype(kTextBoxCapacity)));
+    page.close();
+
+    for (int call = 0; call < 2; ++call) {
+        SCOPED_TRACE(call);
+        const qsizetype from = m_recorder.size();
+        ASSERT_EQ(call == 0 ? m_engine.readFile(QFile::encodeName(page.fileName()).constData())
+                            : m_engine.read(text.constData()),
+                  0);
+        EXPECT_GE(m_recorder.waitForSound(from, 15000), 0);
+        EXPECT_EQ(m_engine.stop(), 0);
+        m_recorder.waitForQuiet(m_recorder.size(), 300);
+    }
+}
+
 TEST_F(UpctvEngineTest, LanguagesAndSpeakersChooseTheVoice)
 {
     // After a load: Catalan, male.
@@ -355,6 +382,71 @@ TEST_F(UpctvEngineTest, UnloadingWhileSpeakingEndsTheSoundAndAReloadStartsAfresh
     EXPECT_GE(m_recorder.waitForSound(from), 0);
     EXPECT_EQ(again.stop(), 0);
     EXPECT_EQ(again.about(), 0);
+}
+
+namespace {
+
+// The espeak-ng processes alive (not yet ended) whose environment holds marker.
+int helpersWith(const QByteArray& marker)
+{
+    int count = 0;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(entry));
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        QFile environ(QStringLiteral("/proc/%1/environ").arg(entry));
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "espeak-ng" || !stat.open(QIODevice::ReadOnly)
+            || !environ.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        if (line.mid(line.lastIndexOf(')') + 2, 1) != "Z" && environ.readAll().split('\0').contains(marker))
+            ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+// The program killed outright while it reads a long text page: the reading
+// ends with it instead of going on to the end of the text.
+TEST_F(UpctvEngineTest, AReadingEndsWhenTheProgramIsKilled)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile page(dir.filePath(QStringLiteral("llarg.txt")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 40; ++i)
+        page.write(QByteArray(kLongCatalan) + ".\r\n");
+    page.close();
+    QFile book(dir.filePath(QStringLiteral("llibre.Lumbrix")));
+    ASSERT_TRUE(book.open(QIODevice::WriteOnly));
+    book.write("{Quirna 2000 - Tirvelo}\r\n{N\xFAmero de planes}\r\n1\r\n{Directori}\r\n\r\n{Planes}\r\nllarg.txt\r\n");
+    book.close();
+
+    const QByteArray marker = "TIRVELO_TEST_ORPHAN=" + QByteArray::number(QCoreApplication::applicationPid());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TIRVELO_TEST_ORPHAN"), QString::fromLatin1(marker.mid(marker.indexOf('=') + 1)));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+    environment.insert(QStringLiteral("TIRVELO_SPEECH_LIBRARY"), test::buildPath(QStringLiteral("libupctv.so")));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(dir.path());
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(test::buildPath(QStringLiteral("tirvelo")), {QStringLiteral("llibre.Lumbrix")});
+    ASSERT_TRUE(program.waitForStarted());
+
+    // The splash first, then the page is read.
+    const qsizetype first = m_recorder.waitForSound(m_recorder.size(), 30000);
+    ASSERT_GE(first, 0) << "the program read nothing aloud";
+    ASSERT_EQ(helpersWith(marker), 1);
+    ASSERT_TRUE(m_recorder.waitForSamples(first + samplesFor(500)));
+
+    ::kill(pid_t(program.processId()), SIGKILL);
+    const qsizetype killedAt = m_recorder.size();
+    program.waitForFinished();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return helpersWith(marker) == 0; }, 5000)) << "the reading outlived the program";
+    // Allowing for what the sound server and the recording still held.
+    ASSERT_TRUE(m_recorder.waitForSamples(killedAt + samplesFor(1500)));
+    EXPECT_LT(m_recorder.peak(killedAt + samplesFor(500), killedAt + samplesFor(1500)), kSilencePeak);
 }
 
 // Needs no sound server: the engine's code-page table against the program's.
