@@ -1,8 +1,8 @@
 // How long loading the largest book takes (1001 pages of 4096-character lines)
 // beside just reading the same file's bytes.
-#include "app/RegularFile.h"
+#include "base/RegularFile.h"
 #include "book/BookLoader.h"
-#include "book/TextBoxText.h"
+#include "formats/TextBoxText.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

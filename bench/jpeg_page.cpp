@@ -6,8 +6,8 @@
 // Two photos are written at start into a temporary folder: a smooth one
 // (gradients, quality 85) and a noisy one (grain over gradients, quality 90).
 // BM_Ratios reports ours/floor and ours/qt per photo from the runs before it.
-#include "book/JpegDecoder.h"
-#include "book/PictureLoader.h"
+#include "formats/JpegDecoder.h"
+#include "formats/PictureLoader.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 // Time to draw each test metafile into a 1920 x 1080 image (the picture box
 // on a full-HD screen), loading excluded; and the load itself.
-#include "book/MetafilePicture.h"
+#include "formats/MetafilePicture.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 // How long the rich-text box takes to read a page: a real Word file, and a large generated one.
-#include "book/RtfReader.h"
+#include "formats/RtfReader.h"
 
 #include <QFile>
 #include <QTextDocument>

@@ -1,9 +1,9 @@
 // Start-up costs of the application shell: the association check's read (on a
 // first run it looks through the machine's whole type database) and the
 // settings file's reads and writes.
-#include "app/FreedesktopAssociation.h"
-#include "app/SettingsFile.h"
-#include "app/SettingsKeys.h"
+#include "desktop/FreedesktopAssociation.h"
+#include "desktop/SettingsFile.h"
+#include "desktop/SettingsKeys.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-# Builds the files of data/ into the core library, so that the program can
+# Builds the files of data/ into the desktop library, so that the program can
 # register its desktop entry, file type and icon from wherever it runs.
 set(TIRVELO_DATA_DIR ${CMAKE_CURRENT_SOURCE_DIR}/data)
 set(TIRVELO_EMBEDDED_FILES
@@ -7,7 +7,7 @@ set(TIRVELO_EMBEDDED_FILES
   iconSvg ${TIRVELO_DATA_DIR}/tirvelo.svg
   iconPng ${TIRVELO_DATA_DIR}/tirvelo-48.png)
 
-set(_tirvelo_embedded "// Generated from data/ by cmake/data.cmake.\n#include \"app/EmbeddedData.h\"\n\nnamespace tirvelo::embedded {\n")
+set(_tirvelo_embedded "// Generated from data/ by cmake/data.cmake.\n#include \"desktop/EmbeddedData.h\"\n\nnamespace tirvelo::embedded {\n")
 list(LENGTH TIRVELO_EMBEDDED_FILES _count)
 math(EXPR _last "${_count} - 1")
 foreach(_i RANGE 0 ${_last} 2)
@@ -27,4 +27,4 @@ set(TIRVELO_EMBEDDED_SOURCE ${CMAKE_BINARY_DIR}/generated/EmbeddedData.cpp)
 # Rewritten only when it changes, so that a new configure rebuilds nothing.
 file(WRITE ${CMAKE_BINARY_DIR}/generated/EmbeddedData.cpp.new "${_tirvelo_embedded}")
 configure_file(${CMAKE_BINARY_DIR}/generated/EmbeddedData.cpp.new ${TIRVELO_EMBEDDED_SOURCE} COPYONLY)
-target_sources(tirvelo_core PRIVATE ${TIRVELO_EMBEDDED_SOURCE})
+target_sources(tirvelo_desktop PRIVATE ${TIRVELO_EMBEDDED_SOURCE})

@@ -1,8 +1,8 @@
 // Bytes → Qt's bitmap and icon readers as the page loader drives them, then
 // the picture stretched as the picture box shows it (every pixel format the
 // readers give, every size). The first byte picks the format.
-#include "book/PictureLoader.h"
-#include "book/RasterStretch.h"
+#include "formats/PictureLoader.h"
+#include "formats/RasterStretch.h"
 
 #include <QCoreApplication>
 

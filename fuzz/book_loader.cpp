@@ -1,9 +1,9 @@
 // Any bytes as a book file: through the text box's line list into the loader,
 // and every line through both number conversions.
-#include "app/Cp1252.h"
-#include "app/IntegerText.h"
+#include "base/Cp1252.h"
+#include "base/IntegerText.h"
 #include "book/BookLoader.h"
-#include "book/TextBoxText.h"
+#include "formats/TextBoxText.h"
 
 #include <cstddef>
 #include <cstdint>

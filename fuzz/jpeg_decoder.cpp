@@ -1,7 +1,7 @@
 // Bytes → the JPEG decoder, at full size and at a box that asks for a scaled
 // decode. Smaller limits than the program's keep each run quick; the code
 // paths are the same.
-#include "book/JpegDecoder.h"
+#include "formats/JpegDecoder.h"
 
 #include <cstddef>
 #include <cstdint>

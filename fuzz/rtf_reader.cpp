@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the rich-text reader. Besides the sanitizers' checks it traps when the
 // plain text handed to the speech engine holds a control character or broken UTF-16.
-#include "book/RtfReader.h"
+#include "formats/RtfReader.h"
 
 #include <QTextDocument>
 

@@ -1,7 +1,7 @@
 // Ini-style editing and desktop-entry Exec quoting on arbitrary input: no
 // crash, and the round trips the program relies on hold.
-#include "app/FreedesktopAssociation.h"
-#include "app/IniText.h"
+#include "desktop/FreedesktopAssociation.h"
+#include "base/IniText.h"
 
 #include <QByteArray>
 #include <QString>

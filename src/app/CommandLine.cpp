@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "base/BookExtension.h"
 #include "book/PathResolver.h"
 
 namespace tirvelo {
@@ -19,7 +20,7 @@ namespace {
 QString withBookExtension(QString name)
 {
     if (!name.isEmpty() && !name.contains(u'.'))
-        name += QStringLiteral(".Lumbrix");
+        name += BookSuffix;
     return name;
 }
 

@@ -1,8 +1,8 @@
 #include "app/Startup.h"
 
 #include "app/CommandLine.h"
-#include "app/InterfaceLanguage.h"
-#include "app/ProcessState.h"
+#include "desktop/InterfaceLanguage.h"
+#include "ui/ProcessState.h"
 #include "book/BookLoader.h"
 #include "speech/SpeechLibrary.h"
 #include "ui/AboutBox.h"

@@ -1,8 +1,8 @@
 #include "book/BookLoader.h"
 
-#include "app/IntegerText.h"
+#include "base/IntegerText.h"
 #include "book/PathResolver.h"
-#include "book/TextBoxText.h"
+#include "formats/TextBoxText.h"
 
 namespace tirvelo {
 namespace {

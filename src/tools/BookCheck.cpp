@@ -1,16 +1,16 @@
 #include "tools/BookCheck.h"
 
-#include "app/ApplicationTitle.h"
-#include "app/IntegerText.h"
+#include "desktop/ApplicationTitle.h"
+#include "base/IntegerText.h"
 #include "audio/SoundProbe.h"
 #include "book/Book.h"
 #include "book/BookLoader.h"
 #include "book/PageEntry.h"
 #include "book/PageMessages.h"
 #include "book/PathResolver.h"
-#include "book/PictureLoader.h"
-#include "book/RtfReader.h"
-#include "book/TextBoxText.h"
+#include "formats/PictureLoader.h"
+#include "formats/RtfReader.h"
+#include "formats/TextBoxText.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,12 @@
 #include "tools/BookMaker.h"
 
-#include "app/AtomicFile.h"
-#include "app/Cp1252.h"
+#include "base/AtomicFile.h"
+#include "base/BookExtension.h"
+#include "base/Cp1252.h"
 #include "book/Book.h"
 #include "book/BookLoader.h"
 #include "book/PageEntry.h"
-#include "book/PictureLoader.h"
+#include "formats/PictureLoader.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -116,7 +117,7 @@ Refusal nameRefusal(const QString& name)
 QString defaultBookPath(const QString& folder)
 {
     const QString name = QDir(folder).dirName();
-    return QDir(folder).filePath(name + QStringLiteral(".Lumbrix"));
+    return QDir(folder).filePath(name + BookSuffix.toString());
 }
 
 QString directoryLine(const QString& bookPath, const QString& folder, bool windows)

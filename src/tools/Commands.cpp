@@ -1,6 +1,6 @@
 #include "tools/Commands.h"
 
-#include "app/InterfaceLanguage.h"
+#include "desktop/InterfaceLanguage.h"
 #include "tools/BookCheck.h"
 #include "tools/BookMaker.h"
 #include "tools/ReportOutput.h"

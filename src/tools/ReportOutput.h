@@ -1,7 +1,7 @@
 #pragma once
 // The findings as people read them (one line each, "book:line: error: ...")
 // and as other tools read them (JSON).
-#include "app/InterfaceLanguage.h"
+#include "desktop/InterfaceLanguage.h"
 #include "tools/Finding.h"
 
 #include <QByteArray>

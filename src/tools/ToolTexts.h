@@ -1,7 +1,7 @@
 #pragma once
 // What the book tool says, in the interface language of the settings file.
 // The program's own messages are quoted as it shows them, in Catalan.
-#include "app/InterfaceLanguage.h"
+#include "desktop/InterfaceLanguage.h"
 #include "tools/BookMaker.h"
 #include "tools/Finding.h"
 

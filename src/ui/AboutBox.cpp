@@ -1,6 +1,6 @@
 #include "ui/AboutBox.h"
 
-#include "app/Delay.h"
+#include "ui/Delay.h"
 #include "ui/AppIcon.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // Every caption that follows the interface language, one table per language.
 // Hints, message boxes, the language items themselves and the open dialog's
 // filter stay Catalan in every language.
-#include "app/InterfaceLanguage.h"
+#include "desktop/InterfaceLanguage.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "ui/FormNivellEntradaDAudio.h"
 
-#include "app/Delay.h"
+#include "ui/Delay.h"
 #include "audio/WavMax.h"
 #include "ui/RecordingLevelControl.h"
 

@@ -1,6 +1,6 @@
 #include "ui/MessageBoxes.h"
 
-#include "app/ApplicationTitle.h"
+#include "desktop/ApplicationTitle.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>

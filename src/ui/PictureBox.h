@@ -2,7 +2,7 @@
 // The picture box: fills the window and draws the page's picture, stretched to
 // the whole box (proportions not kept) or at its own size in the middle, on
 // black. A click asks for the next page.
-#include "book/Picture.h"
+#include "formats/Picture.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #include "ui/StartupAssociation.h"
 
-#include "app/AssociationCheck.h"
-#include "app/FreedesktopAssociation.h"
+#include "desktop/AssociationCheck.h"
+#include "desktop/FreedesktopAssociation.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/FormPrincipal.h"
 #include "ui/MessageBoxes.h"
@@ -17,7 +17,7 @@ void checkBookAssociationAtStartup()
     FreedesktopAssociation store;
     // A registration that fails is not told: the program starts as usual and
     // the check runs again at the next start without parameters.
-    runAssociationCheck(store, kBookExtension.toString(), QCoreApplication::applicationFilePath(), [] {
+    runAssociationCheck(store, BookExtension.toString(), QCoreApplication::applicationFilePath(), [] {
         return askYesNo(nullptr, kAssociationQuestionText.toString(), kAssociationQuestionCaption.toString());
     });
 }

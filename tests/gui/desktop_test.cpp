@@ -1,8 +1,8 @@
 // The book association on a freedesktop desktop, end to end: start-up's check
 // in the real start-up sequence, and a book opened through the desktop's own
 // launchers starting the real program with that book.
-#include "app/AssociationCheck.h"
-#include "app/FreedesktopAssociation.h"
+#include "desktop/AssociationCheck.h"
+#include "desktop/FreedesktopAssociation.h"
 #include "app/Startup.h"
 #include "support/BookWriter.h"
 #include "support/RecordingLog.h"

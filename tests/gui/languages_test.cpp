@@ -2,8 +2,8 @@
 // the open dialog and the level dialog; the engine's language and voice that
 // go with them (the recording stand-in, and the real engine heard on the
 // private PulseAudio sink); the stored choice, from the menu and at start-up.
-#include "app/ProcessState.h"
-#include "app/SettingsFile.h"
+#include "ui/ProcessState.h"
+#include "desktop/SettingsFile.h"
 #include "app/Startup.h"
 #include "speech/SpeechLibrary.h"
 #include "support/AudioTestTools.h"

@@ -1,4 +1,4 @@
-#include "app/SettingsFile.h"
+#include "desktop/SettingsFile.h"
 #include "book/BookLoader.h"
 #include "support/MainWindowFixture.h"
 #include "ui/MessageBoxes.h"

@@ -2,7 +2,7 @@
 // voices, the speed edit and the engine reload behind them) driven through the
 // window's own menu items, with the recording stand-in engine logging every call
 // it receives.
-#include "app/SettingsFile.h"
+#include "desktop/SettingsFile.h"
 #include "speech/SpeechLibrary.h"
 #include "ui/NavigationButton.h"
 #include "support/MainWindowFixture.h"

@@ -1,7 +1,7 @@
 // The main window and the settings file: the scan setting read at creation
 // and written at close (the rest of the shared file untouched), the close
 // while a text is read, and the pop-up menu under the right mouse button.
-#include "app/SettingsFile.h"
+#include "desktop/SettingsFile.h"
 #include "support/MainWindowFixture.h"
 #include "support/RecordingLog.h"
 #include "support/XServer.h"

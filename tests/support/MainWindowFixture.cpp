@@ -1,6 +1,6 @@
 #include "support/MainWindowFixture.h"
 
-#include "app/ProcessState.h"
+#include "ui/ProcessState.h"
 #include "speech/SpeechLibrary.h"
 
 #include <QAction>

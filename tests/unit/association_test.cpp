@@ -1,5 +1,5 @@
-#include "app/AssociationCheck.h"
-#include "app/FreedesktopAssociation.h"
+#include "desktop/AssociationCheck.h"
+#include "desktop/FreedesktopAssociation.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,6 +1,6 @@
-#include "app/Cp1252.h"
+#include "base/Cp1252.h"
 #include "book/BookLoader.h"
-#include "book/TextBoxText.h"
+#include "formats/TextBoxText.h"
 
 #include <QFile>
 #include <QTemporaryDir>

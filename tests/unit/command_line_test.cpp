@@ -1,4 +1,4 @@
-#include "app/ApplicationTitle.h"
+#include "desktop/ApplicationTitle.h"
 #include "app/CommandLine.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/IntegerText.h"
+#include "base/IntegerText.h"
 
 #include <gtest/gtest.h>
 

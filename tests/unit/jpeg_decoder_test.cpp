@@ -1,6 +1,6 @@
 // The JPEG decoder against real files written by libjpeg's own compressor
 // (and a few made by ImageMagick under tests/data/pictures).
-#include "book/JpegDecoder.h"
+#include "formats/JpegDecoder.h"
 
 #include "support/ColourChecks.h"
 #include "support/TestPaths.h"

@@ -1,6 +1,6 @@
 // Metafiles written record by record: mapping modes, the object table, text
 // alignment, paths and clipping, checked on the drawn pixels.
-#include "book/MetafilePicture.h"
+#include "formats/MetafilePicture.h"
 #include "metafile_writer.h"
 #include "support/TestApplication.h"
 

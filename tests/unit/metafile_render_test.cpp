@@ -10,7 +10,7 @@
 // which GDI (and this player) draws one device pixel wide and the reference
 // renderers leave out. emf2svg_test-038 holds only EMF+ records, which are
 // not played: it must draw nothing, as the Inkscape reference does.
-#include "book/MetafilePicture.h"
+#include "formats/MetafilePicture.h"
 #include "support/TestApplication.h"
 #include "support/TestPaths.h"
 

@@ -1,6 +1,6 @@
 // Hostile and damaged metafiles: every one gives nullopt or a (partial)
 // drawing, never a crash, a hang or a runaway allocation.
-#include "book/MetafilePicture.h"
+#include "formats/MetafilePicture.h"
 #include "metafile_writer.h"
 #include "support/TestApplication.h"
 #include "support/TestPaths.h"

@@ -1,5 +1,5 @@
 #include "book/PageEntry.h"
-#include "book/PictureLoader.h"
+#include "formats/PictureLoader.h"
 
 #include <gtest/gtest.h>
 

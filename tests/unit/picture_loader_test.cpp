@@ -1,7 +1,7 @@
 // Loading page pictures by name: the extension rule, Qt's bitmap and icon
 // readers, and files that must fail.
-#include "book/PictureLoader.h"
-#include "book/PictureFile.h"
+#include "formats/PictureLoader.h"
+#include "formats/PictureFile.h"
 
 #include "support/ColourChecks.h"
 #include "support/TestPaths.h"

@@ -1,7 +1,7 @@
 // The stretch of raster pictures to the picture box: places, edges, the
 // alpha byte RGB32 promises, transparency over black, every source format,
 // and sides too long for pixman's fixed-point coordinates.
-#include "book/RasterStretch.h"
+#include "formats/RasterStretch.h"
 #include "support/ColourChecks.h"
 
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "book/RtfReader.h"
+#include "formats/RtfReader.h"
 
 #include "support/TestPaths.h"
 

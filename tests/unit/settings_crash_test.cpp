@@ -1,4 +1,4 @@
-#include "app/SettingsFile.h"
+#include "desktop/SettingsFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "app/SettingsFile.h"
-#include "app/SettingsKeys.h"
+#include "desktop/SettingsFile.h"
+#include "desktop/SettingsKeys.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // The real speech engine (build/libupctv.so), loaded as the program loads it
 // and heard on the private PulseAudio null sink "nul" through its monitor.
-#include "app/Cp1252.h"
-#include "book/RtfReader.h"
-#include "book/TextBoxText.h"
+#include "base/Cp1252.h"
+#include "formats/RtfReader.h"
+#include "formats/TextBoxText.h"
 #include "speech/UpctvApi.h"
 #include "support/AudioTestTools.h"
 #include "support/TestPaths.h"

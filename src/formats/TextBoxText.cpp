@@ -1,0 +1,38 @@
+#include "formats/TextBoxText.h"
+
+#include "base/Cp1252.h"
+#include "base/RegularFile.h"
+
+namespace tirvelo {
+
+std::optional<QString> readTextBoxFile(const QString& path)
+{
+    std::optional<QByteArray> bytes = readRegularFile(path, kTextBoxCapacity);
+    if (!bytes)
+        return std::nullopt;
+    const qsizetype nul = bytes->indexOf('\0');
+    if (nul >= 0)
+        bytes->truncate(nul);
+    return fromCp1252(*bytes);
+}
+
+QStringList splitTextBoxLines(const QString& text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < size && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < size)
+        lines.append(text.mid(start));
+    return lines;
+}
+
+} // namespace tirvelo
