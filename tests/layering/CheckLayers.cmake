@@ -1,0 +1,33 @@
+# Fails when a source file includes a header from a folder its library does not
+# link: the folders stay libraries with a one-way order even where a header
+# alone (no symbol) would slip past the linker.
+#   cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake
+cmake_minimum_required(VERSION 3.25)
+set(allowed_base "")
+set(allowed_formats base)
+set(allowed_book base formats)
+set(allowed_audio base)
+set(allowed_speech base)
+set(allowed_scan base)
+set(allowed_desktop base)
+set(allowed_ui base formats book audio speech scan desktop)
+set(allowed_app base formats book audio speech scan desktop ui)
+set(allowed_tools base formats book audio desktop)
+
+set(faults "")
+foreach(folder base formats book audio speech scan desktop ui app tools)
+  file(GLOB_RECURSE files ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp)
+  foreach(file ${files})
+    file(STRINGS ${file} includes REGEX "^#include \"[a-z]+/")
+    foreach(line ${includes})
+      string(REGEX REPLACE "^#include \"([a-z]+)/.*" "\\1" target "${line}")
+      if(NOT target STREQUAL folder AND NOT target IN_LIST allowed_${folder})
+        file(RELATIVE_PATH shown ${SOURCE_DIR} ${file})
+        string(APPEND faults "  ${shown}: ${line}\n")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(faults)
+  message(FATAL_ERROR "Includes against the library order:\n${faults}")
+endif()
