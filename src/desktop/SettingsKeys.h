@@ -22,4 +22,14 @@ inline constexpr char kScanOn[] = "s\xED";
 inline constexpr char kScanOff[] = "no";
 inline constexpr char kScanDefault[] = "NO";
 
+// The switch-access options. Times are decimal milliseconds; keys are the
+// names switchKeyName gives, empty for none; the two choices are written as
+// the scan choice is ("s\xED" or "no").
+inline constexpr char kAcceptanceTimeKey[] = "TempsAcceptacio";
+inline constexpr char kPostAcceptanceDelayKey[] = "RetardDespresAcceptacio";
+inline constexpr char kSelectKeyKey[] = "TeclaSeleccio";
+inline constexpr char kStepKeyKey[] = "TeclaPas";
+inline constexpr char kSpokenHighlightKey[] = "LlegeixResaltat";
+inline constexpr char kSoundSwitchDuringSoundKey[] = "VeuDurantElSo";
+
 } // namespace tirvelo::settings

@@ -1,0 +1,140 @@
+// The switch-access rules without a window: option storage, switch timings and
+// the sound switch's calibration.
+#include "audio/LevelCalibration.h"
+#include "desktop/AccessOptions.h"
+#include "desktop/SettingsFile.h"
+#include "scan/SwitchTimings.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tirvelo;
+
+namespace {
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void put(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+TEST(AccessOptions, StoredBesideOtherKeysByteForByteAndReadBack)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Quirna2001.ini"));
+    const QByteArray before = "[Altre]\r\nClau=\xE0\r\n[Tirvelo]\r\nIdioma=Castellano\r\n";
+    put(path, before);
+    SettingsFile file(path);
+
+    // Defaults write nothing at all.
+    EXPECT_TRUE(writeAccessOptions(file, AccessOptions{}));
+    EXPECT_EQ(contents(path), before);
+
+    AccessOptions options;
+    options.acceptanceMs = 350;
+    options.postAcceptanceMs = 3000;
+    options.selectKey = SwitchKey::Space;
+    options.stepKey = SwitchKey::F12;
+    options.spokenHighlight = true;
+    ASSERT_TRUE(writeAccessOptions(file, options));
+    EXPECT_EQ(contents(path), before + "TempsAcceptacio=350\r\nRetardDespresAcceptacio=3000\r\nTeclaSeleccio=Space\r\n"
+                                       "TeclaPas=F12\r\nLlegeixResaltat=s\xED\r\n");
+    EXPECT_EQ(readAccessOptions(file), options);
+
+    // Changing one option rewrites that line only.
+    options.stepKey = SwitchKey::None;
+    ASSERT_TRUE(writeAccessOptions(file, options));
+    EXPECT_EQ(contents(path), before + "TempsAcceptacio=350\r\nRetardDespresAcceptacio=3000\r\nTeclaSeleccio=Space\r\n"
+                                       "TeclaPas=\r\nLlegeixResaltat=s\xED\r\n");
+    EXPECT_EQ(readAccessOptions(file), options);
+}
+
+TEST(AccessOptions, HandEditedValuesReadSafely)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Quirna2001.ini"));
+    put(path, "[Tirvelo]\nTempsAcceptacio=99999\nRetardDespresAcceptacio=-5\nTeclaSeleccio=Enter\n"
+              "TeclaPas=Enter\nLlegeixResaltat=S\xCD\nVeuDurantElSo=s\xED\n");
+    const AccessOptions options = readAccessOptions(SettingsFile(path));
+    EXPECT_EQ(options.acceptanceMs, AccessOptions::MaxAcceptanceMs);
+    EXPECT_EQ(options.postAcceptanceMs, 0);
+    EXPECT_EQ(options.selectKey, SwitchKey::Enter);
+    EXPECT_EQ(options.stepKey, SwitchKey::None) << "one key cannot both select and step";
+    EXPECT_FALSE(options.spokenHighlight) << "only the exact \"s\xC3\xAD\" switches a choice on";
+    EXPECT_TRUE(options.soundSwitchDuringPageSound);
+
+    put(path, "[Tirvelo]\nTempsAcceptacio=abc\nTeclaSeleccio=Escape\n");
+    EXPECT_EQ(readAccessOptions(SettingsFile(path)), AccessOptions{});
+    EXPECT_EQ(readAccessOptions(SettingsFile(dir.filePath(QStringLiteral("none.ini")))), AccessOptions{});
+}
+
+TEST(AccessOptions, KeysMapBothWays)
+{
+    for (const SwitchKey key : offeredSwitchKeys()) {
+        EXPECT_EQ(switchKeyFromName(switchKeyName(key)), key);
+        EXPECT_EQ(switchKeyForQtKey(qtKeyOf(key)), key);
+    }
+    EXPECT_EQ(offeredSwitchKeys().size(), 17u);
+    EXPECT_EQ(switchKeyForQtKey(Qt::Key_Enter), SwitchKey::Enter) << "the keypad's Enter is Enter";
+    EXPECT_EQ(switchKeyForQtKey(Qt::Key_A), SwitchKey::None);
+}
+
+TEST(SwitchTimings, AcceptanceTimeCountsOnlyHeldPresses)
+{
+    SwitchTimings timings;
+    EXPECT_FALSE(timings.holdsPresses());
+    timings.setAcceptanceMs(300);
+    ASSERT_TRUE(timings.holdsPresses());
+
+    EXPECT_EQ(timings.pressBegan(1000), 1300);
+    EXPECT_FALSE(timings.takeHeldPress(1299));
+    timings.pressEnded(); // a brush: released early
+    EXPECT_FALSE(timings.takeHeldPress(1400));
+
+    timings.pressBegan(2000);
+    EXPECT_TRUE(timings.takeHeldPress(2300));
+    EXPECT_FALSE(timings.takeHeldPress(2900)) << "holding on does not repeat the press";
+}
+
+TEST(SwitchTimings, PostAcceptanceDelayIgnoresRepeats)
+{
+    SwitchTimings timings;
+    EXPECT_TRUE(timings.admit(0));
+    EXPECT_TRUE(timings.admit(1)) << "without a delay every activation counts";
+
+    timings.setPostAcceptanceMs(500);
+    EXPECT_TRUE(timings.admit(1000));
+    EXPECT_FALSE(timings.admit(1200)); // the bounce or the double click's second half
+    EXPECT_FALSE(timings.admit(1499));
+    EXPECT_TRUE(timings.admit(1500)) << "the delay runs from the admitted activation, not the ignored ones";
+}
+
+TEST(LevelCalibration, ThresholdSitsJustAboveTheRoom)
+{
+    LevelCalibration calibration;
+    calibration.start(10'000);
+    EXPECT_EQ(calibration.secondsLeft(10'000), 3);
+    EXPECT_EQ(calibration.secondsLeft(11'001), 2);
+    EXPECT_FALSE(calibration.hear(17, 10'100));
+    EXPECT_FALSE(calibration.hear(41, 11'000));
+    EXPECT_FALSE(calibration.hear(9, 12'999));
+    EXPECT_TRUE(calibration.hear(12, 13'000));
+    EXPECT_FALSE(calibration.listening());
+    EXPECT_FALSE(calibration.hear(120, 13'100)) << "levels after the listening time are not the room's";
+    EXPECT_EQ(calibration.threshold(), 45);
+
+    calibration.start(0);
+    calibration.hear(127, 3000);
+    EXPECT_EQ(calibration.threshold(), LevelCalibration::MaxThreshold);
+}
