@@ -4,8 +4,11 @@
 #include "desktop/AccessOptions.h"
 #include "desktop/SettingsFile.h"
 #include "scan/SwitchTimings.h"
+#include "speech/CueVoice.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QTest>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -137,4 +140,34 @@ TEST(LevelCalibration, ThresholdSitsJustAboveTheRoom)
     calibration.start(0);
     calibration.hear(127, 3000);
     EXPECT_EQ(calibration.threshold(), LevelCalibration::MaxThreshold);
+}
+
+TEST(CueVoice, SaysTheTextThroughItsOwnProcessAndCutsTheCueBefore)
+{
+    int argc = 1;
+    char name[] = "switch_access_test";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    // A stand-in for espeak-ng: records its arguments and its input, then
+    // sounds for a while unless it is cut.
+    const QString script = dir.filePath(QStringLiteral("cue.sh"));
+    put(script, "#!/bin/sh\nn=$(ls \"$0.d\"/*.args 2>/dev/null | wc -l); mkdir -p \"$0.d\"; log=\"$0.d/$n\"\n"
+                "echo \"$*\" > \"$log.args\"; cat > \"$log.text\"; sleep 2; echo done > \"$log.end\"\n");
+    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("TIRVELO_CUE_PROGRAM", script.toLocal8Bit());
+
+    CueVoice cue;
+    ASSERT_TRUE(cue.say(QStringLiteral("Següent"), QStringLiteral("ca")));
+    const QString first = script + QStringLiteral(".d/0");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(first + QStringLiteral(".text")) && !contents(first + QStringLiteral(".text")).isEmpty(); }, 10000));
+    ASSERT_TRUE(cue.say(QStringLiteral("Anterior"), QStringLiteral("es")));
+    const QString second = script + QStringLiteral(".d/1");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(second + QStringLiteral(".end")); }, 10000));
+
+    EXPECT_EQ(contents(first + QStringLiteral(".text")), QByteArray("Seg\xC3\xBC" "ent\n"));
+    EXPECT_EQ(contents(second + QStringLiteral(".text")), QByteArray("Anterior\n"));
+    EXPECT_EQ(contents(second + QStringLiteral(".args")).trimmed(), CueVoice::argumentsFor(QStringLiteral("es")).join(u' ').toUtf8());
+    EXPECT_FALSE(QFile::exists(first + QStringLiteral(".end"))) << "the first cue was cut when the highlight moved on";
+    qunsetenv("TIRVELO_CUE_PROGRAM");
 }

@@ -1,0 +1,76 @@
+#include "speech/CueVoice.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace tirvelo {
+
+namespace {
+// Faster and higher than the reading voices, so that a cue is heard as a cue.
+constexpr int kCueWordsPerMinute = 230;
+constexpr int kCuePitch = 75;
+} // namespace
+
+CueVoice::CueVoice(QObject* parent) : QObject(parent) {}
+
+CueVoice::~CueVoice()
+{
+    stop();
+}
+
+QString CueVoice::program()
+{
+    const QString chosen = qEnvironmentVariable("TIRVELO_CUE_PROGRAM");
+    if (!chosen.isEmpty())
+        return chosen;
+    return QStandardPaths::findExecutable(QStringLiteral("espeak-ng"));
+}
+
+QStringList CueVoice::argumentsFor(const QString& language)
+{
+    return {QStringLiteral("-v"), language + QStringLiteral("+f5"), QStringLiteral("-s"),
+            QString::number(kCueWordsPerMinute), QStringLiteral("-p"), QString::number(kCuePitch),
+            QStringLiteral("--stdin")};
+}
+
+bool CueVoice::say(const QString& text, const QString& language)
+{
+    const QString executable = program();
+    if (executable.isEmpty())
+        return false;
+    stop();
+    m_process = new QProcess(this);
+    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process->setStandardOutputFile(QProcess::nullDevice());
+    QProcess* started = m_process;
+    connect(started, &QProcess::finished, started, &QObject::deleteLater);
+    connect(started, &QProcess::errorOccurred, started, [started](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            started->deleteLater();
+    });
+    connect(started, &QObject::destroyed, this, [this, started] {
+        if (m_process == started)
+            m_process = nullptr;
+    });
+    m_process->start(executable, argumentsFor(language));
+    m_process->write(text.toUtf8());
+    m_process->write("\n");
+    m_process->closeWriteChannel();
+    return true;
+}
+
+void CueVoice::stop()
+{
+    if (!m_process)
+        return;
+    QProcess* process = m_process;
+    m_process = nullptr;
+    process->disconnect(this);
+    if (process->state() != QProcess::NotRunning) {
+        process->kill();
+        process->waitForFinished(1000);
+    }
+    delete process;
+}
+
+} // namespace tirvelo
