@@ -1,5 +1,7 @@
 #include "ui/NavigationButton.h"
 
+#include "ui/Accessibility.h"
+
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -9,18 +11,6 @@ namespace {
 
 const QColor kHighlightYellow(255, 255, 0);
 constexpr int kSmallestCaptionPixels = 6;
-
-// The caption as drawn: a single "&" marks the access key and is not shown.
-QString visibleText(const QString& caption)
-{
-    QString out;
-    for (qsizetype i = 0; i < caption.size(); ++i) {
-        if (caption[i] == u'&' && i + 1 < caption.size())
-            ++i;
-        out += caption[i];
-    }
-    return out;
-}
 
 } // namespace
 
@@ -37,6 +27,8 @@ void NavigationButton::setHighlighted(bool highlighted)
         return;
     m_highlighted = highlighted;
     update();
+    if (highlighted)
+        announceHighlight(this);
 }
 
 QColor NavigationButton::captionColor() const
@@ -67,7 +59,7 @@ QRect NavigationButton::captionRect() const
 QFont NavigationButton::captionFont() const
 {
     QFont captionFont = font();
-    const QString shown = visibleText(text());
+    const QString shown = spokenCaption(text());
     const QRect room = captionRect();
     int pixels = captionFont.pixelSize() > 0 ? captionFont.pixelSize() : QFontInfo(captionFont).pixelSize();
     for (; pixels > kSmallestCaptionPixels; --pixels) {
