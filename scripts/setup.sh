@@ -14,6 +14,7 @@ packages=(
   shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin sound-theme-freedesktop
   fonts-dejavu-core fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea
   dpkg-dev file lintian
+  dbus at-spi2-core python3-pyatspi
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -6,6 +6,7 @@
 #include "book/BookLoader.h"
 #include "speech/SpeechLibrary.h"
 #include "ui/AboutBox.h"
+#include "ui/Accessibility.h"
 #include "ui/AppIcon.h"
 #include "ui/FormPrincipal.h"
 #include "ui/MessageBoxes.h"
@@ -64,6 +65,7 @@ int runStartupSequence(QApplication& app, const QStringList& parameters)
     app.setApplicationName(applicationTitle());
     app.setWindowIcon(applicationIcon());
     app.setQuitOnLastWindowClosed(false);
+    installAccessibleInterfaces();
 
     // The speech engine and its entry points.
     SpeechLibrary& engine = speechLibrary();

@@ -173,7 +173,8 @@ void TFormPrincipal::createControls()
     pageFont.setPixelSize(qRound(11 * m_scale));
     LabelPagina->setFont(pageFont);
     LabelPagina->setToolTip(fixed_texts::HintPageNumber);
-    LabelPagina->setAccessibleName(fixed_texts::HintPageNumber);
+    // Its name is the number shown, so a screen reader hears every new page.
+    LabelPagina->setAccessibleDescription(fixed_texts::HintPageNumber);
 
     SpinEditTempsTimer = new ScanIntervalSpinBox(this);
     SpinEditTempsTimer->setObjectName(QStringLiteral("SpinEditTempsTimer"));

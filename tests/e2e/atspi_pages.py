@@ -1,0 +1,85 @@
+#!/usr/bin/python3
+"""Reads the running program through the real AT-SPI bus, as a screen reader
+does: the page number, then a press of "Següent" by its accessible action, then
+the new page number. Prints both numbers; exits non-zero on any failure."""
+import re
+import sys
+import time
+
+import pyatspi
+
+PAGE = re.compile(r"^(\d+) - (\d+)$")
+
+
+def find(node, test, depth=0):
+    if node is None or depth > 40:
+        return None
+    try:
+        if test(node):
+            return node
+        for i in range(node.childCount):
+            found = find(node.getChildAtIndex(i), test, depth + 1)
+            if found is not None:
+                return found
+    except Exception:  # a node that went away while walked
+        return None
+    return None
+
+
+def dump(node, depth=0):
+    """The tree as a screen reader sees it, for the failure report."""
+    try:
+        print("  " * depth + f"{node.getRoleName()} {node.name!r} {node.description!r}", file=sys.stderr)
+        for i in range(node.childCount):
+            dump(node.getChildAtIndex(i), depth + 1)
+    except Exception as error:
+        print("  " * depth + f"<gone: {error}>", file=sys.stderr)
+
+
+def wait_for(what, probe, seconds=30.0):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        value = probe()
+        if value:
+            return value
+        time.sleep(0.1)
+    app = application()
+    if app is not None:
+        dump(app)
+    sys.exit(f"timed out waiting for {what}")
+
+
+def application():
+    desktop = pyatspi.Registry.getDesktop(0)
+    for i in range(desktop.childCount):
+        app = desktop.getChildAtIndex(i)
+        if app is not None and app.name.lower() == "tirvelo":
+            return app
+    return None
+
+
+def page_label(app):
+    return find(app, lambda n: n.getRoleName() == "label" and PAGE.match(n.name or ""))
+
+
+app = wait_for("the program on the accessibility bus", application)
+frame = wait_for("the main window", lambda: find(app, lambda n: n.getRoleName() == "frame"))
+label = wait_for("the page number", lambda: page_label(app))
+before = label.name
+print("title:", frame.name)
+print("before:", before)
+
+button = find(app, lambda n: n.getRoleName() == "push button" and n.name == "Següent")
+if button is None:
+    sys.exit('no push button named "Següent"')
+actions = button.queryAction()
+names = [actions.getName(i) for i in range(actions.nActions)]
+if "Press" not in names:
+    sys.exit(f"the button has no Press action, only {names}")
+actions.doAction(names.index("Press"))
+
+after = wait_for("a new page number", lambda: (page_label(app).name if page_label(app) and page_label(app).name != before else None))
+print("after:", after)
+b, a = PAGE.match(before), PAGE.match(after)
+if int(a.group(1)) != int(b.group(1)) + 1 or a.group(2) != b.group(2):
+    sys.exit(f"pressing Següent went from {before} to {after}")
