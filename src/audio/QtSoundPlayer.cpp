@@ -123,7 +123,7 @@ void QtSoundPlayer::start(Kind kind, const QString& source)
     m_source = source;
     std::optional<DecodedSound> sound;
     if (kind != Kind::Beep)
-        sound = decodeSoundFile(QFileInfo(source).absoluteFilePath());
+        sound = decodeSoundFile(source);
     // A page sound is a wave file; the desktop's alert sounds are Ogg.
     const bool playable = kind == Kind::Beep || (sound && (sound->wave || kind == Kind::Alert));
     emit started(kind, source);
@@ -155,15 +155,15 @@ bool QtSoundPlayer::startOutput(const DecodedSound& sound)
     // Never more than the sound itself, or a short one would wait for ever to fill it.
     sink->setBufferSize(std::min<qsizetype>(format.bytesForDuration(ServerBufferMicroseconds), samples->size()));
     m_drainClock.invalidate();
+    sink->start(samples);
+    if (sink->state() == QAudio::StoppedState)
+        return false; // the device cannot be opened
     connect(sink, &QAudioSink::stateChanged, this, [this, sink](QAudio::State state) {
         // An underrun while the GUI thread was busy is not an end: the sink
-        // goes on pulling samples.
+        // goes on pulling samples. Losing the sound server is.
         if (sink == m_sink && state == QAudio::StoppedState && sink->error() != QAudio::NoError)
             failed();
     });
-    sink->start(samples);
-    if (sink->state() == QAudio::StoppedState)
-        return false;
     m_endWatch.start();
     return true;
 }
