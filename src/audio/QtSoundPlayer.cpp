@@ -3,12 +3,12 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMediaDevices>
 
 #include <cmath>
+#include <cstring>
 
 namespace tirvelo {
 
@@ -57,6 +57,36 @@ std::unique_ptr<SoundPlayer>& processPlayer()
 }
 
 } // namespace
+
+// The samples of one sound, read by the sink. It never says it is at its end:
+// Qt 6.4's PulseAudio sink answers an underflow at the end of its source by
+// draining the stream with itself as the callback's data, and that reply can
+// arrive after the sink has been deleted. Left at "no data yet", the sink
+// just waits; the player sees the end through allRead() and the time played.
+class SampleSource : public QIODevice {
+public:
+    SampleSource(QByteArray samples, QObject* parent) : QIODevice(parent), m_samples(std::move(samples))
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool atEnd() const override { return false; }
+    qint64 size() const override { return m_samples.size(); }
+    bool allRead() const { return m_read == m_samples.size(); }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        const qint64 count = std::min(maxSize, m_samples.size() - m_read);
+        std::memcpy(data, m_samples.constData() + m_read, size_t(count));
+        m_read += count;
+        return count;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_samples;
+    qint64 m_read = 0;
+};
 
 SoundPlayer& soundPlayer()
 {
@@ -146,9 +176,7 @@ bool QtSoundPlayer::startOutput(const DecodedSound& sound)
         return false;
     const QAudioFormat format = outputFormat(sound, device);
     auto* sink = new QAudioSink(device, format, this);
-    auto* samples = new QBuffer(sink);
-    samples->setData(samplesInFormat(sound, format));
-    samples->open(QIODevice::ReadOnly);
+    auto* samples = new SampleSource(samplesInFormat(sound, format), sink);
     m_sink = sink;
     m_samples = samples;
     m_durationUs = samples->size() / format.bytesPerFrame() * 1'000'000 / format.sampleRate();
@@ -200,13 +228,13 @@ void QtSoundPlayer::failed()
     }
 }
 
-// The sink says it is idle as soon as it has handed the last sample to the
-// sound server, which may still hold a second or two of it; the sound has
-// ended when the server reports it played, or at the latest when the time
-// left at hand-over (and a margin) has passed.
+// The sink has handed the last sample to the sound server, which may still
+// hold half a second of it; the sound has ended when the server reports it
+// played, or at the latest when the time left at hand-over (and a margin) has
+// passed.
 void QtSoundPlayer::watchTheEnd()
 {
-    if (!m_sink || !m_samples->atEnd())
+    if (!m_sink || !m_samples->allRead())
         return;
     const qint64 played = m_sink->processedUSecs();
     if (!m_drainClock.isValid()) {

@@ -14,9 +14,10 @@
 #include <QTimer>
 
 class QAudioSink;
-class QBuffer;
 
 namespace tirvelo {
+
+class SampleSource;
 
 class QtSoundPlayer : public QObject, public SoundPlayer {
     Q_OBJECT
@@ -59,7 +60,7 @@ private:
     // Counts the sounds started; a late report about an older one is ignored.
     quint64 m_playNumber = 0;
     QAudioSink* m_sink = nullptr;
-    QBuffer* m_samples = nullptr;
+    SampleSource* m_samples = nullptr;
     qint64 m_durationUs = 0;
     QTimer m_endWatch;
     QElapsedTimer m_drainClock; // from when the sink took the last sample
