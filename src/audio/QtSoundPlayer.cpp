@@ -3,7 +3,6 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QMediaDevices>
 
@@ -175,8 +174,11 @@ bool QtSoundPlayer::startOutput(const DecodedSound& sound)
     if (device.isNull())
         return false;
     const QAudioFormat format = outputFormat(sound, device);
+    QByteArray converted = samplesInFormat(sound, format);
+    if (converted.isEmpty())
+        return false; // a format no sample can be written in
     auto* sink = new QAudioSink(device, format, this);
-    auto* samples = new SampleSource(samplesInFormat(sound, format), sink);
+    auto* samples = new SampleSource(std::move(converted), sink);
     m_sink = sink;
     m_samples = samples;
     m_durationUs = samples->size() / format.bytesPerFrame() * 1'000'000 / format.sampleRate();
