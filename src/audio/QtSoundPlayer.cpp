@@ -3,6 +3,7 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QMediaDevices>
 
@@ -90,8 +91,12 @@ private:
 SoundPlayer& soundPlayer()
 {
     auto& player = processPlayer();
-    if (!player)
+    if (!player) {
         player = std::make_unique<QtSoundPlayer>();
+        // Its sink must close while Qt's connection to the sound server, which
+        // goes with the application, still exists.
+        qAddPostRoutine([] { processPlayer().reset(); });
+    }
     return *player;
 }
 

@@ -1,10 +1,9 @@
 // Page sounds through the real player into the private PulseAudio null sink
 // "nul", checked on its monitor with parec.
 #include "audio/QtSoundPlayer.h"
+#include "audio/WaveFile.h"
 #include "support/AudioTestTools.h"
 #include "support/TestApplication.h"
-
-#include "audio/WaveFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +13,8 @@
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
+
+#include <cstdlib>
 
 using namespace tirvelo;
 using namespace tirvelo::test;
@@ -330,4 +331,30 @@ TEST(SoundPlayerAccess, ProcessPlayerCanBeReplacedByATestDouble)
     test::guiApplication();
     EXPECT_NE(dynamic_cast<QtSoundPlayer*>(&soundPlayer()), nullptr) << "null restores the real player";
     setSoundPlayer(nullptr);
+}
+
+// The program's own player, its application gone while a sound plays, then
+// the process ends as the program does.
+[[noreturn]] void endTheProgramWhilePlaying(const QString& sound)
+{
+    static int argc = 1;
+    static char name[] = "tirvelo";
+    static char* argv[] = {name, nullptr};
+    auto* application = new QGuiApplication(argc, argv);
+    soundPlayer().play(sound);
+    QTest::qWait(300);
+    delete application;
+    std::exit(0);
+}
+
+TEST(SoundPlayerAtExit, ASoundStillPlayingWhenTheProgramEndsDoesNotCrashIt)
+{
+    if (!pulseAvailable())
+        GTEST_SKIP() << "needs the private PulseAudio server (TIRVELO_PULSE)";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString sound = dir.filePath(QStringLiteral("long.wav"));
+    ASSERT_TRUE(writeToneWave(sound, 5.0));
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(endTheProgramWhilePlaying(sound), ::testing::ExitedWithCode(0), "");
 }
