@@ -1,19 +1,23 @@
 #pragma once
-// The SoundPlayer of the program: QMediaPlayer with a QAudioOutput on the
-// default output. QMediaPlayer is used rather than QSoundEffect because it
-// reports a missing or undecodable file as an error (QSoundEffect stays
-// "loading" for ever on a corrupt file, so the alert could never be played) and
-// it also decodes the desktop's Ogg alert sounds. A fresh player is made for
-// every sound, so a replaced sound can never send a late signal that counts.
+// The SoundPlayer of the program: the sound is decoded into memory by
+// libsndfile and played by a QAudioSink on the default output. QAudioSink
+// talks to the sound server itself; a media player's pipeline was avoided
+// because its streaming thread and the GUI thread could wait on each other
+// while a sound was being set up, freezing the program on a page turn. A fresh
+// sink is made for every sound, so a replaced sound can never send a late
+// signal that counts.
+#include "audio/DecodedSound.h"
 #include "audio/SoundPlayer.h"
 
-#include <QByteArray>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 
-class QMediaPlayer;
+class QAudioSink;
 
 namespace tirvelo {
+
+class SampleSource;
 
 class QtSoundPlayer : public QObject, public SoundPlayer {
     Q_OBJECT
@@ -43,18 +47,27 @@ signals:
 
 private:
     void start(Kind kind, const QString& source);
+    bool startOutput(const DecodedSound& sound);
     void startAlert();
     void startBeep();
-    void failed(QMediaPlayer* player);
-    void ended(QMediaPlayer* player);
-    void dropPlayer();
+    void failed();
+    void ended();
+    void watchTheEnd();
+    void dropOutput();
 
     QString m_alertSound;
-    QMediaPlayer* m_player = nullptr;
+    DecodedSound m_beep;
+    // Counts the sounds started; a late report about an older one is ignored.
+    quint64 m_playNumber = 0;
+    QAudioSink* m_sink = nullptr;
+    SampleSource* m_samples = nullptr;
+    qint64 m_durationUs = 0;
+    QTimer m_endWatch;
+    QElapsedTimer m_drainClock; // from when the sink took the last sample
+    qint64 m_drainAllowanceMs = 0;
     Kind m_kind = Kind::None;
     QString m_source;
     QElapsedTimer m_endClock;
-    QByteArray m_beepWave;
 };
 
 } // namespace tirvelo

@@ -2,7 +2,7 @@
 
 #include "desktop/ApplicationTitle.h"
 #include "base/IntegerText.h"
-#include "audio/SoundProbe.h"
+#include "audio/DecodedSound.h"
 #include "book/Book.h"
 #include "book/BookLoader.h"
 #include "book/PageEntry.h"
@@ -19,14 +19,11 @@
 #include <QTextDocument>
 
 #include <algorithm>
-#include <chrono>
 
 namespace tirvelo::booktool {
 namespace {
 
 constexpr qsizetype kFirstPageLine = 7;
-// A sound that gives no sample in this time will not play either.
-constexpr std::chrono::seconds kSoundProbeLimit{10};
 
 struct HeaderTest {
     qsizetype line;
@@ -193,7 +190,7 @@ private:
                 return;
             }
             const QString path = findFile(line, page.companion, FindingCode::SoundMissing, ProgramEffect::Alert, {});
-            if (!path.isEmpty() && !soundDecodes(path, kSoundProbeLimit))
+            if (!path.isEmpty() && !waveFileDecodes(path))
                 add(line, FindingCode::SoundDoesNotDecode, page.companion, ProgramEffect::Alert);
             return;
         }

@@ -6,9 +6,12 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <sndfile.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 namespace tirvelo::test {
 
@@ -32,6 +35,31 @@ bool writeToneWave(const QString& path, double seconds, double frequency, double
     const QByteArray wave = monoWaveFile(data, rate, bits);
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(wave) == wave.size();
+}
+
+bool writeEncodedTone(const QString& path, int format, double seconds, int channels, int rate, double amplitude)
+{
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    if (!file)
+        return false;
+    const auto frames = static_cast<sf_count_t>(seconds * rate);
+    std::vector<float> samples(static_cast<size_t>(frames * channels));
+    for (sf_count_t i = 0; i < frames; ++i) {
+        const auto v = static_cast<float>(amplitude * std::sin(2 * M_PI * 440.0 * double(i) / rate));
+        std::fill_n(samples.begin() + i * channels, channels, v);
+    }
+    const bool written = sf_writef_float(file, samples.data(), frames) == frames;
+    return sf_close(file) == 0 && written;
+}
+
+bool gstreamerLoaded()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libgstreamer-1.0");
 }
 
 SinkKeeper::SinkKeeper(const QString& sink)

@@ -16,6 +16,14 @@ bool pulseAvailable();
 bool writeToneWave(const QString& path, double seconds, double frequency = 440.0, double amplitude = 0.8,
                    int rate = 22050, int bits = 16);
 
+// Writes a sine tone with libsndfile; format is its SF_FORMAT_* container and
+// encoding (a wave file in µ-law, ADPCM and so on).
+bool writeEncodedTone(const QString& path, int format, double seconds, int channels = 1, int rate = 22050,
+                      double amplitude = 0.8);
+
+// Whether this process has loaded the GStreamer library.
+bool gstreamerLoaded();
+
 // Plays digital silence into a sink so that the null sink renders steadily
 // (an idle null sink renders in bursts of about two seconds).
 class SinkKeeper {

@@ -1,6 +1,7 @@
 // Page sounds through the real player into the private PulseAudio null sink
 // "nul", checked on its monitor with parec.
 #include "audio/QtSoundPlayer.h"
+#include "audio/WaveFile.h"
 #include "support/AudioTestTools.h"
 #include "support/TestApplication.h"
 
@@ -11,6 +12,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cstdlib>
 
 using namespace tirvelo;
 using namespace tirvelo::test;
@@ -39,6 +43,14 @@ protected:
         return path;
     }
 
+    QString file(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = dir.filePath(name);
+        QFile out(path);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+        return path;
+    }
+
     QTemporaryDir dir;
     std::unique_ptr<SinkKeeper> keeper;
     std::unique_ptr<MonitorRecorder> monitor;
@@ -49,6 +61,7 @@ protected:
 TEST_F(SoundPlayerTest, PlaysAWaveIntoTheSinkAndStopSilencesIt)
 {
     QtSoundPlayer player;
+    QSignalSpy finished(&player, &QtSoundPlayer::finished);
     EXPECT_FALSE(player.guardActive());
     player.play(tone(QStringLiteral("long.wav"), 6.0));
     EXPECT_EQ(player.currentKind(), QtSoundPlayer::Kind::Companion);
@@ -63,6 +76,60 @@ TEST_F(SoundPlayerTest, PlaysAWaveIntoTheSinkAndStopSilencesIt)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !player.guardActive(); }, 2000));
     player.stop(); // nothing playing: harmless, no new guard
     EXPECT_FALSE(player.guardActive());
+    EXPECT_EQ(finished.size(), 0) << "a stopped sound does not end by itself";
+}
+
+TEST_F(SoundPlayerTest, EndsOnlyOnceTheSoundHasBeenHeard)
+{
+    // The microphone's guard counts from the end: an end announced while the
+    // sound server still holds part of the sound would let it turn the page.
+    QtSoundPlayer player;
+    QSignalSpy finished(&player, &QtSoundPlayer::finished);
+    const qsizetype from = monitor->samples().size();
+    player.play(tone(QStringLiteral("end.wav"), 2.0));
+    ASSERT_TRUE(finished.wait(8000));
+    const qsizetype atEnd = monitor->samples().size();
+    ASSERT_TRUE(monitor->silentWithin(3000));
+    EXPECT_GE(monitor->loudTenths(from), 15) << "the whole sound was played";
+    // Only what the recorder had not yet handed over may follow the end.
+    EXPECT_LE(monitor->loudTenths(atEnd), 8) << "the end came while the sound was still playing";
+}
+
+TEST_F(SoundPlayerTest, PlaysEveryWaveEncodingWithoutAMediaPipeline)
+{
+    struct Case {
+        const char* name;
+        int format;
+        int channels;
+        int rate;
+    };
+    const Case cases[] = {
+        {"8-bit", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 1, 11025},
+        {"16-bit stereo", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2, 44100},
+        {"24-bit", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 1, 48000},
+        {"float", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1, 22050},
+        {"mu-law", SF_FORMAT_WAV | SF_FORMAT_ULAW, 1, 8000},
+        {"A-law", SF_FORMAT_WAV | SF_FORMAT_ALAW, 1, 8000},
+        {"IMA ADPCM", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 1, 22050},
+        {"Microsoft ADPCM", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 2, 22050},
+        {"GSM 6.10", SF_FORMAT_WAV | SF_FORMAT_GSM610, 1, 8000},
+    };
+    QtSoundPlayer player(QString{});
+    QSignalSpy started(&player, &QtSoundPlayer::started);
+    QSignalSpy finished(&player, &QtSoundPlayer::finished);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.filePath(QString::fromLatin1(c.name) + QStringLiteral(".wav"));
+        ASSERT_TRUE(writeEncodedTone(path, c.format, 0.5, c.channels, c.rate));
+        started.clear();
+        finished.clear();
+        player.play(path);
+        EXPECT_TRUE(monitor->heardAbove(60));
+        ASSERT_TRUE(finished.wait(5000));
+        EXPECT_EQ(started.size(), 1) << "played as it is, no beep instead";
+        EXPECT_TRUE(monitor->silentWithin(2500));
+    }
+    EXPECT_FALSE(gstreamerLoaded()) << "page sounds go to the sound server without a media pipeline";
 }
 
 TEST_F(SoundPlayerTest, ANewSoundReplacesTheOldOne)
@@ -118,20 +185,45 @@ TEST_F(SoundPlayerTest, SoundsThatCannotBePlayedGiveTheAlert)
     EXPECT_EQ(player.currentKind(), alertKind);
     EXPECT_TRUE(monitor->heardAbove(10)) << "the alert is audible";
 
-    // Not a wave file at all: found, fails to decode, then the alert.
-    const QString corrupt = dir.filePath(QStringLiteral("corrupt.wav"));
-    {
-        QFile file(corrupt);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(4000, '\x5a'));
+    // Found, fails to decode, then the alert.
+    const QByteArray wave = monoWaveFile(QByteArray(8000, '\x40'), 8000, 8);
+    QByteArray unknownEncoding = wave;
+    unknownEncoding[20] = '\x7a'; // the format tag: no codec has this number
+    unknownEncoding[21] = '\x7a';
+    const std::pair<const char*, QByteArray> undecodable[] = {
+        {"not a sound", QByteArray(4000, '\x5a')},
+        {"an encoding nobody decodes", unknownEncoding},
+        {"cut inside the header", wave.left(30)},
+        {"no samples", wave.left(44)},
+    };
+    for (const auto& [what, bytes] : undecodable) {
+        SCOPED_TRACE(what);
+        started.clear();
+        player.play(file(QStringLiteral("undecodable.wav"), bytes));
+        EXPECT_EQ(player.currentKind(), QtSoundPlayer::Kind::Companion);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return started.size() >= 2; }, 5000));
+        EXPECT_EQ(started.at(1).at(0).value<QtSoundPlayer::Kind>(), alertKind);
+        EXPECT_TRUE(monitor->heardAbove(10));
+        EXPECT_TRUE(player.guardActive());
     }
-    started.clear();
-    player.play(corrupt);
-    EXPECT_EQ(player.currentKind(), QtSoundPlayer::Kind::Companion);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return started.size() >= 2; }, 5000));
-    EXPECT_EQ(started.at(1).at(0).value<QtSoundPlayer::Kind>(), alertKind);
-    EXPECT_TRUE(monitor->heardAbove(10));
-    EXPECT_TRUE(player.guardActive());
+}
+
+TEST_F(SoundPlayerTest, AWaveCutShortPlaysWhatItHolds)
+{
+    QtSoundPlayer player(QString{});
+    QSignalSpy started(&player, &QtSoundPlayer::started);
+    QSignalSpy finished(&player, &QtSoundPlayer::finished);
+    const QString whole = tone(QStringLiteral("whole.wav"), 2.0);
+    QFile cut(whole);
+    ASSERT_TRUE(cut.resize(44 + 22050)); // the header still promises 2 s; half a second is left
+    const qsizetype from = monitor->samples().size();
+    player.play(whole);
+    ASSERT_TRUE(finished.wait(5000));
+    EXPECT_EQ(started.size(), 1) << "played, not replaced by the beep";
+    EXPECT_TRUE(monitor->silentWithin(2500));
+    const int heard = monitor->loudTenths(from);
+    EXPECT_GE(heard, 3);
+    EXPECT_LE(heard, 7);
 }
 
 TEST_F(SoundPlayerTest, SoundAfterSoundEachEndsOnceAndIsHeardAfterAFailure)
@@ -239,4 +331,30 @@ TEST(SoundPlayerAccess, ProcessPlayerCanBeReplacedByATestDouble)
     test::guiApplication();
     EXPECT_NE(dynamic_cast<QtSoundPlayer*>(&soundPlayer()), nullptr) << "null restores the real player";
     setSoundPlayer(nullptr);
+}
+
+// The program's own player, its application gone while a sound plays, then
+// the process ends as the program does.
+[[noreturn]] void endTheProgramWhilePlaying(const QString& sound)
+{
+    static int argc = 1;
+    static char name[] = "tirvelo";
+    static char* argv[] = {name, nullptr};
+    auto* application = new QGuiApplication(argc, argv);
+    soundPlayer().play(sound);
+    QTest::qWait(300);
+    delete application;
+    std::exit(0);
+}
+
+TEST(SoundPlayerAtExit, ASoundStillPlayingWhenTheProgramEndsDoesNotCrashIt)
+{
+    if (!pulseAvailable())
+        GTEST_SKIP() << "needs the private PulseAudio server (TIRVELO_PULSE)";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString sound = dir.filePath(QStringLiteral("long.wav"));
+    ASSERT_TRUE(writeToneWave(sound, 5.0));
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(endTheProgramWhilePlaying(sound), ::testing::ExitedWithCode(0), "");
 }
