@@ -6,11 +6,13 @@
 #include "support/TestApplication.h"
 #include "support/TestPaths.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <utility>
 
 using namespace tirvelo;
 using namespace tirvelo::test;
@@ -40,15 +42,29 @@ protected:
         writeFile(path("poema.rtf"), readAll(testDataPath(QStringLiteral("pages/poema.rtf"))));
         writeFile(path("pla.rtf"), "hola\nad\xE9u");
         writeFile(path("notes.TXT"), "x");
+        writeFile(path("rich.Rtf"), "{\\rtf1 rich}");
+        writeFile(path("self.Lumbrix"), bookBytes(1, "", {"self.Lumbrix"}));
         writeBmp(path("foto.bmp"), 64, 64);
+        writeBmp(path("pic/foto.bmp"), 40, 30);
+        writeBmp(path("album#1/foto.bmp"), 40, 30);
+        for (const char* data : {"quadrants.png", "quadrants.jpg", "quadrants.bmp"})
+            writeFile(path(QString::fromLatin1(data)), readAll(testDataPath(QStringLiteral("pictures/") + QString::fromLatin1(data))));
+        // Contents that do not match the name's type.
+        for (const auto& [from, to] : {std::pair{"quadrants.png", "png-inside.bmp"}, std::pair{"quadrants.jpg", "jpeg-inside.ico"},
+                                       std::pair{"quadrants.bmp", "bitmap-inside.jpg"}, std::pair{"quadrants.jpg", "UPPER.JPEG"}})
+            writeFile(path(QString::fromLatin1(to)), readAll(path(QString::fromLatin1(from))));
         writeBmp(path("exacta.bmp"), kBox.width(), kBox.height());
         writeBmp(path("ampla.bmp"), kBox.width() + 1, 10);
         writeBmp(path("alta.bmp"), 10, kBox.height() + 1);
         writeWav(path("so.wav"));
         writeFile(path("trencada.jpg"), "not a JPEG at all");
+        writeFile(path("buida.bmp"), "");
         for (const char* fifo : {"canonada.txt", "canonada.rtf", "canonada.bmp"})
             ASSERT_EQ(::mkfifo(QFile::encodeName(path(QString::fromLatin1(fifo))).constData(), 0600), 0) << fifo;
-        QDir().mkpath(path("carpeta.jpg"));
+        for (const char* folder : {"carpeta.jpg", "carpeta.txt", "carpeta.rtf", "carpeta.bmp"})
+            QDir().mkpath(path(QString::fromLatin1(folder)));
+        for (const char* zero : {"zero.txt", "zero.bmp"})
+            ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path(QString::fromLatin1(zero)))) << zero;
         QFile huge(path("gran.txt"));
         ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
         ASSERT_TRUE(huge.resize(9 * 1024 * 1024)); // more than the text box holds
@@ -99,6 +115,12 @@ TEST_F(PagePresenterTest, EachEntryFormGivesItsBoxWhatItSpeaksAndWhatItPlays)
         {QStringLiteral("pla.rtf"), true, PageBox::RichText, {}, none, true, {}, Call::Read, "hola\r\nad\xE9u"},
         {QStringLiteral("poema.rtf"), false, PageBox::RichText, {}, none, true, {}, Call::None, {}},
         {QStringLiteral("foto.bmp"), true, PageBox::Picture, {}, {64, 64}, false, {}, Call::None, {}},
+        // Picture extensions ignore case, and so does the search on disk.
+        {QStringLiteral("UPPER.JPEG"), true, PageBox::Picture, {}, {64, 64}, false, {}, Call::None, {}},
+        {QStringLiteral("Quadrants.BMP"), true, PageBox::Picture, {}, {64, 64}, false, {}, Call::None, {}},
+        // The book's folder stands before the picture only: the sound is as written.
+        {QStringLiteral("pic\\FOTO.BMP#so.wav"), true, PageBox::Picture, {}, {40, 30}, false, QStringLiteral("so.wav"),
+         Call::None, {}},
         {QStringLiteral("foto.bmp#so.wav"), true, PageBox::Picture, {}, {64, 64}, false, QStringLiteral("so.wav"), Call::None, {}},
         // Contains ".wav": played, not read; a missing sound is handed over as written.
         {QStringLiteral("foto.bmp#so.wav.txt"), true, PageBox::Picture, {}, {64, 64}, false, QStringLiteral("so.wav.txt"),
@@ -139,19 +161,46 @@ TEST_F(PagePresenterTest, FailuresTellThePageMessageAndKeepWhatCameBefore)
         {QStringLiteral("poema.Rtf"), PageBox::Picture, false},
         {QStringLiteral("so.wav"), PageBox::Picture, false},
         {QStringLiteral("conte.txt#so.wav"), PageBox::Picture, false},
+        {QStringLiteral("rich.Rtf"), PageBox::Picture, false},
+        {QStringLiteral("so.wav"), PageBox::Picture, false},
+        {QStringLiteral("notes.TXT#so.wav"), PageBox::Picture, false},
         {QStringLiteral("#so.wav"), PageBox::Picture, false},
+        {QStringLiteral("..\\conte.txt#so.wav"), PageBox::Picture, false},
         {QStringLiteral("absent.bmp"), PageBox::Picture, false},
+        {QStringLiteral("nowhere\\absent.ico"), PageBox::Picture, false},
+        // A "#" in the book's folder splits the entry there.
+        {QStringLiteral("album#1\\foto.bmp"), PageBox::Picture, false},
+        {QStringLiteral("absent.bmp#conte.txt"), PageBox::Picture, false},
+        {QStringLiteral("quadrants.png"), PageBox::Picture, false},
+        {QStringLiteral("png-inside.bmp"), PageBox::Picture, false},
+        {QStringLiteral("jpeg-inside.ico"), PageBox::Picture, false},
+        {QStringLiteral("bitmap-inside.jpg"), PageBox::Picture, false},
         {QStringLiteral("trencada.jpg"), PageBox::Picture, false},
+        {QStringLiteral("buida.bmp"), PageBox::Picture, false},
+        {QStringLiteral("noextension"), PageBox::Picture, false},
+        {QStringLiteral("dot."), PageBox::Picture, false},
+        {QStringLiteral("."), PageBox::Picture, false},
+        {QStringLiteral(".."), PageBox::Picture, false},
+        {QStringLiteral("self.Lumbrix"), PageBox::Picture, false},
+        {QStringLiteral("self.Lumbrix#self.Lumbrix"), PageBox::Picture, false},
         {QStringLiteral("carpeta.jpg"), PageBox::Picture, false},
+        {QStringLiteral("carpeta.bmp"), PageBox::Picture, false},
+        {QStringLiteral("carpeta.bmp\\"), PageBox::Picture, false},
+        {QStringLiteral("carpeta.bmp\\file"), PageBox::Picture, false},
         {QStringLiteral("canonada.bmp"), PageBox::Picture, false},
+        {QStringLiteral("zero.bmp"), PageBox::Picture, false},
         {QStringLiteral("absent.txt"), PageBox::Text, false},
+        {QStringLiteral("carpeta.txt"), PageBox::Text, false},
         {QStringLiteral("canonada.txt"), PageBox::Text, false},
+        {QStringLiteral("zero.txt"), PageBox::Text, false},
         {QStringLiteral("gran.txt"), PageBox::Text, false},
         {QStringLiteral("absent.rtf"), PageBox::RichText, false},
+        {QStringLiteral("carpeta.rtf"), PageBox::RichText, false},
         {QStringLiteral("canonada.rtf"), PageBox::RichText, false},
         // The picture loaded before its companion failed: it is shown.
         {QStringLiteral("foto.bmp#absent.rtf"), PageBox::Picture, true},
         {QStringLiteral("foto.bmp#canonada.rtf"), PageBox::Picture, true},
+        {QStringLiteral("foto.bmp#carpeta.rtf"), PageBox::Picture, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entry.toStdString());
@@ -189,6 +238,7 @@ TEST_F(PagePresenterTest, TheCurrentPageFoldsIntoTheBookPlusOne)
         EXPECT_EQ(page.label, c.label);
         EXPECT_EQ(page.failure.has_value(), c.failure);
         EXPECT_EQ(page.box, c.failure ? PageBox::None : PageBox::Picture);
+        EXPECT_EQ(page.sound, std::nullopt);
     }
 }
 
