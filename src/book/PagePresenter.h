@@ -1,11 +1,10 @@
 #pragma once
 // The page rules without a window. Showing the current page of the book gives
-// a PageView: which box shows the page, what it holds, what is spoken,
-// which sound plays, the page label, or the failure to tell. The page-turning
+// a PageView: which box shows the page, what it holds, what is spoken, which
+// sound plays, the page label, or the failure to tell. The page-turning
 // commands give a PageTurn: what to silence and which page to show. The
 // window carries these out on its widgets, the speech engine and the sound
-// player, in the order the fields are listed; nothing here shows, speaks or
-// plays.
+// player; nothing here shows, speaks or plays.
 #include "book/Book.h"
 #include "book/PageEntry.h"
 #include "formats/Picture.h"
@@ -29,6 +28,9 @@ struct SpokenPage {
     QByteArray cp1252; // the file name (ReadFile) or the whole plain text (Read)
 };
 
+// Carried out in this order: the box is shown with its new content; then
+// either the failure is told, or the sound starts, the speech is asked for and
+// the label is set.
 struct PageView {
     int32_t currentPage = 0;        // CurrentPage brought into range
     PageKind kind = PageKind::Empty;
