@@ -1,6 +1,5 @@
 #include "ui/FormPrincipal.h"
 
-#include "base/Cp1252.h"
 #include "ui/Delay.h"
 #include "base/IntegerText.h"
 #include "ui/ProcessState.h"
@@ -11,12 +10,8 @@
 #include "audio/SoundTrigger.h"
 #include "audio/WavMax.h"
 #include "book/BookLoader.h"
-#include "book/PageEntry.h"
 #include "book/PageMessages.h"
-#include "book/PathResolver.h"
-#include "formats/PictureLoader.h"
-#include "formats/RtfReader.h"
-#include "formats/TextBoxText.h"
+#include "book/PagePresenter.h"
 #include "speech/SpeechLibrary.h"
 #include "ui/AboutBox.h"
 #include "ui/FormNivellEntradaDAudio.h"
@@ -46,11 +41,6 @@
 
 namespace tirvelo {
 namespace {
-
-// A page failure inside ShowPage's guard.
-struct PageFailure {};
-// A failure inside a page-turning command's guard.
-struct PageTurnFailure {};
 
 const QString kNoEngineMessage = QStringLiteral(
     u"No trobo la upctv.dll. No podré llegir els textos. Si voleu que siguin llegits, instal.leu correctament la upctv.dll");
@@ -468,46 +458,39 @@ void TFormPrincipal::customEvent(QEvent* event)
 
 // ---------------------------------------------------------------- page turning
 
-void TFormPrincipal::turnPage(int direction, const QString& failureMessage)
+void TFormPrincipal::turnPage(PageCommand command)
 {
-    try {
-        // An engine without a stop call cannot silence the reading; the page
-        // turns all the same, and the failure is told once only.
-        if (Speaking && !speechLibrary().stop() && !m_stopFailureTold) {
-            m_stopFailureTold = true;
-            showPlainMessage(this, failureMessage);
-        }
-        if (SoundPlaying)
-            soundPlayer().stop();
-        if (direction < 0) {
-            if (book.CurrentPage > 0) {
-                --book.CurrentPage;
-                ShowPage();
-            }
-        } else if (book.CurrentPage < book.PageCount - 1) {
-            ++book.CurrentPage;
-            ShowPage();
-        }
-        if (!SpinEditTempsTimer->isVisible() || !SpinEditTempsTimer->isEnabled())
-            throw PageTurnFailure{};
-        // Back in front only from another window of ours (the level dialog,
-        // say): a sound must not take the focus from another program.
-        if (const QWidget* active = QApplication::activeWindow(); active && active != this)
-            activateWindow();
-        SpinEditTempsTimer->setFocus(Qt::OtherFocusReason);
-    } catch (const PageTurnFailure&) {
-        showPlainMessage(this, failureMessage);
+    const PageTurn turn = m_presenter.turn(command, book, {Speaking, SoundPlaying});
+    // An engine without a stop call cannot silence the reading; the page
+    // turns all the same.
+    if (turn.stopReading && !speechLibrary().stop())
+        if (const std::optional<QString> message = m_presenter.stopRefused(turn))
+            showPlainMessage(this, *message);
+    if (turn.stopSound)
+        soundPlayer().stop();
+    if (turn.showPage) {
+        book.CurrentPage = *turn.showPage;
+        ShowPage();
     }
+    if (!SpinEditTempsTimer->isVisible() || !SpinEditTempsTimer->isEnabled()) {
+        showPlainMessage(this, turn.failureMessage);
+        return;
+    }
+    // Back in front only from another window of ours (the level dialog,
+    // say): a sound must not take the focus from another program.
+    if (const QWidget* active = QApplication::activeWindow(); active && active != this)
+        activateWindow();
+    SpinEditTempsTimer->setFocus(Qt::OtherFocusReason);
 }
 
 void TFormPrincipal::SpeedButtonEsquerraClick()
 {
-    turnPage(-1, QStringLiteral(u"Error en Clic Botó Esquerra"));
+    turnPage(PageCommand::Previous);
 }
 
 void TFormPrincipal::SpeedButtonDretaClick()
 {
-    turnPage(+1, QStringLiteral(u"Error en Clic Botó dret"));
+    turnPage(PageCommand::Next);
 }
 
 // ---------------------------------------------------------------- book and pages
@@ -596,85 +579,73 @@ bool TFormPrincipal::speechGuard(bool accepted)
     return accepted;
 }
 
+bool TFormPrincipal::speak(const SpokenPage& speech)
+{
+    switch (speech.call) {
+    case SpokenPage::Call::ReadFile:
+        return speechGuard(speechLibrary().readFile(speech.cp1252));
+    case SpokenPage::Call::Read:
+        return speechGuard(speechLibrary().read(speech.cp1252));
+    case SpokenPage::Call::None:
+        break;
+    }
+    return false;
+}
+
+QWidget* TFormPrincipal::pageBox(PageBox box) const
+{
+    switch (box) {
+    case PageBox::Text:
+        return Memo1;
+    case PageBox::RichText:
+        return RichEdit1;
+    case PageBox::Picture:
+        return Image1;
+    case PageBox::None:
+        break;
+    }
+    return nullptr;
+}
+
 void TFormPrincipal::ShowPage()
 {
     // Hiding the box that has the keyboard focus hands the focus on to the next
     // control; when that box is shown again, the focus goes back to it.
     const QPointer<QWidget> focused = QApplication::focusWidget();
-    auto showBox = [&focused](QWidget* box) {
-        box->show();
-        if (focused && focused->isVisible() && !focused->hasFocus())
-            focused->setFocus(Qt::OtherFocusReason);
-    };
-
     Speaking = false;
     SoundPlaying = false;
     RichEdit1->hide();
     Image1->hide();
     Memo1->hide();
-    try {
-        book.CurrentPage = book.CurrentPage % (book.PageCount + 1);
-        if (book.CurrentPage < 0 || book.CurrentPage >= MaxPages)
-            throw PageFailure{};
-        const QString entry = book.PageFiles[book.CurrentPage];
-        const PageEntry page = classifyPageEntry(entry);
-        const bool reading = PopupLlegeixelsfitxerstext->isChecked();
-
-        switch (page.kind) {
-        case PageKind::Text: {
-            showBox(Memo1);
-            const std::optional<QString> text = readTextBoxFile(resolveFileName(page.file));
-            if (!text)
-                throw PageFailure{};
-            Memo1->setPlainText(splitTextBoxLines(*text).join(u'\n'));
-            if (reading && speechGuard(speechLibrary().readFile(toCp1252(spokenFileName(page.file)))))
-                Speaking = true;
-            break;
-        }
-        case PageKind::RichText: {
-            showBox(RichEdit1);
-            if (!loadRichTextFile(resolveFileName(page.file), *RichEdit1->document()))
-                throw PageFailure{};
-            if (reading && speechGuard(speechLibrary().read(toCp1252(richTextPlainText(*RichEdit1->document())))))
-                Speaking = true;
-            break;
-        }
-        case PageKind::Empty:
-            showBox(Image1);
-            return; // nothing to load; the label keeps its text
-        case PageKind::Picture: {
-            showBox(Image1);
-            const std::optional<Picture> picture = loadPicture(resolveFileName(page.file), pictureBoxPixelSize());
-            if (!picture)
-                throw PageFailure{};
-            const QSize box = pictureBoxPixelSize();
-            Image1->setStretch(picture->naturalSize.width() > box.width() || picture->naturalSize.height() > box.height());
-            Image1->setPicture(*picture);
-            switch (page.companionKind) {
-            case CompanionKind::Sound:
-                soundPlayer().play(companionSoundFileName(page.companion));
-                SoundPlaying = true;
-                break;
-            case CompanionKind::TextFile:
-                if (reading && speechGuard(speechLibrary().readFile(toCp1252(spokenFileName(page.companion)))))
-                    Speaking = true;
-                break;
-            case CompanionKind::RichText:
-                if (!loadRichTextFile(resolveFileName(page.companion), *RichEdit1->document()))
-                    throw PageFailure{};
-                if (reading && speechGuard(speechLibrary().read(toCp1252(richTextPlainText(*RichEdit1->document())))))
-                    Speaking = true;
-                break;
-            case CompanionKind::None:
-                break;
-            }
-            break;
-        }
-        }
-        LabelPagina->setText(QStringLiteral("%1 - %2").arg(book.CurrentPage + 1).arg(book.PageCount));
-    } catch (const PageFailure&) {
-        showPlainMessage(this, pageFailureMessage());
+    PageView page = m_presenter.present(book, {PopupLlegeixelsfitxerstext->isChecked(), pictureBoxPixelSize()},
+                                                *RichEdit1->document());
+    book.CurrentPage = page.currentPage;
+    if (QWidget* box = pageBox(page.box)) {
+        box->show();
+        if (focused && focused->isVisible() && !focused->hasFocus())
+            focused->setFocus(Qt::OtherFocusReason);
     }
+    if (page.text)
+        Memo1->setPlainText(*page.text);
+    if (page.picture) {
+        Image1->setStretch(page.stretch);
+        Image1->setPicture(*page.picture);
+        page.picture.reset(); // the box holds what it draws; nothing else keeps the page
+    }
+    if (page.failure) {
+        showPlainMessage(this, *page.failure);
+        return;
+    }
+    if (page.sound) {
+        soundPlayer().play(*page.sound);
+        SoundPlaying = true;
+    }
+    if (speak(page.speech))
+        Speaking = true;
+    // From the book again: a page turned while the engine's message was open
+    // is the page now shown.
+    if (page.label)
+        LabelPagina->setText(PagePresenter::pageLabel(book));
 }
 
 void TFormPrincipal::MenuCarregarLlibreClick()
@@ -800,10 +771,8 @@ void TFormPrincipal::HandleWaveInData()
         return;
     // The hold-off is already set, so buffers handled inside the command cannot trigger again.
     ClearScanHighlight();
-    if (scan.ScanPosition == 0)
-        SpeedButtonEsquerraClick();
-    else if (scan.ScanPosition == 1)
-        SpeedButtonDretaClick();
+    if (const std::optional<PageCommand> command = PagePresenter::activate(scan.ScanPosition))
+        turnPage(*command);
 }
 
 // ---------------------------------------------------------------- reading controls

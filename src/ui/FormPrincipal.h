@@ -4,6 +4,7 @@
 // every option. Its handlers wire events to the book, the scan cycle, the
 // speech engine and the sound trigger.
 #include "book/Book.h"
+#include "book/PagePresenter.h"
 #include "scan/ScanCycle.h"
 #include "ui/Captions.h"
 
@@ -137,13 +138,16 @@ private:
     void createMenu();
     void FormCreate();
     void FormActivate();
-    void turnPage(int direction, const QString& failureMessage);
+    void turnPage(PageCommand command);
     std::optional<QString> chooseBookFile();
     void chooseVoice(QAction* chosen, QAction* other);
     void switchLanguage(InterfaceLanguage language, QAction* item, QByteArrayView storedValue, int engineLanguage);
     void applyCaptions(const Captions& captions);
     int voiceNumber(int engineLanguage) const;
     bool speechGuard(bool accepted);
+    // Asks the engine to read, telling a refusal; true when it accepted.
+    bool speak(const SpokenPage& speech);
+    QWidget* pageBox(PageBox box) const;
     QRect scaled(int left, int top, int width, int height) const;
     QSize pictureBoxPixelSize() const;
     void connectAction(QAction* action, void (TFormPrincipal::*handler)());
@@ -155,7 +159,7 @@ private:
     std::function<void(const Captions&)> m_levelDialogCaptions;
     int m_openDialogFilterIndex = 0;
     QString m_openDialogLastName;
-    bool m_stopFailureTold = false;
+    PagePresenter m_presenter;
     qreal m_scale = 1.0;
 };
 

@@ -93,8 +93,10 @@ TEST_F(BadInput, EveryHeaderFailureHasItsMessage)
         {"line 4 in lower case", QByteArray(good).replace("{Directori}", "{directori}"), BookFailure::Line4},
         {"no line 4", "{Quirna 2000 - Tirvelo}\n{N\xFAmero de planes}\n1\n", BookFailure::Line4},
         {"tab after line 6", QByteArray(good).replace("{Planes}", "{Planes}\t"), BookFailure::Line6},
+        {"blank after line 6", QByteArray(good).replace("{Planes}", "{Planes} "), BookFailure::Line6},
         {"no line 6", "{Quirna 2000 - Tirvelo}\r{N\xFAmero de planes}\r1\r{Directori}\r", BookFailure::Line6},
         {"three of five pages", bookBytes(5, "", {"a", "b", "c"}), BookFailure::MissingPageLines},
+        {"two of three pages", bookBytes(3, "", {"a", "b"}), BookFailure::MissingPageLines},
         {"no page lines", bookBytes(1, "", {}), BookFailure::MissingPageLines},
         {"1000 of 1001 pages", bookBytes(1001, "", QList<QByteArray>(1000, "p.txt")), BookFailure::MissingPageLines},
     };
@@ -106,10 +108,16 @@ TEST_F(BadInput, EveryHeaderFailureHasItsMessage)
         EXPECT_EQ(boxes->seen()[0].caption, applicationTitle()) << c.what;
         EXPECT_EQ(boxes->seen()[0].icon, QMessageBox::NoIcon) << c.what;
         EXPECT_FALSE(window->Timer1->isActive()) << c.what;
+        // The rejected book's lines are what the text box now holds.
+        if (c.failure == BookFailure::MissingPageLines) {
+            EXPECT_TRUE(window->Memo1->toPlainText().startsWith(QStringLiteral("{Quirna 2000 - Tirvelo}\n"))) << c.what;
+        }
         expectTheProgramGoesOn(c.what);
     }
-    // The range message ends in the upper bound, without a full stop.
-    EXPECT_TRUE(bookFailureMessage(BookFailure::PageCountRange).endsWith(QStringLiteral(" entre 1 i 1001")));
+    EXPECT_EQ(bookFailureMessage(BookFailure::PageCountRange),
+              QStringLiteral(u"Error de construcció del fitxer. La tercera línia ha de dir el número de planes i ha de ser un número entre 1 i 1001"));
+    EXPECT_EQ(bookFailureMessage(BookFailure::MissingPageLines),
+              QStringLiteral(u"Error de construcció del fitxer. Menys nombre de planes que les que s'ha indicat en la segona línia."));
 }
 
 TEST_F(BadInput, APageCountThatIsNoNumberIsReportedAsAnErrorAndTheProgramGoesOn)
@@ -121,7 +129,9 @@ TEST_F(BadInput, APageCountThatIsNoNumberIsReportedAsAnErrorAndTheProgramGoesOn)
     for (const QByteArray& line : lines) {
         boxes->clear();
         const QByteArray bytes = bookBytes(1, "", {"p.txt"}).replace("\r\n1\r\n", "\r\n" + line + "\r\n");
+        const int32_t pagesBefore = window->book.PageCount; // 0 at first: no book yet
         loadFromMenu(writeFile(path("count.Lumbrix"), bytes));
+        EXPECT_EQ(window->book.PageCount, pagesBefore) << line.constData();
         ASSERT_EQ(boxes->seen().size(), 1) << line.constData();
         EXPECT_EQ(boxes->seen()[0].text, QStringLiteral("'%1' is not a valid integer value.").arg(QString::fromLatin1(line)))
             << line.constData();
@@ -157,19 +167,12 @@ TEST_F(BadInput, MissingPageFilesFailAsPagesAndTheBookStaysLoaded)
 
 TEST_F(BadInput, WrongAndUpperCaseExtensions)
 {
-    QFile::copy(testDataPath("pictures/quadrants.png"), path("picture.png"));
     QFile::copy(testDataPath("pictures/quadrants.png"), path("png-inside.bmp"));
-    QFile::copy(testDataPath("pictures/quadrants.jpg"), path("jpeg-inside.ico"));
-    QFile::copy(testDataPath("pictures/quadrants.bmp"), path("bitmap-inside.jpg"));
     QFile::copy(testDataPath("pictures/quadrants.bmp"), path("UPPER.BMP"));
-    QFile::copy(testDataPath("pictures/quadrants.jpg"), path("Upper.JPEG"));
     writeFile(path("text.TXT"), "text");
-    writeFile(path("rich.Rtf"), "{\\rtf1 rich}");
     writeWav(path("sound.wav"));
-    const QList<QByteArray> failing = {
-        "picture.png", "png-inside.bmp", "jpeg-inside.ico", "bitmap-inside.jpg", "text.TXT", "rich.Rtf", "sound.wav",
-        "text.TXT#sound.wav", "noextension", "dot.", "folder.bmp\\file",
-    };
+    // Every entry form is in the presenter's test; here the window goes on after them.
+    const QList<QByteArray> failing = {"png-inside.bmp", "text.TXT#sound.wav"};
     for (const QByteArray& line : failing) {
         EXPECT_EQ(showPageLine(line), QStringList({kPageFailure})) << line.constData();
         EXPECT_TRUE(window->Image1->isVisible()) << line.constData();
@@ -178,7 +181,7 @@ TEST_F(BadInput, WrongAndUpperCaseExtensions)
         expectTheProgramGoesOn(line.toStdString());
     }
     // Picture extensions are compared without regard to case.
-    for (const QByteArray& line : {QByteArray("UPPER.BMP"), QByteArray("Upper.JPEG"), QByteArray("upper.bmp")}) {
+    for (const QByteArray& line : {QByteArray("UPPER.BMP"), QByteArray("upper.bmp")}) {
         EXPECT_TRUE(showPageLine(line).isEmpty()) << line.constData();
         EXPECT_EQ(window->Image1->picture().naturalSize, QSize(64, 64)) << line.constData();
         EXPECT_EQ(window->LabelPagina->text(), QStringLiteral("1 - 1"));
@@ -249,17 +252,11 @@ TEST_F(BadInput, EmptyTextPagesAreShownEmptyAndAnEmptyBookIsNotABook)
 TEST_F(BadInput, ABookThatNamesItselfOrAFolderAsAPage)
 {
     QDir().mkpath(path("folder.txt"));
-    QDir().mkpath(path("folder.rtf"));
-    QDir().mkpath(path("folder.bmp"));
-    QDir().mkpath(path("folder.jpg"));
     writeBmp(path("pic.bmp"), 8, 8);
     QFile::link(QStringLiteral("/dev/zero"), path("zero.txt"));
-    QFile::link(QStringLiteral("/dev/zero"), path("zero.bmp"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.rtf")).constData(), 0600), 0);
-    const QList<QByteArray> lines = {
-        "self.Lumbrix", "self.Lumbrix#self.Lumbrix", "folder.txt", "folder.rtf", "folder.bmp", "folder.jpg",
-        ".", "..", "folder.bmp\\", "pic.bmp#folder.rtf", "zero.txt", "zero.bmp", "fifo.rtf", "pic.bmp#fifo.rtf",
-    };
+    // Every such entry is in the presenter's test; here the window goes on after them.
+    const QList<QByteArray> lines = {"self.Lumbrix", "folder.txt", "zero.txt", "fifo.rtf", "pic.bmp#fifo.rtf"};
     for (const QByteArray& line : lines) {
         boxes->clear();
         window->LoadBook(writeBook("self.Lumbrix", 1, "", {line}));

@@ -1,5 +1,4 @@
 #include "desktop/SettingsFile.h"
-#include "book/BookLoader.h"
 #include "support/MainWindowFixture.h"
 #include "ui/MessageBoxes.h"
 #include "ui/NavigationButton.h"
@@ -31,8 +30,6 @@ using namespace tirvelo::test;
 namespace {
 
 class MainWindowWithoutEngine : public MainWindowFixture {};
-
-const QString kPageFailure = QStringLiteral(u"Nom de fitxer de plana incorrecte o no existeix.");
 
 } // namespace
 
@@ -75,47 +72,6 @@ TEST_F(MainWindowWithoutEngine, WindowCoversTheScreenWithTheControlsInPlace)
     EXPECT_FALSE(window->Image1->isVisible());
     EXPECT_FALSE(window->Memo1->isVisible());
     EXPECT_FALSE(window->RichEdit1->isVisible());
-}
-
-TEST_F(MainWindowWithoutEngine, EveryBookFileErrorHasItsMessageAndTheProgramGoesOn)
-{
-    createWindow();
-    boxes->clear();
-    struct Case { QByteArray bytes; QString message; };
-    const QByteArray good = bookBytes(1, "", {"p.txt"});
-    const QList<Case> cases = {
-        {QByteArray(good).replace("Tirvelo}", "TIRVELO}"), bookFailureMessage(BookFailure::Line1)},
-        {QByteArray(good).replace("\xFA", "\xC3\xBA"), bookFailureMessage(BookFailure::Line2)},
-        {bookBytes(0, "", {"p"}), QStringLiteral(u"Error de construcció del fitxer. La tercera línia ha de dir el número de planes i ha de ser un número entre 1 i 1001")},
-        {QByteArray(good).replace("{Directori}", "{directori}"), bookFailureMessage(BookFailure::Line4)},
-        {QByteArray(good).replace("{Planes}", "{Planes} "), bookFailureMessage(BookFailure::Line6)},
-        {bookBytes(3, "", {"a", "b"}), QStringLiteral(u"Error de construcció del fitxer. Menys nombre de planes que les que s'ha indicat en la segona línia.")},
-    };
-    for (const Case& c : cases) {
-        boxes->clear();
-        const QString book = writeFile(path("bad.Lumbrix"), c.bytes);
-        window->LoadBook(book);
-        ASSERT_EQ(boxes->seen().size(), 1);
-        EXPECT_EQ(boxes->seen()[0].text, c.message);
-        EXPECT_EQ(boxes->seen()[0].icon, QMessageBox::NoIcon);
-        EXPECT_EQ(boxes->seen()[0].caption, applicationTitle());
-        EXPECT_FALSE(window->Timer1->isActive());
-    }
-    // The rejected book's lines are what the text box now holds.
-    EXPECT_TRUE(window->Memo1->toPlainText().startsWith(QStringLiteral("{Quirna 2000 - Tirvelo}")));
-}
-
-TEST_F(MainWindowWithoutEngine, APageCountThatIsNotANumberIsReportedAsAnErrorFromTheMenu)
-{
-    createWindow();
-    boxes->clear();
-    const QString book = writeFile(path("x.Lumbrix"), bookBytes(1, "", {"p"}).replace("\r\n1\r\n", "\r\n12 x\r\n"));
-    window->setFileChooser([&](TFormPrincipal&) { return std::optional<QString>(book); });
-    window->MenuCarregarLlibre->trigger();
-    ASSERT_EQ(boxes->seen().size(), 1);
-    EXPECT_EQ(boxes->seen()[0].text, QStringLiteral("'12 x' is not a valid integer value."));
-    EXPECT_EQ(boxes->seen()[0].icon, QMessageBox::Critical);
-    EXPECT_EQ(window->book.PageCount, 0);
 }
 
 TEST_F(MainWindowWithoutEngine, UnreadableNamesLeadBackToTheDialogUntilCancelled)
@@ -230,79 +186,6 @@ TEST_F(MainWindowWithoutEngine, PageKeysTurnPagesInTheBoxesAndTheSpinBoxButNotIn
         }
     EXPECT_EQ(window->SpinEditTempsTimer->value(), 64);
     EXPECT_EQ(window->Timer1->interval(), 6400);
-}
-
-TEST_F(MainWindowWithoutEngine, PageKindsAndTheirFailures)
-{
-    createWindow();
-    writeBmp(path("pic/foto.bmp"), 40, 30, Qt::blue);
-    writeFile(path("t.txt"), "un text");
-    writeWav(path("so.wav"));
-    window->LoadBook(writeBook("k.Lumbrix", 6, "pic\\", {"foto.bmp", "t.TXT", "FOTO.BMP#so.wav", "", "..\\t.txt#so.wav", "foto.bmp#..\\t.txt"}));
-    EXPECT_TRUE(window->Image1->isVisible());
-    EXPECT_EQ(window->Image1->picture().naturalSize, QSize(40, 30));
-    EXPECT_FALSE(window->Image1->stretch());
-
-    boxes->clear();
-    QTest::mouseClick(window->SpeedButtonDreta, Qt::LeftButton); // "t.TXT" is taken for a picture
-    EXPECT_EQ(boxes->texts(), QStringList({kPageFailure}));
-    EXPECT_TRUE(window->Image1->isVisible());
-    EXPECT_EQ(window->Image1->picture().naturalSize, QSize(40, 30)); // the previous picture stays
-    EXPECT_EQ(window->LabelPagina->text(), QString("1 - 6"));           // and so does the label
-
-    boxes->clear();
-    QTest::mouseClick(window->SpeedButtonDreta, Qt::LeftButton); // the prefix stands before the picture only
-    EXPECT_TRUE(boxes->seen().isEmpty());
-    EXPECT_TRUE(window->SoundPlaying);
-    EXPECT_EQ(window->LabelPagina->text(), QString("3 - 6"));
-
-    QTest::mouseClick(window->SpeedButtonDreta, Qt::LeftButton); // empty entry
-    EXPECT_TRUE(window->Image1->isVisible());
-    EXPECT_FALSE(window->SoundPlaying);
-    EXPECT_EQ(window->LabelPagina->text(), QString("3 - 6"));
-
-    boxes->clear();
-    QTest::mouseClick(window->SpeedButtonDreta, Qt::LeftButton); // a text page cannot carry a companion
-    EXPECT_EQ(boxes->texts(), QStringList({kPageFailure}));
-    EXPECT_FALSE(window->SoundPlaying);
-}
-
-TEST_F(MainWindowWithoutEngine, TheFoldAfterAFailedLoadShowsAnEarlierEntry)
-{
-    createWindow();
-    QList<QByteArray> pages;
-    for (int i = 0; i < 10; ++i)
-        pages << QByteArray::number(i) + ".bmp";
-    for (int i = 0; i < 10; ++i)
-        writeBmp(path(QString::number(i) + ".bmp"), 10 + i, 10);
-    window->LoadBook(writeBook("ten.Lumbrix", 10, "", pages));
-    window->book.CurrentPage = 7;
-    window->LoadBook(writeFile(path("five.Lumbrix"), bookBytes(5, "", {"0.bmp"}).replace("{Directori}", "x")));
-    EXPECT_EQ(window->book.PageCount, 5);
-    window->ShowPage();
-    EXPECT_EQ(window->book.CurrentPage, 1);
-    EXPECT_EQ(window->Image1->picture().naturalSize, QSize(11, 10));
-    window->book.CurrentPage = 5;
-    window->ShowPage();
-    EXPECT_EQ(window->LabelPagina->text(), QString("6 - 5"));
-}
-
-TEST_F(MainWindowWithoutEngine, StretchOnlyPicturesLargerThanTheBox)
-{
-    createWindow();
-    QTRY_COMPARE(window->geometry(), window->screen()->availableGeometry());
-    const QSize box = window->Image1->size() * window->devicePixelRatioF();
-    writeBmp(path("exact.bmp"), box.width(), box.height());
-    writeBmp(path("wider.bmp"), box.width() + 1, 10);
-    writeBmp(path("taller.bmp"), 10, box.height() + 1);
-    window->LoadBook(writeBook("s.Lumbrix", 3, "", {"exact.bmp", "wider.bmp", "taller.bmp"}));
-    EXPECT_FALSE(window->Image1->stretch());
-    EXPECT_EQ(window->Image1->pictureRect(), window->Image1->rect());
-    window->SpeedButtonDretaClick();
-    EXPECT_TRUE(window->Image1->stretch());
-    EXPECT_EQ(window->Image1->pictureRect(), window->Image1->rect());
-    window->SpeedButtonDretaClick();
-    EXPECT_TRUE(window->Image1->stretch());
 }
 
 TEST_F(MainWindowWithoutEngine, ClosingWritesTheScanSettingAndTheMenuPausesScanning)

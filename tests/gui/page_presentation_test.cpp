@@ -273,13 +273,10 @@ TEST_F(PagePresentation, EntriesTakenForPicturesFailAndKeepThePreviousPicture)
     copyData(QStringLiteral("pictures/quadrants.bmp"), QStringLiteral("foto.bmp"));
     copyData(QStringLiteral("pages/conte.txt"), QStringLiteral("notes.TXT"));
     copyData(QStringLiteral("pages/conte.txt"), QStringLiteral("text.txt"));
-    copyData(QStringLiteral("pages/poema.rtf"), QStringLiteral("poema.Rtf"));
-    copyData(QStringLiteral("pages/conte.txt"), QStringLiteral("foto.png"));
     writeWav(path("so.wav"));
     writeFile(path("trencada.jpg"), "not a JPEG at all");
-    writeFile(path("buida.bmp"), "");
-    const QList<QByteArray> failing = {"notes.TXT", "poema.Rtf", "so.wav", "text.txt#so.wav", "absent.bmp",
-                                       "trencada.jpg", "buida.bmp", "foto.png", "#so.wav"};
+    // Every entry form that fails is in the presenter's test; here the window keeps what it showed.
+    const QList<QByteArray> failing = {"notes.TXT", "text.txt#so.wav", "trencada.jpg", "#so.wav"};
     window->LoadBook(writeBook("f.Lumbrix", int(failing.size()) + 1, "", QList<QByteArray>({"foto.bmp"}) + failing));
     ASSERT_EQ(window->Image1->picture().naturalSize, QSize(64, 64));
     const QString memoBefore = window->Memo1->toPlainText();
@@ -292,14 +289,14 @@ TEST_F(PagePresentation, EntriesTakenForPicturesFailAndKeepThePreviousPicture)
         EXPECT_EQ(visibleBoxes(), QStringLiteral("Image1"));
         EXPECT_EQ(window->Image1->picture().naturalSize, QSize(64, 64));
         EXPECT_TRUE(near(shot().pixel(window->Image1->pictureRect().topLeft() + QPoint(8, 8)), kRed));
-        EXPECT_EQ(label(), QStringLiteral("1 - 10"));
+        EXPECT_EQ(label(), QStringLiteral("1 - 5"));
         EXPECT_FALSE(window->SoundPlaying);
         EXPECT_FALSE(window->Speaking);
         EXPECT_TRUE(log.lines().isEmpty());
     }
     EXPECT_TRUE(sounds.played.isEmpty()) << sounds.played.join(u'|').toStdString();
     EXPECT_EQ(window->Memo1->toPlainText(), memoBefore);
-    EXPECT_EQ(window->book.CurrentPage, 9);
+    EXPECT_EQ(window->book.CurrentPage, 4);
 }
 
 TEST_F(PagePresentation, CompanionSoundWithADirectoryPrefixIsLookedUpInTheCurrentDirectory)
@@ -665,27 +662,19 @@ TEST_F(PagePresentation, NamesWithBackslashesAndAnotherLetterCaseAreFound)
     EXPECT_EQ(label(), QStringLiteral("5 - 5"));
 }
 
-TEST_F(PagePresentation, FifosFoldersAndHugeFilesFailWithoutHanging)
+// Folders, huge files and the other FIFO pages are in the presenter's test.
+TEST_F(PagePresentation, AFifoPageFailsAndAFifoSoundPlaysTheAlertWithoutHanging)
 {
     start();
     copyData(QStringLiteral("pictures/quadrants.bmp"), QStringLiteral("foto.bmp"));
-    for (const char* name : {"canonada.txt", "canonada.rtf", "canonada.bmp", "canonada.wav"})
+    for (const char* name : {"canonada.txt", "canonada.wav"})
         ASSERT_EQ(::mkfifo(QFile::encodeName(path(QString::fromLatin1(name))).constData(), 0600), 0) << name;
-    QDir().mkpath(path("carpeta.jpg"));
-    QFile huge(path("gran.txt"));
-    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(huge.resize(9 * 1024 * 1024)); // more than the text box holds
-    huge.close();
-    const QList<QByteArray> failing = {"canonada.txt", "canonada.rtf", "canonada.bmp", "carpeta.jpg", "gran.txt"};
-    window->LoadBook(writeBook("b.Lumbrix", int(failing.size()) + 2, "",
-                               QList<QByteArray>({"foto.bmp"}) + failing + QList<QByteArray>({"foto.bmp#canonada.wav"})));
-    for (const QByteArray& entry : failing) {
-        SCOPED_TRACE(entry.toStdString());
-        boxes->clear();
-        window->SpeedButtonDretaClick();
-        expectOnePlainBox(kPageFailure);
-        EXPECT_EQ(label(), QStringLiteral("1 - 7"));
-    }
+    window->LoadBook(writeBook("b.Lumbrix", 3, "", {"foto.bmp", "canonada.txt", "foto.bmp#canonada.wav"}));
+    boxes->clear();
+    window->SpeedButtonDretaClick();
+    expectOnePlainBox(kPageFailure);
+    EXPECT_EQ(label(), QStringLiteral("1 - 3"));
+
     // A sound that is no file: the alert, and the page is shown.
     QtSoundPlayer& player = useRealSoundPlayer();
     boxes->clear();
@@ -693,14 +682,8 @@ TEST_F(PagePresentation, FifosFoldersAndHugeFilesFailWithoutHanging)
     EXPECT_TRUE(boxes->seen().isEmpty());
     EXPECT_TRUE(player.currentKind() == QtSoundPlayer::Kind::Alert || player.currentKind() == QtSoundPlayer::Kind::Beep);
     EXPECT_TRUE(window->SoundPlaying);
-    EXPECT_EQ(label(), QStringLiteral("7 - 7"));
+    EXPECT_EQ(label(), QStringLiteral("3 - 3"));
     player.stop();
-
-    // A "#" in the book's directory splits the entry there.
-    writeFile(path("album#1/foto.bmp"), readAll(path("foto.bmp")));
-    boxes->clear();
-    window->LoadBook(writeBook("h.Lumbrix", 1, "album#1\\", {"foto.bmp"}));
-    expectOnePlainBox(kPageFailure);
 }
 
 TEST_F(PagePresentation, ShowingAPageLeavesTheKeyboardFocusWhereItWas)
