@@ -239,7 +239,9 @@ private:
     QPainterPath arcPath(const QRectF& box, QPointF start, QPointF end, gdi::ArcKind kind, QPointF* arcStart,
                          QPointF* arcEnd) const;
     void addToPath(const QPainterPath& logical, bool continueFigure);
-    QFont makeFont(double pixelHeight, double* outScale) const;
+    // Counts one operation and the characters against their budgets.
+    bool chargeText(qsizetype characters);
+    void fillOpaqueBox(const QRectF& logicalBox, const QTransform& toDevice);
 
     Flavour m_flavour;
     QPainter* m_painter;

@@ -10,14 +10,16 @@
 #include <QPainter>
 #include <QStringDecoder>
 #include <algorithm>
+#include <optional>
 
 namespace tirvelo::metafile {
 
 // ---------------------------------------------------------------- text
 
-QFont GdiContext::makeFont(double pixelHeight, double* outScale) const
+namespace {
+
+QFont fontFor(const FontSpec& f, double pixelHeight, double* outScale)
 {
-    const FontSpec& f = m_dc.font;
     QFont font;
     font.setFamilies(familiesFor(f.face.isEmpty() ? QStringLiteral("Arial") : f.face));
     if (f.charset == 2 && f.face.startsWith(QLatin1String("Symbol"), Qt::CaseInsensitive))
@@ -36,16 +38,190 @@ QFont GdiContext::makeFont(double pixelHeight, double* outScale) const
     return font;
 }
 
+// The text's frame on the target: origin, direction of the logical x axis,
+// scales along and across it.
+struct TextFrame {
+    QPointF origin;
+    QPointF ux;
+    double xScale = 0;
+    double yScale = 0;
+};
+
+std::optional<TextFrame> textFrame(const QTransform& full, QPointF reference)
+{
+    TextFrame frame;
+    frame.origin = full.map(reference);
+    frame.ux = full.map(reference + QPointF(1, 0)) - frame.origin;
+    frame.xScale = std::hypot(frame.ux.x(), frame.ux.y());
+    frame.yScale = frame.xScale > 0 ? std::abs(full.determinant()) / frame.xScale : 0;
+    if (frame.xScale <= 0 || frame.yScale <= 0 || !std::isfinite(frame.xScale) || !std::isfinite(frame.yScale))
+        return std::nullopt;
+    return frame;
+}
+
+// Where a text record's characters go. Local units are the font's pixels
+// before the layout's scale; local x runs along the baseline.
+struct TextLayout {
+    QFont font;
+    QFontMetricsF metrics;
+    double scale = 1;          // local units to target pixels across the baseline
+    double stretch = 1;        // the font's width against its natural width
+    double localToLogical = 1; // along the baseline, local units to logical units
+    QVector<double> positions; // each character's start when the record gives advances
+    double width = 0;
+    double x0 = 0;             // where the text starts, from the reference point
+    double baseline = 0;
+    QTransform local;          // local units to the target
+
+    explicit TextLayout(const QFont& f) : font(f), metrics(f) {}
+    QRectF box() const { return QRectF(x0, baseline - metrics.ascent(), width, metrics.ascent() + metrics.descent()); }
+};
+
+// The font at the record's height on the target, and its stretch to the
+// record's character width; nullopt for heights nothing can show.
+std::optional<TextLayout> sizedFont(const FontSpec& f, const TextFrame& frame, double defaultCellHeight)
+{
+    double cellHeight = std::abs(f.height) * frame.yScale;
+    if (f.height == 0)
+        cellHeight = defaultCellHeight;
+    if (cellHeight < 0.05 || cellHeight > 1e5)
+        return std::nullopt;
+    double scale = 1;
+    TextLayout layout(fontFor(f, cellHeight, &scale));
+    if (f.height > 0) {
+        // A positive height is the cell (ascent + descent), not the em.
+        const double cell = layout.metrics.ascent() + layout.metrics.descent();
+        if (cell > 0)
+            scale *= layout.font.pixelSize() / cell;
+    }
+    if (f.width > 0) {
+        const double wanted = f.width * frame.xScale / scale;
+        const double average = layout.metrics.averageCharWidth();
+        if (average > 0)
+            layout.stretch = std::clamp(wanted / average, 0.05, 20.0);
+    }
+    layout.scale = scale;
+    layout.localToLogical = scale * layout.stretch / frame.xScale;
+    return layout;
+}
+
+// The record's own advances as local positions, or the font's advances with
+// the character extra; the whole width either way.
+void placeCharacters(TextLayout& layout, const QString& text, const QVector<double>& dx, double charExtra)
+{
+    if (!dx.isEmpty()) {
+        layout.positions.reserve(text.size());
+        double at = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            layout.positions.append(at / layout.localToLogical);
+            at += i < dx.size() ? dx[i] : 0;
+        }
+        layout.width = at / layout.localToLogical;
+    } else {
+        layout.width = layout.metrics.horizontalAdvance(text) + charExtra * text.size() / layout.localToLogical;
+    }
+}
+
+void alignText(TextLayout& layout, uint32_t align)
+{
+    if ((align & gdi::TaCenter) == gdi::TaCenter)
+        layout.x0 = -layout.width / 2;
+    else if (align & gdi::TaRight)
+        layout.x0 = -layout.width;
+    layout.baseline = layout.metrics.ascent();
+    if ((align & gdi::TaBaseline) == gdi::TaBaseline)
+        layout.baseline = 0;
+    else if (align & gdi::TaBottom)
+        layout.baseline = -layout.metrics.descent();
+}
+
+void orientText(TextLayout& layout, const TextFrame& frame, double escapement)
+{
+    const double angle = std::atan2(frame.ux.y(), frame.ux.x()) * 180 / kPi - escapement / 10.0;
+    layout.local.translate(frame.origin.x(), frame.origin.y());
+    layout.local.rotate(angle);
+    layout.local.scale(layout.scale * layout.stretch, layout.scale);
+}
+
+std::optional<TextLayout> layoutText(const DcState& dc, QPointF reference, const QString& text,
+                                     const QVector<double>& dx, const QTransform& full, double defaultCellHeight)
+{
+    const std::optional<TextFrame> frame = textFrame(full, reference);
+    if (!frame)
+        return std::nullopt;
+    std::optional<TextLayout> layout = sizedFont(dc.font, *frame, defaultCellHeight);
+    if (!layout)
+        return std::nullopt;
+    placeCharacters(*layout, text, dx, dc.charExtra);
+    alignText(*layout, dc.textAlign);
+    orientText(*layout, *frame, dc.font.escapement);
+    return layout;
+}
+
+// With TA_UPDATECP the text moves the current position past itself (not for
+// centred text).
+QPointF positionAfter(QPointF reference, const TextLayout& layout, uint32_t align)
+{
+    const double advance = layout.width * layout.localToLogical;
+    const double sign = (align & gdi::TaCenter) == gdi::TaCenter ? 0 : (align & gdi::TaRight) ? -1 : 1;
+    return reference + QPointF(sign * advance, 0);
+}
+
+void drawCharacters(QPainter& painter, const TextLayout& layout, const QString& text, double charExtra)
+{
+    if (!layout.positions.isEmpty()) {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            QString piece(text[i]);
+            if (text[i].isHighSurrogate() && i + 1 < text.size()) {
+                piece.append(text[i + 1]);
+                ++i;
+            }
+            if (piece.trimmed().isEmpty())
+                continue;
+            painter.drawText(QPointF(layout.x0 + layout.positions[i - (piece.size() - 1)], layout.baseline), piece);
+        }
+    } else if (charExtra != 0) {
+        double at = layout.x0;
+        for (const QChar ch : text) {
+            painter.drawText(QPointF(at, layout.baseline), QString(ch));
+            at += layout.metrics.horizontalAdvance(ch) + charExtra / layout.localToLogical;
+        }
+    } else {
+        painter.drawText(QPointF(layout.x0, layout.baseline), text);
+    }
+}
+
+} // namespace
+
+bool GdiContext::chargeText(qsizetype characters)
+{
+    if (!beginOp())
+        return false;
+    m_chars += characters;
+    if (m_chars > kMaxTotalChars) {
+        m_exhausted = true;
+        return false;
+    }
+    return true;
+}
+
+void GdiContext::fillOpaqueBox(const QRectF& logicalBox, const QTransform& toDevice)
+{
+    QPainterPath box;
+    box.addRect(logicalBox);
+    note(toDevice.mapRect(logicalBox));
+    if (m_painter) {
+        applyClip();
+        m_painter->setTransform(toDevice * m_deviceToTarget);
+        m_painter->fillPath(box, m_dc.bkColor);
+    }
+}
+
 void GdiContext::text(QPointF reference, const QString& text, const QVector<double>& dx, uint32_t options,
                       const QRectF& rect)
 {
-    if (!beginOp())
+    if (!chargeText(text.size()))
         return;
-    m_chars += text.size();
-    if (m_chars > kMaxTotalChars) {
-        m_exhausted = true;
-        return;
-    }
     const uint32_t align = m_dc.textAlign;
     if (align & gdi::TaUpdateCp)
         reference = m_dc.currentPosition;
@@ -56,131 +232,37 @@ void GdiContext::text(QPointF reference, const QString& text, const QVector<doub
         return;
     const QTransform full = toDevice * m_deviceToTarget;
     const bool rectValid = finiteRect(rect) && !rect.isEmpty();
-
     // Opaque rectangle first: it is drawn even when the text is empty.
-    if ((options & gdi::EtoOpaque) && rectValid) {
-        QPainterPath box;
-        box.addRect(normalised(rect));
-        note(toDevice.mapRect(normalised(rect)));
-        if (m_painter) {
-            applyClip();
-            m_painter->setTransform(full);
-            m_painter->fillPath(box, m_dc.bkColor);
-        }
-    }
+    if ((options & gdi::EtoOpaque) && rectValid)
+        fillOpaqueBox(normalised(rect), toDevice);
     if (text.isEmpty())
         return;
 
-    // The text's frame on the target: origin, direction of the logical x axis,
-    // scales along and across it.
-    const QPointF origin = full.map(reference);
-    const QPointF ux = full.map(reference + QPointF(1, 0)) - origin;
-    const double xScale = std::hypot(ux.x(), ux.y());
-    const double yScale = xScale > 0 ? std::abs(full.determinant()) / xScale : 0;
-    if (xScale <= 0 || yScale <= 0 || !std::isfinite(xScale) || !std::isfinite(yScale))
+    const std::optional<TextLayout> layout
+        = layoutText(m_dc, reference, text, dx, full, 16 * areaScale(m_deviceToTarget));
+    if (!layout)
         return;
-    const FontSpec& f = m_dc.font;
-    double cellHeight = std::abs(f.height) * yScale;
-    if (f.height == 0)
-        cellHeight = 16 * areaScale(m_deviceToTarget);
-    if (cellHeight < 0.05 || cellHeight > 1e5)
-        return;
-    double scale = 1;
-    QFont font = makeFont(cellHeight, &scale);
-    QFontMetricsF metrics(font);
-    if (f.height > 0) {
-        // A positive height is the cell (ascent + descent), not the em.
-        const double cell = metrics.ascent() + metrics.descent();
-        if (cell > 0)
-            scale *= font.pixelSize() / cell;
-    }
-    double stretch = 1;
-    if (f.width > 0) {
-        const double wanted = f.width * xScale / scale;
-        const double average = metrics.averageCharWidth();
-        if (average > 0)
-            stretch = std::clamp(wanted / average, 0.05, 20.0);
-    }
-    // Along-baseline scale from local font units to logical units.
-    const double localToLogical = scale * stretch / xScale;
-
-    double width = 0; // local units
-    QVector<double> positions;
-    if (!dx.isEmpty()) {
-        positions.reserve(text.size());
-        double at = 0;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            positions.append(at / localToLogical);
-            at += i < dx.size() ? dx[i] : 0;
-        }
-        width = at / localToLogical;
-    } else {
-        width = metrics.horizontalAdvance(text) + m_dc.charExtra * text.size() / localToLogical;
-    }
-    double x0 = 0;
-    if ((align & gdi::TaCenter) == gdi::TaCenter)
-        x0 = -width / 2;
-    else if (align & gdi::TaRight)
-        x0 = -width;
-    double baseline = metrics.ascent();
-    if ((align & gdi::TaBaseline) == gdi::TaBaseline)
-        baseline = 0;
-    else if (align & gdi::TaBottom)
-        baseline = -metrics.descent();
-
-    if (align & gdi::TaUpdateCp) {
-        const double advance = width * localToLogical;
-        const double sign = (align & gdi::TaCenter) == gdi::TaCenter ? 0 : (align & gdi::TaRight) ? -1 : 1;
-        m_dc.currentPosition = reference + QPointF(sign * advance, 0);
-    }
-
-    const double angle = std::atan2(ux.y(), ux.x()) * 180 / kPi - f.escapement / 10.0;
-    QTransform local;
-    local.translate(origin.x(), origin.y());
-    local.rotate(angle);
-    local.scale(scale * stretch, scale);
-    const QRectF localBox(x0, baseline - metrics.ascent(), width, metrics.ascent() + metrics.descent());
-    {
-        bool ok = false;
-        const QTransform targetToDevice = m_deviceToTarget.inverted(&ok);
-        if (ok)
-            note((local * targetToDevice).mapRect(localBox));
-    }
+    if (align & gdi::TaUpdateCp)
+        m_dc.currentPosition = positionAfter(reference, *layout, align);
+    bool invertible = false;
+    const QTransform targetToDevice = m_deviceToTarget.inverted(&invertible);
+    if (invertible)
+        note((layout->local * targetToDevice).mapRect(layout->box()));
     if (!m_painter)
         return;
+
     applyClip();
     m_painter->save();
     if ((options & gdi::EtoClipped) && rectValid) {
         m_painter->setTransform(full);
         m_painter->setClipRect(normalised(rect), Qt::IntersectClip);
     }
-    m_painter->setTransform(local);
+    m_painter->setTransform(layout->local);
     if (m_dc.bkMode == gdi::Opaque && !(options & gdi::EtoOpaque))
-        m_painter->fillRect(localBox, m_dc.bkColor);
-    m_painter->setFont(font);
+        m_painter->fillRect(layout->box(), m_dc.bkColor);
+    m_painter->setFont(layout->font);
     m_painter->setPen(m_dc.textColor);
-    if (positions.isEmpty()) {
-        if (m_dc.charExtra != 0) {
-            double at = x0;
-            for (const QChar ch : text) {
-                m_painter->drawText(QPointF(at, baseline), QString(ch));
-                at += metrics.horizontalAdvance(ch) + m_dc.charExtra / localToLogical;
-            }
-        } else {
-            m_painter->drawText(QPointF(x0, baseline), text);
-        }
-    } else {
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            QString piece(text[i]);
-            if (text[i].isHighSurrogate() && i + 1 < text.size()) {
-                piece.append(text[i + 1]);
-                ++i;
-            }
-            if (piece.trimmed().isEmpty())
-                continue;
-            m_painter->drawText(QPointF(x0 + positions[i - (piece.size() - 1)], baseline), piece);
-        }
-    }
+    drawCharacters(*m_painter, *layout, text, m_dc.charExtra);
     m_painter->restore(); // back to the clip applied before save()
 }
 
