@@ -236,6 +236,7 @@ private:
     QBrush makeBrush(const BrushSpec& brushStyle, const QTransform& painterTransform) const;
     void fillBackgroundForHatch(const QPainterPath& path, const BrushSpec& brushStyle);
     void combineClip(const QPainterPath& device, int mode);
+    void combineClipRect(const QRectF& logical, int mode);
     QPainterPath arcPath(const QRectF& box, QPointF start, QPointF end, gdi::ArcKind kind, QPointF* arcStart,
                          QPointF* arcEnd) const;
     void addToPath(const QPainterPath& logical, bool continueFigure);

@@ -118,7 +118,7 @@ void GdiContext::combineClip(const QPainterPath& device, int mode)
     m_clipDirty = true;
 }
 
-void GdiContext::intersectClipRect(const QRectF& logical)
+void GdiContext::combineClipRect(const QRectF& logical, int mode)
 {
     const QTransform toDevice = logicalToDevice();
     if (!finiteRect(logical) || !usable(toDevice))
@@ -126,19 +126,12 @@ void GdiContext::intersectClipRect(const QRectF& logical)
     QPainterPath path;
     path.addPolygon(toDevice.map(QPolygonF(normalised(logical))));
     path.closeSubpath();
-    combineClip(path, gdi::RgnAnd);
+    combineClip(path, mode);
 }
 
-void GdiContext::excludeClipRect(const QRectF& logical)
-{
-    const QTransform toDevice = logicalToDevice();
-    if (!finiteRect(logical) || !usable(toDevice))
-        return;
-    QPainterPath path;
-    path.addPolygon(toDevice.map(QPolygonF(normalised(logical))));
-    path.closeSubpath();
-    combineClip(path, gdi::RgnDiff);
-}
+void GdiContext::intersectClipRect(const QRectF& logical) { combineClipRect(logical, gdi::RgnAnd); }
+
+void GdiContext::excludeClipRect(const QRectF& logical) { combineClipRect(logical, gdi::RgnDiff); }
 
 void GdiContext::offsetClip(QPointF logicalDelta)
 {

@@ -229,7 +229,10 @@ private:
     void polyPolygonRecord(ByteView r);
     void text(ByteView r);
     void extText(ByteView r);
-    void blit(uint16_t function, ByteView r);
+    void unscaledBlit(uint16_t function, ByteView r);
+    void stretchBlit(uint16_t function, ByteView r);
+    void stretchDib(ByteView r);
+    void setDibToDevice(ByteView r);
     BrushSpec brushAt(uint16_t index) const;
     const GdiObject* regionAt(uint16_t index) const;
 
@@ -290,69 +293,71 @@ void WmfPlayer::extText(ByteView r)
     m_ctx.text(at, s, dx, options, rect);
 }
 
-void WmfPlayer::blit(uint16_t function, ByteView r)
+// Records without a bitmap are one word shorter than (function >> 8) + 3
+// would suggest, and hold a reserved word instead.
+bool withoutBitmap(uint16_t function, ByteView r)
 {
-    // Records without a bitmap are one word shorter than (function >> 8) + 3
-    // would suggest, and hold a reserved word instead.
-    const bool noBitmap = r.size() == 2 * ((function >> 8) + 3);
+    return r.size() == 2 * ((function >> 8) + 3);
+}
+
+void WmfPlayer::unscaledBlit(uint16_t function, ByteView r)
+{
+    const bool noBitmap = withoutBitmap(function, r);
     const uint32_t rop = r.u32(6);
-    switch (function) {
-    case MetaDibBitBlt:
-    case MetaBitBlt: {
-        const int64_t a = noBitmap ? 2 : 0; // reserved word shifts the destination
-        const QPointF src(r.i16(12), r.i16(10));
-        const QRectF dest(QPointF(r.i16(20 + a), r.i16(18 + a)), QSizeF(r.i16(16 + a), r.i16(14 + a)));
-        if (noBitmap) {
-            m_ctx.patBlt(dest, rop);
-            return;
-        }
-        const ByteView data = r.sub(22, r.size() - 22);
-        const QImage image = function == MetaDibBitBlt ? decodePackedDib(data) : decodeBitmap16(data);
-        m_ctx.drawImage(dest, image, unscaledSource(src, dest.size(), image), rop);
+    const int64_t a = noBitmap ? 2 : 0; // reserved word shifts the destination
+    const QPointF src(r.i16(12), r.i16(10));
+    const QRectF dest(QPointF(r.i16(20 + a), r.i16(18 + a)), QSizeF(r.i16(16 + a), r.i16(14 + a)));
+    if (noBitmap) {
+        m_ctx.patBlt(dest, rop);
         return;
     }
-    case MetaDibStretchBlt:
-    case MetaStretchBlt: {
-        const int64_t a = noBitmap ? 2 : 0;
-        const QRectF src(QPointF(r.i16(16), r.i16(14)), QSizeF(r.i16(12), r.i16(10)));
-        const QRectF dest(QPointF(r.i16(24 + a), r.i16(22 + a)), QSizeF(r.i16(20 + a), r.i16(18 + a)));
-        if (noBitmap) {
-            m_ctx.patBlt(dest, rop);
-            return;
-        }
-        const ByteView data = r.sub(26, r.size() - 26);
-        const QImage image = function == MetaDibStretchBlt ? decodePackedDib(data) : decodeBitmap16(data);
-        m_ctx.drawImage(dest, image, src, rop);
+    const ByteView data = r.sub(22, r.size() - 22);
+    const QImage image = function == MetaDibBitBlt ? decodePackedDib(data) : decodeBitmap16(data);
+    m_ctx.drawImage(dest, image, unscaledSource(src, dest.size(), image), rop);
+}
+
+void WmfPlayer::stretchBlit(uint16_t function, ByteView r)
+{
+    const bool noBitmap = withoutBitmap(function, r);
+    const uint32_t rop = r.u32(6);
+    const int64_t a = noBitmap ? 2 : 0;
+    const QRectF src(QPointF(r.i16(16), r.i16(14)), QSizeF(r.i16(12), r.i16(10)));
+    const QRectF dest(QPointF(r.i16(24 + a), r.i16(22 + a)), QSizeF(r.i16(20 + a), r.i16(18 + a)));
+    if (noBitmap) {
+        m_ctx.patBlt(dest, rop);
         return;
     }
-    case MetaStretchDib: {
-        if (!r.has(0, 28))
-            return;
-        const DibColors colors = r.u16(10) == 1 ? DibColors::PaletteIndices : DibColors::Rgb;
-        const QImage image = decodePackedDib(r.sub(28, r.size() - 28), colors);
-        if (image.isNull())
-            return;
-        const double srcH = r.i16(12), srcW = r.i16(14), ySrc = r.i16(16), xSrc = r.i16(18);
-        const QRectF dest(QPointF(r.i16(26), r.i16(24)), QSizeF(r.i16(22), r.i16(20)));
-        // The source origin counts from the DIB's bottom row.
-        m_ctx.drawImage(dest, image, QRectF(xSrc, image.height() - ySrc - srcH, srcW, srcH), rop);
+    const ByteView data = r.sub(26, r.size() - 26);
+    const QImage image = function == MetaDibStretchBlt ? decodePackedDib(data) : decodeBitmap16(data);
+    m_ctx.drawImage(dest, image, src, rop);
+}
+
+void WmfPlayer::stretchDib(ByteView r)
+{
+    if (!r.has(0, 28))
         return;
-    }
-    case MetaSetDibToDev: {
-        if (!r.has(0, 24))
-            return;
-        const DibColors colors = r.u16(6) == 1 ? DibColors::PaletteIndices : DibColors::Rgb;
-        const QImage image = decodePackedDib(r.sub(24, r.size() - 24), colors);
-        if (image.isNull())
-            return;
-        const double ySrc = r.i16(12), xSrc = r.i16(14), h = r.i16(16), w = r.i16(18);
-        const QRectF dest(QPointF(r.i16(22), r.i16(20)), QSizeF(w, h));
-        const QRectF src = unscaledSource(QPointF(xSrc, std::max(0.0, image.height() - ySrc - h)), dest.size(), image);
-        m_ctx.drawImage(dest, image, src, gdi::SrcCopy);
+    const DibColors colors = r.u16(10) == 1 ? DibColors::PaletteIndices : DibColors::Rgb;
+    const QImage image = decodePackedDib(r.sub(28, r.size() - 28), colors);
+    if (image.isNull())
         return;
-    }
-    default: return;
-    }
+    const double srcH = r.i16(12), srcW = r.i16(14), ySrc = r.i16(16), xSrc = r.i16(18);
+    const QRectF dest(QPointF(r.i16(26), r.i16(24)), QSizeF(r.i16(22), r.i16(20)));
+    // The source origin counts from the DIB's bottom row.
+    m_ctx.drawImage(dest, image, QRectF(xSrc, image.height() - ySrc - srcH, srcW, srcH), r.u32(6));
+}
+
+void WmfPlayer::setDibToDevice(ByteView r)
+{
+    if (!r.has(0, 24))
+        return;
+    const DibColors colors = r.u16(6) == 1 ? DibColors::PaletteIndices : DibColors::Rgb;
+    const QImage image = decodePackedDib(r.sub(24, r.size() - 24), colors);
+    if (image.isNull())
+        return;
+    const double ySrc = r.i16(12), xSrc = r.i16(14), h = r.i16(16), w = r.i16(18);
+    const QRectF dest(QPointF(r.i16(22), r.i16(20)), QSizeF(w, h));
+    const QRectF src = unscaledSource(QPointF(xSrc, std::max(0.0, image.height() - ySrc - h)), dest.size(), image);
+    m_ctx.drawImage(dest, image, src, gdi::SrcCopy);
 }
 
 // Each family's handler plays the records it knows and says whether the
@@ -574,11 +579,17 @@ bool WmfPlayer::playTextOrBitmap(uint16_t function, ByteView r)
         return true;
     case MetaDibBitBlt:
     case MetaBitBlt:
+        unscaledBlit(function, r);
+        return true;
     case MetaDibStretchBlt:
     case MetaStretchBlt:
+        stretchBlit(function, r);
+        return true;
     case MetaStretchDib:
+        stretchDib(r);
+        return true;
     case MetaSetDibToDev:
-        blit(function, r);
+        setDibToDevice(r);
         return true;
     case MetaPatBlt:
         if (fits(r, 18))
