@@ -2,6 +2,7 @@
 
 #include "formats/metafile/Dib.h"
 #include "formats/metafile/GdiContext.h"
+#include "formats/metafile/RecordFamilies.h"
 
 #include <QPainter>
 #include <cmath>
@@ -185,6 +186,11 @@ private:
     void transparentBlt(ByteView r);
 
     GdiContext& m_ctx;
+    // Records no family plays: palettes, escapes, comments (EMF+ included),
+    // colour management, unknown records.
+    RecordFamilies<EmfPlayer, uint32_t, 6> m_families{{
+        &EmfPlayer::playShape, &EmfPlayer::playMapping, &EmfPlayer::playDcState,
+        &EmfPlayer::playObject, &EmfPlayer::playPathOrClip, &EmfPlayer::playTextOrBitmap}};
 };
 
 void EmfPlayer::polyRecord(uint32_t type, ByteView r, bool small)
@@ -399,19 +405,9 @@ void EmfPlayer::transparentBlt(ByteView r)
     m_ctx.drawImage(dest, image, src, gdi::SrcCopy);
 }
 
-// Each family's handler plays the records it knows and says whether the
-// record was one of them; the families are tried in turn.
 void EmfPlayer::play(uint32_t type, ByteView r)
 {
-    using Family = bool (EmfPlayer::*)(uint32_t, ByteView);
-    static constexpr Family kFamilies[] = {&EmfPlayer::playShape, &EmfPlayer::playMapping, &EmfPlayer::playDcState,
-                                           &EmfPlayer::playObject, &EmfPlayer::playPathOrClip,
-                                           &EmfPlayer::playTextOrBitmap};
-    for (const Family family : kFamilies) {
-        if ((this->*family)(type, r))
-            return;
-    }
-    // Not played: comments (EMF+ included), palettes, colour management, unknown records.
+    m_families.play(*this, type, r);
 }
 
 bool EmfPlayer::playShape(uint32_t type, ByteView r)

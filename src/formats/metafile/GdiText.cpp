@@ -73,7 +73,7 @@ struct TextLayout {
     double baseline = 0;
     QTransform local;          // local units to the target
 
-    explicit TextLayout(const QFont& f) : font(f), metrics(f) {}
+    explicit TextLayout(QFont f) : font(std::move(f)), metrics(font) {}
     QRectF box() const { return QRectF(x0, baseline - metrics.ascent(), width, metrics.ascent() + metrics.descent()); }
 };
 
@@ -87,21 +87,21 @@ std::optional<TextLayout> sizedFont(const FontSpec& f, const TextFrame& frame, d
     if (cellHeight < 0.05 || cellHeight > 1e5)
         return std::nullopt;
     double scale = 1;
-    TextLayout layout(fontFor(f, cellHeight, &scale));
+    std::optional<TextLayout> layout(std::in_place, fontFor(f, cellHeight, &scale));
     if (f.height > 0) {
         // A positive height is the cell (ascent + descent), not the em.
-        const double cell = layout.metrics.ascent() + layout.metrics.descent();
+        const double cell = layout->metrics.ascent() + layout->metrics.descent();
         if (cell > 0)
-            scale *= layout.font.pixelSize() / cell;
+            scale *= layout->font.pixelSize() / cell;
     }
     if (f.width > 0) {
         const double wanted = f.width * frame.xScale / scale;
-        const double average = layout.metrics.averageCharWidth();
+        const double average = layout->metrics.averageCharWidth();
         if (average > 0)
-            layout.stretch = std::clamp(wanted / average, 0.05, 20.0);
+            layout->stretch = std::clamp(wanted / average, 0.05, 20.0);
     }
-    layout.scale = scale;
-    layout.localToLogical = scale * layout.stretch / frame.xScale;
+    layout->scale = scale;
+    layout->localToLogical = scale * layout->stretch / frame.xScale;
     return layout;
 }
 

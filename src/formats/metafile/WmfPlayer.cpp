@@ -2,6 +2,7 @@
 
 #include "formats/metafile/Dib.h"
 #include "formats/metafile/GdiContext.h"
+#include "formats/metafile/RecordFamilies.h"
 
 #include <algorithm>
 #include <cmath>
@@ -237,6 +238,11 @@ private:
     const GdiObject* regionAt(uint16_t index) const;
 
     GdiContext& m_ctx;
+    // Records no family plays: palettes, escapes, comments (EMF+ included),
+    // colour management, unknown records.
+    RecordFamilies<WmfPlayer, uint16_t, 6> m_families{{
+        &WmfPlayer::playMapping, &WmfPlayer::playDcState, &WmfPlayer::playShape,
+        &WmfPlayer::playTextOrBitmap, &WmfPlayer::playObject, &WmfPlayer::playClipOrRegion}};
 };
 
 BrushSpec WmfPlayer::brushAt(uint16_t index) const
@@ -360,19 +366,9 @@ void WmfPlayer::setDibToDevice(ByteView r)
     m_ctx.drawImage(dest, image, src, gdi::SrcCopy);
 }
 
-// Each family's handler plays the records it knows and says whether the
-// record was one of them; the families are tried in turn.
 void WmfPlayer::play(uint16_t function, ByteView r)
 {
-    using Family = bool (WmfPlayer::*)(uint16_t, ByteView);
-    static constexpr Family kFamilies[] = {&WmfPlayer::playMapping, &WmfPlayer::playDcState, &WmfPlayer::playShape,
-                                           &WmfPlayer::playTextOrBitmap, &WmfPlayer::playObject,
-                                           &WmfPlayer::playClipOrRegion};
-    for (const Family family : kFamilies) {
-        if ((this->*family)(function, r))
-            return;
-    }
-    // Not played: palettes, escapes, flood fills, unknown records.
+    m_families.play(*this, function, r);
 }
 
 // Fixed layouts go through libuemf's accessors once the record is known to be
