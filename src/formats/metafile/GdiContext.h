@@ -8,6 +8,11 @@
 //
 // Without a painter the context only measures: it collects the device-space
 // bounds of what would be drawn.
+//
+// The members are defined by concern: GdiContext.cpp (budgets, objects,
+// mapping, saved states), GdiDrawing.cpp (pens, brushes, lines and shapes),
+// GdiPathsAndClipping.cpp, GdiText.cpp and GdiBlits.cpp (bitmaps, pattern
+// and region fills).
 #include "formats/metafile/Limits.h"
 
 #include <QColor>
