@@ -6,9 +6,12 @@
 #include <climits>
 #include <csetjmp>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include <jpeglib.h>
+// After jpeglib.h: the message codes.
+#include <jerror.h>
 
 namespace tirvelo {
 
@@ -41,18 +44,52 @@ void emitMessage(j_common_ptr cinfo, int msgLevel)
 
 void outputMessage(j_common_ptr) {}
 
+// Why libjpeg stopped, from the code of its error or warning.
+PictureRefusal refusalForMessage(int code)
+{
+    switch (code) {
+    case JERR_NO_SOI:
+    case JERR_NO_IMAGE:
+        return PictureRefusal::NotThisFormat;
+    case JWRN_JPEG_EOF:
+    case JERR_INPUT_EOF:
+    case JERR_INPUT_EMPTY:
+        return PictureRefusal::Truncated;
+    case JERR_BAD_PRECISION:
+    case JERR_ARITH_NOTIMPL:
+    case JERR_NOT_COMPILED:
+    case JERR_SOF_UNSUPPORTED:
+        return PictureRefusal::UnsupportedVariant;
+    case JERR_EMPTY_IMAGE:
+        return PictureRefusal::Empty;
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_WIDTH_OVERFLOW:
+        return PictureRefusal::TooManyPixels;
+    case JERR_OUT_OF_MEMORY:
+    case JERR_NO_BACKING_STORE:
+        return PictureRefusal::TooMuchMemory;
+    default:
+        return PictureRefusal::Corrupt;
+    }
+}
+
 // Everything that lives across the setjmp in decodeInto: the decoder's
 // locals there are plain values only, so a longjmp skips no destructor.
 struct Decode {
     jpeg_decompress_struct cinfo {};
     ErrorManager errors {};
     QImage image;
+    QImage::Format format = QImage::Format_RGB32;
+    bool cmyk = false;
     std::vector<JSAMPLE> cmykRow;
     std::vector<JSAMPROW> rows;
     QSize naturalSize;
     const unsigned char* data = nullptr;
     unsigned long size = 0;
 };
+
+// A step of the decoding: a refusal, or nullopt to go on.
+using Step = std::optional<PictureRefusal>;
 
 constexpr J_COLOR_SPACE RgbxSpace = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? JCS_EXT_BGRX : JCS_EXT_XRGB;
 
@@ -73,95 +110,131 @@ void cmykRowToRgb32(const JSAMPLE* cmyk, QRgb* out, JDIMENSION width, bool inver
     }
 }
 
-// Decodes d.cinfo's source into d.image; false on any error or warning.
-bool decodeInto(Decode& d, QSize box, const JpegLimits& limits)
+Step readHeader(Decode& d)
+{
+    jpeg_create_decompress(&d.cinfo);
+    jpeg_mem_src(&d.cinfo, d.data, d.size);
+    if (jpeg_read_header(&d.cinfo, TRUE) != JPEG_HEADER_OK)
+        return PictureRefusal::NotThisFormat;
+    d.naturalSize = QSize(int(d.cinfo.image_width), int(d.cinfo.image_height));
+    return std::nullopt;
+}
+
+// The image format and libjpeg's output colour space for the file's layout.
+Step chooseColourLayout(Decode& d)
 {
     jpeg_decompress_struct& cinfo = d.cinfo;
-    if (setjmp(d.errors.escape) != 0)
-        return false;
-
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, d.data, d.size);
-    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK)
-        return false;
-    d.naturalSize = QSize(int(cinfo.image_width), int(cinfo.image_height));
-
-    bool cmyk = false;
-    QImage::Format format = QImage::Format_RGB32;
     switch (cinfo.jpeg_color_space) {
     case JCS_GRAYSCALE:
         cinfo.out_color_space = JCS_GRAYSCALE;
-        format = QImage::Format_Grayscale8;
-        break;
+        d.format = QImage::Format_Grayscale8;
+        return std::nullopt;
     case JCS_YCbCr:
     case JCS_RGB:
         cinfo.out_color_space = RgbxSpace;
-        break;
+        return std::nullopt;
     case JCS_CMYK:
     case JCS_YCCK:
         cinfo.out_color_space = JCS_CMYK;
-        cmyk = true;
-        break;
+        d.cmyk = true;
+        return std::nullopt;
     default:
-        return false; // two-component and other unknown layouts
+        return PictureRefusal::UnsupportedVariant; // two-component and other unknown layouts
     }
+}
 
+void chooseScale(jpeg_decompress_struct& cinfo, QSize natural, QSize box)
+{
     cinfo.scale_denom = 8;
-    cinfo.scale_num = unsigned(jpegScaleEighths(d.naturalSize, box));
+    cinfo.scale_num = unsigned(jpegScaleEighths(natural, box));
     jpeg_calc_output_dimensions(&cinfo);
     // The chosen scale must leave the box covered (jpegScaleEighths follows
     // libjpeg's rounding, so this loop only guards against a surprise).
-    const QSize need = box.isValid() && !box.isEmpty() ? d.naturalSize.boundedTo(box) : d.naturalSize;
+    const QSize need = box.isValid() && !box.isEmpty() ? natural.boundedTo(box) : natural;
     while (cinfo.scale_num < 8 && (int(cinfo.output_width) < need.width() || int(cinfo.output_height) < need.height())) {
         ++cinfo.scale_num;
         jpeg_calc_output_dimensions(&cinfo);
     }
-    if (qint64(cinfo.output_width) * cinfo.output_height > limits.maxOutputPixels)
-        return false;
+}
 
+// Checks the output against the limits, starts libjpeg and allocates the image.
+Step startOutput(Decode& d, const JpegLimits& limits)
+{
+    jpeg_decompress_struct& cinfo = d.cinfo;
+    if (qint64(cinfo.output_width) * cinfo.output_height > limits.maxOutputPixels)
+        return PictureRefusal::TooManyPixels;
     cinfo.mem->max_memory_to_use = long(std::min<qint64>(limits.maxWorkingMemory, LONG_MAX));
     if (!jpeg_start_decompress(&cinfo))
-        return false;
-    const int expectedComponents = format == QImage::Format_Grayscale8 ? 1 : 4;
+        return PictureRefusal::Truncated; // only a suspending source stops here
+    const int expectedComponents = d.format == QImage::Format_Grayscale8 ? 1 : 4;
     if (cinfo.output_components != expectedComponents)
-        return false;
-
-    const JDIMENSION width = cinfo.output_width;
-    const JDIMENSION height = cinfo.output_height;
-    d.image = QImage(int(width), int(height), format);
+        return PictureRefusal::UnsupportedVariant;
+    d.image = QImage(int(cinfo.output_width), int(cinfo.output_height), d.format);
     if (d.image.isNull())
-        return false; // out of memory
+        return PictureRefusal::TooMuchMemory;
+    return std::nullopt;
+}
+
+// libjpeg writes straight into the image's rows (its X byte is 0xFF, as RGB32
+// requires).
+bool readDirectRows(Decode& d)
+{
+    jpeg_decompress_struct& cinfo = d.cinfo;
     uchar* const bits = d.image.bits();
     const qsizetype stride = d.image.bytesPerLine();
-
-    if (!cmyk) {
-        // libjpeg writes straight into the image's rows (its X byte is 0xFF,
-        // as RGB32 requires).
-        d.rows.resize(std::max(1, cinfo.rec_outbuf_height));
-        while (cinfo.output_scanline < height) {
-            const JDIMENSION first = cinfo.output_scanline;
-            const JDIMENSION count = std::min<JDIMENSION>(JDIMENSION(d.rows.size()), height - first);
-            for (JDIMENSION i = 0; i < count; ++i)
-                d.rows[i] = bits + qsizetype(first + i) * stride;
-            if (jpeg_read_scanlines(&cinfo, d.rows.data(), count) == 0)
-                return false;
-        }
-    } else {
-        const bool inverted = cinfo.saw_Adobe_marker;
-        d.cmykRow.resize(size_t(width) * 4);
-        JSAMPROW row = d.cmykRow.data();
-        while (cinfo.output_scanline < height) {
-            const JDIMENSION y = cinfo.output_scanline;
-            if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
-                return false;
-            cmykRowToRgb32(row, reinterpret_cast<QRgb*>(bits + qsizetype(y) * stride), width, inverted);
-        }
+    const JDIMENSION height = cinfo.output_height;
+    d.rows.resize(std::max(1, cinfo.rec_outbuf_height));
+    while (cinfo.output_scanline < height) {
+        const JDIMENSION first = cinfo.output_scanline;
+        const JDIMENSION count = std::min<JDIMENSION>(JDIMENSION(d.rows.size()), height - first);
+        for (JDIMENSION i = 0; i < count; ++i)
+            d.rows[i] = bits + qsizetype(first + i) * stride;
+        if (jpeg_read_scanlines(&cinfo, d.rows.data(), count) == 0)
+            return false;
     }
+    return true;
+}
+
+bool readCmykRows(Decode& d)
+{
+    jpeg_decompress_struct& cinfo = d.cinfo;
+    uchar* const bits = d.image.bits();
+    const qsizetype stride = d.image.bytesPerLine();
+    const JDIMENSION width = cinfo.output_width;
+    const bool inverted = cinfo.saw_Adobe_marker;
+    d.cmykRow.resize(size_t(width) * 4);
+    JSAMPROW row = d.cmykRow.data();
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const JDIMENSION y = cinfo.output_scanline;
+        if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
+            return false;
+        cmykRowToRgb32(row, reinterpret_cast<QRgb*>(bits + qsizetype(y) * stride), width, inverted);
+    }
+    return true;
+}
+
+// Decodes d.cinfo's source into d.image: nullopt, or why it was refused (any
+// error or warning refuses it).
+Step decodeInto(Decode& d, QSize box, const JpegLimits& limits)
+{
+    if (setjmp(d.errors.escape) != 0)
+        return refusalForMessage(d.errors.base.msg_code);
+    if (const Step refused = readHeader(d))
+        return refused;
+    if (const Step refused = chooseColourLayout(d))
+        return refused;
+    chooseScale(d.cinfo, d.naturalSize, box);
+    if (const Step refused = startOutput(d, limits))
+        return refused;
+    if (!(d.cmyk ? readCmykRows(d) : readDirectRows(d)))
+        return PictureRefusal::Truncated; // only a suspending source stops here
     // Reads up to the end-of-image marker, so damage after the last row still
     // makes libjpeg warn.
-    if (!jpeg_finish_decompress(&cinfo))
-        return false;
-    return d.errors.warnings == 0;
+    if (!jpeg_finish_decompress(&d.cinfo))
+        return PictureRefusal::Truncated;
+    if (d.errors.warnings != 0)
+        return refusalForMessage(d.errors.base.msg_code);
+    return std::nullopt;
 }
 
 } // namespace
@@ -185,10 +258,12 @@ int jpegScaleEighths(QSize natural, QSize box)
     return 8;
 }
 
-std::optional<Picture> decodeJpegBytes(const QByteArray& bytes, QSize box, const JpegLimits& limits)
+PictureResult decodeJpegBytes(const QByteArray& bytes, QSize box, const JpegLimits& limits)
 {
-    if (bytes.isEmpty() || bytes.size() > limits.maxFileBytes)
-        return std::nullopt;
+    if (bytes.isEmpty())
+        return PictureRefusal::NotThisFormat;
+    if (bytes.size() > limits.maxFileBytes)
+        return PictureRefusal::FileTooLarge;
 
     Decode d;
     d.cinfo.err = jpeg_std_error(&d.errors.base);
@@ -198,10 +273,10 @@ std::optional<Picture> decodeJpegBytes(const QByteArray& bytes, QSize box, const
     d.data = reinterpret_cast<const unsigned char*>(bytes.constData());
     d.size = static_cast<unsigned long>(bytes.size());
 
-    const bool ok = decodeInto(d, box, limits);
+    const Step refused = decodeInto(d, box, limits);
     jpeg_destroy_decompress(&d.cinfo);
-    if (!ok)
-        return std::nullopt;
+    if (refused)
+        return *refused;
 
     Picture picture;
     picture.naturalSize = d.naturalSize;
@@ -209,12 +284,12 @@ std::optional<Picture> decodeJpegBytes(const QByteArray& bytes, QSize box, const
     return picture;
 }
 
-std::optional<Picture> decodeJpegFile(const QString& path, QSize box, const JpegLimits& limits)
+PictureResult decodeJpegFile(const QString& path, QSize box, const JpegLimits& limits)
 {
-    const std::optional<QByteArray> bytes = readPictureFile(path, limits.maxFileBytes);
-    if (!bytes)
-        return std::nullopt;
-    return decodeJpegBytes(*bytes, box, limits);
+    const FileContents file = readPictureFile(path, limits.maxFileBytes);
+    if (file.status != ReadStatus::Ok)
+        return refusalForRead(file.status);
+    return decodeJpegBytes(file.bytes, box, limits);
 }
 
 } // namespace tirvelo

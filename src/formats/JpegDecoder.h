@@ -8,10 +8,10 @@
 // the inverted CMYK that Adobe applications write recognised by its marker).
 #include "formats/Picture.h"
 #include "formats/PictureFile.h"
+#include "formats/PictureResult.h"
 
 #include <QByteArray>
 #include <QString>
-#include <optional>
 
 namespace tirvelo {
 
@@ -37,9 +37,14 @@ int jpegScaleEighths(QSize natural, QSize box);
 
 // Decodes the file (read whole first; see readPictureFile for what is refused).
 // naturalSize is always the full size; raster may be smaller (see above).
-std::optional<Picture> decodeJpegFile(const QString& path, QSize box, const JpegLimits& limits = {});
+// Refusals: the file's own (Missing, Unreadable, FileTooLarge); NotThisFormat
+// (empty, no start-of-image marker, no image); Truncated; Corrupt (any other
+// error or warning); UnsupportedVariant (precision, process or colour layout
+// this libjpeg does not decode); Empty (a zero dimension); TooManyPixels (the
+// output over maxOutputPixels); TooMuchMemory (over maxWorkingMemory).
+PictureResult decodeJpegFile(const QString& path, QSize box, const JpegLimits& limits = {});
 
 // The same for a JPEG held in memory.
-std::optional<Picture> decodeJpegBytes(const QByteArray& bytes, QSize box, const JpegLimits& limits = {});
+PictureResult decodeJpegBytes(const QByteArray& bytes, QSize box, const JpegLimits& limits = {});
 
 } // namespace tirvelo

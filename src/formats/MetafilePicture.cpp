@@ -1,6 +1,6 @@
 #include "formats/MetafilePicture.h"
 
-#include "base/RegularFile.h"
+#include "formats/PictureFile.h"
 
 #include "formats/metafile/EmfPlayer.h"
 #include "formats/metafile/GdiContext.h"
@@ -85,23 +85,23 @@ private:
     QSizeF m_playerViewport; // WMF: the viewport extent a player would set
 };
 
-std::optional<Picture> makePicture(QByteArray bytes, MetafileFormat format, QRectF frame, QSize size,
-                                   QSizeF playerViewport = {})
+PictureResult makePicture(QByteArray bytes, MetafileFormat format, QRectF frame, QSize size,
+                          QSizeF playerViewport = {})
 {
     if (!goodFrame(frame) || !size.isValid())
-        return std::nullopt;
+        return PictureRefusal::Empty;
     Picture picture;
     picture.naturalSize = size;
     picture.vector = std::make_shared<MetafileDrawing>(std::move(bytes), format, frame, size, playerViewport);
     return picture;
 }
 
-std::optional<Picture> loadEmf(QByteArray bytes)
+PictureResult loadEmf(QByteArray bytes)
 {
     const ByteView view = viewOf(bytes);
     const auto header = readEmfHeader(view);
     if (!header)
-        return std::nullopt;
+        return PictureRefusal::NotThisFormat;
     const double dpi = metafileScreenDpi();
     QRectF frame = header->frameInDevicePixels();
     QSize size;
@@ -120,19 +120,19 @@ std::optional<Picture> loadEmf(QByteArray bytes)
             frame = measure.drawnBounds();
         }
         if (!goodFrame(frame))
-            return std::nullopt;
+            return PictureRefusal::Empty;
         const double scaleX = dpi / (header->pixelsPerMmX() * 25.4), scaleY = dpi / (header->pixelsPerMmY() * 25.4);
         size = clampedSize(frame.width() * scaleX, frame.height() * scaleY);
     }
     return makePicture(std::move(bytes), MetafileFormat::Emf, frame, size);
 }
 
-std::optional<Picture> loadWmf(QByteArray bytes)
+PictureResult loadWmf(QByteArray bytes)
 {
     const ByteView view = viewOf(bytes);
     const auto header = readWmfHeader(view);
     if (!header)
-        return std::nullopt;
+        return PictureRefusal::NotThisFormat;
     const double dpi = metafileScreenDpi();
     // One pass without a painter: the window in force when drawing starts is
     // the picture's frame, as a player maps it onto its viewport.
@@ -198,19 +198,19 @@ double metafileScreenDpi()
     return 96.0;
 }
 
-std::optional<Picture> loadMetafileBytes(const QByteArray& bytes, MetafileFormat format)
+PictureResult loadMetafileBytes(const QByteArray& bytes, MetafileFormat format)
 {
     if (bytes.size() > kMaxFileBytes)
-        return std::nullopt;
+        return PictureRefusal::FileTooLarge;
     return format == MetafileFormat::Emf ? loadEmf(bytes) : loadWmf(bytes);
 }
 
-std::optional<Picture> loadMetafilePicture(const QString& path, MetafileFormat format)
+PictureResult loadMetafilePicture(const QString& path, MetafileFormat format)
 {
-    const auto bytes = readRegularFile(path, kMaxFileBytes);
-    if (!bytes)
-        return std::nullopt;
-    return loadMetafileBytes(*bytes, format);
+    const FileContents file = readPictureFile(path, kMaxFileBytes);
+    if (file.status != ReadStatus::Ok)
+        return refusalForRead(file.status);
+    return loadMetafileBytes(file.bytes, format);
 }
 
 } // namespace tirvelo

@@ -1,18 +1,19 @@
 #pragma once
 // WMF and EMF pictures, played onto a QPainter by our own record players
-// (book/metafile/). A loaded picture keeps the file's bytes and replays them
-// at every paint, so it stays sharp at any size.
+// (formats/metafile/). A loaded picture keeps the file's bytes and replays
+// them at every paint, so it stays sharp at any size.
 //
-// Safety: files above 64 MiB, anything that is not a regular file, and bytes
-// without a valid metafile header give nullopt; damaged records end the
-// drawing early (a partial picture), never a crash, hang or runaway
-// allocation: every count, offset and size is checked against its record,
-// and points, path sizes, saved states, objects and bitmap pixels are capped.
-#include "formats/Picture.h"
+// Safety: files above 64 MiB (FileTooLarge), anything that is not a regular
+// file (Unreadable), and bytes without a valid metafile header (NotThisFormat)
+// are refused, as is a picture with nothing to size it by (Empty); damaged
+// records end the drawing early (a partial picture), never a crash, hang or
+// runaway allocation: every count, offset and size is checked against its
+// record, and points, path sizes, saved states, objects and bitmap pixels are
+// capped.
+#include "formats/PictureResult.h"
 
 #include <QByteArray>
 #include <QString>
-#include <optional>
 
 namespace tirvelo {
 
@@ -23,9 +24,9 @@ enum class MetafileFormat { Wmf, Emf };
 // an EMF's frame (0.01 mm), a placeable WMF's bounding box and units per inch,
 // otherwise a WMF's window extent through its mapping mode or, lacking one,
 // the bounds of what it draws.
-std::optional<Picture> loadMetafilePicture(const QString& path, MetafileFormat format);
+PictureResult loadMetafilePicture(const QString& path, MetafileFormat format);
 // The same from bytes in memory.
-std::optional<Picture> loadMetafileBytes(const QByteArray& bytes, MetafileFormat format);
+PictureResult loadMetafileBytes(const QByteArray& bytes, MetafileFormat format);
 
 // The resolution pictures are sized for: the primary screen's logical DPI
 // when a QGuiApplication exists, else 96.

@@ -1,12 +1,21 @@
 #include "formats/PictureFile.h"
 
-#include "base/RegularFile.h"
-
 namespace tirvelo {
 
-std::optional<QByteArray> readPictureFile(const QString& path, qint64 maxBytes)
+FileContents readPictureFile(const QString& path, qint64 maxBytes)
 {
-    return readRegularFile(path, maxBytes);
+    return readBoundedFile(path, maxBytes);
+}
+
+PictureRefusal refusalForRead(ReadStatus status)
+{
+    switch (status) {
+    case ReadStatus::Missing: return PictureRefusal::Missing;
+    case ReadStatus::TooLarge: return PictureRefusal::FileTooLarge;
+    case ReadStatus::Ok:
+    case ReadStatus::Unreadable: break;
+    }
+    return PictureRefusal::Unreadable;
 }
 
 } // namespace tirvelo

@@ -8,6 +8,8 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <optional>
+#include <variant>
 
 namespace tirvelo {
 
@@ -36,9 +38,14 @@ bool extensionIs(QStringView ext, const char* lower)
     return i == ext.size();
 }
 
-bool sizeAllowed(QSize size)
+// Why a picture of this size is refused, if it is.
+std::optional<PictureRefusal> sizeRefusal(QSize size)
 {
-    return size.isValid() && !size.isEmpty() && qint64(size.width()) * size.height() <= MaxRasterPixels;
+    if (!size.isValid() || size.isEmpty())
+        return PictureRefusal::Empty;
+    if (qint64(size.width()) * size.height() > MaxRasterPixels)
+        return PictureRefusal::TooManyPixels;
+    return std::nullopt;
 }
 
 // A reader bound to one format: no content sniffing, no falling back to
@@ -89,47 +96,76 @@ quint32 littleEndian(const QByteArray& bytes, qsizetype at, int size)
     return value;
 }
 
-// Qt's bitmap reader gives back whatever rows it got from a file cut short;
-// such a file is a failure. True when the file holds all the pixel data its
-// header announces (for run-length files: up to the end-of-bitmap code).
-bool bitmapDataComplete(const QByteArray& bytes)
+// Why Qt's reader could not read an icon: cut short when its directory, or an
+// image the directory lists, runs past the end of the file; else damaged.
+PictureRefusal iconFailure(const QByteArray& bytes)
 {
-    constexpr qsizetype FileHeader = 14;
-    if (bytes.size() < FileHeader + 16 || !bytes.startsWith("BM"))
-        return false;
-    const quint32 headerSize = littleEndian(bytes, FileHeader, 4);
-    qint64 width = 0, height = 0;
-    quint32 bitCount = 0, compression = 0;
-    if (headerSize == 12) { // the old OS/2 header
-        width = qint16(littleEndian(bytes, FileHeader + 4, 2));
-        height = qint16(littleEndian(bytes, FileHeader + 6, 2));
-        bitCount = littleEndian(bytes, FileHeader + 10, 2);
-    } else if (headerSize >= 40 && bytes.size() >= FileHeader + 40) {
-        width = qint32(littleEndian(bytes, FileHeader + 4, 4));
-        height = qint32(littleEndian(bytes, FileHeader + 8, 4));
-        bitCount = littleEndian(bytes, FileHeader + 14, 2);
-        compression = littleEndian(bytes, FileHeader + 16, 4);
-    } else {
-        return false;
+    constexpr qint64 DirectoryHeader = 6, Entry = 16;
+    if (bytes.size() < DirectoryHeader)
+        return PictureRefusal::Truncated;
+    const qint64 count = littleEndian(bytes, 4, 2);
+    if (DirectoryHeader + count * Entry > bytes.size())
+        return PictureRefusal::Truncated;
+    for (qint64 i = 0; i < count; ++i) {
+        const qint64 entry = DirectoryHeader + i * Entry;
+        const qint64 size = littleEndian(bytes, entry + 8, 4), offset = littleEndian(bytes, entry + 12, 4);
+        if (offset + size > bytes.size())
+            return PictureRefusal::Truncated;
     }
-    height = qAbs(height); // negative: stored top row first
-    if (width <= 0 || height <= 0 || width * height > MaxRasterPixels || bitCount == 0 || bitCount > 32)
-        return false;
-    qint64 dataStart = littleEndian(bytes, 10, 4);
-    if (dataStart < FileHeader + qint64(headerSize))
-        dataStart = FileHeader + qint64(headerSize); // some writers leave it 0
-    if (dataStart >= bytes.size())
-        return false;
+    return PictureRefusal::Corrupt;
+}
 
-    enum { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, AlphaBitFields = 6 };
-    if (compression == Rgb || compression == BitFields || compression == AlphaBitFields) {
-        const qint64 rowBytes = (width * bitCount + 31) / 32 * 4;
-        return dataStart + rowBytes * height <= bytes.size();
+// What a bitmap's headers say about its pixel data.
+struct BitmapLayout {
+    qint64 width = 0;
+    qint64 height = 0;
+    quint32 bitCount = 0;
+    quint32 compression = 0;
+    qint64 dataStart = 0;
+};
+
+constexpr qsizetype BitmapFileHeader = 14;
+
+// The layout from the file header and the old (OS/2) or a newer info header.
+std::variant<BitmapLayout, PictureRefusal> readBitmapLayout(const QByteArray& bytes)
+{
+    if (!bytes.startsWith("BM"))
+        return PictureRefusal::NotThisFormat;
+    if (bytes.size() < BitmapFileHeader + 16)
+        return PictureRefusal::Truncated;
+    const quint32 headerSize = littleEndian(bytes, BitmapFileHeader, 4);
+    BitmapLayout layout;
+    if (headerSize == 12) { // the old OS/2 header
+        layout.width = qint16(littleEndian(bytes, BitmapFileHeader + 4, 2));
+        layout.height = qint16(littleEndian(bytes, BitmapFileHeader + 6, 2));
+        layout.bitCount = littleEndian(bytes, BitmapFileHeader + 10, 2);
+    } else if (headerSize >= 40) {
+        if (bytes.size() < BitmapFileHeader + 40)
+            return PictureRefusal::Truncated;
+        layout.width = qint32(littleEndian(bytes, BitmapFileHeader + 4, 4));
+        layout.height = qint32(littleEndian(bytes, BitmapFileHeader + 8, 4));
+        layout.bitCount = littleEndian(bytes, BitmapFileHeader + 14, 2);
+        layout.compression = littleEndian(bytes, BitmapFileHeader + 16, 4);
+    } else {
+        return PictureRefusal::UnsupportedVariant;
     }
-    if (compression != Rle8 && compression != Rle4)
-        return true; // Qt's reader refuses what it does not know
-    // Walk the runs: pairs of bytes, escapes after a zero count.
-    qint64 at = dataStart;
+    layout.height = qAbs(layout.height); // negative: stored top row first
+    if (layout.width == 0 || layout.height == 0)
+        return PictureRefusal::Empty;
+    if (layout.width < 0 || layout.bitCount == 0 || layout.bitCount > 32)
+        return PictureRefusal::Corrupt;
+    if (layout.width * layout.height > MaxRasterPixels)
+        return PictureRefusal::TooManyPixels;
+    layout.dataStart = littleEndian(bytes, 10, 4);
+    if (layout.dataStart < BitmapFileHeader + qint64(headerSize))
+        layout.dataStart = BitmapFileHeader + qint64(headerSize); // some writers leave it 0
+    return layout;
+}
+
+// Whether the run-length data reaches its end-of-bitmap code: pairs of
+// bytes, escapes after a zero count.
+bool runLengthDataComplete(const QByteArray& bytes, qint64 at, bool fourBit)
+{
     while (at + 2 <= bytes.size()) {
         const uchar count = uchar(bytes[at]), code = uchar(bytes[at + 1]);
         at += 2;
@@ -142,10 +178,36 @@ bool bitmapDataComplete(const QByteArray& bytes)
             continue;
         }
         // code literal pixels, padded to a whole number of 16-bit words
-        const qint64 literalBytes = compression == Rle8 ? code : (code + 1) / 2;
+        const qint64 literalBytes = fourBit ? (code + 1) / 2 : code;
         at += (literalBytes + 1) / 2 * 2;
     }
     return false;
+}
+
+// Qt's bitmap reader gives back whatever rows it got from a file cut short;
+// such a file is refused. Nullopt when the file holds all the pixel data its
+// header announces (for run-length files: up to the end-of-bitmap code).
+std::optional<PictureRefusal> bitmapDataRefusal(const QByteArray& bytes)
+{
+    const auto read = readBitmapLayout(bytes);
+    if (const auto* refusal = std::get_if<PictureRefusal>(&read))
+        return *refusal;
+    const BitmapLayout& layout = std::get<BitmapLayout>(read);
+    if (layout.dataStart >= bytes.size())
+        return PictureRefusal::Truncated;
+    enum { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, AlphaBitFields = 6 };
+    const quint32 compression = layout.compression;
+    if (compression == Rgb || compression == BitFields || compression == AlphaBitFields) {
+        const qint64 rowBytes = (layout.width * layout.bitCount + 31) / 32 * 4;
+        if (layout.dataStart + rowBytes * layout.height > bytes.size())
+            return PictureRefusal::Truncated;
+        return std::nullopt;
+    }
+    if (compression != Rle8 && compression != Rle4)
+        return std::nullopt; // Qt's reader refuses what it does not know
+    if (!runLengthDataComplete(bytes, layout.dataStart, compression == Rle4))
+        return PictureRefusal::Truncated;
+    return std::nullopt;
 }
 
 // Qt's readers keep a file's colour table as it is, and Qt's drawing code
@@ -188,29 +250,37 @@ bool rasterReadersAvailable()
     return formats.contains("bmp") && formats.contains("ico");
 }
 
-std::optional<Picture> decodeRasterBytes(const QByteArray& bytes, PictureType type)
+PictureResult decodeRasterBytes(const QByteArray& bytes, PictureType type)
 {
-    if (bytes.isEmpty() || (type != PictureType::Bitmap && type != PictureType::Icon))
-        return std::nullopt;
-    if (type == PictureType::Bitmap && !bitmapDataComplete(bytes))
-        return std::nullopt;
+    if (type != PictureType::Bitmap && type != PictureType::Icon)
+        return PictureRefusal::UnknownType;
+    if (bytes.isEmpty())
+        return PictureRefusal::NotThisFormat;
+    if (type == PictureType::Bitmap) {
+        if (const auto refused = bitmapDataRefusal(bytes))
+            return *refused;
+    }
     BoundReader bound(bytes, type == PictureType::Bitmap ? "bmp" : "ico");
     QImageReader& reader = bound.reader;
     if (!reader.canRead())
-        return std::nullopt;
+        return PictureRefusal::NotThisFormat;
     if (type == PictureType::Icon) {
         const int best = largestIconImage(reader);
         if (best < 0 || !reader.jumpToImage(best))
-            return std::nullopt;
+            return iconFailure(bytes);
     }
     // The header's size, checked before the pixels are allocated (a reader
     // that cannot tell leaves it to the allocation limit and the check below).
     const QSize declared = reader.size();
-    if (declared.isValid() && !sizeAllowed(declared))
-        return std::nullopt;
+    if (declared.isValid()) {
+        if (const auto refused = sizeRefusal(declared))
+            return *refused;
+    }
     QImage image = reader.read();
-    if (image.isNull() || !sizeAllowed(image.size()))
-        return std::nullopt;
+    if (image.isNull())
+        return type == PictureType::Icon ? iconFailure(bytes) : PictureRefusal::Corrupt;
+    if (const auto refused = sizeRefusal(image.size()))
+        return *refused;
     completeColourTable(image);
     Picture picture;
     picture.naturalSize = image.size();
@@ -218,12 +288,12 @@ std::optional<Picture> decodeRasterBytes(const QByteArray& bytes, PictureType ty
     return picture;
 }
 
-std::optional<Picture> loadPicture(const QString& path, QSize box)
+PictureResult loadPicture(const QString& path, QSize box)
 {
     const PictureType type = pictureTypeOf(path);
     switch (type) {
     case PictureType::Unknown:
-        return std::nullopt;
+        return PictureRefusal::UnknownType;
     case PictureType::Jpeg:
         return decodeJpegFile(path, box);
     case PictureType::Wmf:
@@ -231,13 +301,13 @@ std::optional<Picture> loadPicture(const QString& path, QSize box)
         return loadMetafilePicture(path, type == PictureType::Emf ? MetafileFormat::Emf : MetafileFormat::Wmf);
     case PictureType::Bitmap:
     case PictureType::Icon: {
-        const std::optional<QByteArray> bytes = readPictureFile(path);
-        if (!bytes)
-            return std::nullopt;
-        return decodeRasterBytes(*bytes, type);
+        const FileContents file = readPictureFile(path);
+        if (file.status != ReadStatus::Ok)
+            return refusalForRead(file.status);
+        return decodeRasterBytes(file.bytes, type);
     }
     }
-    return std::nullopt;
+    return PictureRefusal::UnknownType;
 }
 
 } // namespace tirvelo

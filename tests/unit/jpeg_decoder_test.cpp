@@ -310,11 +310,11 @@ TEST(JpegDecoder, RefusesDamagedFilesEvenWhenLibjpegOnlyWarns)
         const Verdict lenient = lenientVerdict(truncated);
         EXPECT_FALSE(lenient.error);
         EXPECT_GT(lenient.warnings, 0);
-        EXPECT_FALSE(decodeJpegBytes(truncated, {1920, 1080}));
+        EXPECT_EQ(decodeJpegBytes(truncated, {1920, 1080}).refusal(), PictureRefusal::Truncated);
     }
     // Cut off just before the end-of-image marker: every row decodes, the
     // damage shows only when the end is read.
-    EXPECT_FALSE(decodeJpegBytes(good.left(good.size() - 2), {1920, 1080}));
+    EXPECT_EQ(decodeJpegBytes(good.left(good.size() - 2), {1920, 1080}).refusal(), PictureRefusal::Truncated);
 
     // A marker in the middle of the entropy-coded data.
     QByteArray corrupt = good;
@@ -326,9 +326,9 @@ TEST(JpegDecoder, RefusesDamagedFilesEvenWhenLibjpegOnlyWarns)
     const Verdict lenient = lenientVerdict(corrupt);
     EXPECT_FALSE(lenient.error);
     EXPECT_GT(lenient.warnings, 0);
-    EXPECT_FALSE(decodeJpegBytes(corrupt, {1920, 1080}));
+    EXPECT_EQ(decodeJpegBytes(corrupt, {1920, 1080}).refusal(), PictureRefusal::Corrupt);
     // The same damage in a scaled decode.
-    EXPECT_FALSE(decodeJpegBytes(corrupt, {20, 10}));
+    EXPECT_EQ(decodeJpegBytes(corrupt, {20, 10}).refusal(), PictureRefusal::Corrupt);
 
     // Broken headers: a zero height, and 12-bit precision this libjpeg lacks.
     QByteArray zeroHeight = good;
@@ -336,17 +336,17 @@ TEST(JpegDecoder, RefusesDamagedFilesEvenWhenLibjpegOnlyWarns)
     ASSERT_GT(sof, 0);
     zeroHeight[sof + 5] = 0;
     zeroHeight[sof + 6] = 0;
-    EXPECT_FALSE(decodeJpegBytes(zeroHeight, {1920, 1080}));
+    EXPECT_EQ(decodeJpegBytes(zeroHeight, {1920, 1080}).refusal(), PictureRefusal::Empty);
     QByteArray precision = good;
     precision[sof + 4] = 12;
-    EXPECT_FALSE(decodeJpegBytes(precision, {1920, 1080}));
+    EXPECT_EQ(decodeJpegBytes(precision, {1920, 1080}).refusal(), PictureRefusal::UnsupportedVariant);
     QByteArray noMarker = good;
     noMarker[0] = 0;
-    EXPECT_FALSE(decodeJpegBytes(noMarker, {1920, 1080}));
+    EXPECT_EQ(decodeJpegBytes(noMarker, {1920, 1080}).refusal(), PictureRefusal::NotThisFormat);
 
-    EXPECT_FALSE(decodeJpegBytes({}, {1920, 1080}));
-    EXPECT_FALSE(decodeJpegBytes(good.left(2), {1920, 1080}));
-    EXPECT_FALSE(decodeJpegBytes(QByteArray(5000, '\xFF'), {1920, 1080}));
+    EXPECT_EQ(decodeJpegBytes({}, {1920, 1080}).refusal(), PictureRefusal::NotThisFormat);
+    EXPECT_EQ(decodeJpegBytes(good.left(2), {1920, 1080}).refusal(), PictureRefusal::Truncated);
+    EXPECT_EQ(decodeJpegBytes(QByteArray(5000, '\xFF'), {1920, 1080}).refusal(), PictureRefusal::NotThisFormat);
 }
 
 TEST(JpegDecoder, LimitsSizeAndMemory)
@@ -355,7 +355,7 @@ TEST(JpegDecoder, LimitsSizeAndMemory)
     JpegLimits limits;
     limits.maxOutputPixels = 400 * 300 - 1;
     // The limit is on the decoded size: whole it is too large...
-    EXPECT_FALSE(decodeJpegBytes(picture, {1920, 1080}, limits));
+    EXPECT_EQ(decodeJpegBytes(picture, {1920, 1080}, limits).refusal(), PictureRefusal::TooManyPixels);
     // ...at half scale it fits.
     const auto half = decodeJpegBytes(picture, {200, 150}, limits);
     ASSERT_TRUE(half);
@@ -363,7 +363,7 @@ TEST(JpegDecoder, LimitsSizeAndMemory)
 
     limits = {};
     limits.maxFileBytes = picture.size() - 1;
-    EXPECT_FALSE(decodeJpegBytes(picture, {1920, 1080}, limits));
+    EXPECT_EQ(decodeJpegBytes(picture, {1920, 1080}, limits).refusal(), PictureRefusal::FileTooLarge);
     limits.maxFileBytes = picture.size();
     EXPECT_TRUE(decodeJpegBytes(picture, {1920, 1080}, limits));
 
@@ -371,19 +371,21 @@ TEST(JpegDecoder, LimitsSizeAndMemory)
     // memory (400×300, 4:2:0: 1.5 × 120000 × 2 bytes); a one-pass file does not.
     limits = {};
     limits.maxWorkingMemory = 100'000;
-    EXPECT_FALSE(decodeJpegBytes(encodeJpeg(quadrants(400, 300), {.progressive = true}), {1920, 1080}, limits));
+    EXPECT_EQ(decodeJpegBytes(encodeJpeg(quadrants(400, 300), {.progressive = true}), {1920, 1080}, limits).refusal(),
+              PictureRefusal::TooMuchMemory);
     EXPECT_TRUE(decodeJpegBytes(picture, {1920, 1080}, limits));
 
     // A header claiming 65000×65000 pixels over a few bytes of data: whole it
-    // is over the output limit; at 1/8 for a screen the data runs out at once.
+    // is over the output limit; at 1/8 for a screen the end-of-image marker
+    // comes where rows should.
     QByteArray bomb = encodeJpeg(quadrants(16, 16));
     const qsizetype sof = bomb.indexOf("\xFF\xC0");
     bomb[sof + 5] = char(0xFD);
     bomb[sof + 6] = char(0xE8);
     bomb[sof + 7] = char(0xFD);
     bomb[sof + 8] = char(0xE8);
-    EXPECT_FALSE(decodeJpegBytes(bomb, {1920, 1080}));
-    EXPECT_FALSE(decodeJpegBytes(bomb, {0, 0}));
+    EXPECT_EQ(decodeJpegBytes(bomb, {1920, 1080}).refusal(), PictureRefusal::Corrupt);
+    EXPECT_EQ(decodeJpegBytes(bomb, {0, 0}).refusal(), PictureRefusal::TooManyPixels);
 }
 
 TEST(JpegDecoder, ReadsFilesButNotFoldersFifosOrEmptyFiles)
@@ -403,17 +405,17 @@ TEST(JpegDecoder, ReadsFilesButNotFoldersFifosOrEmptyFiles)
 
     JpegLimits small;
     small.maxFileBytes = QFileInfo(photo).size() - 1;
-    EXPECT_FALSE(decodeJpegFile(photo, {32, 32}, small));
+    EXPECT_EQ(decodeJpegFile(photo, {32, 32}, small).refusal(), PictureRefusal::FileTooLarge);
 
     QFile empty(dir.filePath("empty.jpg"));
     ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
     empty.close();
-    EXPECT_FALSE(decodeJpegFile(empty.fileName(), {32, 32}));
+    EXPECT_EQ(decodeJpegFile(empty.fileName(), {32, 32}).refusal(), PictureRefusal::NotThisFormat);
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.jpg"));
-    EXPECT_FALSE(decodeJpegFile(dir.filePath("folder.jpg"), {32, 32}));
-    EXPECT_FALSE(decodeJpegFile(dir.filePath("missing.jpg"), {32, 32}));
+    EXPECT_EQ(decodeJpegFile(dir.filePath("folder.jpg"), {32, 32}).refusal(), PictureRefusal::Unreadable);
+    EXPECT_EQ(decodeJpegFile(dir.filePath("missing.jpg"), {32, 32}).refusal(), PictureRefusal::Missing);
     // A FIFO with no writer: opening it for reading would wait for ever.
     const QString fifo = dir.filePath("fifo.jpg");
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    EXPECT_FALSE(decodeJpegFile(fifo, {32, 32}));
+    EXPECT_EQ(decodeJpegFile(fifo, {32, 32}).refusal(), PictureRefusal::Unreadable);
 }

@@ -227,8 +227,11 @@ TEST(MetafileSafety, EveryTruncationLoadsOrIsRefused)
         ASSERT_FALSE(loadAndPaint(bytes, format).isNull());
         for (qsizetype length = 0; length < bytes.size(); ++length)
             loadAndPaint(bytes.left(length), format);
-        EXPECT_TRUE(loadAndPaint(QByteArray(), format).isNull());
+        EXPECT_EQ(loadMetafileBytes(QByteArray(), format).refusal(), PictureRefusal::NotThisFormat);
+        EXPECT_EQ(loadMetafileBytes(bytes.left(10), format).refusal(), PictureRefusal::NotThisFormat);
     }
+    // A header and nothing else: no extent and nothing drawn to size it by.
+    EXPECT_EQ(loadMetafileBytes(WmfWriter().finish(), MetafileFormat::Wmf).refusal(), PictureRefusal::Empty);
 }
 
 TEST(MetafileSafety, FlippedBytesNeverCrash)
@@ -348,9 +351,10 @@ TEST(MetafileSafety, OnlyRegularFilesWithinTheSizeCapAreRead)
         f.write(richEmf());
     }
     EXPECT_TRUE(loadMetafilePicture(good, MetafileFormat::Emf).has_value());
-    EXPECT_FALSE(loadMetafilePicture(good, MetafileFormat::Wmf).has_value());
-    EXPECT_FALSE(loadMetafilePicture(dir.filePath(QStringLiteral("missing.emf")), MetafileFormat::Emf).has_value());
-    EXPECT_FALSE(loadMetafilePicture(dir.path(), MetafileFormat::Emf).has_value());
+    EXPECT_EQ(loadMetafilePicture(good, MetafileFormat::Wmf).refusal(), PictureRefusal::NotThisFormat);
+    EXPECT_EQ(loadMetafilePicture(dir.filePath(QStringLiteral("missing.emf")), MetafileFormat::Emf).refusal(),
+              PictureRefusal::Missing);
+    EXPECT_EQ(loadMetafilePicture(dir.path(), MetafileFormat::Emf).refusal(), PictureRefusal::Unreadable);
 
     // Over 64 MiB: refused without reading (a sparse file costs no disk).
     const QString huge = dir.filePath(QStringLiteral("huge.emf"));
@@ -360,7 +364,7 @@ TEST(MetafileSafety, OnlyRegularFilesWithinTheSizeCapAreRead)
         f.write(richEmf());
         ASSERT_TRUE(f.resize(64ll * 1024 * 1024 + 1));
     }
-    EXPECT_FALSE(loadMetafilePicture(huge, MetafileFormat::Emf).has_value());
+    EXPECT_EQ(loadMetafilePicture(huge, MetafileFormat::Emf).refusal(), PictureRefusal::FileTooLarge);
 
     // A FIFO (and a link to one) is refused at once, never waited on.
     const QString fifo = dir.filePath(QStringLiteral("pipe.emf"));
@@ -376,7 +380,7 @@ TEST(MetafileSafety, OnlyRegularFilesWithinTheSizeCapAreRead)
                 ::close(fd);
             FAIL() << "loading a FIFO blocked";
         }
-        EXPECT_FALSE(result.get().has_value());
+        EXPECT_EQ(result.get().refusal(), PictureRefusal::Unreadable);
     }
 }
 

@@ -168,17 +168,25 @@ TEST_F(PictureLoader, EveryPixelOfABitmapIndexesItsColourTable)
 
 TEST_F(PictureLoader, ContentMustMatchTheExtension)
 {
-    // Each reader is held to its own format: no sniffing of the content.
-    EXPECT_FALSE(loadPicture(copyAs("pictures/quadrants.png", "foto.bmp"), {100, 100}));
-    EXPECT_FALSE(loadPicture(copyAs("pictures/quadrants.jpg", "foto.bmp"), {100, 100}));
-    EXPECT_FALSE(loadPicture(copyAs("pictures/quadrants.bmp", "foto.ico"), {100, 100}));
-    EXPECT_FALSE(loadPicture(copyAs("pictures/quadrants.bmp", "foto.jpg"), {100, 100}));
-    EXPECT_FALSE(loadPicture(copyAs("pictures/quadrants.png", "foto.jpg"), {100, 100}));
-    EXPECT_FALSE(loadPicture(copyAs("pictures/several-sizes.ico", "foto.bmp"), {100, 100}));
-    // A good picture under a name of no picture type.
-    EXPECT_FALSE(loadPicture(copyAs("pictures/quadrants.png", "foto.png"), {100, 100}));
-    EXPECT_FALSE(loadPicture(copyAs("pictures/quadrants.jpg", "foto.jpg.txt"), {100, 100}));
-    EXPECT_FALSE(loadPicture(copyAs("pictures/quadrants.bmp", "foto"), {100, 100}));
+    const struct {
+        const char* data;
+        const char* name;
+        PictureRefusal refusal;
+    } cases[] = {
+        // Each reader is held to its own format: no sniffing of the content.
+        {"pictures/quadrants.png", "foto.bmp", PictureRefusal::NotThisFormat},
+        {"pictures/quadrants.jpg", "foto.bmp", PictureRefusal::NotThisFormat},
+        {"pictures/quadrants.bmp", "foto.ico", PictureRefusal::NotThisFormat},
+        {"pictures/quadrants.bmp", "foto.jpg", PictureRefusal::NotThisFormat},
+        {"pictures/quadrants.png", "foto.jpg", PictureRefusal::NotThisFormat},
+        {"pictures/several-sizes.ico", "foto.bmp", PictureRefusal::NotThisFormat},
+        // A good picture under a name of no picture type.
+        {"pictures/quadrants.png", "foto.png", PictureRefusal::UnknownType},
+        {"pictures/quadrants.jpg", "foto.jpg.txt", PictureRefusal::UnknownType},
+        {"pictures/quadrants.bmp", "foto", PictureRefusal::UnknownType},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(loadPicture(copyAs(c.data, c.name), {100, 100}).refusal(), c.refusal) << c.name;
 }
 
 TEST_F(PictureLoader, DamagedAndUnreadableFilesFail)
@@ -187,9 +195,9 @@ TEST_F(PictureLoader, DamagedAndUnreadableFilesFail)
     ASSERT_GT(bmp.size(), 1000);
     // Pixel data cut short, and the header alone.
     writeFile(m_dir.filePath("tallat.bmp"), bmp.left(bmp.size() / 2));
-    EXPECT_FALSE(loadPicture(m_dir.filePath("tallat.bmp"), {100, 100}));
+    EXPECT_EQ(loadPicture(m_dir.filePath("tallat.bmp"), {100, 100}).refusal(), PictureRefusal::Truncated);
     writeFile(m_dir.filePath("capcalera.bmp"), bmp.left(54));
-    EXPECT_FALSE(loadPicture(m_dir.filePath("capcalera.bmp"), {100, 100}));
+    EXPECT_EQ(loadPicture(m_dir.filePath("capcalera.bmp"), {100, 100}).refusal(), PictureRefusal::Truncated);
     // Run-length coded: whole it loads; without its end-of-bitmap code it is
     // cut short (Qt's reader alone would show the rows it got).
     const QByteArray rle = readAll(test::testDataPath("pictures/quadrants-rle8.bmp"));
@@ -200,7 +208,8 @@ TEST_F(PictureLoader, DamagedAndUnreadableFilesFail)
     expectQuadrants(*rlePicture);
     for (const qsizetype cut : {qsizetype(2), rle.size() / 3, rle.size() - 700}) {
         writeFile(m_dir.filePath("rle-tallat.bmp"), rle.left(rle.size() - cut));
-        EXPECT_FALSE(loadPicture(m_dir.filePath("rle-tallat.bmp"), {100, 100})) << cut;
+        EXPECT_EQ(loadPicture(m_dir.filePath("rle-tallat.bmp"), {100, 100}).refusal(), PictureRefusal::Truncated)
+            << cut;
     }
     // A header claiming 60000×60000 pixels.
     QByteArray huge = bmp;
@@ -208,40 +217,40 @@ TEST_F(PictureLoader, DamagedAndUnreadableFilesFail)
     memcpy(huge.data() + 18, &side, 4);
     memcpy(huge.data() + 22, &side, 4);
     writeFile(m_dir.filePath("enorme.bmp"), huge);
-    EXPECT_FALSE(loadPicture(m_dir.filePath("enorme.bmp"), {100, 100}));
+    EXPECT_EQ(loadPicture(m_dir.filePath("enorme.bmp"), {100, 100}).refusal(), PictureRefusal::TooManyPixels);
 
     const QByteArray ico = readAll(test::testDataPath("pictures/several-sizes.ico"));
     writeFile(m_dir.filePath("tallat.ico"), ico.left(ico.size() / 2));
-    EXPECT_FALSE(loadPicture(m_dir.filePath("tallat.ico"), {100, 100}));
+    EXPECT_EQ(loadPicture(m_dir.filePath("tallat.ico"), {100, 100}).refusal(), PictureRefusal::Truncated);
     writeFile(m_dir.filePath("directori.ico"), ico.left(22));
-    EXPECT_FALSE(loadPicture(m_dir.filePath("directori.ico"), {100, 100}));
+    EXPECT_EQ(loadPicture(m_dir.filePath("directori.ico"), {100, 100}).refusal(), PictureRefusal::Truncated);
 
     for (const char* name : {"buit.bmp", "buit.ico", "buit.jpg"}) {
         writeFile(m_dir.filePath(name), {});
-        EXPECT_FALSE(loadPicture(m_dir.filePath(name), {100, 100})) << name;
+        EXPECT_EQ(loadPicture(m_dir.filePath(name), {100, 100}).refusal(), PictureRefusal::NotThisFormat) << name;
     }
     for (const char* name : {"carpeta.bmp", "carpeta.ico", "carpeta.jpeg"}) {
         ASSERT_TRUE(QDir(m_dir.path()).mkdir(name));
-        EXPECT_FALSE(loadPicture(m_dir.filePath(name), {100, 100})) << name;
+        EXPECT_EQ(loadPicture(m_dir.filePath(name), {100, 100}).refusal(), PictureRefusal::Unreadable) << name;
     }
     // FIFOs with no writer: a reader that opened one would wait for ever.
     for (const char* name : {"fifo.bmp", "fifo.ico", "fifo.jpg"}) {
         ASSERT_EQ(mkfifo(QFile::encodeName(m_dir.filePath(name)).constData(), 0600), 0);
-        EXPECT_FALSE(loadPicture(m_dir.filePath(name), {100, 100})) << name;
+        EXPECT_EQ(loadPicture(m_dir.filePath(name), {100, 100}).refusal(), PictureRefusal::Unreadable) << name;
     }
-    EXPECT_FALSE(loadPicture(m_dir.filePath("no-hi-es.bmp"), {100, 100}));
-    EXPECT_FALSE(loadPicture("/dev/zero.jpg", {100, 100}));
-    EXPECT_FALSE(readPictureFile("/dev/zero"));
-    EXPECT_FALSE(readPictureFile("/dev/null"));
+    EXPECT_EQ(loadPicture(m_dir.filePath("no-hi-es.bmp"), {100, 100}).refusal(), PictureRefusal::Missing);
+    EXPECT_EQ(loadPicture("/dev/zero.jpg", {100, 100}).refusal(), PictureRefusal::Missing);
+    EXPECT_EQ(readPictureFile("/dev/zero").status, ReadStatus::Unreadable);
+    EXPECT_EQ(readPictureFile("/dev/null").status, ReadStatus::Unreadable);
 
     // The size cap is checked before reading.
     const QString bmpPath = test::testDataPath("pictures/quadrants.bmp");
-    EXPECT_FALSE(readPictureFile(bmpPath, bmp.size() - 1));
-    const auto exact = readPictureFile(bmpPath, bmp.size());
-    ASSERT_TRUE(exact);
-    EXPECT_EQ(*exact, bmp);
+    EXPECT_EQ(readPictureFile(bmpPath, bmp.size() - 1).status, ReadStatus::TooLarge);
+    const FileContents exact = readPictureFile(bmpPath, bmp.size());
+    ASSERT_EQ(exact.status, ReadStatus::Ok);
+    EXPECT_EQ(exact.bytes, bmp);
 
-    EXPECT_FALSE(decodeRasterBytes(bmp, PictureType::Jpeg));
-    EXPECT_FALSE(decodeRasterBytes(bmp, PictureType::Unknown));
-    EXPECT_FALSE(decodeRasterBytes({}, PictureType::Bitmap));
+    EXPECT_EQ(decodeRasterBytes(bmp, PictureType::Jpeg).refusal(), PictureRefusal::UnknownType);
+    EXPECT_EQ(decodeRasterBytes(bmp, PictureType::Unknown).refusal(), PictureRefusal::UnknownType);
+    EXPECT_EQ(decodeRasterBytes({}, PictureType::Bitmap).refusal(), PictureRefusal::NotThisFormat);
 }

@@ -2,6 +2,7 @@
 
 #include "formats/metafile/Dib.h"
 #include "formats/metafile/GdiContext.h"
+#include "formats/metafile/RecordFamilies.h"
 
 #include <QPainter>
 #include <cmath>
@@ -78,6 +79,40 @@ PenSpec readLogPen(ByteView r, int64_t at)
     return pen;
 }
 
+// EXTLOGPEN: geometric pens carry their width, user styles their dashes.
+PenSpec readExtLogPen(ByteView r, int64_t elp)
+{
+    PenSpec pen;
+    const uint32_t style = r.u32(elp);
+    pen.style = style & 0xFFFF;
+    pen.cosmetic = (style & 0x000F0000) == 0; // PS_COSMETIC
+    pen.width = pen.cosmetic ? 0 : double(r.u32(elp + 4));
+    pen.color = colorRef(r.u32(elp + 12));
+    if (r.u32(elp + 8) == gdi::BsNull)
+        pen.style = gdi::PsNull;
+    const int64_t entries = r.u32(elp + 20);
+    if ((style & 0x0F) == gdi::PsUserStyle && entries > 0 && entries <= 64 && r.has(elp + 24, 4 * entries))
+        for (int64_t i = 0; i < entries; ++i)
+            pen.dashes.append(r.u32(elp + 24 + 4 * i));
+    return pen;
+}
+
+GdiObject penObject(const PenSpec& pen)
+{
+    GdiObject o;
+    o.kind = GdiObject::Kind::Pen;
+    o.pen = pen;
+    return o;
+}
+
+GdiObject brushObject(const BrushSpec& brush)
+{
+    GdiObject o;
+    o.kind = GdiObject::Kind::Brush;
+    o.brush = brush;
+    return o;
+}
+
 BrushSpec brushFrom(uint32_t style, uint32_t color, uint32_t hatch)
 {
     BrushSpec b;
@@ -133,6 +168,14 @@ public:
     void play(uint32_t type, ByteView r);
 
 private:
+    bool playShape(uint32_t type, ByteView r);
+    bool playMapping(uint32_t type, ByteView r);
+    bool playDcState(uint32_t type, ByteView r);
+    bool playObject(uint32_t type, ByteView r);
+    bool playPathOrClip(uint32_t type, ByteView r);
+    bool playTextOrBitmap(uint32_t type, ByteView r);
+    BrushSpec patternBrush(uint32_t type, ByteView r) const;
+    void fillRegionRecord(ByteView r);
     void polyRecord(uint32_t type, ByteView r, bool small);
     void polyPolyRecord(uint32_t type, ByteView r, bool small);
     void textRecord(ByteView r, bool wide);
@@ -143,6 +186,11 @@ private:
     void transparentBlt(ByteView r);
 
     GdiContext& m_ctx;
+    // Records no family plays: palettes, escapes, comments (EMF+ included),
+    // colour management, unknown records.
+    RecordFamilies<EmfPlayer, uint32_t, 6> m_families{{
+        &EmfPlayer::playShape, &EmfPlayer::playMapping, &EmfPlayer::playDcState,
+        &EmfPlayer::playObject, &EmfPlayer::playPathOrClip, &EmfPlayer::playTextOrBitmap}};
 };
 
 void EmfPlayer::polyRecord(uint32_t type, ByteView r, bool small)
@@ -359,117 +407,271 @@ void EmfPlayer::transparentBlt(ByteView r)
 
 void EmfPlayer::play(uint32_t type, ByteView r)
 {
+    m_families.play(*this, type, r);
+}
+
+bool EmfPlayer::playShape(uint32_t type, ByteView r)
+{
     const int64_t size = r.size();
-    auto need = [&](int64_t bytes) { return size >= bytes; };
     switch (type) {
     case U_EMR_POLYBEZIER: case U_EMR_POLYGON: case U_EMR_POLYLINE: case U_EMR_POLYBEZIERTO:
     case U_EMR_POLYLINETO: case U_EMR_POLYDRAW:
-        if (need(28))
+        if (size >= 28)
             polyRecord(type, r, false);
-        break;
+        return true;
     case U_EMR_POLYBEZIER16: case U_EMR_POLYGON16: case U_EMR_POLYLINE16: case U_EMR_POLYBEZIERTO16:
     case U_EMR_POLYLINETO16: case U_EMR_POLYDRAW16:
-        if (need(28))
+        if (size >= 28)
             polyRecord(type, r, true);
-        break;
+        return true;
     case U_EMR_POLYPOLYLINE: case U_EMR_POLYPOLYGON:
-        if (need(32))
+        if (size >= 32)
             polyPolyRecord(type, r, false);
-        break;
+        return true;
     case U_EMR_POLYPOLYLINE16: case U_EMR_POLYPOLYGON16:
-        if (need(32))
+        if (size >= 32)
             polyPolyRecord(type, r, true);
-        break;
-    case U_EMR_SETWINDOWEXTEX:
-        if (need(16))
-            m_ctx.setWindowExt(QSizeF(r.i32(8), r.i32(12)));
-        break;
-    case U_EMR_SETWINDOWORGEX:
-        if (need(16))
-            m_ctx.setWindowOrg(pointL(r, 8));
-        break;
-    case U_EMR_SETVIEWPORTEXTEX:
-        if (need(16))
-            m_ctx.setViewportExt(QSizeF(r.i32(8), r.i32(12)));
-        break;
-    case U_EMR_SETVIEWPORTORGEX:
-        if (need(16))
-            m_ctx.setViewportOrg(pointL(r, 8));
-        break;
-    case U_EMR_SCALEVIEWPORTEXTEX:
-        if (need(24))
-            m_ctx.scaleViewportExt(r.i32(8), r.i32(12), r.i32(16), r.i32(20));
-        break;
-    case U_EMR_SCALEWINDOWEXTEX:
-        if (need(24))
-            m_ctx.scaleWindowExt(r.i32(8), r.i32(12), r.i32(16), r.i32(20));
-        break;
-    case U_EMR_SETMAPMODE:
-        if (need(12))
-            m_ctx.setMapMode(int(r.u32(8)));
-        break;
-    case U_EMR_SETBKMODE:
-        if (need(12))
-            m_ctx.dc().bkMode = r.u32(8) == gdi::Transparent ? gdi::Transparent : gdi::Opaque;
-        break;
-    case U_EMR_SETPOLYFILLMODE:
-        if (need(12))
-            m_ctx.dc().fillMode = r.u32(8) == gdi::Winding ? gdi::Winding : gdi::Alternate;
-        break;
-    case U_EMR_SETROP2:
-        if (need(12))
-            m_ctx.dc().rop2 = int(r.u32(8));
-        break;
-    case U_EMR_SETSTRETCHBLTMODE:
-        if (need(12))
-            m_ctx.dc().stretchMode = int(r.u32(8));
-        break;
-    case U_EMR_SETTEXTALIGN:
-        if (need(12))
-            m_ctx.dc().textAlign = r.u32(8);
-        break;
-    case U_EMR_SETTEXTCOLOR:
-        if (need(12))
-            m_ctx.dc().textColor = colorRef(r.u32(8));
-        break;
-    case U_EMR_SETBKCOLOR:
-        if (need(12))
-            m_ctx.dc().bkColor = colorRef(r.u32(8));
-        break;
-    case U_EMR_SETARCDIRECTION:
-        if (need(12))
-            m_ctx.dc().clockwiseArcs = r.u32(8) == 2;
-        break;
-    case U_EMR_SETMITERLIMIT:
-        if (need(12))
-            m_ctx.dc().miterLimit = r.u32(8);
-        break;
-    case U_EMR_MOVETOEX:
-        if (need(16))
-            m_ctx.moveTo(pointL(r, 8));
-        break;
+        return true;
     case U_EMR_LINETO:
-        if (need(16))
+        if (size >= 16)
             m_ctx.lineTo(pointL(r, 8));
-        break;
+        return true;
     case U_EMR_SETPIXELV:
-        if (need(20))
+        if (size >= 20)
             m_ctx.setPixel(pointL(r, 8), colorRef(r.u32(16)));
-        break;
+        return true;
+    case U_EMR_ANGLEARC:
+        if (size >= 28)
+            m_ctx.angleArc(pointL(r, 8), r.u32(16), r.f32(20), r.f32(24));
+        return true;
+    case U_EMR_ELLIPSE:
+        if (size >= 24)
+            m_ctx.ellipse(rectL(r, 8));
+        return true;
+    case U_EMR_RECTANGLE:
+        if (size >= 24)
+            m_ctx.rectangle(rectL(r, 8));
+        return true;
+    case U_EMR_ROUNDRECT:
+        if (size >= 32)
+            m_ctx.roundRect(rectL(r, 8), QSizeF(r.i32(24), r.i32(28)));
+        return true;
+    case U_EMR_ARC: case U_EMR_ARCTO: case U_EMR_CHORD: case U_EMR_PIE:
+        if (size >= 40) {
+            const gdi::ArcKind kind = type == U_EMR_ARC ? gdi::Arc
+                : type == U_EMR_ARCTO                   ? gdi::ArcTo
+                : type == U_EMR_CHORD                   ? gdi::Chord
+                                                        : gdi::Pie;
+            m_ctx.arc(rectL(r, 8), pointL(r, 24), pointL(r, 32), kind);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool EmfPlayer::playMapping(uint32_t type, ByteView r)
+{
+    const int64_t size = r.size();
+    switch (type) {
+    case U_EMR_SETWINDOWEXTEX:
+        if (size >= 16)
+            m_ctx.setWindowExt(QSizeF(r.i32(8), r.i32(12)));
+        return true;
+    case U_EMR_SETWINDOWORGEX:
+        if (size >= 16)
+            m_ctx.setWindowOrg(pointL(r, 8));
+        return true;
+    case U_EMR_SETVIEWPORTEXTEX:
+        if (size >= 16)
+            m_ctx.setViewportExt(QSizeF(r.i32(8), r.i32(12)));
+        return true;
+    case U_EMR_SETVIEWPORTORGEX:
+        if (size >= 16)
+            m_ctx.setViewportOrg(pointL(r, 8));
+        return true;
+    case U_EMR_SCALEVIEWPORTEXTEX:
+        if (size >= 24)
+            m_ctx.scaleViewportExt(r.i32(8), r.i32(12), r.i32(16), r.i32(20));
+        return true;
+    case U_EMR_SCALEWINDOWEXTEX:
+        if (size >= 24)
+            m_ctx.scaleWindowExt(r.i32(8), r.i32(12), r.i32(16), r.i32(20));
+        return true;
+    case U_EMR_SETMAPMODE:
+        if (size >= 12)
+            m_ctx.setMapMode(int(r.u32(8)));
+        return true;
+    case U_EMR_SETWORLDTRANSFORM:
+        if (size >= 32)
+            m_ctx.setWorldTransform(xform(r, 8));
+        return true;
+    case U_EMR_MODIFYWORLDTRANSFORM:
+        if (size >= 36)
+            m_ctx.modifyWorldTransform(xform(r, 8), r.u32(32));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool EmfPlayer::playDcState(uint32_t type, ByteView r)
+{
+    DcState& dc = m_ctx.dc();
+    const bool hasValue = r.size() >= 12; // the records below hold one 32-bit value at 8
+    switch (type) {
+    case U_EMR_SETBKMODE:
+        if (hasValue)
+            dc.bkMode = r.u32(8) == gdi::Transparent ? gdi::Transparent : gdi::Opaque;
+        return true;
+    case U_EMR_SETPOLYFILLMODE:
+        if (hasValue)
+            dc.fillMode = r.u32(8) == gdi::Winding ? gdi::Winding : gdi::Alternate;
+        return true;
+    case U_EMR_SETROP2:
+        if (hasValue)
+            dc.rop2 = int(r.u32(8));
+        return true;
+    case U_EMR_SETSTRETCHBLTMODE:
+        if (hasValue)
+            dc.stretchMode = int(r.u32(8));
+        return true;
+    case U_EMR_SETTEXTALIGN:
+        if (hasValue)
+            dc.textAlign = r.u32(8);
+        return true;
+    case U_EMR_SETTEXTCOLOR:
+        if (hasValue)
+            dc.textColor = colorRef(r.u32(8));
+        return true;
+    case U_EMR_SETBKCOLOR:
+        if (hasValue)
+            dc.bkColor = colorRef(r.u32(8));
+        return true;
+    case U_EMR_SETARCDIRECTION:
+        if (hasValue)
+            dc.clockwiseArcs = r.u32(8) == 2;
+        return true;
+    case U_EMR_SETMITERLIMIT:
+        if (hasValue)
+            dc.miterLimit = r.u32(8);
+        return true;
+    case U_EMR_MOVETOEX:
+        if (r.size() >= 16)
+            m_ctx.moveTo(pointL(r, 8));
+        return true;
+    case U_EMR_SAVEDC:
+        m_ctx.saveDc();
+        return true;
+    case U_EMR_RESTOREDC:
+        if (hasValue)
+            m_ctx.restoreDc(r.i32(8));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool EmfPlayer::playObject(uint32_t type, ByteView r)
+{
+    const int64_t size = r.size();
+    switch (type) {
+    case U_EMR_SELECTOBJECT:
+        if (size >= 12)
+            m_ctx.selectObject(r.u32(8));
+        return true;
+    case U_EMR_DELETEOBJECT:
+        if (size >= 12)
+            m_ctx.deleteObject(r.u32(8));
+        return true;
+    case U_EMR_CREATEPEN:
+        if (size >= 28)
+            m_ctx.setObject(r.u32(8), penObject(readLogPen(r, 12)));
+        return true;
+    case U_EMR_EXTCREATEPEN:
+        if (size >= 52)
+            m_ctx.setObject(r.u32(8), penObject(readExtLogPen(r, FIELD(U_EMREXTCREATEPEN, elp))));
+        return true;
+    case U_EMR_CREATEBRUSHINDIRECT:
+        if (size >= 24)
+            m_ctx.setObject(r.u32(8), brushObject(brushFrom(r.u32(12), r.u32(16), r.u32(20))));
+        return true;
+    case U_EMR_CREATEDIBPATTERNBRUSHPT:
+    case U_EMR_CREATEMONOBRUSH:
+        if (size >= 32)
+            m_ctx.setObject(r.u32(8), brushObject(patternBrush(type, r)));
+        return true;
+    case U_EMR_EXTCREATEFONTINDIRECTW:
+        if (size >= 12 + 92) {
+            GdiObject o;
+            o.kind = GdiObject::Kind::Font;
+            o.font = readLogFontW(r, 12);
+            m_ctx.setObject(r.u32(8), o);
+        }
+        return true;
+    case U_EMR_CREATEPALETTE:
+    case U_EMR_CREATECOLORSPACE:
+    case U_EMR_CREATECOLORSPACEW:
+        if (size >= 12) {
+            GdiObject o;
+            o.kind = GdiObject::Kind::Palette;
+            m_ctx.setObject(r.u32(8), o);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+BrushSpec EmfPlayer::patternBrush(uint32_t type, ByteView r) const
+{
+    using R = U_EMRCREATEDIBPATTERNBRUSHPT;
+    BrushSpec brush;
+    brush.kind = BrushSpec::Kind::Pattern;
+    brush.color = Qt::black;
+    QImage pattern = recordDib(r, r.u32(FIELD(R, offBmi)), r.u32(FIELD(R, cbBmi)), r.u32(FIELD(R, offBits)),
+                               r.u32(FIELD(R, cbBits)), r.u32(FIELD(R, iUsage)));
+    if (type == U_EMR_CREATEMONOBRUSH && !pattern.isNull()) {
+        // Monochrome brushes take the text and background colours when used.
+        for (int y = 0; y < pattern.height(); ++y) {
+            QRgb* line = reinterpret_cast<QRgb*>(pattern.scanLine(y));
+            for (int x = 0; x < pattern.width(); ++x)
+                line[x] = (qGray(line[x]) < 128 ? m_ctx.dc().textColor : m_ctx.dc().bkColor).rgb();
+        }
+    }
+    brush.pattern = pattern;
+    return brush;
+}
+
+bool EmfPlayer::playPathOrClip(uint32_t type, ByteView r)
+{
+    const int64_t size = r.size();
+    switch (type) {
+    case U_EMR_BEGINPATH: m_ctx.beginPath(); return true;
+    case U_EMR_ENDPATH: m_ctx.endPath(); return true;
+    case U_EMR_CLOSEFIGURE: m_ctx.closeFigure(); return true;
+    case U_EMR_FILLPATH: m_ctx.fillPath(); return true;
+    case U_EMR_STROKEANDFILLPATH: m_ctx.strokeAndFillPath(); return true;
+    case U_EMR_STROKEPATH: m_ctx.strokePath(); return true;
+    case U_EMR_ABORTPATH: m_ctx.abortPath(); return true;
+    case U_EMR_SELECTCLIPPATH:
+        if (size >= 12)
+            m_ctx.selectClipPath(int(r.u32(8)));
+        return true;
     case U_EMR_EXCLUDECLIPRECT:
-        if (need(24))
+        if (size >= 24)
             m_ctx.excludeClipRect(rectL(r, 8));
-        break;
+        return true;
     case U_EMR_INTERSECTCLIPRECT:
-        if (need(24))
+        if (size >= 24)
             m_ctx.intersectClipRect(rectL(r, 8));
-        break;
+        return true;
     case U_EMR_OFFSETCLIPRGN:
-        if (need(16))
+        if (size >= 16)
             m_ctx.offsetClip(pointL(r, 8));
-        break;
+        return true;
     case U_EMR_EXTSELECTCLIPRGN:
-        if (need(16)) {
+        if (size >= 16) {
             const int64_t cb = r.u32(8);
             const int mode = int(r.u32(12));
             if (cb == 0 || !r.has(16, cb))
@@ -477,177 +679,53 @@ void EmfPlayer::play(uint32_t type, ByteView r)
             else
                 m_ctx.selectClipRegion(regionPath(r.sub(16, cb)), mode);
         }
-        break;
-    case U_EMR_SAVEDC: m_ctx.saveDc(); break;
-    case U_EMR_RESTOREDC:
-        if (need(12))
-            m_ctx.restoreDc(r.i32(8));
-        break;
-    case U_EMR_SETWORLDTRANSFORM:
-        if (need(32))
-            m_ctx.setWorldTransform(xform(r, 8));
-        break;
-    case U_EMR_MODIFYWORLDTRANSFORM:
-        if (need(36))
-            m_ctx.modifyWorldTransform(xform(r, 8), r.u32(32));
-        break;
-    case U_EMR_SELECTOBJECT:
-        if (need(12))
-            m_ctx.selectObject(r.u32(8));
-        break;
-    case U_EMR_DELETEOBJECT:
-        if (need(12))
-            m_ctx.deleteObject(r.u32(8));
-        break;
-    case U_EMR_CREATEPEN:
-        if (need(28)) {
-            GdiObject o;
-            o.kind = GdiObject::Kind::Pen;
-            o.pen = readLogPen(r, 12);
-            m_ctx.setObject(r.u32(8), o);
-        }
-        break;
-    case U_EMR_EXTCREATEPEN:
-        if (need(52)) {
-            using R = U_EMREXTCREATEPEN;
-            const int64_t elp = FIELD(R, elp);
-            GdiObject o;
-            o.kind = GdiObject::Kind::Pen;
-            const uint32_t style = r.u32(elp);
-            o.pen.style = style & 0xFFFF;
-            o.pen.cosmetic = (style & 0x000F0000) == 0; // PS_COSMETIC
-            o.pen.width = o.pen.cosmetic ? 0 : double(r.u32(elp + 4));
-            o.pen.color = colorRef(r.u32(elp + 12));
-            if (r.u32(elp + 8) == gdi::BsNull)
-                o.pen.style = gdi::PsNull;
-            const int64_t entries = r.u32(elp + 20);
-            if ((style & 0x0F) == gdi::PsUserStyle && entries > 0 && entries <= 64 && r.has(elp + 24, 4 * entries))
-                for (int64_t i = 0; i < entries; ++i)
-                    o.pen.dashes.append(r.u32(elp + 24 + 4 * i));
-            m_ctx.setObject(r.u32(8), o);
-        }
-        break;
-    case U_EMR_CREATEBRUSHINDIRECT:
-        if (need(24)) {
-            GdiObject o;
-            o.kind = GdiObject::Kind::Brush;
-            o.brush = brushFrom(r.u32(12), r.u32(16), r.u32(20));
-            m_ctx.setObject(r.u32(8), o);
-        }
-        break;
-    case U_EMR_CREATEDIBPATTERNBRUSHPT:
-    case U_EMR_CREATEMONOBRUSH:
-        if (need(32)) {
-            using R = U_EMRCREATEDIBPATTERNBRUSHPT;
-            GdiObject o;
-            o.kind = GdiObject::Kind::Brush;
-            o.brush.kind = BrushSpec::Kind::Pattern;
-            o.brush.color = Qt::black;
-            QImage pattern = recordDib(r, r.u32(FIELD(R, offBmi)), r.u32(FIELD(R, cbBmi)), r.u32(FIELD(R, offBits)),
-                                       r.u32(FIELD(R, cbBits)), r.u32(FIELD(R, iUsage)));
-            if (type == U_EMR_CREATEMONOBRUSH && !pattern.isNull()) {
-                // Monochrome brushes take the text and background colours when used.
-                for (int y = 0; y < pattern.height(); ++y) {
-                    QRgb* line = reinterpret_cast<QRgb*>(pattern.scanLine(y));
-                    for (int x = 0; x < pattern.width(); ++x)
-                        line[x] = (qGray(line[x]) < 128 ? m_ctx.dc().textColor : m_ctx.dc().bkColor).rgb();
-                }
-            }
-            o.brush.pattern = pattern;
-            m_ctx.setObject(r.u32(8), o);
-        }
-        break;
-    case U_EMR_EXTCREATEFONTINDIRECTW:
-        if (need(12 + 92)) {
-            GdiObject o;
-            o.kind = GdiObject::Kind::Font;
-            o.font = readLogFontW(r, 12);
-            m_ctx.setObject(r.u32(8), o);
-        }
-        break;
-    case U_EMR_CREATEPALETTE:
-    case U_EMR_CREATECOLORSPACE:
-    case U_EMR_CREATECOLORSPACEW:
-        if (need(12)) {
-            GdiObject o;
-            o.kind = GdiObject::Kind::Palette;
-            m_ctx.setObject(r.u32(8), o);
-        }
-        break;
-    case U_EMR_ANGLEARC:
-        if (need(28))
-            m_ctx.angleArc(pointL(r, 8), r.u32(16), r.f32(20), r.f32(24));
-        break;
-    case U_EMR_ELLIPSE:
-        if (need(24))
-            m_ctx.ellipse(rectL(r, 8));
-        break;
-    case U_EMR_RECTANGLE:
-        if (need(24))
-            m_ctx.rectangle(rectL(r, 8));
-        break;
-    case U_EMR_ROUNDRECT:
-        if (need(32))
-            m_ctx.roundRect(rectL(r, 8), QSizeF(r.i32(24), r.i32(28)));
-        break;
-    case U_EMR_ARC: case U_EMR_ARCTO: case U_EMR_CHORD: case U_EMR_PIE:
-        if (need(40)) {
-            const gdi::ArcKind kind = type == U_EMR_ARC ? gdi::Arc
-                : type == U_EMR_ARCTO                   ? gdi::ArcTo
-                : type == U_EMR_CHORD                   ? gdi::Chord
-                                                        : gdi::Pie;
-            m_ctx.arc(rectL(r, 8), pointL(r, 24), pointL(r, 32), kind);
-        }
-        break;
-    case U_EMR_BEGINPATH: m_ctx.beginPath(); break;
-    case U_EMR_ENDPATH: m_ctx.endPath(); break;
-    case U_EMR_CLOSEFIGURE: m_ctx.closeFigure(); break;
-    case U_EMR_FILLPATH: m_ctx.fillPath(); break;
-    case U_EMR_STROKEANDFILLPATH: m_ctx.strokeAndFillPath(); break;
-    case U_EMR_STROKEPATH: m_ctx.strokePath(); break;
-    case U_EMR_ABORTPATH: m_ctx.abortPath(); break;
-    case U_EMR_SELECTCLIPPATH:
-        if (need(12))
-            m_ctx.selectClipPath(int(r.u32(8)));
-        break;
+        return true;
     case U_EMR_FILLRGN:
-        if (need(32)) {
-            const int64_t cb = r.u32(24);
-            const GdiObject* o = m_ctx.object(r.u32(28));
-            BrushSpec brush = m_ctx.dc().brush;
-            if (r.u32(28) & 0x80000000u) {
-                const BrushSpec saved = m_ctx.dc().brush;
-                m_ctx.selectStockObject(r.u32(28) & 0x7FFFFFFF);
-                brush = m_ctx.dc().brush;
-                m_ctx.dc().brush = saved;
-            } else if (o && o->kind == GdiObject::Kind::Brush) {
-                brush = o->brush;
-            }
-            if (r.has(32, cb))
-                m_ctx.fillDeviceRegion(regionPath(r.sub(32, cb)), brush);
-        }
-        break;
+        if (size >= 32)
+            fillRegionRecord(r);
+        return true;
     case U_EMR_PAINTRGN:
-        if (need(28)) {
+        if (size >= 28) {
             const int64_t cb = r.u32(24);
             if (r.has(28, cb))
                 m_ctx.fillDeviceRegion(regionPath(r.sub(28, cb)), m_ctx.dc().brush);
         }
-        break;
-    case U_EMR_EXTTEXTOUTA:
-        textRecord(r, false);
-        break;
-    case U_EMR_EXTTEXTOUTW:
-        textRecord(r, true);
-        break;
-    case U_EMR_BITBLT: bitBlt(r, false); break;
-    case U_EMR_STRETCHBLT: bitBlt(r, true); break;
-    case U_EMR_STRETCHDIBITS: stretchDibits(r); break;
-    case U_EMR_SETDIBITSTODEVICE: setDibitsToDevice(r); break;
-    case U_EMR_ALPHABLEND: alphaBlend(r); break;
-    case U_EMR_TRANSPARENTBLT: transparentBlt(r); break;
+        return true;
     default:
-        break; // comments (EMF+ included), palettes, colour management, unknown records
+        return false;
+    }
+}
+
+void EmfPlayer::fillRegionRecord(ByteView r)
+{
+    const int64_t cb = r.u32(24);
+    const uint32_t brushIndex = r.u32(28);
+    const GdiObject* o = m_ctx.object(brushIndex);
+    BrushSpec brush = m_ctx.dc().brush;
+    if (brushIndex & 0x80000000u) {
+        const BrushSpec saved = m_ctx.dc().brush;
+        m_ctx.selectStockObject(brushIndex & 0x7FFFFFFF);
+        brush = m_ctx.dc().brush;
+        m_ctx.dc().brush = saved;
+    } else if (o && o->kind == GdiObject::Kind::Brush) {
+        brush = o->brush;
+    }
+    if (r.has(32, cb))
+        m_ctx.fillDeviceRegion(regionPath(r.sub(32, cb)), brush);
+}
+
+bool EmfPlayer::playTextOrBitmap(uint32_t type, ByteView r)
+{
+    switch (type) {
+    case U_EMR_EXTTEXTOUTA: textRecord(r, false); return true;
+    case U_EMR_EXTTEXTOUTW: textRecord(r, true); return true;
+    case U_EMR_BITBLT: bitBlt(r, false); return true;
+    case U_EMR_STRETCHBLT: bitBlt(r, true); return true;
+    case U_EMR_STRETCHDIBITS: stretchDibits(r); return true;
+    case U_EMR_SETDIBITSTODEVICE: setDibitsToDevice(r); return true;
+    case U_EMR_ALPHABLEND: alphaBlend(r); return true;
+    case U_EMR_TRANSPARENTBLT: transparentBlt(r); return true;
+    default: return false;
     }
 }
 

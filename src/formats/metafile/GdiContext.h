@@ -8,6 +8,11 @@
 //
 // Without a painter the context only measures: it collects the device-space
 // bounds of what would be drawn.
+//
+// The members are defined by concern: GdiContext.cpp (budgets, objects,
+// mapping, saved states), GdiDrawing.cpp (pens, brushes, lines and shapes),
+// GdiPathsAndClipping.cpp, GdiText.cpp and GdiBlits.cpp (bitmaps, pattern
+// and region fills).
 #include "formats/metafile/Limits.h"
 
 #include <QColor>
@@ -236,10 +241,13 @@ private:
     QBrush makeBrush(const BrushSpec& brushStyle, const QTransform& painterTransform) const;
     void fillBackgroundForHatch(const QPainterPath& path, const BrushSpec& brushStyle);
     void combineClip(const QPainterPath& device, int mode);
+    void combineClipRect(const QRectF& logical, int mode);
     QPainterPath arcPath(const QRectF& box, QPointF start, QPointF end, gdi::ArcKind kind, QPointF* arcStart,
                          QPointF* arcEnd) const;
     void addToPath(const QPainterPath& logical, bool continueFigure);
-    QFont makeFont(double pixelHeight, double* outScale) const;
+    // Counts one operation and the characters against their budgets.
+    bool chargeText(qsizetype characters);
+    void fillOpaqueBox(const QRectF& logicalBox, const QTransform& toDevice);
 
     Flavour m_flavour;
     QPainter* m_painter;

@@ -2,6 +2,7 @@
 
 #include "formats/metafile/Dib.h"
 #include "formats/metafile/GdiContext.h"
+#include "formats/metafile/RecordFamilies.h"
 
 #include <algorithm>
 #include <cmath>
@@ -111,19 +112,137 @@ QRectF unscaledSource(QPointF origin, QSizeF extent, const QImage& image)
     return QRectF(origin, QSizeF(image.width() - origin.x(), image.height() - origin.y()));
 }
 
+const char* chars(ByteView r) { return reinterpret_cast<const char*>(r.data()); }
+
+bool fits(ByteView r, int64_t bytes) { return r.size() >= bytes; }
+
+GdiObject penFromRecord(ByteView r)
+{
+    GdiObject o;
+    o.kind = GdiObject::Kind::Pen;
+    o.pen.style = r.u16(6);
+    o.pen.width = r.i16(8);
+    o.pen.color = colorRef(r.u32(12));
+    return o;
+}
+
+GdiObject brushFromRecord(ByteView r)
+{
+    GdiObject o;
+    o.kind = GdiObject::Kind::Brush;
+    const uint16_t style = r.u16(6);
+    o.brush.color = colorRef(r.u32(8));
+    o.brush.hatch = r.u16(12);
+    o.brush.kind = style == gdi::BsNull      ? BrushSpec::Kind::Null
+        : style == gdi::BsHatched            ? BrushSpec::Kind::Hatched
+                                             : BrushSpec::Kind::Solid;
+    return o;
+}
+
+GdiObject fontFromRecord(ByteView r)
+{
+    GdiObject o;
+    o.kind = GdiObject::Kind::Font;
+    FontSpec& f = o.font;
+    f.height = r.i16(6);
+    f.width = r.i16(8);
+    f.escapement = r.i16(10);
+    f.weight = r.i16(14);
+    f.italic = r.u8(16);
+    f.underline = r.u8(17);
+    f.strikeout = r.u8(18);
+    f.charset = r.u8(19);
+    QByteArray face;
+    for (int64_t i = 24; i < r.size() && i < 24 + 32 && r.u8(i) != 0; ++i)
+        face.append(char(r.u8(i)));
+    f.face = decodeCharset(face, 0);
+    return o;
+}
+
+GdiObject patternBrushObject(QImage pattern)
+{
+    GdiObject o;
+    o.kind = GdiObject::Kind::Brush;
+    o.brush.kind = BrushSpec::Kind::Pattern;
+    o.brush.color = Qt::black;
+    o.brush.pattern = std::move(pattern);
+    return o;
+}
+
+GdiObject dibPatternBrushFromRecord(ByteView r)
+{
+    const ByteView data = r.sub(10, r.size() - 10);
+    return patternBrushObject(
+        r.u16(6) == gdi::BsPattern
+            ? decodeBitmap16(data)
+            : decodePackedDib(data, r.u16(8) == 1 ? DibColors::PaletteIndices : DibColors::Rgb));
+}
+
+GdiObject patternBrushFromRecord(ByteView r)
+{
+    QImage pattern;
+    // Bitmap16 header, 18 reserved bytes, then the bits.
+    if (r.has(6, 10 + 18)) {
+        QByteArray joined(reinterpret_cast<const char*>(r.data() + 6), 10);
+        joined.append(reinterpret_cast<const char*>(r.data() + 6 + 28), qsizetype(r.size() - 6 - 28));
+        pattern = decodeBitmap16(ByteView(reinterpret_cast<const unsigned char*>(joined.constData()), joined.size()));
+    }
+    return patternBrushObject(std::move(pattern));
+}
+
+// The object a creation record makes; palettes and device bitmaps only hold
+// their slot.
+GdiObject objectFromRecord(uint16_t function, ByteView r)
+{
+    switch (function) {
+    case MetaCreatePenIndirect: return penFromRecord(r);
+    case MetaCreateBrushIndirect: return brushFromRecord(r);
+    case MetaCreateFontIndirect: return fontFromRecord(r);
+    case MetaDibCreatePatternBrush: return dibPatternBrushFromRecord(r);
+    case MetaCreatePatternBrush: return patternBrushFromRecord(r);
+    case MetaCreateRegion: {
+        GdiObject o;
+        o.kind = GdiObject::Kind::Region;
+        o.region = regionFromRecord(r);
+        return o;
+    }
+    default: {
+        GdiObject o;
+        o.kind = GdiObject::Kind::Other;
+        return o;
+    }
+    }
+}
+
 class WmfPlayer {
 public:
     explicit WmfPlayer(GdiContext& context) : m_ctx(context) {}
     void play(uint16_t function, ByteView r);
 
 private:
-    void addObject(GdiObject object) { m_ctx.addObject(std::move(object)); }
+    bool playMapping(uint16_t function, ByteView r);
+    bool playDcState(uint16_t function, ByteView r);
+    bool playShape(uint16_t function, ByteView r);
+    bool playTextOrBitmap(uint16_t function, ByteView r);
+    bool playObject(uint16_t function, ByteView r);
+    bool playClipOrRegion(uint16_t function, ByteView r);
+    void polyRecord(uint16_t function, ByteView r);
+    void polyPolygonRecord(ByteView r);
     void text(ByteView r);
     void extText(ByteView r);
-    void blit(uint16_t function, ByteView r);
+    void unscaledBlit(uint16_t function, ByteView r);
+    void stretchBlit(uint16_t function, ByteView r);
+    void stretchDib(ByteView r);
+    void setDibToDevice(ByteView r);
     BrushSpec brushAt(uint16_t index) const;
+    const GdiObject* regionAt(uint16_t index) const;
 
     GdiContext& m_ctx;
+    // Records no family plays: palettes, escapes, comments (EMF+ included),
+    // colour management, unknown records.
+    RecordFamilies<WmfPlayer, uint16_t, 6> m_families{{
+        &WmfPlayer::playMapping, &WmfPlayer::playDcState, &WmfPlayer::playShape,
+        &WmfPlayer::playTextOrBitmap, &WmfPlayer::playObject, &WmfPlayer::playClipOrRegion}};
 };
 
 BrushSpec WmfPlayer::brushAt(uint16_t index) const
@@ -180,380 +299,384 @@ void WmfPlayer::extText(ByteView r)
     m_ctx.text(at, s, dx, options, rect);
 }
 
-void WmfPlayer::blit(uint16_t function, ByteView r)
+// Records without a bitmap are one word shorter than (function >> 8) + 3
+// would suggest, and hold a reserved word instead.
+bool withoutBitmap(uint16_t function, ByteView r)
 {
-    // Records without a bitmap are one word shorter than (function >> 8) + 3
-    // would suggest, and hold a reserved word instead.
-    const bool noBitmap = r.size() == 2 * ((function >> 8) + 3);
+    return r.size() == 2 * ((function >> 8) + 3);
+}
+
+void WmfPlayer::unscaledBlit(uint16_t function, ByteView r)
+{
+    const bool noBitmap = withoutBitmap(function, r);
     const uint32_t rop = r.u32(6);
-    switch (function) {
-    case MetaDibBitBlt:
-    case MetaBitBlt: {
-        const int64_t a = noBitmap ? 2 : 0; // reserved word shifts the destination
-        const QPointF src(r.i16(12), r.i16(10));
-        const QRectF dest(QPointF(r.i16(20 + a), r.i16(18 + a)), QSizeF(r.i16(16 + a), r.i16(14 + a)));
-        if (noBitmap) {
-            m_ctx.patBlt(dest, rop);
-            return;
-        }
-        const ByteView data = r.sub(22, r.size() - 22);
-        const QImage image = function == MetaDibBitBlt ? decodePackedDib(data) : decodeBitmap16(data);
-        m_ctx.drawImage(dest, image, unscaledSource(src, dest.size(), image), rop);
+    const int64_t a = noBitmap ? 2 : 0; // reserved word shifts the destination
+    const QPointF src(r.i16(12), r.i16(10));
+    const QRectF dest(QPointF(r.i16(20 + a), r.i16(18 + a)), QSizeF(r.i16(16 + a), r.i16(14 + a)));
+    if (noBitmap) {
+        m_ctx.patBlt(dest, rop);
         return;
     }
-    case MetaDibStretchBlt:
-    case MetaStretchBlt: {
-        const int64_t a = noBitmap ? 2 : 0;
-        const QRectF src(QPointF(r.i16(16), r.i16(14)), QSizeF(r.i16(12), r.i16(10)));
-        const QRectF dest(QPointF(r.i16(24 + a), r.i16(22 + a)), QSizeF(r.i16(20 + a), r.i16(18 + a)));
-        if (noBitmap) {
-            m_ctx.patBlt(dest, rop);
-            return;
-        }
-        const ByteView data = r.sub(26, r.size() - 26);
-        const QImage image = function == MetaDibStretchBlt ? decodePackedDib(data) : decodeBitmap16(data);
-        m_ctx.drawImage(dest, image, src, rop);
+    const ByteView data = r.sub(22, r.size() - 22);
+    const QImage image = function == MetaDibBitBlt ? decodePackedDib(data) : decodeBitmap16(data);
+    m_ctx.drawImage(dest, image, unscaledSource(src, dest.size(), image), rop);
+}
+
+void WmfPlayer::stretchBlit(uint16_t function, ByteView r)
+{
+    const bool noBitmap = withoutBitmap(function, r);
+    const uint32_t rop = r.u32(6);
+    const int64_t a = noBitmap ? 2 : 0;
+    const QRectF src(QPointF(r.i16(16), r.i16(14)), QSizeF(r.i16(12), r.i16(10)));
+    const QRectF dest(QPointF(r.i16(24 + a), r.i16(22 + a)), QSizeF(r.i16(20 + a), r.i16(18 + a)));
+    if (noBitmap) {
+        m_ctx.patBlt(dest, rop);
         return;
     }
-    case MetaStretchDib: {
-        if (!r.has(0, 28))
-            return;
-        const DibColors colors = r.u16(10) == 1 ? DibColors::PaletteIndices : DibColors::Rgb;
-        const QImage image = decodePackedDib(r.sub(28, r.size() - 28), colors);
-        if (image.isNull())
-            return;
-        const double srcH = r.i16(12), srcW = r.i16(14), ySrc = r.i16(16), xSrc = r.i16(18);
-        const QRectF dest(QPointF(r.i16(26), r.i16(24)), QSizeF(r.i16(22), r.i16(20)));
-        // The source origin counts from the DIB's bottom row.
-        m_ctx.drawImage(dest, image, QRectF(xSrc, image.height() - ySrc - srcH, srcW, srcH), rop);
+    const ByteView data = r.sub(26, r.size() - 26);
+    const QImage image = function == MetaDibStretchBlt ? decodePackedDib(data) : decodeBitmap16(data);
+    m_ctx.drawImage(dest, image, src, rop);
+}
+
+void WmfPlayer::stretchDib(ByteView r)
+{
+    if (!r.has(0, 28))
         return;
-    }
-    case MetaSetDibToDev: {
-        if (!r.has(0, 24))
-            return;
-        const DibColors colors = r.u16(6) == 1 ? DibColors::PaletteIndices : DibColors::Rgb;
-        const QImage image = decodePackedDib(r.sub(24, r.size() - 24), colors);
-        if (image.isNull())
-            return;
-        const double ySrc = r.i16(12), xSrc = r.i16(14), h = r.i16(16), w = r.i16(18);
-        const QRectF dest(QPointF(r.i16(22), r.i16(20)), QSizeF(w, h));
-        const QRectF src = unscaledSource(QPointF(xSrc, std::max(0.0, image.height() - ySrc - h)), dest.size(), image);
-        m_ctx.drawImage(dest, image, src, gdi::SrcCopy);
+    const DibColors colors = r.u16(10) == 1 ? DibColors::PaletteIndices : DibColors::Rgb;
+    const QImage image = decodePackedDib(r.sub(28, r.size() - 28), colors);
+    if (image.isNull())
         return;
-    }
-    default: return;
-    }
+    const double srcH = r.i16(12), srcW = r.i16(14), ySrc = r.i16(16), xSrc = r.i16(18);
+    const QRectF dest(QPointF(r.i16(26), r.i16(24)), QSizeF(r.i16(22), r.i16(20)));
+    // The source origin counts from the DIB's bottom row.
+    m_ctx.drawImage(dest, image, QRectF(xSrc, image.height() - ySrc - srcH, srcW, srcH), r.u32(6));
+}
+
+void WmfPlayer::setDibToDevice(ByteView r)
+{
+    if (!r.has(0, 24))
+        return;
+    const DibColors colors = r.u16(6) == 1 ? DibColors::PaletteIndices : DibColors::Rgb;
+    const QImage image = decodePackedDib(r.sub(24, r.size() - 24), colors);
+    if (image.isNull())
+        return;
+    const double ySrc = r.i16(12), xSrc = r.i16(14), h = r.i16(16), w = r.i16(18);
+    const QRectF dest(QPointF(r.i16(22), r.i16(20)), QSizeF(w, h));
+    const QRectF src = unscaledSource(QPointF(xSrc, std::max(0.0, image.height() - ySrc - h)), dest.size(), image);
+    m_ctx.drawImage(dest, image, src, gdi::SrcCopy);
 }
 
 void WmfPlayer::play(uint16_t function, ByteView r)
 {
-    const char* c = reinterpret_cast<const char*>(r.data());
-    const int64_t size = r.size();
-    auto need = [&](int64_t bytes) { return size >= bytes; };
+    m_families.play(*this, function, r);
+}
+
+// Fixed layouts go through libuemf's accessors once the record is known to be
+// long enough for them.
+bool WmfPlayer::playMapping(uint16_t function, ByteView r)
+{
+    const char* c = chars(r);
     U_POINT16 p{}, q{};
-    U_RECT16 box{};
+    uint16_t mode = 0;
+    switch (function) {
+    case MetaSetMapMode:
+        if (fits(r, U_SIZE_WMRSETMAPMODE) && U_WMRSETMAPMODE_get(c, &mode))
+            m_ctx.setMapMode(mode);
+        return true;
+    case MetaSetWindowOrg:
+        if (fits(r, U_SIZE_WMRSETWINDOWORG) && U_WMRSETWINDOWORG_get(c, &p))
+            m_ctx.setWindowOrg(point16(p));
+        return true;
+    case MetaSetWindowExt:
+        if (fits(r, U_SIZE_WMRSETWINDOWEXT) && U_WMRSETWINDOWEXT_get(c, &p))
+            m_ctx.setWindowExt(QSizeF(p.x, p.y));
+        return true;
+    case MetaSetViewportOrg:
+        if (fits(r, U_SIZE_WMRSETVIEWPORTORG) && U_WMRSETVIEWPORTORG_get(c, &p))
+            m_ctx.setViewportOrg(point16(p));
+        return true;
+    case MetaSetViewportExt:
+        if (fits(r, U_SIZE_WMRSETVIEWPORTEXT) && U_WMRSETVIEWPORTEXT_get(c, &p))
+            m_ctx.setViewportExt(QSizeF(p.x, p.y));
+        return true;
+    case MetaOffsetWindowOrg:
+        if (fits(r, U_SIZE_WMROFFSETWINDOWORG) && U_WMROFFSETWINDOWORG_get(c, &p))
+            m_ctx.offsetWindowOrg(point16(p));
+        return true;
+    case MetaOffsetViewportOrg:
+        if (fits(r, U_SIZE_WMROFFSETVIEWPORTORG) && U_WMROFFSETVIEWPORTORG_get(c, &p))
+            m_ctx.offsetViewportOrg(point16(p));
+        return true;
+    case MetaScaleWindowExt:
+        if (fits(r, U_SIZE_WMRSCALEWINDOWEXT) && U_WMRSCALEWINDOWEXT_get(c, &q, &p))
+            m_ctx.scaleWindowExt(p.x, q.x, p.y, q.y);
+        return true;
+    case MetaScaleViewportExt:
+        if (fits(r, U_SIZE_WMRSCALEVIEWPORTEXT) && U_WMRSCALEVIEWPORTEXT_get(c, &q, &p))
+            m_ctx.scaleViewportExt(p.x, q.x, p.y, q.y);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool WmfPlayer::playDcState(uint16_t function, ByteView r)
+{
+    const char* c = chars(r);
+    U_POINT16 p{};
     uint16_t mode = 0;
     U_COLORREF color{};
+    DcState& dc = m_ctx.dc();
     switch (function) {
-    // Fixed layouts go through libuemf's accessors once the record is known to
-    // be long enough for them.
-    case MetaSetMapMode:
-        if (need(U_SIZE_WMRSETMAPMODE) && U_WMRSETMAPMODE_get(c, &mode))
-            m_ctx.setMapMode(mode);
-        break;
-    case MetaSetWindowOrg:
-        if (need(U_SIZE_WMRSETWINDOWORG) && U_WMRSETWINDOWORG_get(c, &p))
-            m_ctx.setWindowOrg(point16(p));
-        break;
-    case MetaSetWindowExt:
-        if (need(U_SIZE_WMRSETWINDOWEXT) && U_WMRSETWINDOWEXT_get(c, &p))
-            m_ctx.setWindowExt(QSizeF(p.x, p.y));
-        break;
-    case MetaSetViewportOrg:
-        if (need(U_SIZE_WMRSETVIEWPORTORG) && U_WMRSETVIEWPORTORG_get(c, &p))
-            m_ctx.setViewportOrg(point16(p));
-        break;
-    case MetaSetViewportExt:
-        if (need(U_SIZE_WMRSETVIEWPORTEXT) && U_WMRSETVIEWPORTEXT_get(c, &p))
-            m_ctx.setViewportExt(QSizeF(p.x, p.y));
-        break;
-    case MetaOffsetWindowOrg:
-        if (need(U_SIZE_WMROFFSETWINDOWORG) && U_WMROFFSETWINDOWORG_get(c, &p))
-            m_ctx.offsetWindowOrg(point16(p));
-        break;
-    case MetaOffsetViewportOrg:
-        if (need(U_SIZE_WMROFFSETVIEWPORTORG) && U_WMROFFSETVIEWPORTORG_get(c, &p))
-            m_ctx.offsetViewportOrg(point16(p));
-        break;
-    case MetaScaleWindowExt:
-        if (need(U_SIZE_WMRSCALEWINDOWEXT) && U_WMRSCALEWINDOWEXT_get(c, &q, &p))
-            m_ctx.scaleWindowExt(p.x, q.x, p.y, q.y);
-        break;
-    case MetaScaleViewportExt:
-        if (need(U_SIZE_WMRSCALEVIEWPORTEXT) && U_WMRSCALEVIEWPORTEXT_get(c, &q, &p))
-            m_ctx.scaleViewportExt(p.x, q.x, p.y, q.y);
-        break;
     case MetaSetBkMode:
-        if (need(U_SIZE_WMRSETBKMODE) && U_WMRSETBKMODE_get(c, &mode))
-            m_ctx.dc().bkMode = mode == gdi::Transparent ? gdi::Transparent : gdi::Opaque;
-        break;
+        if (fits(r, U_SIZE_WMRSETBKMODE) && U_WMRSETBKMODE_get(c, &mode))
+            dc.bkMode = mode == gdi::Transparent ? gdi::Transparent : gdi::Opaque;
+        return true;
     case MetaSetPolyFillMode:
-        if (need(U_SIZE_WMRSETPOLYFILLMODE) && U_WMRSETPOLYFILLMODE_get(c, &mode))
-            m_ctx.dc().fillMode = mode == gdi::Winding ? gdi::Winding : gdi::Alternate;
-        break;
+        if (fits(r, U_SIZE_WMRSETPOLYFILLMODE) && U_WMRSETPOLYFILLMODE_get(c, &mode))
+            dc.fillMode = mode == gdi::Winding ? gdi::Winding : gdi::Alternate;
+        return true;
     case MetaSetRop2:
-        if (need(U_SIZE_WMRSETROP2) && U_WMRSETROP2_get(c, &mode))
-            m_ctx.dc().rop2 = mode;
-        break;
+        if (fits(r, U_SIZE_WMRSETROP2) && U_WMRSETROP2_get(c, &mode))
+            dc.rop2 = mode;
+        return true;
     case MetaSetStretchBltMode:
-        if (need(U_SIZE_WMRSETSTRETCHBLTMODE) && U_WMRSETSTRETCHBLTMODE_get(c, &mode))
-            m_ctx.dc().stretchMode = mode;
-        break;
+        if (fits(r, U_SIZE_WMRSETSTRETCHBLTMODE) && U_WMRSETSTRETCHBLTMODE_get(c, &mode))
+            dc.stretchMode = mode;
+        return true;
     case MetaSetTextAlign:
-        if (need(U_SIZE_WMRSETTEXTALIGN) && U_WMRSETTEXTALIGN_get(c, &mode))
-            m_ctx.dc().textAlign = mode;
-        break;
+        if (fits(r, U_SIZE_WMRSETTEXTALIGN) && U_WMRSETTEXTALIGN_get(c, &mode))
+            dc.textAlign = mode;
+        return true;
     case MetaSetTextCharExtra:
-        if (need(U_SIZE_WMRSETTEXTCHAREXTRA))
-            m_ctx.dc().charExtra = r.i16(6);
-        break;
+        if (fits(r, U_SIZE_WMRSETTEXTCHAREXTRA))
+            dc.charExtra = r.i16(6);
+        return true;
     case MetaSetTextColor:
-        if (need(U_SIZE_WMRSETTEXTCOLOR) && U_WMRSETTEXTCOLOR_get(c, &color))
-            m_ctx.dc().textColor = QColor(color.Red, color.Green, color.Blue);
-        break;
+        if (fits(r, U_SIZE_WMRSETTEXTCOLOR) && U_WMRSETTEXTCOLOR_get(c, &color))
+            dc.textColor = QColor(color.Red, color.Green, color.Blue);
+        return true;
     case MetaSetBkColor:
-        if (need(U_SIZE_WMRSETBKCOLOR) && U_WMRSETBKCOLOR_get(c, &color))
-            m_ctx.dc().bkColor = QColor(color.Red, color.Green, color.Blue);
-        break;
-    case MetaLineTo:
-        if (need(U_SIZE_WMRLINETO) && U_WMRLINETO_get(c, &p))
-            m_ctx.lineTo(point16(p));
-        break;
+        if (fits(r, U_SIZE_WMRSETBKCOLOR) && U_WMRSETBKCOLOR_get(c, &color))
+            dc.bkColor = QColor(color.Red, color.Green, color.Blue);
+        return true;
     case MetaMoveTo:
-        if (need(U_SIZE_WMRMOVETO) && U_WMRMOVETO_get(c, &p))
+        if (fits(r, U_SIZE_WMRMOVETO) && U_WMRMOVETO_get(c, &p))
             m_ctx.moveTo(point16(p));
-        break;
-    case MetaExcludeClipRect:
-        if (need(U_SIZE_WMREXCLUDECLIPRECT) && U_WMREXCLUDECLIPRECT_get(c, &box))
-            m_ctx.excludeClipRect(rect16(box));
-        break;
-    case MetaIntersectClipRect:
-        if (need(U_SIZE_WMRINTERSECTCLIPRECT) && U_WMRINTERSECTCLIPRECT_get(c, &box))
-            m_ctx.intersectClipRect(rect16(box));
-        break;
-    case MetaOffsetClipRgn:
-        if (need(U_SIZE_WMROFFSETCLIPRGN) && U_WMROFFSETCLIPRGN_get(c, &p))
-            m_ctx.offsetClip(point16(p));
-        break;
+        return true;
+    case MetaSaveDc:
+        m_ctx.saveDc();
+        return true;
+    case MetaRestoreDc:
+        if (fits(r, U_SIZE_WMRRESTOREDC))
+            m_ctx.restoreDc(r.i16(6));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool WmfPlayer::playShape(uint16_t function, ByteView r)
+{
+    const char* c = chars(r);
+    U_POINT16 p{}, q{};
+    U_RECT16 box{};
+    U_COLORREF color{};
+    switch (function) {
+    case MetaLineTo:
+        if (fits(r, U_SIZE_WMRLINETO) && U_WMRLINETO_get(c, &p))
+            m_ctx.lineTo(point16(p));
+        return true;
     case MetaRectangle:
-        if (need(U_SIZE_WMRRECTANGLE) && U_WMRRECTANGLE_get(c, &box))
+        if (fits(r, U_SIZE_WMRRECTANGLE) && U_WMRRECTANGLE_get(c, &box))
             m_ctx.rectangle(rect16(box));
-        break;
+        return true;
     case MetaEllipse:
-        if (need(U_SIZE_WMRELLIPSE) && U_WMRELLIPSE_get(c, &box))
+        if (fits(r, U_SIZE_WMRELLIPSE) && U_WMRELLIPSE_get(c, &box))
             m_ctx.ellipse(rect16(box));
-        break;
+        return true;
     case MetaRoundRect: {
         int16_t w = 0, h = 0;
-        if (need(U_SIZE_WMRROUNDRECT) && U_WMRROUNDRECT_get(c, &w, &h, &box))
+        if (fits(r, U_SIZE_WMRROUNDRECT) && U_WMRROUNDRECT_get(c, &w, &h, &box))
             m_ctx.roundRect(rect16(box), QSizeF(w, h));
-        break;
+        return true;
     }
     case MetaArc:
-        if (need(U_SIZE_WMRARC) && U_WMRARC_get(c, &p, &q, &box))
+        if (fits(r, U_SIZE_WMRARC) && U_WMRARC_get(c, &p, &q, &box))
             m_ctx.arc(rect16(box), point16(p), point16(q), gdi::Arc);
-        break;
+        return true;
     case MetaPie:
-        if (need(U_SIZE_WMRPIE) && U_WMRPIE_get(c, &p, &q, &box))
+        if (fits(r, U_SIZE_WMRPIE) && U_WMRPIE_get(c, &p, &q, &box))
             m_ctx.arc(rect16(box), point16(p), point16(q), gdi::Pie);
-        break;
+        return true;
     case MetaChord:
-        if (need(U_SIZE_WMRCHORD) && U_WMRCHORD_get(c, &p, &q, &box))
+        if (fits(r, U_SIZE_WMRCHORD) && U_WMRCHORD_get(c, &p, &q, &box))
             m_ctx.arc(rect16(box), point16(p), point16(q), gdi::Chord);
-        break;
+        return true;
     case MetaSetPixel:
-        if (need(U_SIZE_WMRSETPIXEL) && U_WMRSETPIXEL_get(c, &color, &p))
+        if (fits(r, U_SIZE_WMRSETPIXEL) && U_WMRSETPIXEL_get(c, &color, &p))
             m_ctx.setPixel(point16(p), QColor(color.Red, color.Green, color.Blue));
-        break;
-    case MetaSaveDc: m_ctx.saveDc(); break;
-    case MetaRestoreDc:
-        if (need(U_SIZE_WMRRESTOREDC))
-            m_ctx.restoreDc(r.i16(6));
-        break;
-
-    // Variable layouts are read here, each count checked against the record.
+        return true;
     case MetaPolygon:
-    case MetaPolyline: {
-        const int64_t count = r.i16(6);
-        if (count < 0 || !r.has(8, 4 * count))
-            break;
-        QPolygonF points(static_cast<qsizetype>(count));
-        for (int64_t i = 0; i < count; ++i)
-            points[qsizetype(i)] = QPointF(r.i16(8 + 4 * i), r.i16(10 + 4 * i));
-        if (function == MetaPolygon)
-            m_ctx.polygon(points);
-        else
-            m_ctx.polyline(points);
-        break;
+    case MetaPolyline:
+        polyRecord(function, r);
+        return true;
+    case MetaPolyPolygon:
+        polyPolygonRecord(r);
+        return true;
+    default:
+        return false;
     }
-    case MetaPolyPolygon: {
-        const int64_t polys = r.u16(6);
-        if (!r.has(8, 2 * polys))
-            break;
-        int64_t at = 8 + 2 * polys;
-        QVector<QPolygonF> shapes;
-        for (int64_t i = 0; i < polys; ++i) {
-            const int64_t n = r.u16(8 + 2 * i);
-            if (!r.has(at, 4 * n))
-                return; // counts beyond the record: draw nothing of it
-            QPolygonF points(static_cast<qsizetype>(n));
-            for (int64_t j = 0; j < n; ++j)
-                points[qsizetype(j)] = QPointF(r.i16(at + 4 * j), r.i16(at + 2 + 4 * j));
-            shapes.append(points);
-            at += 4 * n;
-        }
-        m_ctx.polyPolygon(shapes);
-        break;
+}
+
+// Variable layouts are read here, each count checked against the record.
+void WmfPlayer::polyRecord(uint16_t function, ByteView r)
+{
+    const int64_t count = r.i16(6);
+    if (count < 0 || !r.has(8, 4 * count))
+        return;
+    QPolygonF points(static_cast<qsizetype>(count));
+    for (int64_t i = 0; i < count; ++i)
+        points[qsizetype(i)] = QPointF(r.i16(8 + 4 * i), r.i16(10 + 4 * i));
+    if (function == MetaPolygon)
+        m_ctx.polygon(points);
+    else
+        m_ctx.polyline(points);
+}
+
+void WmfPlayer::polyPolygonRecord(ByteView r)
+{
+    const int64_t polys = r.u16(6);
+    if (!r.has(8, 2 * polys))
+        return;
+    int64_t at = 8 + 2 * polys;
+    QVector<QPolygonF> shapes;
+    for (int64_t i = 0; i < polys; ++i) {
+        const int64_t n = r.u16(8 + 2 * i);
+        if (!r.has(at, 4 * n))
+            return; // counts beyond the record: draw nothing of it
+        QPolygonF points(static_cast<qsizetype>(n));
+        for (int64_t j = 0; j < n; ++j)
+            points[qsizetype(j)] = QPointF(r.i16(at + 4 * j), r.i16(at + 2 + 4 * j));
+        shapes.append(points);
+        at += 4 * n;
     }
-    case MetaTextOut: text(r); break;
-    case MetaExtTextOut: extText(r); break;
+    m_ctx.polyPolygon(shapes);
+}
+
+bool WmfPlayer::playTextOrBitmap(uint16_t function, ByteView r)
+{
+    switch (function) {
+    case MetaTextOut:
+        text(r);
+        return true;
+    case MetaExtTextOut:
+        extText(r);
+        return true;
     case MetaDibBitBlt:
     case MetaBitBlt:
+        unscaledBlit(function, r);
+        return true;
     case MetaDibStretchBlt:
     case MetaStretchBlt:
+        stretchBlit(function, r);
+        return true;
     case MetaStretchDib:
+        stretchDib(r);
+        return true;
     case MetaSetDibToDev:
-        blit(function, r);
-        break;
+        setDibToDevice(r);
+        return true;
     case MetaPatBlt:
-        if (need(18))
+        if (fits(r, 18))
             m_ctx.patBlt(QRectF(QPointF(r.i16(16), r.i16(14)), QSizeF(r.i16(12), r.i16(10))), r.u32(6));
-        break;
+        return true;
+    default:
+        return false;
+    }
+}
 
-    // Objects. Every creation takes a slot, drawable or not.
-    case MetaCreatePenIndirect: {
-        GdiObject o;
-        o.kind = GdiObject::Kind::Pen;
-        o.pen.style = r.u16(6);
-        o.pen.width = r.i16(8);
-        o.pen.color = colorRef(r.u32(12));
-        addObject(o);
-        break;
-    }
-    case MetaCreateBrushIndirect: {
-        GdiObject o;
-        o.kind = GdiObject::Kind::Brush;
-        const uint16_t style = r.u16(6);
-        o.brush.color = colorRef(r.u32(8));
-        o.brush.hatch = r.u16(12);
-        o.brush.kind = style == gdi::BsNull      ? BrushSpec::Kind::Null
-            : style == gdi::BsHatched            ? BrushSpec::Kind::Hatched
-                                                 : BrushSpec::Kind::Solid;
-        addObject(o);
-        break;
-    }
-    case MetaCreateFontIndirect: {
-        GdiObject o;
-        o.kind = GdiObject::Kind::Font;
-        FontSpec& f = o.font;
-        f.height = r.i16(6);
-        f.width = r.i16(8);
-        f.escapement = r.i16(10);
-        f.weight = r.i16(14);
-        f.italic = r.u8(16);
-        f.underline = r.u8(17);
-        f.strikeout = r.u8(18);
-        f.charset = r.u8(19);
-        QByteArray face;
-        for (int64_t i = 24; i < size && i < 24 + 32 && r.u8(i) != 0; ++i)
-            face.append(char(r.u8(i)));
-        f.face = decodeCharset(face, 0);
-        addObject(o);
-        break;
-    }
-    case MetaDibCreatePatternBrush: {
-        GdiObject o;
-        o.kind = GdiObject::Kind::Brush;
-        o.brush.kind = BrushSpec::Kind::Pattern;
-        o.brush.color = Qt::black;
-        const ByteView data = r.sub(10, size - 10);
-        o.brush.pattern = r.u16(6) == gdi::BsPattern
-            ? decodeBitmap16(data)
-            : decodePackedDib(data, r.u16(8) == 1 ? DibColors::PaletteIndices : DibColors::Rgb);
-        addObject(o);
-        break;
-    }
-    case MetaCreatePatternBrush: {
-        GdiObject o;
-        o.kind = GdiObject::Kind::Brush;
-        o.brush.kind = BrushSpec::Kind::Pattern;
-        o.brush.color = Qt::black;
-        // Bitmap16 header, 18 reserved bytes, then the bits.
-        if (r.has(6, 10 + 18)) {
-            QByteArray joined(reinterpret_cast<const char*>(r.data() + 6), 10);
-            joined.append(reinterpret_cast<const char*>(r.data() + 6 + 28), qsizetype(size - 6 - 28));
-            o.brush.pattern = decodeBitmap16(ByteView(reinterpret_cast<const unsigned char*>(joined.constData()),
-                                                      joined.size()));
-        }
-        addObject(o);
-        break;
-    }
-    case MetaCreateRegion: {
-        GdiObject o;
-        o.kind = GdiObject::Kind::Region;
-        o.region = regionFromRecord(r);
-        addObject(o);
-        break;
-    }
+// Every creation takes a slot, drawable or not.
+bool WmfPlayer::playObject(uint16_t function, ByteView r)
+{
+    switch (function) {
+    case MetaCreatePenIndirect:
+    case MetaCreateBrushIndirect:
+    case MetaCreateFontIndirect:
+    case MetaDibCreatePatternBrush:
+    case MetaCreatePatternBrush:
+    case MetaCreateRegion:
     case MetaCreatePalette:
     case MetaCreateBitmap:
-    case MetaCreateBitmapIndirect: {
-        GdiObject o;
-        o.kind = GdiObject::Kind::Other;
-        addObject(o);
-        break;
-    }
+    case MetaCreateBitmapIndirect:
+        m_ctx.addObject(objectFromRecord(function, r));
+        return true;
     case MetaSelectObject:
-        if (need(U_SIZE_WMRSELECTOBJECT))
+        if (fits(r, U_SIZE_WMRSELECTOBJECT))
             m_ctx.selectObject(r.u16(6));
-        break;
+        return true;
+    case MetaDeleteObject:
+        if (fits(r, U_SIZE_WMRDELETEOBJECT))
+            m_ctx.deleteObject(r.u16(6));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool WmfPlayer::playClipOrRegion(uint16_t function, ByteView r)
+{
+    const char* c = chars(r);
+    U_POINT16 p{};
+    U_RECT16 box{};
+    switch (function) {
+    case MetaExcludeClipRect:
+        if (fits(r, U_SIZE_WMREXCLUDECLIPRECT) && U_WMREXCLUDECLIPRECT_get(c, &box))
+            m_ctx.excludeClipRect(rect16(box));
+        return true;
+    case MetaIntersectClipRect:
+        if (fits(r, U_SIZE_WMRINTERSECTCLIPRECT) && U_WMRINTERSECTCLIPRECT_get(c, &box))
+            m_ctx.intersectClipRect(rect16(box));
+        return true;
+    case MetaOffsetClipRgn:
+        if (fits(r, U_SIZE_WMROFFSETCLIPRGN) && U_WMROFFSETCLIPRGN_get(c, &p))
+            m_ctx.offsetClip(point16(p));
+        return true;
     case MetaSelectClipRegion:
-        if (need(U_SIZE_WMRSELECTCLIPREGION)) {
-            const GdiObject* o = m_ctx.object(r.u16(6));
-            if (o && o->kind == GdiObject::Kind::Region)
+        if (fits(r, U_SIZE_WMRSELECTCLIPREGION)) {
+            if (const GdiObject* o = regionAt(r.u16(6)))
                 m_ctx.selectLogicalClipRegion(o->region);
             else
                 m_ctx.selectClipRegion(QPainterPath(), gdi::RgnCopy);
         }
-        break;
-    case MetaDeleteObject:
-        if (need(U_SIZE_WMRDELETEOBJECT))
-            m_ctx.deleteObject(r.u16(6));
-        break;
+        return true;
     case MetaFillRegion:
-        if (need(U_SIZE_WMRFILLREGION)) {
-            const GdiObject* o = m_ctx.object(r.u16(6));
-            if (o && o->kind == GdiObject::Kind::Region)
+        if (fits(r, U_SIZE_WMRFILLREGION)) {
+            if (const GdiObject* o = regionAt(r.u16(6)))
                 m_ctx.fillRegion(o->region, brushAt(r.u16(8)));
         }
-        break;
+        return true;
     case MetaPaintRegion:
-        if (need(U_SIZE_WMRPAINTREGION)) {
-            const GdiObject* o = m_ctx.object(r.u16(6));
-            if (o && o->kind == GdiObject::Kind::Region)
+        if (fits(r, U_SIZE_WMRPAINTREGION)) {
+            if (const GdiObject* o = regionAt(r.u16(6)))
                 m_ctx.fillRegion(o->region, m_ctx.dc().brush);
         }
-        break;
+        return true;
     case MetaFrameRegion:
-        if (need(U_SIZE_WMRFRAMEREGION)) {
-            const GdiObject* o = m_ctx.object(r.u16(6));
-            if (o && o->kind == GdiObject::Kind::Region)
+        if (fits(r, U_SIZE_WMRFRAMEREGION)) {
+            if (const GdiObject* o = regionAt(r.u16(6)))
                 m_ctx.frameRegion(o->region, brushAt(r.u16(8)), QSizeF(r.i16(12), r.i16(10)));
         }
-        break;
+        return true;
     default:
-        break; // palettes, escapes, flood fills, unknown records
+        return false;
     }
+}
+
+const GdiObject* WmfPlayer::regionAt(uint16_t index) const
+{
+    const GdiObject* o = m_ctx.object(index);
+    return o && o->kind == GdiObject::Kind::Region ? o : nullptr;
 }
 
 } // namespace
