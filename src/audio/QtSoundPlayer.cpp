@@ -30,26 +30,7 @@ QByteArray beepWave()
     return monoWaveFile(data, rate, 16);
 }
 
-std::unique_ptr<SoundPlayer>& processPlayer()
-{
-    static std::unique_ptr<SoundPlayer> player;
-    return player;
-}
-
 } // namespace
-
-SoundPlayer& soundPlayer()
-{
-    auto& player = processPlayer();
-    if (!player)
-        player = std::make_unique<QtSoundPlayer>();
-    return *player;
-}
-
-void setSoundPlayer(std::unique_ptr<SoundPlayer> player)
-{
-    processPlayer() = std::move(player);
-}
 
 QtSoundPlayer::QtSoundPlayer(QString alertSound, QObject* parent)
     : QObject(parent), m_alertSound(std::move(alertSound))

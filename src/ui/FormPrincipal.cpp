@@ -3,7 +3,6 @@
 #include "base/Cp1252.h"
 #include "ui/Delay.h"
 #include "base/IntegerText.h"
-#include "ui/ProcessState.h"
 #include "desktop/SettingsFile.h"
 #include "desktop/SettingsKeys.h"
 #include "audio/CaptureDevice.h"
@@ -17,11 +16,13 @@
 #include "formats/PictureLoader.h"
 #include "formats/RtfReader.h"
 #include "formats/TextBoxText.h"
-#include "speech/SpeechLibrary.h"
+#include "speech/SpeechEngine.h"
+#include "speech/UpctvApi.h"
 #include "ui/AboutBox.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/ArrowGlyph.h"
 #include "ui/MessageBoxes.h"
+#include "ui/MessageSink.h"
 #include "ui/NavigationButton.h"
 #include "ui/PictureBox.h"
 #include "ui/ScanIntervalSpinBox.h"
@@ -92,7 +93,8 @@ QStringList qtNameFilters(const QString& filter)
 
 } // namespace
 
-TFormPrincipal::TFormPrincipal(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+TFormPrincipal::TFormPrincipal(const Services& services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(services)
 {
     setObjectName(QStringLiteral("FormPrincipal"));
     setWindowTitle(applicationTitle());
@@ -351,21 +353,21 @@ void TFormPrincipal::FormCreate()
     Speaking = false;
     SoundPlaying = false;
 
-    if (speechLibrary().isAvailable()) {
+    if (speechEngine().isAvailable()) {
         PopupMenuFuncionaAmbVeu->setEnabled(false);
     } else {
-        showInformationMessage(nullptr, kNoEngineMessage, kNoEngineCaption);
+        messages().information(nullptr, kNoEngineMessage, kNoEngineCaption);
         applyNoSpeechMenuState();
     }
-    if (PopupLlegeixelsfitxerstext->isChecked() && !speechLibrary().setSpeed(upctv::kLoadSpeed)) {
-        showPlainMessage(nullptr, speechFailureMessage());
+    if (PopupLlegeixelsfitxerstext->isChecked() && !speechEngine().setSpeed(upctv::kLoadSpeed)) {
+        messages().plain(nullptr, speechFailureMessage());
         PopupCastellano->setEnabled(false);
         PopupCatala->setEnabled(false);
     }
     const QByteArray scanning = SettingsFile().read(settings::kSection, settings::kScanKey, settings::kScanDefault);
     if (scanning == QByteArrayView(settings::kScanOn))
         PopupMenuActiu->setChecked(true);
-    InterfaceReady = false;
+    m_interfaceReady = false;
 }
 
 void TFormPrincipal::applyNoSpeechMenuState()
@@ -412,9 +414,9 @@ void TFormPrincipal::resizeEvent(QResizeEvent* event)
 void TFormPrincipal::closeEvent(QCloseEvent* event)
 {
     if (Speaking) {
-        speechLibrary().stop();
+        speechEngine().stop();
         Speaking = false;
-        Delay(100);
+        m_services.clock.delay(100);
     }
     SettingsFile().write(settings::kSection, settings::kScanKey,
                          PopupMenuActiu->isChecked() ? QByteArrayView(settings::kScanOn) : QByteArrayView(settings::kScanOff));
@@ -472,9 +474,9 @@ void TFormPrincipal::turnPage(int direction, const QString& failureMessage)
     try {
         // An engine without a stop call cannot silence the reading; the page
         // turns all the same, and the failure is told once only.
-        if (Speaking && !speechLibrary().stop() && !m_stopFailureTold) {
+        if (Speaking && !speechEngine().stop() && !m_stopFailureTold) {
             m_stopFailureTold = true;
-            showPlainMessage(this, failureMessage);
+            messages().plain(this, failureMessage);
         }
         if (SoundPlaying)
             soundPlayer().stop();
@@ -495,7 +497,7 @@ void TFormPrincipal::turnPage(int direction, const QString& failureMessage)
             activateWindow();
         SpinEditTempsTimer->setFocus(Qt::OtherFocusReason);
     } catch (const PageTurnFailure&) {
-        showPlainMessage(this, failureMessage);
+        messages().plain(this, failureMessage);
     }
 }
 
@@ -545,7 +547,7 @@ std::optional<QString> TFormPrincipal::chooseBookFile()
 void TFormPrincipal::LoadBook(const QString& requestedName)
 {
     if (Speaking) {
-        speechLibrary().stop();
+        speechEngine().stop();
         Speaking = false;
     }
     if (SoundPlaying)
@@ -571,12 +573,12 @@ void TFormPrincipal::LoadBook(const QString& requestedName)
             Memo1->setPlainText(lines.join(u'\n'));
             break;
         }
-        showPlainMessage(this, unreadableBookMessage(fileName));
+        messages().plain(this, unreadableBookMessage(fileName));
         name.clear();
     }
     const BookFailure failure = applyBookLines(lines, book);
     if (failure != BookFailure::None) {
-        showPlainMessage(this, bookFailureMessage(failure));
+        messages().plain(this, bookFailureMessage(failure));
         return;
     }
     ShowPage();
@@ -591,7 +593,7 @@ QSize TFormPrincipal::pictureBoxPixelSize() const
 bool TFormPrincipal::speechGuard(bool accepted)
 {
     if (!accepted)
-        showPlainMessage(this, speechFailureMessage());
+        messages().plain(this, speechFailureMessage());
     return accepted;
 }
 
@@ -626,7 +628,7 @@ void TFormPrincipal::ShowPage()
             if (!text)
                 throw PageFailure{};
             Memo1->setPlainText(splitTextBoxLines(*text).join(u'\n'));
-            if (reading && speechGuard(speechLibrary().readFile(toCp1252(spokenFileName(page.file)))))
+            if (reading && speechGuard(speechEngine().readFile(toCp1252(spokenFileName(page.file)))))
                 Speaking = true;
             break;
         }
@@ -634,7 +636,7 @@ void TFormPrincipal::ShowPage()
             showBox(RichEdit1);
             if (!loadRichTextFile(resolveFileName(page.file), *RichEdit1->document()))
                 throw PageFailure{};
-            if (reading && speechGuard(speechLibrary().read(toCp1252(richTextPlainText(*RichEdit1->document())))))
+            if (reading && speechGuard(speechEngine().read(toCp1252(richTextPlainText(*RichEdit1->document())))))
                 Speaking = true;
             break;
         }
@@ -655,13 +657,13 @@ void TFormPrincipal::ShowPage()
                 SoundPlaying = true;
                 break;
             case CompanionKind::TextFile:
-                if (reading && speechGuard(speechLibrary().readFile(toCp1252(spokenFileName(page.companion)))))
+                if (reading && speechGuard(speechEngine().readFile(toCp1252(spokenFileName(page.companion)))))
                     Speaking = true;
                 break;
             case CompanionKind::RichText:
                 if (!loadRichTextFile(resolveFileName(page.companion), *RichEdit1->document()))
                     throw PageFailure{};
-                if (reading && speechGuard(speechLibrary().read(toCp1252(richTextPlainText(*RichEdit1->document())))))
+                if (reading && speechGuard(speechEngine().read(toCp1252(richTextPlainText(*RichEdit1->document())))))
                     Speaking = true;
                 break;
             case CompanionKind::None:
@@ -672,7 +674,7 @@ void TFormPrincipal::ShowPage()
         }
         LabelPagina->setText(QStringLiteral("%1 - %2").arg(book.CurrentPage + 1).arg(book.PageCount));
     } catch (const PageFailure&) {
-        showPlainMessage(this, pageFailureMessage());
+        messages().plain(this, pageFailureMessage());
     }
 }
 
@@ -681,7 +683,7 @@ void TFormPrincipal::MenuCarregarLlibreClick()
     try {
         LoadBook(QString());
     } catch (const ConversionError& error) {
-        showErrorReport(this, error.text());
+        messages().errorReport(this, error.text());
     }
 }
 
@@ -769,11 +771,11 @@ void TFormPrincipal::PopupMenuSortirClick()
 void TFormPrincipal::PopupMenuFuncionaAmbVeuClick()
 {
     if (PopupMenuFuncionaAmbVeu->isChecked()) {
-        WavMax::CloseWaveInput();
+        m_services.capture.CloseWaveInput();
         PopupMenuFuncionaAmbVeu->setChecked(false);
-        if (speechLibrary().isAvailable())
+        if (speechEngine().isAvailable())
             PopupLlegeixelsfitxerstext->setEnabled(true);
-    } else if (WavMax::OpenWaveInput(this) == 0) {
+    } else if (m_services.capture.OpenWaveInput(this) == 0) {
         // Voice mode and reading aloud exclude each other.
         PopupMenuFuncionaAmbVeu->setChecked(true);
         PopupLlegeixelsfitxerstext->setEnabled(false);
@@ -792,7 +794,7 @@ void TFormPrincipal::PopupMenuControlDelVolumDelMicrfonClick()
 
 void TFormPrincipal::HandleWaveInData()
 {
-    const WaveInOutcome outcome = HandleWaveInDataCore(PopupMenuActiu->isChecked(), soundPlayer().guardActive());
+    const WaveInOutcome outcome = HandleWaveInDataCore(m_services.capture, PopupMenuActiu->isChecked(), soundPlayer().guardActive());
     if (m_levelDialog && m_levelDialog->isVisible())
         m_levelDialog->setLevel(outcome.level);
     if (!outcome.activate)
@@ -809,12 +811,12 @@ void TFormPrincipal::HandleWaveInData()
 
 void TFormPrincipal::ReloadSpeechEngine()
 {
-    SpeechLibrary& engine = speechLibrary();
+    SpeechEngine& engine = speechEngine();
     if (!engine.isAvailable())
         return;
     engine.release();
     if (!engine.load()) {
-        showInformationMessage(this, kNoEngineMessage, kNoEngineCaption);
+        messages().information(this, kNoEngineMessage, kNoEngineCaption);
         applyNoSpeechMenuState();
         return;
     }
@@ -832,7 +834,7 @@ void TFormPrincipal::PopupLlegeixelsfitxerstextClick()
     PopupLlenguatge->setEnabled(reading);
     PopupMenuFuncionaAmbVeu->setEnabled(!reading);
     if (Speaking) {
-        speechLibrary().stop();
+        speechEngine().stop();
         Speaking = false;
     }
     if (reading)
@@ -853,14 +855,14 @@ void TFormPrincipal::chooseVoice(QAction* chosen, QAction* other)
     other->setChecked(false);
     chosen->setChecked(true);
     if (Speaking) {
-        speechLibrary().stop();
+        speechEngine().stop();
         Speaking = false;
     }
     ReloadSpeechEngine();
     if (PopupLlegeixelsfitxerstext->isChecked()) {
         const int engineLanguage = PopupCatala->isChecked() ? upctv::kCatalan : upctv::kCastilian;
-        speechLibrary().setLanguage(engineLanguage);
-        speechLibrary().setSpeaker(voiceNumber(engineLanguage));
+        speechEngine().setLanguage(engineLanguage);
+        speechEngine().setSpeaker(voiceNumber(engineLanguage));
     }
     ShowPage();
     followActiu();
@@ -879,16 +881,16 @@ void TFormPrincipal::PopupHomeClick()
 void TFormPrincipal::EditVelocitatChange()
 {
     if (Speaking) {
-        speechLibrary().stop();
+        speechEngine().stop();
         Speaking = false;
     }
     const int32_t value = parseLeadingInteger(EditVelocitat->text());
     if (value < 1 || value > 255) {
         // Putting "100" back is itself a change, handled like a typed one.
         EditVelocitat->setText(QStringLiteral("100"));
-        speechLibrary().setSpeed(100);
+        speechEngine().setSpeed(100);
     } else {
-        speechLibrary().setSpeed(value);
+        speechEngine().setSpeed(value);
     }
 }
 
@@ -904,15 +906,15 @@ void TFormPrincipal::switchLanguage(InterfaceLanguage language, QAction* item, Q
     for (QAction* languageItem : {PopupCatala, PopupCastellano, MenuPortugues})
         languageItem->setChecked(languageItem == item);
     if (Speaking) {
-        speechLibrary().stop();
+        speechEngine().stop();
         Speaking = false;
     }
     ReloadSpeechEngine();
     if (PopupLlegeixelsfitxerstext->isChecked()) {
-        speechLibrary().setLanguage(engineLanguage);
-        speechLibrary().setSpeaker(voiceNumber(engineLanguage));
+        speechEngine().setLanguage(engineLanguage);
+        speechEngine().setSpeaker(voiceNumber(engineLanguage));
     }
-    if (InterfaceReady) {
+    if (m_interfaceReady) {
         ShowPage();
         followActiu();
         SettingsFile().write(settings::kSection, settings::kLanguageKey, storedValue);
