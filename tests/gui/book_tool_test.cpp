@@ -44,13 +44,8 @@ protected:
         MainWindowFixture::SetUp();
         auto player = std::make_unique<RecordingSoundPlayer>();
         sounds = player.get();
-        setSoundPlayer(std::move(player));
+        services->sound.use(std::move(player));
         createWindow();
-    }
-    void TearDown() override
-    {
-        MainWindowFixture::TearDown();
-        setSoundPlayer(nullptr);
     }
 
     void copy(const QString& from, const QString& to)

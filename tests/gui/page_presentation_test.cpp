@@ -61,12 +61,6 @@ protected:
     explicit PagePresentation(QString engine = recordingEnginePath()) : m_engine(std::move(engine)) {}
     QString enginePath() const override { return m_engine; }
 
-    void TearDown() override
-    {
-        MainWindowFixture::TearDown();
-        setSoundPlayer(nullptr);
-    }
-
     // The window at its working size, with nothing recorded yet.
     void start()
     {
@@ -81,14 +75,14 @@ protected:
     {
         auto player = std::make_unique<RecordingSoundPlayer>();
         RecordingSoundPlayer& double_ = *player;
-        setSoundPlayer(std::move(player));
+        services->sound.use(std::move(player));
         return double_;
     }
 
     QtSoundPlayer& useRealSoundPlayer()
     {
-        setSoundPlayer(nullptr);
-        auto* player = dynamic_cast<QtSoundPlayer*>(&soundPlayer());
+        services->sound.use(nullptr);
+        auto* player = dynamic_cast<QtSoundPlayer*>(&services->sound.current());
         EXPECT_NE(player, nullptr);
         return *player;
     }
@@ -881,7 +875,7 @@ TEST_F(PagePresentation, TheFirstPageShownWithTheWindowIsMeasuredAgainstTheWhole
     // before the window system has necessarily given it its full size.
     writeBmp(path("mitjana.bmp"), 600, 400, Qt::yellow);
     const QString book = writeBook("w.Lumbrix", 1, "", {"mitjana.bmp"});
-    window = std::make_unique<TFormPrincipal>();
+    window = std::make_unique<TFormPrincipal>(services->bundle());
     const QSize designSize = window->size();
     ASSERT_TRUE(designSize.width() < 600 || designSize.height() < 400);
     window->show();

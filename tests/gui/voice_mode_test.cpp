@@ -886,7 +886,7 @@ TEST_F(VoiceModeOnTheSoundCard, ThePagesOwnSoundDoesNotTurnThePage)
         writeFile(path(QStringLiteral("p%1.txt").arg(i)), "page");
         pages << "p" + QByteArray::number(i) + ".txt";
     }
-    auto* player = dynamic_cast<QtSoundPlayer*>(&soundPlayer());
+    auto* player = dynamic_cast<QtSoundPlayer*>(&services->sound.current());
     ASSERT_NE(player, nullptr);
     QSignalSpy finished(player, &QtSoundPlayer::finished);
 

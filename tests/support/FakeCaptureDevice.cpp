@@ -1,7 +1,5 @@
 #include "support/FakeCaptureDevice.h"
 
-#include "audio/WavMax.h"
-
 namespace tirvelo::test {
 
 namespace {
@@ -50,15 +48,9 @@ QByteArray FakeCaptureDevice::block(int level, int count)
     return samples;
 }
 
-FakeDeviceFactoryGuard::FakeDeviceFactoryGuard(int openResult)
+WavMax::CaptureDeviceFactory fakeCaptureDevices(int openResult)
 {
-    WavMax::setCaptureDeviceFactory([openResult] { return std::make_unique<FakeCaptureDevice>(openResult); });
-}
-
-FakeDeviceFactoryGuard::~FakeDeviceFactoryGuard()
-{
-    WavMax::CloseWaveInput();
-    WavMax::setCaptureDeviceFactory({});
+    return [openResult] { return std::make_unique<FakeCaptureDevice>(openResult); };
 }
 
 void WaveInRecorder::customEvent(QEvent* event)
@@ -67,8 +59,8 @@ void WaveInRecorder::customEvent(QEvent* event)
         return;
     ++events;
     headers.append(static_cast<WaveInDataEvent*>(event)->header());
-    if (autoRead)
-        levels.append(WavMax::ReadPeakLevel());
+    if (autoRead && m_capture)
+        levels.append(m_capture->ReadPeakLevel());
 }
 
 } // namespace tirvelo::test

@@ -1,6 +1,7 @@
 #pragma once
 // Capture devices and notify windows for the capture tests.
 #include "audio/CaptureDevice.h"
+#include "audio/WavMax.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -31,18 +32,16 @@ private:
     int m_openResult;
 };
 
-// Makes WavMax open FakeCaptureDevices (with the given open result) until the
-// guard goes out of scope.
-class FakeDeviceFactoryGuard {
-public:
-    explicit FakeDeviceFactoryGuard(int openResult = 0);
-    ~FakeDeviceFactoryGuard();
-};
+// A factory for WavMax that opens FakeCaptureDevices with the given open result.
+WavMax::CaptureDeviceFactory fakeCaptureDevices(int openResult = 0);
 
 // The window that capture notifies: counts MM_WIM_DATA events and, when
-// autoRead is on, answers each with ReadPeakLevel as the main window does.
+// autoRead is on, answers each with the capture's ReadPeakLevel as the main
+// window does.
 class WaveInRecorder : public QObject {
 public:
+    explicit WaveInRecorder(WavMax* capture = nullptr) : m_capture(capture) {}
+
     bool autoRead = true;
     int events = 0;
     QVector<int> levels;
@@ -50,6 +49,9 @@ public:
 
 protected:
     void customEvent(QEvent* event) override;
+
+private:
+    WavMax* m_capture;
 };
 
 } // namespace tirvelo::test

@@ -1,8 +1,5 @@
 #include "support/MainWindowFixture.h"
 
-#include "ui/ProcessState.h"
-#include "speech/SpeechLibrary.h"
-
 #include <QAction>
 #include <QDir>
 #include <QTest>
@@ -14,18 +11,20 @@ void MainWindowFixture::SetUp()
     ASSERT_TRUE(m_dir.isValid());
     m_previousDirectory = QDir::currentPath();
     QDir::setCurrent(m_dir.path());
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config")));
-    const QString engine = enginePath();
-    qputenv("TIRVELO_SPEECH_LIBRARY", QFile::encodeName(engine.isEmpty() ? m_dir.filePath("no-engine.so") : engine));
-    if (speechLibrary().load())
-        speechLibrary().bindEntryPoints();
-    boxes = std::make_unique<MessageBoxRecorder>();
+    m_configHome.emplace("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config")));
+    const QString library = enginePath();
+    m_engineVariable.emplace("TIRVELO_SPEECH_LIBRARY",
+                             QFile::encodeName(library.isEmpty() ? m_dir.filePath("no-engine.so") : library));
+    services = std::make_unique<TestServices>();
+    if (engine().load())
+        engine().bindEntryPoints();
+    boxes = &services->messages;
 }
 
 void MainWindowFixture::createWindow()
 {
-    window = std::make_unique<TFormPrincipal>();
-    InterfaceReady = true;
+    window = std::make_unique<TFormPrincipal>(services->bundle());
+    window->setInterfaceReady(true);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
 }
@@ -33,9 +32,10 @@ void MainWindowFixture::createWindow()
 void MainWindowFixture::TearDown()
 {
     window.reset();
-    boxes.reset();
-    speechLibrary().release();
-    InterfaceReady = false;
+    boxes = nullptr;
+    services.reset();
+    m_engineVariable.reset();
+    m_configHome.reset();
     QDir::setCurrent(m_previousDirectory);
 }
 

@@ -1,14 +1,17 @@
 #pragma once
 // The real main window in a temporary folder of its own: settings, books and
 // the current directory all live there. The speech engine is the one the test
-// names (a recording stand-in, the real engine, or none).
+// names (a recording stand-in, the real engine, or none); messages go to a
+// recording sink.
 #include "support/BookWriter.h"
-#include "support/MessageBoxRecorder.h"
+#include "support/ScopedEnvironmentVariable.h"
+#include "support/TestServices.h"
 #include "ui/FormPrincipal.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 
 namespace tirvelo::test {
 
@@ -30,9 +33,14 @@ protected:
     // answered with book once and cancelled after that.
     void loadFromMenu(const QString& book);
 
+    SpeechEngine& engine() { return *services->speech; }
+
     QTemporaryDir m_dir;
     QString m_previousDirectory;
-    std::unique_ptr<MessageBoxRecorder> boxes;
+    std::optional<ScopedEnvironmentVariable> m_configHome;
+    std::optional<ScopedEnvironmentVariable> m_engineVariable;
+    std::unique_ptr<TestServices> services;
+    RecordingMessageSink* boxes = nullptr;
     std::unique_ptr<TFormPrincipal> window;
 };
 

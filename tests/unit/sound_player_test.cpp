@@ -217,26 +217,3 @@ TEST_F(SoundPlayerTest, GuardCoversThePlayAndTheMomentAfter)
     EXPECT_TRUE(player.guardActive()) << "the room may still ring";
     EXPECT_TRUE(QTest::qWaitFor([&] { return !player.guardActive(); }, 2000));
 }
-
-TEST(SoundPlayerAccess, ProcessPlayerCanBeReplacedByATestDouble)
-{
-    struct Recorder : SoundPlayer {
-        QStringList played;
-        int stops = 0;
-        void play(const QString& name) override { played << name; }
-        void stop() override { ++stops; }
-        bool guardActive() const override { return !played.isEmpty(); }
-    };
-    auto double_ = std::make_unique<Recorder>();
-    Recorder* recorder = double_.get();
-    setSoundPlayer(std::move(double_));
-    soundPlayer().play(QStringLiteral("so.wav"));
-    soundPlayer().stop();
-    EXPECT_EQ(recorder->played, QStringList{QStringLiteral("so.wav")});
-    EXPECT_EQ(recorder->stops, 1);
-    EXPECT_TRUE(soundPlayer().guardActive());
-    setSoundPlayer(nullptr);
-    test::guiApplication();
-    EXPECT_NE(dynamic_cast<QtSoundPlayer*>(&soundPlayer()), nullptr) << "null restores the real player";
-    setSoundPlayer(nullptr);
-}
