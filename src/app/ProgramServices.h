@@ -14,8 +14,9 @@ namespace tirvelo {
 
 class ProgramServices {
 public:
-    // Needs the application object (the sound player).
-    ProgramServices() = default;
+    // Needs the application object (the sound player). Without a factory,
+    // capture opens the default device (WavMax::createDefaultCaptureDevice).
+    explicit ProgramServices(WavMax::CaptureDeviceFactory devices = {}) : capture(std::move(devices)) {}
     ProgramServices(const ProgramServices&) = delete;
     ProgramServices& operator=(const ProgramServices&) = delete;
 

@@ -64,11 +64,16 @@ int runTirvelo(int& argc, char** argv)
 
 int runStartupSequence(QApplication& app, const QStringList& parameters)
 {
+    ProgramServices services;
+    return runStartupSequence(app, parameters, services);
+}
+
+int runStartupSequence(QApplication& app, const QStringList& parameters, ProgramServices& owned)
+{
     app.setApplicationName(applicationTitle());
     app.setWindowIcon(applicationIcon());
     app.setQuitOnLastWindowClosed(false);
 
-    ProgramServices owned;
     const Services services = owned.bundle();
 
     // The speech engine and its entry points.

@@ -732,28 +732,17 @@ TEST_F(PagesWithoutReadFile, APageTurnWhileTheSpeechMessageIsOpenEndsWithOnePage
     window->LoadBook(writeBook("r.Lumbrix", 3, "", {"foto.bmp", "conte.txt", "altra.bmp"}));
     window->book.CurrentPage = 1;
 
-    // Instead of the recorder: while the speech message is open, the page is
-    // turned (as the sound trigger may do), then the message is answered.
-    boxes.reset();
+    // While the speech message is open, the page is turned (as the sound
+    // trigger may do), then the message is answered.
     QStringList seen;
     QString labelDuringTurn;
-    QTimer watcher;
-    watcher.setInterval(2);
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(widget);
-            if (!box || !box->isVisible() || box->property("answered").toBool())
-                continue;
-            box->setProperty("answered", true);
-            seen << box->text();
-            window->SpeedButtonDretaClick();
-            labelDuringTurn = label();
-            box->button(QMessageBox::Ok)->click();
-        }
-    });
-    watcher.start();
+    boxes->onMessage = [&](const SeenMessage& message) {
+        seen << message.text;
+        window->SpeedButtonDretaClick();
+        labelDuringTurn = label();
+    };
     window->ShowPage();
-    watcher.stop();
+    boxes->onMessage = nullptr;
     EXPECT_EQ(seen, QStringList({kSpeechFailure}));
     EXPECT_EQ(labelDuringTurn, QStringLiteral("3 - 3"));
     EXPECT_EQ(window->book.CurrentPage, 2);

@@ -364,7 +364,7 @@ TEST_F(ReadingWithoutEngine, CommandsWorkWithoutSpeechAndNeverLoadTheEngineLater
     window->PopupHomeClick();
     window->PopupCatalaClick();
 
-    EXPECT_FALSE(speechLibrary().isAvailable());
+    EXPECT_FALSE(engine().isAvailable());
     EXPECT_EQ(log.lines(), Log());
     EXPECT_TRUE(boxes->seen().isEmpty());
     expectMenuFollowsReading(false);
@@ -412,7 +412,7 @@ TEST_F(VanishingEngine, AVoiceChosenAfterTheLibraryWentAwaySwitchesReadingOffFor
     EXPECT_FALSE(timerDuringBox.contains(true));
     // Only the stop reached the engine: no language, no voice, no reading.
     EXPECT_EQ(calls(), Log({"Stop"}));
-    EXPECT_FALSE(speechLibrary().isAvailable());
+    EXPECT_FALSE(engine().isAvailable());
     expectMenuFollowsReading(false);
     EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
     EXPECT_TRUE(window->PopupDona->isChecked());
@@ -431,7 +431,7 @@ TEST_F(VanishingEngine, AVoiceChosenAfterTheLibraryWentAwaySwitchesReadingOffFor
     window->SpeedButtonEsquerraClick();
     EXPECT_TRUE(boxes->seen().isEmpty());
     EXPECT_EQ(log.lines(), Log());
-    EXPECT_FALSE(speechLibrary().isAvailable());
+    EXPECT_FALSE(engine().isAvailable());
     expectMenuFollowsReading(false);
     EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
 }
@@ -502,7 +502,7 @@ TEST_P(IncompleteEngine, ReloadsAndVoiceAndLanguageCommandsNeverFail)
     window->EditVelocitat->setText(QStringLiteral("77"));
     EXPECT_EQ(calls(), withoutMissing({"Stop", "SetSpeed 77"}));
     EXPECT_TRUE(boxes->seen().isEmpty());
-    EXPECT_TRUE(speechLibrary().isAvailable());
+    EXPECT_TRUE(engine().isAvailable());
     expectMenuFollowsReading(true);
     EXPECT_FALSE(window->Speaking);
 }

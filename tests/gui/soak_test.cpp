@@ -11,6 +11,7 @@
 #include "audio/SimulatedCaptureDevice.h"
 #include "audio/WavMax.h"
 #include "support/MainWindowFixture.h"
+#include "support/ScopedEnvironmentVariable.h"
 #include "support/RecordingLog.h"
 #include "support/TestPaths.h"
 #include "ui/FormNivellEntradaDAudio.h"
@@ -89,21 +90,17 @@ protected:
 
     void SetUp() override
     {
-        // Page sounds go to the second null sink, away from the one the microphone hears.
-        qputenv("PULSE_SINK", "quiet");
         MainWindowFixture::SetUp();
-        WavMax::setCaptureDeviceFactory([] {
+        services->devices = [] {
             // One loud span in six: a trigger, its hold-off, then quiet.
             return std::make_unique<SimulatedCaptureDevice>(QStringLiteral("levels:90,0,0,0,0,0"), 10);
-        });
+        };
     }
     void TearDown() override
     {
         window.reset();
         m_levelDialog.reset(); // closes capture and frees the buffers, as at exit
-        WavMax::setCaptureDeviceFactory({});
         MainWindowFixture::TearDown();
-        qunsetenv("PULSE_SINK");
     }
 
     // One page of every kind, in a book that is swept back and forth.
@@ -150,6 +147,8 @@ protected:
         ASSERT_TRUE(window->PopupLlegeixelsfitxerstext->isChecked());
     }
 
+    // Page sounds go to the second null sink, away from the one the microphone hears.
+    ScopedEnvironmentVariable m_pageSoundSink{"PULSE_SINK", QByteArray("quiet")};
     RecordingLog m_log;
     std::unique_ptr<TFormNivellEntradaDAudio> m_levelDialog;
 };
@@ -160,7 +159,7 @@ TEST_F(Soak, TenThousandTurnsKeepMemoryFlatAndSayNothing)
 {
     const int turns = turnsFromEnvironment();
     createWindow();
-    m_levelDialog = std::make_unique<TFormNivellEntradaDAudio>();
+    m_levelDialog = std::make_unique<TFormNivellEntradaDAudio>(services->bundle());
     window->setLevelDialog(m_levelDialog.get());
     m_levelDialog->show(); // its level bar follows every buffer
     boxes->clear();

@@ -9,12 +9,7 @@ namespace tirvelo::test {
 void MainWindowFixture::SetUp()
 {
     ASSERT_TRUE(m_dir.isValid());
-    m_previousDirectory = QDir::currentPath();
-    QDir::setCurrent(m_dir.path());
-    m_configHome.emplace("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config")));
-    const QString library = enginePath();
-    m_engineVariable.emplace("TIRVELO_SPEECH_LIBRARY",
-                             QFile::encodeName(library.isEmpty() ? m_dir.filePath("no-engine.so") : library));
+    m_environment.emplace(m_dir.path(), enginePath());
     services = std::make_unique<TestServices>();
     if (engine().load())
         engine().bindEntryPoints();
@@ -34,9 +29,7 @@ void MainWindowFixture::TearDown()
     window.reset();
     boxes = nullptr;
     services.reset();
-    m_engineVariable.reset();
-    m_configHome.reset();
-    QDir::setCurrent(m_previousDirectory);
+    m_environment.reset();
 }
 
 QString MainWindowFixture::writeBook(const QString& name, int pageCount, const QByteArray& directory,

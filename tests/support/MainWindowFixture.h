@@ -4,7 +4,7 @@
 // names (a recording stand-in, the real engine, or none); messages go to a
 // recording sink.
 #include "support/BookWriter.h"
-#include "support/ScopedEnvironmentVariable.h"
+#include "support/ProgramEnvironment.h"
 #include "support/TestServices.h"
 #include "ui/FormPrincipal.h"
 
@@ -36,9 +36,7 @@ protected:
     SpeechEngine& engine() { return *services->speech; }
 
     QTemporaryDir m_dir;
-    QString m_previousDirectory;
-    std::optional<ScopedEnvironmentVariable> m_configHome;
-    std::optional<ScopedEnvironmentVariable> m_engineVariable;
+    std::optional<ProgramEnvironment> m_environment;
     std::unique_ptr<TestServices> services;
     RecordingMessageSink* boxes = nullptr;
     std::unique_ptr<TFormPrincipal> window;

@@ -36,7 +36,7 @@ void MessageBoxRecorder::answer(QMessageBox* box)
     if (!box || box->property("tirveloAnswered").toBool())
         return;
     box->setProperty("tirveloAnswered", true);
-    m_seen.append({box->windowTitle(), box->text(), box->icon()});
+    m_seen.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
     const QMessageBox::StandardButton answer = m_answers.isEmpty() ? m_defaultAnswer : m_answers.takeFirst();
     QAbstractButton* button = box->button(answer);
     if (!button)

@@ -13,6 +13,7 @@ struct SeenMessage {
     QString caption;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
 };
 
 // The texts of the messages, in order.

@@ -5,29 +5,36 @@
 
 namespace tirvelo::test {
 
+void RecordingMessageSink::record(const SeenMessage& message)
+{
+    m_seen.append(message);
+    if (onMessage)
+        onMessage(message);
+}
+
 void RecordingMessageSink::plain(QWidget*, const QString& text)
 {
-    m_seen.append({applicationTitle(), text, QMessageBox::NoIcon});
+    record({applicationTitle(), text, QMessageBox::NoIcon});
 }
 
 void RecordingMessageSink::errorReport(QWidget*, const QString& failureText)
 {
-    m_seen.append({applicationTitle(), errorReportText(failureText), QMessageBox::Critical});
+    record({applicationTitle(), errorReportText(failureText), QMessageBox::Critical});
 }
 
 void RecordingMessageSink::information(QWidget*, const QString& text, const QString& caption)
 {
-    m_seen.append({caption, text, QMessageBox::Information});
+    record({caption, text, QMessageBox::Information});
 }
 
 void RecordingMessageSink::warning(QWidget*, const QString& text, const QString& caption)
 {
-    m_seen.append({caption, text, QMessageBox::Warning});
+    record({caption, text, QMessageBox::Warning});
 }
 
 bool RecordingMessageSink::askYesNo(QWidget*, const QString& text, const QString& caption)
 {
-    m_seen.append({caption, text, QMessageBox::Warning});
+    record({caption, text, QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No});
     const QMessageBox::StandardButton answer = m_answers.isEmpty() ? m_defaultAnswer : m_answers.takeFirst();
     return answer == QMessageBox::Yes;
 }

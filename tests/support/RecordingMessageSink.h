@@ -5,6 +5,8 @@
 #include "support/MessageBoxRecorder.h"
 #include "ui/MessageSink.h"
 
+#include <functional>
+
 namespace tirvelo::test {
 
 class RecordingMessageSink : public MessageSink {
@@ -23,7 +25,13 @@ public:
     QStringList texts() const { return messageTexts(m_seen); }
     void clear() { m_seen.clear(); }
 
+    // Called with each message as it is given, where a box would be open:
+    // lets a test act while the window waits for the answer.
+    std::function<void(const SeenMessage&)> onMessage;
+
 private:
+    void record(const SeenMessage& message);
+
     QMessageBox::StandardButton m_defaultAnswer;
     QList<QMessageBox::StandardButton> m_answers;
     QList<SeenMessage> m_seen;

@@ -7,6 +7,7 @@
 #include "speech/SpeechEngine.h"
 #include "support/RecordingMessageSink.h"
 #include "ui/Delay.h"
+#include "ui/MessageBoxes.h"
 #include "ui/Services.h"
 
 #include <QList>
@@ -55,7 +56,10 @@ public:
     TestServices(const TestServices&) = delete;
     TestServices& operator=(const TestServices&) = delete;
 
-    Services bundle() { return {*speech, sound, capture, messages, clock}; }
+    Services bundle() { return {*speech, sound, capture, *m_sink, clock}; }
+    // Windows made from then on show the program's real message boxes
+    // instead of recording the messages.
+    void showRealMessageBoxes() { m_sink = &m_messageBoxes; }
 
     std::unique_ptr<SpeechEngine> speech;
     SwappableSoundPlayer sound;
@@ -65,6 +69,10 @@ public:
     WavMax capture;
     RecordingMessageSink messages;
     RecordingClock clock;
+
+private:
+    MessageBoxSink m_messageBoxes;
+    MessageSink* m_sink = &messages;
 };
 
 } // namespace tirvelo::test
