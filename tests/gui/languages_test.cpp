@@ -143,7 +143,7 @@ QByteArray fileBytes(const QString& path)
 // it as start-up attaches it.
 class Languages : public MainWindowFixture {
 protected:
-    QString enginePath() const override { return recordingEnginePath(); }
+    std::unique_ptr<SpeechEngine> makeEngine() const override { return std::make_unique<RecordingSpeechEngine>(); }
 
     void SetUp() override
     {
@@ -155,7 +155,7 @@ protected:
         dialog = &m_levelDialog->dialog();
         writeFile(path("a.txt"), "Bon dia.");
         window->LoadBook(writeBook("llibre.Lumbrix", 1, "", {"a.txt"}));
-        log.clear();
+        recordingEngine().clear();
     }
     void TearDown() override
     {
@@ -169,7 +169,7 @@ protected:
     Log calls()
     {
         const Log lines = log.lines();
-        log.clear();
+        recordingEngine().clear();
         return lines;
     }
     void choose(QAction* item)
@@ -182,7 +182,6 @@ protected:
     }
     QString iniPath() const { return path(QStringLiteral("config/Quirna2001.ini")); }
 
-    RecordingLog log;
     std::optional<AttachedLevelDialog> m_levelDialog;
     TFormNivellEntradaDAudio* dialog = nullptr;
 };

@@ -3,6 +3,7 @@
 // recording-level button, the open-failure message and the destruction.
 #include "audio/SimulatedCaptureDevice.h"
 #include "audio/WavMax.h"
+#include "support/BookWriter.h"
 #include "support/FakeCaptureDevice.h"
 #include "support/ScopedEnvironmentVariable.h"
 #include "support/TestServices.h"
@@ -55,12 +56,6 @@ void writeScript(const QTemporaryDir& dir, const QString& name, const QByteArray
     file.write("#!/bin/sh\n" + body);
     file.close();
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Each dialog on services of its own; its end does not wait for buffers that

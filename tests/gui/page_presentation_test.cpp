@@ -43,12 +43,6 @@ const QString kConte = QStringLiteral(u"L'àvia diu: «Bon dia!»\nCafè, plaça
 // The plain text of tests/data/pages/poema.rtf as the engine receives it.
 const QByteArray kPoemaRead = "Read La pluja cau a la pla\xE7" "a,\\r\\nl'\xE0via diu: \xAB" "ad\xE9u\xBB";
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 constexpr QRgb kRed = qRgb(255, 0, 0);
 constexpr QRgb kGreen = qRgb(0, 255, 0);
 constexpr QRgb kBlue = qRgb(0, 0, 255);
@@ -502,7 +496,7 @@ TEST_F(PagePresentation, WhatTheEngineAnswersIsNotTakenForAFailure)
     copyData(QStringLiteral("pages/conte.txt"), QStringLiteral("conte.txt"));
     copyData(QStringLiteral("pages/poema.rtf"), QStringLiteral("poema.rtf"));
     copyData(QStringLiteral("pictures/quadrants.bmp"), QStringLiteral("foto.bmp"));
-    RecordingLog::setFailingCalls("Read,ReadFile,Stop");
+    log.setFailingCalls("Read,ReadFile,Stop");
     window->LoadBook(writeBook("f.Lumbrix", 4, "", {"conte.txt", "poema.rtf", "foto.bmp#conte.txt", "foto.bmp#poema.rtf"}));
     const QList<QPair<QString, QByteArray>> expected = {
         {QStringLiteral("Memo1"), "ReadFile conte.txt"},

@@ -104,7 +104,7 @@ TEST_F(ReadingControls, CreationSetsTheSpeedAndKeepsVoiceModeOff)
 // Only a missing entry point fails (IncompleteEngine); what the engine answers is not looked at.
 TEST_F(ReadingControls, AFirstSpeedCallTheEngineAnswersWithAnErrorIsNotTold)
 {
-    RecordingLog::setFailingCalls("SetSpeed");
+    log.setFailingCalls("SetSpeed");
     createWindow();
     EXPECT_EQ(calls(), Log({"SetSpeed 140"}));
     EXPECT_TRUE(boxes->seen().isEmpty()) << boxes->texts().join(u'|').toStdString();

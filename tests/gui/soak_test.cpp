@@ -12,7 +12,6 @@
 #include "audio/WavMax.h"
 #include "support/MainWindowFixture.h"
 #include "support/ScopedEnvironmentVariable.h"
-#include "support/RecordingLog.h"
 #include "support/TestPaths.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/NavigationButton.h"
@@ -86,7 +85,7 @@ private:
 
 class Soak : public MainWindowFixture {
 protected:
-    QString enginePath() const override { return recordingEnginePath(); }
+    std::unique_ptr<SpeechEngine> makeEngine() const override { return std::make_unique<RecordingSpeechEngine>(); }
 
     void SetUp() override
     {
@@ -149,7 +148,6 @@ protected:
 
     // Page sounds go to the second null sink, away from the one the microphone hears.
     ScopedEnvironmentVariable m_pageSoundSink{"PULSE_SINK", QByteArray("quiet")};
-    RecordingLog m_log;
     std::unique_ptr<TFormNivellEntradaDAudio> m_levelDialog;
 };
 
@@ -252,7 +250,7 @@ TEST_F(Soak, TenThousandTurnsKeepMemoryFlatAndSayNothing)
     EXPECT_GT(voiceTurns, 0);
     // Reading phases read text pages and companions through the engine.
     int readFiles = 0, reads = 0;
-    for (const QByteArray& line : m_log.lines()) {
+    for (const QByteArray& line : recordingEngine().lines()) {
         readFiles += line.startsWith("ReadFile ");
         reads += line.startsWith("Read ");
     }

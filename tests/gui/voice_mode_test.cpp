@@ -14,7 +14,6 @@
 #include "support/MainWindowFixture.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/ProgramEnvironment.h"
-#include "support/RecordingLog.h"
 #include "support/XServer.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/NavigationButton.h"
@@ -139,8 +138,7 @@ protected:
 
 class VoiceModeWindowWithEngine : public VoiceModeWindow {
 protected:
-    QString enginePath() const override { return recordingEnginePath(); }
-    RecordingLog log;
+    std::unique_ptr<SpeechEngine> makeEngine() const override { return std::make_unique<RecordingSpeechEngine>(); }
 };
 
 } // namespace

@@ -10,7 +10,7 @@ void MainWindowFixture::SetUp()
 {
     ASSERT_TRUE(m_dir.isValid());
     m_environment.emplace(m_dir.path(), enginePath());
-    services = std::make_unique<TestServices>();
+    services = std::make_unique<TestServices>(makeEngine());
     if (engine().load())
         engine().bindEntryPoints();
     boxes = &services->messages;

@@ -5,6 +5,7 @@
 // recording sink.
 #include "support/BookWriter.h"
 #include "support/ProgramEnvironment.h"
+#include "support/RecordingSpeechEngine.h"
 #include "support/TestServices.h"
 #include "ui/FormPrincipal.h"
 
@@ -20,7 +21,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The engine library to load before the window is made; empty: none at all.
+    // The engine the window gets, loaded before the window is made. Without
+    // one, the library that enginePath() names is loaded as the program loads
+    // it; an empty path: no engine at all.
+    virtual std::unique_ptr<SpeechEngine> makeEngine() const { return nullptr; }
     virtual QString enginePath() const { return {}; }
     // Makes the window (runs its creation) and shows it.
     void createWindow();
@@ -34,6 +38,8 @@ protected:
     void loadFromMenu(const QString& book);
 
     SpeechEngine& engine() { return *services->speech; }
+    // The engine when makeEngine() made a recording one.
+    RecordingSpeechEngine& recordingEngine() { return dynamic_cast<RecordingSpeechEngine&>(engine()); }
 
     QTemporaryDir m_dir;
     std::optional<ProgramEnvironment> m_environment;
