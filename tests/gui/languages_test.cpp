@@ -168,7 +168,7 @@ protected:
 
     Log calls()
     {
-        const Log lines = log.lines();
+        const Log lines = recordingEngine().lines();
         recordingEngine().clear();
         return lines;
     }

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 using namespace tirvelo;
+using tirvelo::test::ScopedEnvironmentVariable;
 
 namespace {
 

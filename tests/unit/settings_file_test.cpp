@@ -1,5 +1,6 @@
 #include "desktop/SettingsFile.h"
 #include "desktop/SettingsKeys.h"
+#include "support/ScopedEnvironmentVariable.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 using namespace tirvelo;
+using tirvelo::test::ScopedEnvironmentVariable;
 
 namespace {
 
