@@ -223,12 +223,7 @@ TEST_F(ReadingWithoutReadFile, TheScanTimerStartsOnlyAfterAFailedReadingHasBeenT
     loadTextBook();
     calls();
     QList<bool> timerDuringBox;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            timerDuringBox << window->Timer1->isActive();
-    });
-    watch.start(1);
+    boxes->onMessage = [&](const SeenMessage&) { timerDuringBox << window->Timer1->isActive(); };
     window->PopupMenuActiu->setChecked(true);
     for (QAction* item : {window->PopupDona, window->PopupLlegeixelsfitxerstext, window->PopupLlegeixelsfitxerstext,
                           window->PopupCastellano}) {
@@ -245,6 +240,7 @@ TEST_F(ReadingWithoutReadFile, TheScanTimerStartsOnlyAfterAFailedReadingHasBeenT
         EXPECT_FALSE(window->Speaking);
         EXPECT_TRUE(window->Timer1->isActive());
     }
+    boxes->onMessage = nullptr;
     // Nothing was spoken, so nothing is stopped.
     EXPECT_EQ(calls(), Log({"SetSpeed 140", "SetLanguage 99", "SetSpeaker 2", // Dona
                             "SetSpeed 140", "SetLanguage 101", "SetSpeaker 0"}));
@@ -393,17 +389,12 @@ TEST_F(VanishingEngine, AVoiceChosenAfterTheLibraryWentAwaySwitchesReadingOffFor
 
     // Whether the scan timer runs while the failure is told.
     QList<bool> timerDuringBox;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            timerDuringBox << window->Timer1->isActive();
-    });
-    watch.start(1);
+    boxes->onMessage = [&](const SeenMessage&) { timerDuringBox << window->Timer1->isActive(); };
 
     window->PopupMenuActiu->setChecked(true);
     window->Memo1->hide();
     choose(window->PopupDona);
-    watch.stop();
+    boxes->onMessage = nullptr;
     ASSERT_EQ(boxes->seen().size(), 1);
     EXPECT_EQ(boxes->seen()[0].text, kNoEngineText);
     EXPECT_EQ(boxes->seen()[0].caption, kNoEngineCaption);
