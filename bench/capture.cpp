@@ -38,6 +38,7 @@ double processCpuSeconds()
 // Answers every returned buffer with ReadPeakLevel, as the main window does.
 class Handler : public QObject {
 public:
+    explicit Handler(WavMax& capture) : m_capture(capture) {}
     long long buffers = 0;
     long long level = 0;
 
@@ -46,9 +47,12 @@ protected:
     {
         if (event->type() == MM_WIM_DATA) {
             ++buffers;
-            level += WavMax::ReadPeakLevel();
+            level += m_capture.ReadPeakLevel();
         }
     }
+
+private:
+    WavMax& m_capture;
 };
 
 // A device fed from the benchmark loop, like a driver delivering reads.
@@ -65,12 +69,13 @@ public:
 void BM_PeakOfOneBuffer(benchmark::State& state)
 {
     app();
-    WavMax::SetupWaveInput(1024);
-    WavMax::Closing = false;
+    WavMax wav;
+    wav.SetupWaveInput(1024);
+    wav.Closing = false;
     for (int i = 0; i < 1024; ++i)
-        WavMax::CaptureBuffer1[i] = WavMax::CaptureBuffer2[i] = quint8(128 + (i * 37) % 90);
+        wav.CaptureBuffer1[i] = wav.CaptureBuffer2[i] = quint8(128 + (i * 37) % 90);
     for (auto _ : state)
-        benchmark::DoNotOptimize(WavMax::ReadPeakLevel());
+        benchmark::DoNotOptimize(wav.ReadPeakLevel());
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_PeakOfOneBuffer);
@@ -80,11 +85,11 @@ BENCHMARK(BM_PeakOfOneBuffer);
 void BM_OneSecondOfReads(benchmark::State& state)
 {
     app();
-    WavMax::SetupWaveInput(1024);
-    Handler handler;
-    WavMax::setCaptureDeviceFactory([] { return std::make_unique<Feeder>(); });
-    WavMax::OpenWaveInput(&handler);
-    auto* feeder = static_cast<Feeder*>(WavMax::WaveInHandle);
+    WavMax wav([] { return std::make_unique<Feeder>(); });
+    wav.SetupWaveInput(1024);
+    Handler handler(wav);
+    wav.OpenWaveInput(&handler);
+    auto* feeder = static_cast<Feeder*>(wav.WaveInHandle);
     std::array<quint8, 551> read{};
     for (size_t i = 0; i < read.size(); ++i)
         read[i] = quint8(128 + (i * 13) % 60);
@@ -94,9 +99,8 @@ void BM_OneSecondOfReads(benchmark::State& state)
             QCoreApplication::sendPostedEvents(&handler, MM_WIM_DATA);
         }
     }
-    WavMax::CloseWaveInput();
+    wav.CloseWaveInput();
     QCoreApplication::removePostedEvents(&handler);
-    WavMax::setCaptureDeviceFactory({});
     state.counters["buffers_per_iteration"] = benchmark::Counter(double(handler.buffers) / double(state.iterations()));
 }
 BENCHMARK(BM_OneSecondOfReads);
@@ -111,14 +115,13 @@ void runCapture(benchmark::State& state, bool real)
     }
     const int seconds = int(state.range(0));
     for (auto _ : state) {
-        WavMax::SetupWaveInput(1024);
-        if (real)
-            WavMax::setCaptureDeviceFactory({});
-        else
-            WavMax::setCaptureDeviceFactory(
-                [] { return std::make_unique<SimulatedCaptureDevice>(QStringLiteral("levels:3,60,0,12"), 1); });
-        Handler handler;
-        if (WavMax::OpenWaveInput(&handler) != 0) {
+        WavMax::CaptureDeviceFactory simulated = [] {
+            return std::make_unique<SimulatedCaptureDevice>(QStringLiteral("levels:3,60,0,12"), 1);
+        };
+        WavMax wav(real ? WavMax::CaptureDeviceFactory() : simulated);
+        wav.SetupWaveInput(1024);
+        Handler handler(wav);
+        if (wav.OpenWaveInput(&handler) != 0) {
             state.SkipWithError("the input could not be opened");
             break;
         }
@@ -130,9 +133,8 @@ void runCapture(benchmark::State& state, bool real)
         loop.exec();
         const double cpu = processCpuSeconds() - cpu0;
         const double elapsed = wall.elapsed() / 1000.0;
-        WavMax::CloseWaveInput();
+        wav.CloseWaveInput();
         QCoreApplication::removePostedEvents(&handler);
-        WavMax::setCaptureDeviceFactory({});
         state.counters["cpu_percent"] = 100.0 * cpu / elapsed;
         state.counters["buffers_per_second"] = double(handler.buffers) / elapsed;
     }

@@ -7,11 +7,15 @@
 // TIRVELO_BENCH_SECONDS sets the length of the listening runs (default 60).
 // The default-input run needs the private PulseAudio server (TIRVELO_PULSE).
 #include "audio/CaptureDevice.h"
+#include "audio/QtSoundPlayer.h"
 #include "audio/SimulatedCaptureDevice.h"
 #include "audio/SoundPlayer.h"
 #include "audio/WavMax.h"
+#include "speech/SpeechLibrary.h"
+#include "ui/Delay.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/FormPrincipal.h"
+#include "ui/MessageBoxes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -100,18 +104,32 @@ private:
     QTimer m_answer;
 };
 
+// The program's services, with the page sound and the capture devices the
+// bench chooses.
+struct BenchServices {
+    explicit BenchServices(SoundPlayer* pageSound) : sound(pageSound ? pageSound : &programSound) {}
+    Services bundle() { return {speech, *sound, capture, messages, clock}; }
+
+    SpeechLibrary speech;
+    QtSoundPlayer programSound;
+    SoundPlayer* sound;
+    // Empty: the default input.
+    WavMax::CaptureDeviceFactory devices;
+    WavMax capture{[this] { return devices ? devices() : WavMax::createDefaultCaptureDevice(); }};
+    MessageBoxSink messages;
+    EventLoopClock clock;
+};
+
 // The start-up's pair: the main window and the level dialog wired to it.
 struct Program {
-    Program()
+    explicit Program(SoundPlayer* pageSound = nullptr)
+        : services(pageSound), window(services.bundle()), dialog(services.bundle())
     {
         window.setLevelDialog(&dialog);
         window.show();
     }
-    ~Program()
-    {
-        WavMax::CloseWaveInput();
-        WavMax::setCaptureDeviceFactory({});
-    }
+    ~Program() { services.capture.CloseWaveInput(); }
+    BenchServices services;
     TFormPrincipal window;
     TFormNivellEntradaDAudio dialog;
 };
@@ -152,20 +170,19 @@ void BM_LoudBufferToPageCommand(benchmark::State& state)
     Workspace workspace;
     auto owned = std::make_unique<EntryClock>();
     EntryClock* entry = owned.get();
-    setSoundPlayer(std::move(owned));
     entry->clock.start();
     {
         QImage picture(64, 48, QImage::Format_RGB32);
         picture.fill(Qt::darkGreen);
         picture.save(workspace.path(QStringLiteral("pic.bmp")), "BMP");
-        Program program;
+        Program program(entry);
         TFormPrincipal& window = program.window;
         window.LoadBook(workspace.book({"pic.bmp#a.wav", "pic.bmp#b.wav"}));
         window.PopupMenuActiuClick(); // scanning on
-        WavMax::setCaptureDeviceFactory([] { return std::make_unique<Feeder>(); });
+        program.services.devices = [] { return std::make_unique<Feeder>(); };
         window.PopupMenuFuncionaAmbVeuClick();
         program.dialog.show(); // the bar is fed too
-        auto* device = static_cast<Feeder*>(WavMax::WaveInHandle);
+        auto* device = static_cast<Feeder*>(program.services.capture.WaveInHandle);
         if (!device || !window.PopupMenuFuncionaAmbVeu->isChecked()) {
             state.SkipWithError("voice mode did not start");
             return;
@@ -187,7 +204,7 @@ void BM_LoudBufferToPageCommand(benchmark::State& state)
             window.book.CurrentPage = 0;
             window.SoundPlaying = true;
             window.scan.ScanPosition = 1;
-            WavMax::TriggerHoldOff = 0;
+            program.services.capture.TriggerHoldOff = 0;
             QCoreApplication::processEvents(); // what the last turn left to paint
             entry->armed = true;
             entry->enteredAt = -1;
@@ -215,7 +232,6 @@ void BM_LoudBufferToPageCommand(benchmark::State& state)
             state.counters["whole_turn_us"] = handlingSeconds / double(delays.size()) * 1e6;
         }
     }
-    setSoundPlayer(nullptr);
 }
 BENCHMARK(BM_LoudBufferToPageCommand)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(2000);
 
@@ -272,10 +288,10 @@ void listen(benchmark::State& state, Listening mode)
         BufferCounter counter;
         window.installEventFilter(&counter);
         if (mode == Listening::Simulated)
-            WavMax::setCaptureDeviceFactory([] {
+            program.services.devices = [] {
                 // Quiet room noise, never above the threshold of 30.
                 return std::make_unique<SimulatedCaptureDevice>(QStringLiteral("levels:3,7,2,12,5,0,9"), 1);
-            });
+            };
         if (mode != Listening::Off) {
             window.PopupMenuFuncionaAmbVeuClick();
             if (!window.PopupMenuFuncionaAmbVeu->isChecked()) {

@@ -1,10 +1,9 @@
 #include "app/Startup.h"
 
 #include "app/CommandLine.h"
+#include "app/ProgramServices.h"
 #include "desktop/InterfaceLanguage.h"
-#include "ui/ProcessState.h"
 #include "book/BookLoader.h"
-#include "speech/SpeechLibrary.h"
 #include "ui/AboutBox.h"
 #include "ui/Accessibility.h"
 #include "ui/AppIcon.h"
@@ -15,21 +14,22 @@
 #include <QApplication>
 #include <QLabel>
 #include <exception>
+#include <optional>
 
 namespace tirvelo {
 namespace {
 
 // The general error report for the failure being handled, whatever its kind.
-void reportCurrentFailure(QWidget* owner)
+void reportCurrentFailure(MessageSink& messages, QWidget* owner)
 {
     try {
         throw;
     } catch (const ConversionError& error) {
-        showErrorReport(owner, error.text());
+        messages.errorReport(owner, error.text());
     } catch (const std::exception& error) {
-        showErrorReport(owner, QString::fromLocal8Bit(error.what()));
+        messages.errorReport(owner, QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        showErrorReport(owner, QStringLiteral("Unknown exception"));
+        messages.errorReport(owner, QStringLiteral("Unknown exception"));
     }
 }
 
@@ -44,10 +44,13 @@ public:
         try {
             return QApplication::notify(receiver, event);
         } catch (...) {
-            reportCurrentFailure(activeWindow());
+            reportCurrentFailure(m_messages, activeWindow());
         }
         return false;
     }
+
+private:
+    MessageBoxSink m_messages;
 };
 
 constexpr int kSplashMilliseconds = 2000;
@@ -62,24 +65,32 @@ int runTirvelo(int& argc, char** argv)
 
 int runStartupSequence(QApplication& app, const QStringList& parameters)
 {
+    ProgramServices services;
+    return runStartupSequence(app, parameters, services);
+}
+
+int runStartupSequence(QApplication& app, const QStringList& parameters, ProgramServices& owned)
+{
     app.setApplicationName(applicationTitle());
     app.setWindowIcon(applicationIcon());
     app.setQuitOnLastWindowClosed(false);
     installAccessibleInterfaces();
 
+    const Services services = owned.bundle();
+
     // The speech engine and its entry points.
-    SpeechLibrary& engine = speechLibrary();
+    SpeechEngine& engine = services.speech;
     if (engine.load())
         engine.bindEntryPoints();
 
     const QString commandLineText = joinParametersForEmptinessTest(parameters);
     if (commandLineText.isEmpty())
-        checkBookAssociationAtStartup();
+        checkBookAssociationAtStartup(services.messages);
 
     // The three windows; none is shown yet. The main window's creation runs now.
-    TFormPrincipal mainWindow;
-    attachLevelDialog(mainWindow);
-    TAboutBox aboutBox;
+    TFormPrincipal mainWindow(services);
+    std::optional<AttachedLevelDialog> levelDialog(std::in_place, services, mainWindow);
+    TAboutBox aboutBox(services);
     mainWindow.setAboutBox(&aboutBox);
 
     if (!engine.isAvailable()) {
@@ -97,7 +108,7 @@ int runStartupSequence(QApplication& app, const QStringList& parameters)
     case InterfaceLanguage::Catalan:
         break;
     }
-    InterfaceReady = true;
+    mainWindow.setInterfaceReady(true);
 
     aboutBox.showAsSplash(kSplashMilliseconds);
 
@@ -109,7 +120,7 @@ int runStartupSequence(QApplication& app, const QStringList& parameters)
     try {
         mainWindow.LoadBook(bookFileName);
     } catch (...) {
-        reportCurrentFailure(&mainWindow);
+        reportCurrentFailure(services.messages, &mainWindow);
     }
 
     int exitCode = 0;
@@ -118,7 +129,7 @@ int runStartupSequence(QApplication& app, const QStringList& parameters)
 
     if (engine.isAvailable())
         engine.release();
-    detachLevelDialog();
+    levelDialog.reset();
     return exitCode;
 }
 

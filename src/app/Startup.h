@@ -6,6 +6,8 @@ class QApplication;
 
 namespace tirvelo {
 
+class ProgramServices;
+
 // Runs the whole sequence for the given parameters (without the program name)
 // and returns the process exit code.
 int runTirvelo(int& argc, char** argv);
@@ -15,5 +17,7 @@ int runTirvelo(int& argc, char** argv);
 // language, shows the splash, loads the book named by the parameters and runs
 // the event loop until the main window closes.
 int runStartupSequence(QApplication& app, const QStringList& parameters);
+// The same on services made by the caller, which it may look at afterwards.
+int runStartupSequence(QApplication& app, const QStringList& parameters, ProgramServices& services);
 
 } // namespace tirvelo

@@ -50,12 +50,6 @@ QAudioFormat outputFormat(const DecodedSound& sound, const QAudioDevice& device)
     return device.isFormatSupported(format) ? format : device.preferredFormat();
 }
 
-std::unique_ptr<SoundPlayer>& processPlayer()
-{
-    static std::unique_ptr<SoundPlayer> player;
-    return player;
-}
-
 } // namespace
 
 // The samples of one sound, read by the sink. It never says it is at its end:
@@ -87,23 +81,6 @@ private:
     QByteArray m_samples;
     qint64 m_read = 0;
 };
-
-SoundPlayer& soundPlayer()
-{
-    auto& player = processPlayer();
-    if (!player) {
-        player = std::make_unique<QtSoundPlayer>();
-        // Its sink must close while Qt's connection to the sound server, which
-        // goes with the application, still exists.
-        qAddPostRoutine([] { processPlayer().reset(); });
-    }
-    return *player;
-}
-
-void setSoundPlayer(std::unique_ptr<SoundPlayer> player)
-{
-    processPlayer() = std::move(player);
-}
 
 QtSoundPlayer::QtSoundPlayer(QString alertSound, QObject* parent)
     : QObject(parent), m_alertSound(std::move(alertSound)), m_beep(beepSound())

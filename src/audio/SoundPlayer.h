@@ -2,8 +2,6 @@
 // Page sounds: the companion ".wav" of a picture page, played asynchronously.
 #include <QString>
 
-#include <memory>
-
 namespace tirvelo {
 
 class SoundPlayer {
@@ -24,10 +22,5 @@ public:
     // A sound is playing now, or ended (or was stopped) less than 300 ms ago.
     virtual bool guardActive() const = 0;
 };
-
-// The process-wide player, made on first use (needs the application object).
-SoundPlayer& soundPlayer();
-// Replaces the process-wide player (tests); null returns to the default one.
-void setSoundPlayer(std::unique_ptr<SoundPlayer> player);
 
 } // namespace tirvelo

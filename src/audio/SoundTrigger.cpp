@@ -4,14 +4,14 @@
 
 namespace tirvelo {
 
-WaveInOutcome HandleWaveInDataCore(bool scanningActive, bool companionGuardActive)
+WaveInOutcome HandleWaveInDataCore(WavMax& capture, bool scanningActive, bool companionGuardActive)
 {
-    const int level = WavMax::ReadPeakLevel();
-    if (level <= WavMax::TriggerThreshold || WavMax::TriggerHoldOff != 0 || companionGuardActive)
+    const int level = capture.ReadPeakLevel();
+    if (level <= capture.TriggerThreshold || capture.TriggerHoldOff != 0 || companionGuardActive)
         return {level, false};
     // Set before the page turns: a buffer handled while the page command waits
     // cannot trigger a second time.
-    WavMax::TriggerHoldOff = 2;
+    capture.TriggerHoldOff = 2;
     return {level, scanningActive};
 }
 

@@ -5,12 +5,14 @@
 // highlight and runs the command of the highlighted button.
 namespace tirvelo {
 
+class WavMax;
+
 struct WaveInOutcome {
     int level;      // what the level bar shows (0..127)
     bool activate;  // run the highlighted button's command
 };
 
-// level := ReadPeakLevel(). A level above TriggerThreshold with no hold-off
+// level := capture.ReadPeakLevel(). A level above TriggerThreshold with no hold-off
 // running starts the hold-off of 2 quiet buffers, also when scanning is off,
 // and activates when scanning is active.
 //
@@ -19,6 +21,6 @@ struct WaveInOutcome {
 // show their level but neither activate nor start the hold-off: they are not the
 // user's sound, and a hold-off started by them would swallow the user's first
 // sound after the page's sound ends.
-WaveInOutcome HandleWaveInDataCore(bool scanningActive, bool companionGuardActive);
+WaveInOutcome HandleWaveInDataCore(WavMax& capture, bool scanningActive, bool companionGuardActive);
 
 } // namespace tirvelo

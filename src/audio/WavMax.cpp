@@ -10,36 +10,23 @@
 #include <cmath>
 #include <cstring>
 
-namespace tirvelo::WavMax {
+namespace tirvelo {
 
-// Both buffers exist from program start, so capture never allocates sample memory.
-quint8* CaptureBuffer1 = new quint8[CaptureBufferCapacity]();
-quint8* CaptureBuffer2 = new quint8[CaptureBufferCapacity]();
-WaveHeader CaptureHeader1;
-WaveHeader CaptureHeader2;
-WaveFormatRecord WaveFormat;
-CaptureDevice* WaveInHandle = nullptr;
-int BufferLength = DefaultBufferLength;
-int LastQueued = 2;
-bool Closing = false;
-int TriggerThreshold = DefaultTriggerThreshold;
-int TriggerHoldOff = 0;
-
-namespace {
-
-DeviceErrorReporter& errorReporter()
+// Both buffers exist from the start, so capture never allocates sample memory.
+WavMax::WavMax(CaptureDeviceFactory factory)
+    : CaptureBuffer1(new quint8[CaptureBufferCapacity]()),
+      CaptureBuffer2(new quint8[CaptureBufferCapacity]()),
+      m_deviceFactory(std::move(factory))
 {
-    static DeviceErrorReporter reporter;
-    return reporter;
 }
 
-CaptureDeviceFactory& deviceFactory()
+WavMax::~WavMax()
 {
-    static CaptureDeviceFactory factory;
-    return factory;
+    CloseWaveInput();
+    FreeWaveBuffers();
 }
 
-void fillHeader(WaveHeader& header, quint8* buffer)
+void WavMax::fillHeader(WaveHeader& header, quint8* buffer) const
 {
     header.data = buffer;
     header.bufferLength = BufferLength;
@@ -47,31 +34,28 @@ void fillHeader(WaveHeader& header, quint8* buffer)
     header.flags = 0;
 }
 
-} // namespace
+int WavMax::reportOpenFailure(QObject* notifyWindow, int code) const
+{
+    if (m_errorReporter)
+        m_errorReporter(notifyWindow, DeviceErrorText(), DeviceErrorCaption());
+    else
+        qWarning().noquote() << DeviceErrorCaption() << ":" << DeviceErrorText();
+    return code;
+}
 
-QString DeviceErrorText()
+QString WavMax::DeviceErrorText()
 {
     return QStringLiteral(u"No és possible obrir el dispositiu d'entrada de so. O no hi ha tarja de so o hi ha "
                           u"una altre aplicació que la fa servir. Si és així pareu aquesta aplicació i torneu-ho "
                           u"a provar.");
 }
 
-QString DeviceErrorCaption()
+QString WavMax::DeviceErrorCaption()
 {
     return QStringLiteral(u"Control del valor màxim detectat en el micròfon");
 }
 
-void setDeviceErrorReporter(DeviceErrorReporter reporter)
-{
-    errorReporter() = std::move(reporter);
-}
-
-void setCaptureDeviceFactory(CaptureDeviceFactory factory)
-{
-    deviceFactory() = std::move(factory);
-}
-
-std::unique_ptr<CaptureDevice> createDefaultCaptureDevice()
+std::unique_ptr<CaptureDevice> WavMax::createDefaultCaptureDevice()
 {
     const QString simulated = qEnvironmentVariable(SimulatedCaptureDevice::EnvironmentVariable);
     if (!simulated.isEmpty())
@@ -79,7 +63,7 @@ std::unique_ptr<CaptureDevice> createDefaultCaptureDevice()
     return std::make_unique<QtCaptureDevice>();
 }
 
-void SetupWaveInput(int bufferLength)
+void WavMax::SetupWaveInput(int bufferLength)
 {
     // The headers are about to be rewritten: a device still holding them is closed first.
     if (WaveInHandle)
@@ -105,32 +89,25 @@ void SetupWaveInput(int bufferLength)
     TriggerThreshold = DefaultTriggerThreshold;
 }
 
-int OpenWaveInput(QObject* notifyWindow)
+int WavMax::OpenWaveInput(QObject* notifyWindow)
 {
     if (WaveInHandle)
         return 0;
 
-    auto report = [notifyWindow](int code) {
-        if (errorReporter())
-            errorReporter()(notifyWindow, DeviceErrorText(), DeviceErrorCaption());
-        else
-            qWarning().noquote() << DeviceErrorCaption() << ":" << DeviceErrorText();
-        return code;
-    };
+    auto report = [this, notifyWindow](int code) { return reportOpenFailure(notifyWindow, code); };
     if (!CaptureBuffer1 || !CaptureBuffer2 || !CaptureHeader1.data || !CaptureHeader2.data)
         return report(CaptureNoMemory);
 
-    // Opening may wait for the device list with events running; a second open
-    // arriving meanwhile finds the device busy.
-    static bool opening = false;
-    if (opening)
+    // A second open arriving while the first waits for the device list finds
+    // the device busy.
+    if (m_opening)
         return report(CaptureAllocated);
-    std::unique_ptr<CaptureDevice> device = deviceFactory() ? deviceFactory()() : createDefaultCaptureDevice();
+    std::unique_ptr<CaptureDevice> device = m_deviceFactory ? m_deviceFactory() : createDefaultCaptureDevice();
     if (!device)
         return report(CaptureBadDeviceId);
-    opening = true;
+    m_opening = true;
     const int result = device->open(WaveFormat, notifyWindow);
-    opening = false;
+    m_opening = false;
     if (result != 0) {
         device->close();
         return report(result);
@@ -158,7 +135,7 @@ int OpenWaveInput(QObject* notifyWindow)
     return 0;
 }
 
-int ReadPeakLevel()
+int WavMax::ReadPeakLevel()
 {
     if (Closing)
         return 0;
@@ -189,7 +166,7 @@ int ReadPeakLevel()
     return level;
 }
 
-void CloseWaveInput()
+void WavMax::CloseWaveInput()
 {
     Closing = true;
     if (!WaveInHandle)
@@ -202,7 +179,7 @@ void CloseWaveInput()
     WaveInHandle = nullptr;
 }
 
-void FreeWaveBuffers()
+void WavMax::FreeWaveBuffers()
 {
     delete[] CaptureBuffer2;
     CaptureBuffer2 = nullptr;
@@ -212,4 +189,4 @@ void FreeWaveBuffers()
     CaptureHeader2.data = nullptr;
 }
 
-} // namespace tirvelo::WavMax
+} // namespace tirvelo

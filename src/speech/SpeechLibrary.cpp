@@ -137,10 +137,4 @@ bool SpeechLibrary::stop() { return callIfBound(m_stop); }
 bool SpeechLibrary::setLanguage(int language) { return callIfBound(m_setLanguage, language); }
 bool SpeechLibrary::setSpeaker(int speaker) { return callIfBound(m_setSpeaker, speaker); }
 
-SpeechLibrary& speechLibrary()
-{
-    static SpeechLibrary library;
-    return library;
-}
-
 } // namespace tirvelo

@@ -7,6 +7,7 @@
 // accepted whatever the engine answers: it refuses a missing companion text
 // with a negative number, and that is no reason to send the reader to
 // reinstall it.
+#include "speech/SpeechEngine.h"
 #include "speech/UpctvApi.h"
 
 #include <QByteArray>
@@ -15,10 +16,10 @@
 
 namespace tirvelo {
 
-class SpeechLibrary {
+class SpeechLibrary : public SpeechEngine {
 public:
     SpeechLibrary() = default;
-    ~SpeechLibrary();
+    ~SpeechLibrary() override;
     SpeechLibrary(const SpeechLibrary&) = delete;
     SpeechLibrary& operator=(const SpeechLibrary&) = delete;
 
@@ -29,22 +30,22 @@ public:
 
     // Loads the library (the handle is kept whatever the outcome) and returns
     // whether speech is available. Does not bind the entry points.
-    bool load();
+    bool load() override;
     // Releases the library; entry points become null.
-    void release();
-    bool isAvailable() const { return m_handle != nullptr; }
+    void release() override;
+    bool isAvailable() const override { return m_handle != nullptr; }
     QString loadedPath() const { return m_path; }
 
     // Binds every entry point by name, in the engine's documented order.
-    void bindEntryPoints();
+    void bindEntryPoints() override;
     void clearEntryPoints();
 
-    bool setSpeed(int speed);
-    bool read(const QByteArray& cp1252Text);
-    bool readFile(const QByteArray& cp1252Name);
-    bool stop();
-    bool setLanguage(int language);
-    bool setSpeaker(int speaker);
+    bool setSpeed(int speed) override;
+    bool read(const QByteArray& cp1252Text) override;
+    bool readFile(const QByteArray& cp1252Name) override;
+    bool stop() override;
+    bool setLanguage(int language) override;
+    bool setSpeaker(int speaker) override;
 
     bool hasSetSpeed() const { return m_setSpeed != nullptr; }
 
@@ -59,9 +60,5 @@ private:
     UpcTVSetLanguageFn m_setLanguage = nullptr;
     UpcTVSetSpeakerFn m_setSpeaker = nullptr;
 };
-
-// The process-wide engine: loaded at start, reloaded by voice and language
-// changes, released at exit.
-SpeechLibrary& speechLibrary();
 
 } // namespace tirvelo

@@ -11,7 +11,7 @@
 
 namespace tirvelo {
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
+TAboutBox::TAboutBox(const Services& services, QWidget* parent) : QDialog(parent), m_services(services)
 {
     setWindowTitle(QStringLiteral(u"Parlant de Tirvelo"));
     setModal(true);
@@ -65,7 +65,7 @@ void TAboutBox::showAsSplash(int milliseconds)
     setModal(false);
     show();
     Timer1->stop();
-    Delay(milliseconds);
+    m_services.clock.delay(milliseconds);
     hide();
     resize(width(), fullHeight);
     OKButton->show();

@@ -1,6 +1,8 @@
 #pragma once
 // The credits window. Shown modally from the menu, and in a reduced form (no
 // OK button, 28 pixels shorter) for two seconds as the splash at start.
+#include "ui/Services.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -12,7 +14,8 @@ namespace tirvelo {
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget* parent = nullptr);
+    // The services must outlive the box.
+    explicit TAboutBox(const Services& services, QWidget* parent = nullptr);
 
     QLabel* ImageOrdinador = nullptr;
     QLabel* ProductName = nullptr;
@@ -24,6 +27,7 @@ public:
     void showAsSplash(int milliseconds);
 
 private:
+    Services m_services;
     QLabel* m_title = nullptr;
     int m_pulse = 0;
 };

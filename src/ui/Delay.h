@@ -9,4 +9,17 @@ namespace tirvelo {
 // wait neither ends early nor hangs when the clock value wraps.
 void Delay(int ms);
 
+// How the windows wait: the program waits with Delay; tests may record the
+// waits instead.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual void delay(int ms) = 0;
+};
+
+class EventLoopClock final : public Clock {
+public:
+    void delay(int ms) override { Delay(ms); }
+};
+
 } // namespace tirvelo

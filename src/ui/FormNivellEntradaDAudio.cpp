@@ -2,11 +2,11 @@
 
 #include "ui/Delay.h"
 #include "audio/WavMax.h"
+#include "ui/MessageSink.h"
 #include "ui/RecordingLevelControl.h"
 
 #include <QGuiApplication>
 #include <QIcon>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
@@ -103,8 +103,8 @@ QString TFormNivellEntradaDAudio::thresholdToolTip(int value)
     return QStringLiteral("Valor minim del senyal que provoca efecte = ") + QString::number(value);
 }
 
-TFormNivellEntradaDAudio::TFormNivellEntradaDAudio(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+TFormNivellEntradaDAudio::TFormNivellEntradaDAudio(const Services& services, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_services(services)
 {
     setWindowTitle(QStringLiteral("Nivell d'entrada d'audio"));
     QFont small = font();
@@ -158,14 +158,15 @@ TFormNivellEntradaDAudio::~TFormNivellEntradaDAudio()
 
 void TFormNivellEntradaDAudio::FormCreate()
 {
-    WavMax::SetupWaveInput(WavMax::DefaultBufferLength);
-    // The capture unit reports an input that cannot be opened through this.
-    WavMax::setDeviceErrorReporter([](QObject* owner, const QString& text, const QString& caption) {
+    m_services.capture.SetupWaveInput(WavMax::DefaultBufferLength);
+    // The capture reports an input that cannot be opened through this.
+    MessageSink& messages = m_services.messages;
+    m_services.capture.setDeviceErrorReporter([&messages](QObject* owner, const QString& text, const QString& caption) {
         QWidget* window = qobject_cast<QWidget*>(owner);
-        QMessageBox::warning(window ? window->window() : nullptr, caption, text);
+        messages.warning(window ? window->window() : nullptr, text, caption);
     });
-    TrackBar1->setToolTip(thresholdToolTip(WavMax::TriggerThreshold));
-    TrackBar1->setValue(WavMax::TriggerThreshold);
+    TrackBar1->setToolTip(thresholdToolTip(m_services.capture.TriggerThreshold));
+    TrackBar1->setValue(m_services.capture.TriggerThreshold);
     placeBottomRight();
 }
 
@@ -209,7 +210,7 @@ void TFormNivellEntradaDAudio::reject()
 
 void TFormNivellEntradaDAudio::TrackBar1Change(int position)
 {
-    WavMax::TriggerThreshold = position;
+    m_services.capture.TriggerThreshold = position;
     TrackBar1->setToolTip(thresholdToolTip(position));
 }
 
@@ -242,10 +243,10 @@ void TFormNivellEntradaDAudio::FormDestroy()
     if (m_destroyed)
         return;
     m_destroyed = true;
-    WavMax::CloseWaveInput();
-    Delay(1000);
-    WavMax::FreeWaveBuffers();
-    WavMax::setDeviceErrorReporter({});
+    m_services.capture.CloseWaveInput();
+    m_services.clock.delay(1000);
+    m_services.capture.FreeWaveBuffers();
+    m_services.capture.setDeviceErrorReporter({});
 }
 
 } // namespace tirvelo

@@ -2,7 +2,9 @@
 // The input level dialog: the live level of the sound input as a bar, the
 // trigger threshold on a track bar, and a button that opens the desktop's
 // recording-level control. One instance, created hidden at start-up; its
-// creation sets up the capture unit and its destruction closes it.
+// creation sets up the capture and its destruction closes it.
+#include "ui/Services.h"
+
 #include <QDialog>
 #include <QImage>
 
@@ -20,7 +22,8 @@ public:
     static constexpr int ClientWidth = 238;
     static constexpr int ClientHeight = 103;
 
-    explicit TFormNivellEntradaDAudio(QWidget* parent = nullptr);
+    // The services must outlive the dialog.
+    explicit TFormNivellEntradaDAudio(const Services& services, QWidget* parent = nullptr);
     // Runs FormDestroy when it has not run yet.
     ~TFormNivellEntradaDAudio() override;
 
@@ -60,6 +63,7 @@ private:
     void placeBottomRight();
     void placeByDecoratedFrameOnce();
 
+    Services m_services;
     RecordingLevelControl* m_levelControl = nullptr;
     bool m_placedByFrame = false;
     bool m_destroyed = false;

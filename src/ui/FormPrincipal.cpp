@@ -2,7 +2,6 @@
 
 #include "ui/Delay.h"
 #include "base/IntegerText.h"
-#include "ui/ProcessState.h"
 #include "desktop/SettingsFile.h"
 #include "desktop/SettingsKeys.h"
 #include "audio/CaptureDevice.h"
@@ -12,11 +11,13 @@
 #include "book/BookLoader.h"
 #include "book/PageMessages.h"
 #include "book/PagePresenter.h"
-#include "speech/SpeechLibrary.h"
+#include "speech/SpeechEngine.h"
+#include "speech/UpctvApi.h"
 #include "ui/AboutBox.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/ArrowGlyph.h"
 #include "ui/MessageBoxes.h"
+#include "ui/MessageSink.h"
 #include "ui/NavigationButton.h"
 #include "ui/PictureBox.h"
 #include "ui/ScanIntervalSpinBox.h"
@@ -82,7 +83,8 @@ QStringList qtNameFilters(const QString& filter)
 
 } // namespace
 
-TFormPrincipal::TFormPrincipal(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+TFormPrincipal::TFormPrincipal(const Services& services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(services)
 {
     setObjectName(QStringLiteral("FormPrincipal"));
     setWindowTitle(applicationTitle());
@@ -342,21 +344,21 @@ void TFormPrincipal::FormCreate()
     Speaking = false;
     SoundPlaying = false;
 
-    if (speechLibrary().isAvailable()) {
+    if (speechEngine().isAvailable()) {
         PopupMenuFuncionaAmbVeu->setEnabled(false);
     } else {
-        showInformationMessage(nullptr, kNoEngineMessage, kNoEngineCaption);
+        messages().information(nullptr, kNoEngineMessage, kNoEngineCaption);
         applyNoSpeechMenuState();
     }
-    if (PopupLlegeixelsfitxerstext->isChecked() && !speechLibrary().setSpeed(upctv::kLoadSpeed)) {
-        showPlainMessage(nullptr, speechFailureMessage());
+    if (PopupLlegeixelsfitxerstext->isChecked() && !speechEngine().setSpeed(upctv::kLoadSpeed)) {
+        messages().plain(nullptr, speechFailureMessage());
         PopupCastellano->setEnabled(false);
         PopupCatala->setEnabled(false);
     }
     const QByteArray scanning = SettingsFile().read(settings::kSection, settings::kScanKey, settings::kScanDefault);
     if (scanning == QByteArrayView(settings::kScanOn))
         PopupMenuActiu->setChecked(true);
-    InterfaceReady = false;
+    m_interfaceReady = false;
 }
 
 void TFormPrincipal::applyNoSpeechMenuState()
@@ -403,9 +405,9 @@ void TFormPrincipal::resizeEvent(QResizeEvent* event)
 void TFormPrincipal::closeEvent(QCloseEvent* event)
 {
     if (Speaking) {
-        speechLibrary().stop();
+        speechEngine().stop();
         Speaking = false;
-        Delay(100);
+        m_services.clock.delay(100);
     }
     SettingsFile().write(settings::kSection, settings::kScanKey,
                          PopupMenuActiu->isChecked() ? QByteArrayView(settings::kScanOn) : QByteArrayView(settings::kScanOff));
@@ -463,9 +465,9 @@ void TFormPrincipal::turnPage(PageCommand command)
     const PageTurn turn = m_presenter.turn(command, book, {Speaking, SoundPlaying});
     // An engine without a stop call cannot silence the reading; the page
     // turns all the same.
-    if (turn.stopReading && !speechLibrary().stop())
+    if (turn.stopReading && !speechEngine().stop())
         if (const std::optional<QString> message = m_presenter.stopRefused(turn))
-            showPlainMessage(this, *message);
+            messages().plain(this, *message);
     if (turn.stopSound)
         soundPlayer().stop();
     if (turn.showPage) {
@@ -473,7 +475,7 @@ void TFormPrincipal::turnPage(PageCommand command)
         ShowPage();
     }
     if (!SpinEditTempsTimer->isVisible() || !SpinEditTempsTimer->isEnabled()) {
-        showPlainMessage(this, turn.failureMessage);
+        messages().plain(this, turn.failureMessage);
         return;
     }
     // Back in front only from another window of ours (the level dialog,
@@ -529,7 +531,7 @@ std::optional<QString> TFormPrincipal::chooseBookFile()
 void TFormPrincipal::LoadBook(const QString& requestedName)
 {
     if (Speaking) {
-        speechLibrary().stop();
+        speechEngine().stop();
         Speaking = false;
     }
     if (SoundPlaying)
@@ -555,12 +557,12 @@ void TFormPrincipal::LoadBook(const QString& requestedName)
             Memo1->setPlainText(lines.join(u'\n'));
             break;
         }
-        showPlainMessage(this, unreadableBookMessage(fileName));
+        messages().plain(this, unreadableBookMessage(fileName));
         name.clear();
     }
     const BookFailure failure = applyBookLines(lines, book);
     if (failure != BookFailure::None) {
-        showPlainMessage(this, bookFailureMessage(failure));
+        messages().plain(this, bookFailureMessage(failure));
         return;
     }
     ShowPage();
@@ -575,7 +577,7 @@ QSize TFormPrincipal::pictureBoxPixelSize() const
 bool TFormPrincipal::speechGuard(bool accepted)
 {
     if (!accepted)
-        showPlainMessage(this, speechFailureMessage());
+        messages().plain(this, speechFailureMessage());
     return accepted;
 }
 
@@ -583,9 +585,9 @@ bool TFormPrincipal::speak(const SpokenPage& speech)
 {
     switch (speech.call) {
     case SpokenPage::Call::ReadFile:
-        return speechGuard(speechLibrary().readFile(speech.cp1252));
+        return speechGuard(speechEngine().readFile(speech.cp1252));
     case SpokenPage::Call::Read:
-        return speechGuard(speechLibrary().read(speech.cp1252));
+        return speechGuard(speechEngine().read(speech.cp1252));
     case SpokenPage::Call::None:
         break;
     }
@@ -633,7 +635,7 @@ void TFormPrincipal::ShowPage()
         page.picture.reset(); // the box holds what it draws; nothing else keeps the page
     }
     if (page.failure) {
-        showPlainMessage(this, *page.failure);
+        messages().plain(this, *page.failure);
         return;
     }
     if (page.sound) {
@@ -653,7 +655,7 @@ void TFormPrincipal::MenuCarregarLlibreClick()
     try {
         LoadBook(QString());
     } catch (const ConversionError& error) {
-        showErrorReport(this, error.text());
+        messages().errorReport(this, error.text());
     }
 }
 
@@ -741,11 +743,11 @@ void TFormPrincipal::PopupMenuSortirClick()
 void TFormPrincipal::PopupMenuFuncionaAmbVeuClick()
 {
     if (PopupMenuFuncionaAmbVeu->isChecked()) {
-        WavMax::CloseWaveInput();
+        m_services.capture.CloseWaveInput();
         PopupMenuFuncionaAmbVeu->setChecked(false);
-        if (speechLibrary().isAvailable())
+        if (speechEngine().isAvailable())
             PopupLlegeixelsfitxerstext->setEnabled(true);
-    } else if (WavMax::OpenWaveInput(this) == 0) {
+    } else if (m_services.capture.OpenWaveInput(this) == 0) {
         // Voice mode and reading aloud exclude each other.
         PopupMenuFuncionaAmbVeu->setChecked(true);
         PopupLlegeixelsfitxerstext->setEnabled(false);
@@ -764,7 +766,7 @@ void TFormPrincipal::PopupMenuControlDelVolumDelMicrfonClick()
 
 void TFormPrincipal::HandleWaveInData()
 {
-    const WaveInOutcome outcome = HandleWaveInDataCore(PopupMenuActiu->isChecked(), soundPlayer().guardActive());
+    const WaveInOutcome outcome = HandleWaveInDataCore(m_services.capture, PopupMenuActiu->isChecked(), soundPlayer().guardActive());
     if (m_levelDialog && m_levelDialog->isVisible())
         m_levelDialog->setLevel(outcome.level);
     if (!outcome.activate)
@@ -779,12 +781,12 @@ void TFormPrincipal::HandleWaveInData()
 
 void TFormPrincipal::ReloadSpeechEngine()
 {
-    SpeechLibrary& engine = speechLibrary();
+    SpeechEngine& engine = speechEngine();
     if (!engine.isAvailable())
         return;
     engine.release();
     if (!engine.load()) {
-        showInformationMessage(this, kNoEngineMessage, kNoEngineCaption);
+        messages().information(this, kNoEngineMessage, kNoEngineCaption);
         applyNoSpeechMenuState();
         return;
     }
@@ -802,7 +804,7 @@ void TFormPrincipal::PopupLlegeixelsfitxerstextClick()
     PopupLlenguatge->setEnabled(reading);
     PopupMenuFuncionaAmbVeu->setEnabled(!reading);
     if (Speaking) {
-        speechLibrary().stop();
+        speechEngine().stop();
         Speaking = false;
     }
     if (reading)
@@ -823,14 +825,14 @@ void TFormPrincipal::chooseVoice(QAction* chosen, QAction* other)
     other->setChecked(false);
     chosen->setChecked(true);
     if (Speaking) {
-        speechLibrary().stop();
+        speechEngine().stop();
         Speaking = false;
     }
     ReloadSpeechEngine();
     if (PopupLlegeixelsfitxerstext->isChecked()) {
         const int engineLanguage = PopupCatala->isChecked() ? upctv::kCatalan : upctv::kCastilian;
-        speechLibrary().setLanguage(engineLanguage);
-        speechLibrary().setSpeaker(voiceNumber(engineLanguage));
+        speechEngine().setLanguage(engineLanguage);
+        speechEngine().setSpeaker(voiceNumber(engineLanguage));
     }
     ShowPage();
     followActiu();
@@ -849,16 +851,16 @@ void TFormPrincipal::PopupHomeClick()
 void TFormPrincipal::EditVelocitatChange()
 {
     if (Speaking) {
-        speechLibrary().stop();
+        speechEngine().stop();
         Speaking = false;
     }
     const int32_t value = parseLeadingInteger(EditVelocitat->text());
     if (value < 1 || value > 255) {
         // Putting "100" back is itself a change, handled like a typed one.
         EditVelocitat->setText(QStringLiteral("100"));
-        speechLibrary().setSpeed(100);
+        speechEngine().setSpeed(100);
     } else {
-        speechLibrary().setSpeed(value);
+        speechEngine().setSpeed(value);
     }
 }
 
@@ -874,15 +876,15 @@ void TFormPrincipal::switchLanguage(InterfaceLanguage language, QAction* item, Q
     for (QAction* languageItem : {PopupCatala, PopupCastellano, MenuPortugues})
         languageItem->setChecked(languageItem == item);
     if (Speaking) {
-        speechLibrary().stop();
+        speechEngine().stop();
         Speaking = false;
     }
     ReloadSpeechEngine();
     if (PopupLlegeixelsfitxerstext->isChecked()) {
-        speechLibrary().setLanguage(engineLanguage);
-        speechLibrary().setSpeaker(voiceNumber(engineLanguage));
+        speechEngine().setLanguage(engineLanguage);
+        speechEngine().setSpeaker(voiceNumber(engineLanguage));
     }
-    if (InterfaceReady) {
+    if (m_interfaceReady) {
         ShowPage();
         followActiu();
         SettingsFile().write(settings::kSection, settings::kLanguageKey, storedValue);

@@ -7,6 +7,7 @@
 #include "book/PagePresenter.h"
 #include "scan/ScanCycle.h"
 #include "ui/Captions.h"
+#include "ui/Services.h"
 
 #include <QWidget>
 #include <functional>
@@ -31,8 +32,9 @@ class TFormNivellEntradaDAudio;
 class TFormPrincipal : public QWidget {
     Q_OBJECT
 public:
-    // Creates the controls and runs the creation sequence (FormCreate).
-    explicit TFormPrincipal(QWidget* parent = nullptr);
+    // Creates the controls and runs the creation sequence (FormCreate). The
+    // services must outlive the window.
+    explicit TFormPrincipal(const Services& services, QWidget* parent = nullptr);
     ~TFormPrincipal() override;
 
     // ---- controls, under their own names ----
@@ -88,6 +90,10 @@ public:
     // language and voice unreachable, voice mode available.
     void applyNoSpeechMenuState();
     InterfaceLanguage language() const { return m_language; }
+    // False while the window is being created and the stored language is
+    // applied; true from then on. The language commands store their choice and
+    // show the page again only when it is true.
+    void setInterfaceReady(bool ready) { m_interfaceReady = ready; }
 
     // ---- handlers ----
     void SpeedButtonEsquerraClick();
@@ -151,6 +157,12 @@ private:
     QRect scaled(int left, int top, int width, int height) const;
     QSize pictureBoxPixelSize() const;
     void connectAction(QAction* action, void (TFormPrincipal::*handler)());
+    SpeechEngine& speechEngine() const { return m_services.speech; }
+    SoundPlayer& soundPlayer() const { return m_services.sound; }
+    MessageSink& messages() const { return m_services.messages; }
+
+    Services m_services;
+    bool m_interfaceReady = false;
 
     TAboutBox* m_aboutBox = nullptr;
     TFormNivellEntradaDAudio* m_levelDialog = nullptr;

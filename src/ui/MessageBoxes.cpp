@@ -23,27 +23,27 @@ QString applicationTitle()
     return applicationTitleFor(QCoreApplication::applicationFilePath());
 }
 
-void showPlainMessage(QWidget* owner, const QString& text)
+void MessageBoxSink::plain(QWidget* owner, const QString& text)
 {
     showBox(owner, QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok);
 }
 
-void showErrorReport(QWidget* owner, const QString& failureText)
+void MessageBoxSink::errorReport(QWidget* owner, const QString& failureText)
 {
     showBox(owner, QMessageBox::Critical, applicationTitle(), errorReportText(failureText), QMessageBox::Ok);
 }
 
-void showInformationMessage(QWidget* owner, const QString& text, const QString& caption)
+void MessageBoxSink::information(QWidget* owner, const QString& text, const QString& caption)
 {
     showBox(owner, QMessageBox::Information, caption, text, QMessageBox::Ok);
 }
 
-void showWarningMessage(QWidget* owner, const QString& text, const QString& caption)
+void MessageBoxSink::warning(QWidget* owner, const QString& text, const QString& caption)
 {
-    showBox(owner, QMessageBox::Warning, caption, text, QMessageBox::Ok);
+    QMessageBox::warning(owner, caption, text);
 }
 
-bool askYesNo(QWidget* owner, const QString& text, const QString& caption)
+bool MessageBoxSink::askYesNo(QWidget* owner, const QString& text, const QString& caption)
 {
     return showBox(owner, QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }

@@ -7,62 +7,42 @@
 #include "ui/MessageBoxes.h"
 
 #include <QCoreApplication>
-#include <QPointer>
-#include <memory>
 
 namespace tirvelo {
 
-void checkBookAssociationAtStartup()
+void checkBookAssociationAtStartup(MessageSink& messages)
 {
     FreedesktopAssociation store;
     // A registration that fails is not told: the program starts as usual and
     // the check runs again at the next start without parameters.
-    runAssociationCheck(store, BookExtension.toString(), QCoreApplication::applicationFilePath(), [] {
-        return askYesNo(nullptr, kAssociationQuestionText.toString(), kAssociationQuestionCaption.toString());
+    runAssociationCheck(store, BookExtension.toString(), QCoreApplication::applicationFilePath(), [&messages] {
+        return messages.askYesNo(nullptr, kAssociationQuestionText.toString(), kAssociationQuestionCaption.toString());
     });
 }
 
-namespace {
-std::unique_ptr<TFormNivellEntradaDAudio>& levelDialog()
+AttachedLevelDialog::AttachedLevelDialog(const Services& services, TFormPrincipal& mainWindow)
+    : m_dialog(std::make_unique<TFormNivellEntradaDAudio>(services)), m_window(&mainWindow)
 {
-    static std::unique_ptr<TFormNivellEntradaDAudio> dialog;
-    return dialog;
-}
-// The window the dialog was wired to, to unwire it again.
-QPointer<TFormPrincipal>& wiredWindow()
-{
-    static QPointer<TFormPrincipal> window;
-    return window;
-}
-} // namespace
-
-void attachLevelDialog(TFormPrincipal& mainWindow)
-{
-    levelDialog() = std::make_unique<TFormNivellEntradaDAudio>();
-    TFormNivellEntradaDAudio* dialog = levelDialog().get();
+    TFormNivellEntradaDAudio* dialog = m_dialog.get();
     // Only the main window's closing ends the program: the level dialog may
     // still be open then, and must not keep the program running.
     dialog->setAttribute(Qt::WA_QuitOnClose, false);
-    wiredWindow() = &mainWindow;
     mainWindow.setLevelDialog(dialog);
     mainWindow.setLanguageListener([dialog](const Captions& captions) {
         dialog->setCaptions(captions.LevelDialogTitle, captions.BitBtn1, captions.BitBtn2);
     });
 }
 
-void detachLevelDialog()
+AttachedLevelDialog::~AttachedLevelDialog()
 {
-    if (!levelDialog())
-        return;
     // It goes with the main window, though its destruction takes a second:
     // that closes the capture, waits for the returned buffers and frees them.
-    levelDialog()->hide();
-    levelDialog().reset();
-    if (TFormPrincipal* window = wiredWindow()) {
+    m_dialog->hide();
+    m_dialog.reset();
+    if (TFormPrincipal* window = m_window) {
         window->setLevelDialog(nullptr);
         window->setLanguageListener({});
     }
-    wiredWindow() = nullptr;
 }
 
 } // namespace tirvelo

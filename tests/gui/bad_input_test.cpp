@@ -3,7 +3,6 @@
 // (a good book loaded afterwards shows its first page).
 #include "book/BookLoader.h"
 #include "support/MainWindowFixture.h"
-#include "support/RecordingLog.h"
 #include "support/TestPaths.h"
 #include "ui/MessageBoxes.h"
 #include "ui/PictureBox.h"
@@ -69,8 +68,7 @@ protected:
 
 class BadInputWithEngine : public BadInput {
 protected:
-    QString enginePath() const override { return recordingEnginePath(); }
-    RecordingLog m_log;
+    std::unique_ptr<SpeechEngine> makeEngine() const override { return std::make_unique<RecordingSpeechEngine>(); }
 };
 
 } // namespace
@@ -352,15 +350,15 @@ TEST_F(BadInputWithEngine, ALongTextCompanionReachesTheEngineWhole)
     writeBmp(path("pic.bmp"), 30, 20, Qt::yellow);
     ASSERT_TRUE(window->PopupLlegeixelsfitxerstext->isChecked());
     const QByteArray companion = QByteArray(300, 'k') + ".txt";
-    m_log.clear();
+    recordingEngine().clear();
     EXPECT_TRUE(showPageLine("pic.bmp#" + companion).isEmpty());
     EXPECT_TRUE(window->Speaking);
-    EXPECT_TRUE(m_log.lines().contains("ReadFile " + companion));
+    EXPECT_TRUE(recordingEngine().lines().contains("ReadFile " + companion));
     // A text page whose name the file system refuses fails before anything is read.
-    m_log.clear();
+    recordingEngine().clear();
     EXPECT_EQ(showPageLine(QByteArray(4092, 't') + ".txt"), QStringList({kPageFailure}));
     EXPECT_FALSE(window->Speaking);
-    for (const QByteArray& line : m_log.lines())
+    for (const QByteArray& line : recordingEngine().lines())
         EXPECT_FALSE(line.startsWith("ReadFile")) << line.left(40).constData();
     expectTheProgramGoesOn("engine after long names");
 }

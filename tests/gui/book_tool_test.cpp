@@ -2,7 +2,6 @@
 // shows every page without a message, and `check` finds, for every bad book
 // and page, the message the program shows for it.
 #include "support/MainWindowFixture.h"
-#include "support/RecordingLog.h"
 #include "support/RecordingSoundPlayer.h"
 #include "support/TestPaths.h"
 #include "tools/BookCheck.h"
@@ -37,20 +36,15 @@ ToolRun runTool(const QStringList& arguments)
 
 class BookTool : public MainWindowFixture {
 protected:
-    QString enginePath() const override { return recordingEnginePath(); }
+    std::unique_ptr<SpeechEngine> makeEngine() const override { return std::make_unique<RecordingSpeechEngine>(); }
 
     void SetUp() override
     {
         MainWindowFixture::SetUp();
         auto player = std::make_unique<RecordingSoundPlayer>();
         sounds = player.get();
-        setSoundPlayer(std::move(player));
+        services->sound.use(std::move(player));
         createWindow();
-    }
-    void TearDown() override
-    {
-        MainWindowFixture::TearDown();
-        setSoundPlayer(nullptr);
     }
 
     void copy(const QString& from, const QString& to)
@@ -59,7 +53,6 @@ protected:
         ASSERT_TRUE(QFile::copy(from, path(to))) << to.toStdString();
     }
 
-    RecordingLog log;
     RecordingSoundPlayer* sounds = nullptr;
 };
 
@@ -103,7 +96,7 @@ TEST_F(BookTool, AMadeBookShowsEveryPageWithoutAMessage)
 
         QDir::setCurrent(v.currentDirectory);
         sounds->played.clear();
-        log.clear();
+        recordingEngine().clear();
         boxes->clear();
         window->LoadBook(v.book);
         for (int page = 1; page <= 7; ++page) {
@@ -116,7 +109,7 @@ TEST_F(BookTool, AMadeBookShowsEveryPageWithoutAMessage)
         ASSERT_EQ(sounds->played.size(), 1) << what;
         EXPECT_EQ(QFileInfo(sounds->played[0]).canonicalFilePath(), QFileInfo(path("Conte/2 arbre.wav")).canonicalFilePath());
         QStringList readFiles;
-        for (const QByteArray& line : log.lines())
+        for (const QByteArray& line : recordingEngine().lines())
             if (line.startsWith("ReadFile "))
                 readFiles << QFileInfo(QString::fromLatin1(line.mid(9))).canonicalFilePath();
         EXPECT_EQ(readFiles, QStringList({QFileInfo(path("Conte/3 conte.txt")).canonicalFilePath(),

@@ -5,6 +5,8 @@
 #include "desktop/FreedesktopAssociation.h"
 #include "app/Startup.h"
 #include "support/BookWriter.h"
+#include "support/MessageBoxRecorder.h"
+#include "support/ProgramEnvironment.h"
 #include "support/RecordingLog.h"
 #include "support/TestPaths.h"
 #include "ui/FormPrincipal.h"
@@ -41,82 +43,21 @@ QT_END_NAMESPACE
 
 namespace {
 
-const char* const kXdgVariables[] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS",
-                                     "XDG_CURRENT_DESKTOP", "TIRVELO_SPEECH_LIBRARY"};
-
-struct SeenBox {
-    QString caption;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons buttons;
-};
-
-// Records every message box with its buttons and answers it from its own
-// event loop: the question with the queued answer, any other box with OK.
-class BoxAnswerer : public QObject {
-public:
-    explicit BoxAnswerer(QMessageBox::StandardButton questionAnswer) : m_answer(questionAnswer)
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
-        m_timer.start(5);
-    }
-    QList<SeenBox> seen;
-    QList<SeenBox> questions() const
-    {
-        QList<SeenBox> result;
-        for (const SeenBox& box : seen)
-            if (box.caption == kAssociationQuestionCaption)
-                result << box;
-        return result;
-    }
-
-private:
-    void poll()
-    {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(widget);
-            if (!box || !box->isVisible() || box->property("answeredByTest").toBool())
-                continue;
-            box->setProperty("answeredByTest", true);
-            seen.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
-            QAbstractButton* button = box->button(box->windowTitle() == kAssociationQuestionCaption ? m_answer : QMessageBox::Ok);
-            if (!button)
-                button = box->buttons().value(0);
-            QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
-        }
-    }
-    QTimer m_timer;
-    QMessageBox::StandardButton m_answer;
-};
+// The association questions among the boxes shown.
+QList<SeenMessage> questions(const QList<SeenMessage>& boxes)
+{
+    QList<SeenMessage> result;
+    for (const SeenMessage& box : boxes)
+        if (box.caption == kAssociationQuestionCaption)
+            result << box;
+    return result;
+}
 
 // Every base folder in a temporary folder, so that neither the machine's types
 // and applications nor the user's are seen or touched.
 class DesktopAssociation : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        for (const char* name : kXdgVariables)
-            m_savedEnvironment[name] = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
-        m_previousDirectory = QDir::currentPath();
-        QDir::setCurrent(m_dir.path());
-        qputenv("XDG_DATA_HOME", QFile::encodeName(path("data")));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(path("config")));
-        qputenv("XDG_DATA_DIRS", QFile::encodeName(path("sysdata")));
-        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(path("sysconfig")));
-        qunsetenv("XDG_CURRENT_DESKTOP");
-        qputenv("TIRVELO_SPEECH_LIBRARY", QFile::encodeName(recordingEnginePath()));
-    }
-    void TearDown() override
-    {
-        QDir::setCurrent(m_previousDirectory);
-        for (const auto& [name, value] : m_savedEnvironment.asKeyValueRange()) {
-            if (value)
-                qputenv(name.constData(), *value);
-            else
-                qunsetenv(name.constData());
-        }
-    }
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
 
     QString path(const QString& relative) const { return m_dir.filePath(relative); }
 
@@ -179,8 +120,10 @@ protected:
     QString registered() const { return FreedesktopAssociation().ReadAssociation(QStringLiteral("Lumbrix")); }
 
     QTemporaryDir m_dir;
-    QString m_previousDirectory;
-    QMap<QByteArray, std::optional<QByteArray>> m_savedEnvironment;
+    ProgramEnvironment m_environment{m_dir.path(), recordingEnginePath()};
+    ScopedEnvironmentVariable m_dataDirs{"XDG_DATA_DIRS", QFile::encodeName(path("sysdata"))};
+    ScopedEnvironmentVariable m_configDirs{"XDG_CONFIG_DIRS", QFile::encodeName(path("sysconfig"))};
+    ScopedEnvironmentVariable m_noDesktop{"XDG_CURRENT_DESKTOP"};
     RecordingLog m_log;
 };
 
@@ -190,9 +133,9 @@ TEST_F(DesktopAssociation, StartedWithoutParametersAndNothingRegisteredRegisters
 {
     ASSERT_EQ(registered(), QString());
     {
-        BoxAnswerer boxes(QMessageBox::No);
+        MessageBoxRecorder boxes(QMessageBox::No);
         runStartup({});
-        EXPECT_TRUE(boxes.seen.isEmpty()) << boxes.seen.value(0).text.toStdString();
+        EXPECT_TRUE(boxes.seen().isEmpty()) << boxes.seen().value(0).text.toStdString();
     }
     // The program's real file, wherever it was started from.
     EXPECT_EQ(registered(), QCoreApplication::applicationFilePath());
@@ -200,9 +143,9 @@ TEST_F(DesktopAssociation, StartedWithoutParametersAndNothingRegisteredRegisters
 
     // Registered to this program already: no question, and nothing rewritten.
     const QMap<QString, QByteArray> before = associationFiles();
-    BoxAnswerer again(QMessageBox::No);
+    MessageBoxRecorder again(QMessageBox::No);
     runStartup({});
-    EXPECT_TRUE(again.seen.isEmpty());
+    EXPECT_TRUE(again.seen().isEmpty());
     EXPECT_EQ(associationFiles(), before);
 }
 
@@ -213,10 +156,10 @@ TEST_F(DesktopAssociation, AnotherProgramIsAskedAboutOnceAndReplacedOnlyOnYes)
     const QMap<QString, QByteArray> before = associationFiles();
 
     {
-        BoxAnswerer no(QMessageBox::No);
+        MessageBoxRecorder no(QMessageBox::No);
         runStartup({});
-        ASSERT_EQ(no.seen.size(), 1);
-        const SeenBox& question = no.seen[0];
+        ASSERT_EQ(no.seen().size(), 1);
+        const SeenMessage& question = no.seen()[0];
         EXPECT_EQ(question.caption, QStringLiteral("Quirna 2000 - Tirvelo"));
         EXPECT_EQ(question.text, QStringLiteral(u"Actualment l'extensió associada al programa \".Lumbrix\" està associada "
                                                 u"a un altre programa. Vols associar aquesta extensió al programa: Quirna "
@@ -228,10 +171,10 @@ TEST_F(DesktopAssociation, AnotherProgramIsAskedAboutOnceAndReplacedOnlyOnYes)
     EXPECT_EQ(associationFiles(), before);
     EXPECT_EQ(registered(), QStringLiteral("/opt/other/bin/llegidor"));
 
-    BoxAnswerer yes(QMessageBox::Yes);
+    MessageBoxRecorder yes(QMessageBox::Yes);
     runStartup({});
-    EXPECT_EQ(yes.questions().size(), 1);
-    EXPECT_EQ(yes.seen.size(), 1);
+    EXPECT_EQ(questions(yes.seen()).size(), 1);
+    EXPECT_EQ(yes.seen().size(), 1);
     EXPECT_EQ(registered(), QCoreApplication::applicationFilePath());
     // The other program's own files are left to it.
     EXPECT_EQ(associationFiles().value(path("sysdata/applications/other.desktop")),
@@ -244,18 +187,18 @@ TEST_F(DesktopAssociation, StartedWithAParameterChecksNothing)
     writeFile(path("LLIBRE.LUMBRIX"), bookBytes(1, "", {"p.txt"}));
 
     {
-        BoxAnswerer nothingRegistered(QMessageBox::Yes);
+        MessageBoxRecorder nothingRegistered(QMessageBox::Yes);
         runStartup({QStringLiteral("llibre")});
-        EXPECT_TRUE(nothingRegistered.seen.isEmpty());
+        EXPECT_TRUE(nothingRegistered.seen().isEmpty());
     }
     EXPECT_EQ(registered(), QString());
     EXPECT_TRUE(associationFiles().isEmpty());
 
     installOtherProgram();
     const QMap<QString, QByteArray> before = associationFiles();
-    BoxAnswerer otherRegistered(QMessageBox::Yes);
+    MessageBoxRecorder otherRegistered(QMessageBox::Yes);
     runStartup({QStringLiteral("llibre")});
-    EXPECT_TRUE(otherRegistered.questions().isEmpty());
+    EXPECT_TRUE(questions(otherRegistered.seen()).isEmpty());
     EXPECT_EQ(associationFiles(), before);
 }
 
@@ -394,7 +337,7 @@ TEST_F(DesktopAssociation, AfterInstallingTheProgramItsOwnEntryCountsAsTheAssoci
     install.start(cmake, {QStringLiteral("--install"), buildPath(QString()), QStringLiteral("--prefix"), path("prefix")});
     ASSERT_TRUE(install.waitForFinished(120000));
     ASSERT_EQ(install.exitCode(), 0);
-    qputenv("XDG_DATA_DIRS", QFile::encodeName(path("prefix/share")));
+    m_dataDirs.set(QFile::encodeName(path("prefix/share")));
 
     // The desktop's own view: the installed entry is the type's default.
     QProcess query;
@@ -423,9 +366,9 @@ TEST_F(DesktopAssociation, ADefaultHandlerWithoutACommandIsAskedAbout)
     for (const QByteArray& entry : entries) {
         SCOPED_TRACE(entry.toStdString());
         writeFile(path("sysdata/applications/other.desktop"), entry);
-        BoxAnswerer no(QMessageBox::No);
+        MessageBoxRecorder no(QMessageBox::No);
         runStartup({});
-        EXPECT_EQ(no.questions().size(), 1);
+        EXPECT_EQ(questions(no.seen()).size(), 1);
         EXPECT_FALSE(QFileInfo::exists(path("data/applications/tirvelo.desktop")));
     }
 }

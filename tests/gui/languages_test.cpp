@@ -2,12 +2,13 @@
 // the open dialog and the level dialog; the engine's language and voice that
 // go with them (the recording stand-in, and the real engine heard on the
 // private PulseAudio sink); the stored choice, from the menu and at start-up.
-#include "ui/ProcessState.h"
 #include "desktop/SettingsFile.h"
 #include "app/Startup.h"
 #include "speech/SpeechLibrary.h"
 #include "support/AudioTestTools.h"
 #include "support/MainWindowFixture.h"
+#include "support/MessageBoxRecorder.h"
+#include "support/ProgramEnvironment.h"
 #include "support/RecordingLog.h"
 #include "support/TestPaths.h"
 #include "ui/FormNivellEntradaDAudio.h"
@@ -142,7 +143,7 @@ QByteArray fileBytes(const QString& path)
 // it as start-up attaches it.
 class Languages : public MainWindowFixture {
 protected:
-    QString enginePath() const override { return recordingEnginePath(); }
+    std::unique_ptr<SpeechEngine> makeEngine() const override { return std::make_unique<RecordingSpeechEngine>(); }
 
     void SetUp() override
     {
@@ -150,26 +151,25 @@ protected:
         createWindow();
         if (HasFatalFailure())
             return;
-        attachLevelDialog(*window);
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* found = qobject_cast<TFormNivellEntradaDAudio*>(widget))
-                dialog = found;
-        ASSERT_NE(dialog, nullptr);
+        m_levelDialog.emplace(services->bundle(), *window);
+        dialog = &m_levelDialog->dialog();
         writeFile(path("a.txt"), "Bon dia.");
         window->LoadBook(writeBook("llibre.Lumbrix", 1, "", {"a.txt"}));
-        log.clear();
+        recordingEngine().clear();
     }
     void TearDown() override
     {
         window.reset();
-        detachLevelDialog();
+        if (services)
+            services->clock.instant = true; // no capture ran: no buffers to wait for
+        m_levelDialog.reset();
         MainWindowFixture::TearDown();
     }
 
     Log calls()
     {
-        const Log lines = log.lines();
-        log.clear();
+        const Log lines = recordingEngine().lines();
+        recordingEngine().clear();
         return lines;
     }
     void choose(QAction* item)
@@ -182,7 +182,7 @@ protected:
     }
     QString iniPath() const { return path(QStringLiteral("config/Quirna2001.ini")); }
 
-    RecordingLog log;
+    std::optional<AttachedLevelDialog> m_levelDialog;
     TFormNivellEntradaDAudio* dialog = nullptr;
 };
 
@@ -266,7 +266,7 @@ TEST_F(Languages, CalledBeforeTheInterfaceIsReadyNothingIsShownStoredOrStarted)
 {
     const QByteArray ini = "[Tirvelo]\r\nIdioma=Catala\r\n";
     writeFile(iniPath(), ini);
-    InterfaceReady = false;
+    window->setInterfaceReady(false);
     window->PopupMenuActiu->setChecked(true);
     window->PopupMenu1Popup();
     window->Memo1->clear();
@@ -301,15 +301,9 @@ class StartupLanguage : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_previous = QDir::currentPath();
-        QDir::setCurrent(m_dir.path());
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config")));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath("data")));
-        qputenv("TIRVELO_SPEECH_LIBRARY", QFile::encodeName(recordingEnginePath()));
         writeFile(m_dir.filePath("p.txt"), "Hola.");
         writeFile(m_dir.filePath("llibre.Lumbrix"), bookBytes(1, "", {"p.txt"}));
     }
-    void TearDown() override { QDir::setCurrent(m_previous); }
 
     // Runs start-up with the stored settings ini (none when empty); inspect
     // sees the main window and the level dialog once the book is shown.
@@ -345,7 +339,7 @@ protected:
     QString iniPath() const { return m_dir.filePath(QStringLiteral("config/Quirna2001.ini")); }
 
     QTemporaryDir m_dir;
-    QString m_previous;
+    ProgramEnvironment m_environment{m_dir.path(), recordingEnginePath()};
     RecordingLog log;
     MessageBoxRecorder boxes{QMessageBox::Ok};
 };
@@ -416,15 +410,16 @@ protected:
         if (qEnvironmentVariableIsEmpty("TIRVELO_PULSE"))
             GTEST_SKIP() << "needs the private PulseAudio server (TIRVELO_PULSE)";
         MainWindowFixture::SetUp();
-        ASSERT_TRUE(speechLibrary().isAvailable()) << qPrintable(enginePath());
+        ASSERT_TRUE(engine().isAvailable()) << qPrintable(enginePath());
         ASSERT_TRUE(m_recorder.start()) << "parec gave no samples";
     }
 
     // The voice the loaded engine reads with, asked of the library the program
     // holds (not loaded anew: RTLD_NOLOAD).
-    static QString currentVoice()
+    QString currentVoice()
     {
-        void* handle = dlopen(QFile::encodeName(speechLibrary().loadedPath()).constData(), RTLD_NOW | RTLD_NOLOAD);
+        const QString loaded = dynamic_cast<SpeechLibrary&>(engine()).loadedPath();
+        void* handle = dlopen(QFile::encodeName(loaded).constData(), RTLD_NOW | RTLD_NOLOAD);
         if (!handle)
             return QStringLiteral("<not loaded>");
         auto voice = reinterpret_cast<const char* (*)()>(dlsym(handle, "upcTVCurrentVoice"));

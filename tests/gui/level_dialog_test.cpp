@@ -3,7 +3,10 @@
 // recording-level button, the open-failure message and the destruction.
 #include "audio/SimulatedCaptureDevice.h"
 #include "audio/WavMax.h"
+#include "support/BookWriter.h"
 #include "support/FakeCaptureDevice.h"
+#include "support/ScopedEnvironmentVariable.h"
+#include "support/TestServices.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/RecordingLevelControl.h"
 
@@ -55,27 +58,19 @@ void writeScript(const QTemporaryDir& dir, const QString& name, const QByteArray
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-class PathGuard {
-public:
-    explicit PathGuard(const QString& path) : m_saved(qgetenv("PATH")) { qputenv("PATH", path.toLocal8Bit()); }
-    ~PathGuard() { qputenv("PATH", m_saved); }
-
-private:
-    QByteArray m_saved;
+// Each dialog on services of its own; its end does not wait for buffers that
+// no device will return.
+struct LevelDialogServices : TestServices {
+    LevelDialogServices() { clock.instant = true; }
 };
 
 } // namespace
 
 TEST(LevelDialog, LayoutOfTheDialogAndItsControls)
 {
-    WavMax::TriggerThreshold = 99;
-    TFormNivellEntradaDAudio dialog;
+    LevelDialogServices services;
+    services.capture.TriggerThreshold = 99;
+    TFormNivellEntradaDAudio dialog(services.bundle());
     EXPECT_FALSE(dialog.isVisible()) << "created hidden";
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Nivell d'entrada d'audio"));
     EXPECT_EQ(dialog.size(), QSize(238, 103));
@@ -95,8 +90,8 @@ TEST(LevelDialog, LayoutOfTheDialogAndItsControls)
     EXPECT_EQ(dialog.TrackBar1->tickPosition(), QSlider::TicksAbove);
     EXPECT_EQ(dialog.TrackBar1->tickInterval(), 10);
     EXPECT_EQ(dialog.TrackBar1->value(), 30) << "the creation sets up capture with threshold 30";
-    EXPECT_EQ(WavMax::TriggerThreshold, 30);
-    EXPECT_EQ(WavMax::BufferLength, 1024);
+    EXPECT_EQ(services.capture.TriggerThreshold, 30);
+    EXPECT_EQ(services.capture.BufferLength, 1024);
     EXPECT_EQ(dialog.BitBtn1->geometry(), QRect(9, 72, 97, 25));
     EXPECT_EQ(dialog.BitBtn1->text(), QStringLiteral("&Tancar"));
     EXPECT_TRUE(dialog.BitBtn1->isDefault());
@@ -108,7 +103,8 @@ TEST(LevelDialog, LayoutOfTheDialogAndItsControls)
 
 TEST(LevelDialog, PlacedOnceInTheBottomRightCorner)
 {
-    TFormNivellEntradaDAudio dialog;
+    LevelDialogServices services;
+    TFormNivellEntradaDAudio dialog(services.bundle());
     const QRect area = dialog.screen()->availableGeometry();
     EXPECT_EQ(dialog.frameGeometry().bottomRight(), area.bottomRight());
     dialog.show();
@@ -126,27 +122,29 @@ TEST(LevelDialog, PlacedOnceInTheBottomRightCorner)
 
 TEST(LevelDialog, TrackBarSetsTheThresholdAndKeepsTheToolTipCurrent)
 {
-    TFormNivellEntradaDAudio dialog;
+    LevelDialogServices services;
+    TFormNivellEntradaDAudio dialog(services.bundle());
     EXPECT_EQ(dialog.TrackBar1->toolTip(), QStringLiteral("Valor minim del senyal que provoca efecte = 30"));
     dialog.TrackBar1->setValue(45);
     EXPECT_EQ(dialog.TrackBar1->toolTip(), QStringLiteral("Valor minim del senyal que provoca efecte = 45"));
-    EXPECT_EQ(WavMax::TriggerThreshold, 45);
+    EXPECT_EQ(services.capture.TriggerThreshold, 45);
 
     // By the keyboard, as a user would.
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     dialog.TrackBar1->setFocus();
     QTest::keyClick(dialog.TrackBar1, Qt::Key_End);
-    EXPECT_EQ(WavMax::TriggerThreshold, 128);
+    EXPECT_EQ(services.capture.TriggerThreshold, 128);
     EXPECT_EQ(dialog.TrackBar1->toolTip(), QStringLiteral("Valor minim del senyal que provoca efecte = 128"));
     QTest::keyClick(dialog.TrackBar1, Qt::Key_Home);
-    EXPECT_EQ(WavMax::TriggerThreshold, 0);
+    EXPECT_EQ(services.capture.TriggerThreshold, 0);
     EXPECT_EQ(dialog.TrackBar1->toolTip(), QStringLiteral("Valor minim del senyal que provoca efecte = 0"));
 }
 
 TEST(LevelDialog, TancarEmptiesTheBarAndHides)
 {
-    TFormNivellEntradaDAudio dialog;
+    LevelDialogServices services;
+    TFormNivellEntradaDAudio dialog(services.bundle());
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     dialog.TrackBar1->setValue(50);
@@ -155,7 +153,7 @@ TEST(LevelDialog, TancarEmptiesTheBarAndHides)
     QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
     EXPECT_EQ(dialog.ProgressBarVolum->value(), 0);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(WavMax::TriggerThreshold, 50) << "the threshold is not touched";
+    EXPECT_EQ(services.capture.TriggerThreshold, 50) << "the threshold is not touched";
 
     // Shown again: empty bar, same threshold; Enter presses "&Tancar".
     dialog.show();
@@ -176,7 +174,8 @@ TEST(LevelDialog, TancarEmptiesTheBarAndHides)
 
 TEST(LevelDialog, CaptionsFollowTheInterfaceLanguage)
 {
-    TFormNivellEntradaDAudio dialog;
+    LevelDialogServices services;
+    TFormNivellEntradaDAudio dialog(services.bundle());
     dialog.setCaptions(QStringLiteral(u"Nível de entrada de áudio"), QStringLiteral("&Parar"),
                        QStringLiteral("Volume do &Microfone"));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral(u"Nível de entrada de áudio"));
@@ -225,19 +224,20 @@ TEST(LevelDialog, MicrophoneLevelButtonStartsOrRaisesTheControlInTheBackground)
     ASSERT_TRUE(bin.isValid() && empty.isValid());
     const QString log = bin.filePath(QStringLiteral("log"));
     const QByteArray logArg = log.toLocal8Bit();
-    TFormNivellEntradaDAudio dialog;
+    LevelDialogServices services;
+    TFormNivellEntradaDAudio dialog(services.bundle());
     dialog.show();
 
     {
         // Nothing installed: nothing happens, nothing breaks.
-        PathGuard path(empty.path());
+        ScopedEnvironmentVariable path("PATH", empty.path().toLocal8Bit());
         QSignalSpy done(dialog.findChild<RecordingLevelControl*>(), &RecordingLevelControl::finished);
         QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
         ASSERT_TRUE(done.size() == 1 || done.wait(10000));
         EXPECT_FALSE(done.first().first().toBool());
     }
 
-    PathGuard path(bin.path());
+    ScopedEnvironmentVariable path("PATH", bin.path().toLocal8Bit());
     // No window of the control open: it is started on its input tab.
     writeScript(bin, QStringLiteral("xdotool"), "echo \"xdotool $*\" >> '" + logArg + "'\nexit 1\n");
     writeScript(bin, QStringLiteral("pavucontrol"), "echo \"pavucontrol $*\" >> '" + logArg + "'\n");
@@ -263,8 +263,10 @@ TEST(LevelDialog, MicrophoneLevelButtonStartsOrRaisesTheControlInTheBackground)
 
 TEST(LevelDialog, AnInputThatCannotBeOpenedShowsTheWarning)
 {
-    TFormNivellEntradaDAudio dialog;
-    FakeDeviceFactoryGuard factory(CaptureBadDeviceId);
+    LevelDialogServices services;
+    services.showRealMessageBoxes();
+    TFormNivellEntradaDAudio dialog(services.bundle());
+    FakeDeviceFactoryGuard factory(services, CaptureBadDeviceId);
     QWidget mainWindow;
     mainWindow.show();
     QString text, caption;
@@ -279,7 +281,7 @@ TEST(LevelDialog, AnInputThatCannotBeOpenedShowsTheWarning)
             box->accept();
         }
     });
-    EXPECT_EQ(WavMax::OpenWaveInput(&mainWindow), CaptureBadDeviceId);
+    EXPECT_EQ(services.capture.OpenWaveInput(&mainWindow), CaptureBadDeviceId);
     EXPECT_EQ(text, WavMax::DeviceErrorText());
     EXPECT_EQ(caption, QStringLiteral(u"Control del valor màxim detectat en el micròfon"));
     EXPECT_EQ(icon, QMessageBox::Warning);
@@ -287,11 +289,11 @@ TEST(LevelDialog, AnInputThatCannotBeOpenedShowsTheWarning)
 
 TEST(LevelDialog, DestructionClosesCaptureAnswersTheLastBuffersAndFreesThem)
 {
-    WavMax::setCaptureDeviceFactory(
-        [] { return std::make_unique<SimulatedCaptureDevice>(QStringLiteral("levels:100"), 1); });
-    auto dialog = std::make_unique<TFormNivellEntradaDAudio>();
-    WaveInRecorder mainWindow;
-    ASSERT_EQ(WavMax::OpenWaveInput(&mainWindow), 0);
+    TestServices services;
+    services.devices = [] { return std::make_unique<SimulatedCaptureDevice>(QStringLiteral("levels:100"), 1); };
+    auto dialog = std::make_unique<TFormNivellEntradaDAudio>(services.bundle());
+    WaveInRecorder mainWindow(&services.capture);
+    ASSERT_EQ(services.capture.OpenWaveInput(&mainWindow), 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return mainWindow.levels.size() >= 2; }, 5000));
     EXPECT_EQ(mainWindow.levels.first(), 100);
 
@@ -302,12 +304,12 @@ TEST(LevelDialog, DestructionClosesCaptureAnswersTheLastBuffersAndFreesThem)
     ASSERT_EQ(mainWindow.levels.size(), before + 2);
     EXPECT_EQ(mainWindow.levels[before], 0);
     EXPECT_EQ(mainWindow.levels[before + 1], 0);
-    EXPECT_EQ(WavMax::WaveInHandle, nullptr);
-    EXPECT_EQ(WavMax::CaptureBuffer1, nullptr);
-    EXPECT_EQ(WavMax::CaptureBuffer2, nullptr);
-    WavMax::setCaptureDeviceFactory({});
+    EXPECT_EQ(services.capture.WaveInHandle, nullptr);
+    EXPECT_EQ(services.capture.CaptureBuffer1, nullptr);
+    EXPECT_EQ(services.capture.CaptureBuffer2, nullptr);
+    EXPECT_EQ(services.clock.waits, QList<int>{1000});
 
     // A dialog made afterwards sets the buffers up again.
-    TFormNivellEntradaDAudio again;
-    EXPECT_NE(WavMax::CaptureBuffer1, nullptr);
+    TFormNivellEntradaDAudio again(services.bundle());
+    EXPECT_NE(services.capture.CaptureBuffer1, nullptr);
 }

@@ -4,6 +4,7 @@
 // manager's close do what "&Tancar" does. The manager comes up after the
 // dialog is shown: openbox itself pulls a dialog mapped under it onto the
 // screen, which would hide a fault of the placement.
+#include "support/TestServices.h"
 #include "support/XServer.h"
 #include "ui/FormNivellEntradaDAudio.h"
 
@@ -24,7 +25,9 @@ TEST(LevelDialogUnderAWindowManager, StaysOnScreenByItsFrameAndEscAndCloseActAsT
         GTEST_SKIP() << "openbox is not installed";
     // Shown first, on the bare display: the window manager that comes up then
     // (a desktop starting or restarting its manager) decorates it where it is.
-    TFormNivellEntradaDAudio dialog;
+    TestServices services;
+    services.clock.instant = true; // its end waits for no buffers: capture never ran
+    TFormNivellEntradaDAudio dialog(services.bundle());
     const QRect area = dialog.screen()->availableGeometry();
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));

@@ -43,12 +43,6 @@ const QString kConte = QStringLiteral(u"L'àvia diu: «Bon dia!»\nCafè, plaça
 // The plain text of tests/data/pages/poema.rtf as the engine receives it.
 const QByteArray kPoemaRead = "Read La pluja cau a la pla\xE7" "a,\\r\\nl'\xE0via diu: \xAB" "ad\xE9u\xBB";
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 constexpr QRgb kRed = qRgb(255, 0, 0);
 constexpr QRgb kGreen = qRgb(0, 255, 0);
 constexpr QRgb kBlue = qRgb(0, 0, 255);
@@ -60,12 +54,6 @@ protected:
     // The recording engine with every entry point, unless a suite names another.
     explicit PagePresentation(QString engine = recordingEnginePath()) : m_engine(std::move(engine)) {}
     QString enginePath() const override { return m_engine; }
-
-    void TearDown() override
-    {
-        MainWindowFixture::TearDown();
-        setSoundPlayer(nullptr);
-    }
 
     // The window at its working size, with nothing recorded yet.
     void start()
@@ -81,14 +69,14 @@ protected:
     {
         auto player = std::make_unique<RecordingSoundPlayer>();
         RecordingSoundPlayer& double_ = *player;
-        setSoundPlayer(std::move(player));
+        services->sound.use(std::move(player));
         return double_;
     }
 
     QtSoundPlayer& useRealSoundPlayer()
     {
-        setSoundPlayer(nullptr);
-        auto* player = dynamic_cast<QtSoundPlayer*>(&soundPlayer());
+        services->sound.use(nullptr);
+        auto* player = dynamic_cast<QtSoundPlayer*>(&services->sound.current());
         EXPECT_NE(player, nullptr);
         return *player;
     }
@@ -505,7 +493,7 @@ TEST_F(PagePresentation, WhatTheEngineAnswersIsNotTakenForAFailure)
     copyData(QStringLiteral("pages/conte.txt"), QStringLiteral("conte.txt"));
     copyData(QStringLiteral("pages/poema.rtf"), QStringLiteral("poema.rtf"));
     copyData(QStringLiteral("pictures/quadrants.bmp"), QStringLiteral("foto.bmp"));
-    RecordingLog::setFailingCalls("Read,ReadFile,Stop");
+    log.setFailingCalls("Read,ReadFile,Stop");
     window->LoadBook(writeBook("f.Lumbrix", 4, "", {"conte.txt", "poema.rtf", "foto.bmp#conte.txt", "foto.bmp#poema.rtf"}));
     const QList<QPair<QString, QByteArray>> expected = {
         {QStringLiteral("Memo1"), "ReadFile conte.txt"},
@@ -721,28 +709,17 @@ TEST_F(PagesWithoutReadFile, APageTurnWhileTheSpeechMessageIsOpenEndsWithOnePage
     window->LoadBook(writeBook("r.Lumbrix", 3, "", {"foto.bmp", "conte.txt", "altra.bmp"}));
     window->book.CurrentPage = 1;
 
-    // Instead of the recorder: while the speech message is open, the page is
-    // turned (as the sound trigger may do), then the message is answered.
-    boxes.reset();
+    // While the speech message is open, the page is turned (as the sound
+    // trigger may do), then the message is answered.
     QStringList seen;
     QString labelDuringTurn;
-    QTimer watcher;
-    watcher.setInterval(2);
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(widget);
-            if (!box || !box->isVisible() || box->property("answered").toBool())
-                continue;
-            box->setProperty("answered", true);
-            seen << box->text();
-            window->SpeedButtonDretaClick();
-            labelDuringTurn = label();
-            box->button(QMessageBox::Ok)->click();
-        }
-    });
-    watcher.start();
+    boxes->onMessage = [&](const SeenMessage& message) {
+        seen << message.text;
+        window->SpeedButtonDretaClick();
+        labelDuringTurn = label();
+    };
     window->ShowPage();
-    watcher.stop();
+    boxes->onMessage = nullptr;
     EXPECT_EQ(seen, QStringList({kSpeechFailure}));
     EXPECT_EQ(labelDuringTurn, QStringLiteral("3 - 3"));
     EXPECT_EQ(window->book.CurrentPage, 2);
@@ -864,7 +841,7 @@ TEST_F(PagePresentation, TheFirstPageShownWithTheWindowIsMeasuredAgainstTheWhole
     // before the window system has necessarily given it its full size.
     writeBmp(path("mitjana.bmp"), 600, 400, Qt::yellow);
     const QString book = writeBook("w.Lumbrix", 1, "", {"mitjana.bmp"});
-    window = std::make_unique<TFormPrincipal>();
+    window = std::make_unique<TFormPrincipal>(services->bundle());
     const QSize designSize = window->size();
     ASSERT_TRUE(designSize.width() < 600 || designSize.height() < 400);
     window->show();

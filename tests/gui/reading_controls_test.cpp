@@ -104,7 +104,7 @@ TEST_F(ReadingControls, CreationSetsTheSpeedAndKeepsVoiceModeOff)
 // Only a missing entry point fails (IncompleteEngine); what the engine answers is not looked at.
 TEST_F(ReadingControls, AFirstSpeedCallTheEngineAnswersWithAnErrorIsNotTold)
 {
-    RecordingLog::setFailingCalls("SetSpeed");
+    log.setFailingCalls("SetSpeed");
     createWindow();
     EXPECT_EQ(calls(), Log({"SetSpeed 140"}));
     EXPECT_TRUE(boxes->seen().isEmpty()) << boxes->texts().join(u'|').toStdString();
@@ -223,12 +223,7 @@ TEST_F(ReadingWithoutReadFile, TheScanTimerStartsOnlyAfterAFailedReadingHasBeenT
     loadTextBook();
     calls();
     QList<bool> timerDuringBox;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            timerDuringBox << window->Timer1->isActive();
-    });
-    watch.start(1);
+    boxes->onMessage = [&](const SeenMessage&) { timerDuringBox << window->Timer1->isActive(); };
     window->PopupMenuActiu->setChecked(true);
     for (QAction* item : {window->PopupDona, window->PopupLlegeixelsfitxerstext, window->PopupLlegeixelsfitxerstext,
                           window->PopupCastellano}) {
@@ -245,6 +240,7 @@ TEST_F(ReadingWithoutReadFile, TheScanTimerStartsOnlyAfterAFailedReadingHasBeenT
         EXPECT_FALSE(window->Speaking);
         EXPECT_TRUE(window->Timer1->isActive());
     }
+    boxes->onMessage = nullptr;
     // Nothing was spoken, so nothing is stopped.
     EXPECT_EQ(calls(), Log({"SetSpeed 140", "SetLanguage 99", "SetSpeaker 2", // Dona
                             "SetSpeed 140", "SetLanguage 101", "SetSpeaker 0"}));
@@ -364,7 +360,7 @@ TEST_F(ReadingWithoutEngine, CommandsWorkWithoutSpeechAndNeverLoadTheEngineLater
     window->PopupHomeClick();
     window->PopupCatalaClick();
 
-    EXPECT_FALSE(speechLibrary().isAvailable());
+    EXPECT_FALSE(engine().isAvailable());
     EXPECT_EQ(log.lines(), Log());
     EXPECT_TRUE(boxes->seen().isEmpty());
     expectMenuFollowsReading(false);
@@ -393,17 +389,12 @@ TEST_F(VanishingEngine, AVoiceChosenAfterTheLibraryWentAwaySwitchesReadingOffFor
 
     // Whether the scan timer runs while the failure is told.
     QList<bool> timerDuringBox;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            timerDuringBox << window->Timer1->isActive();
-    });
-    watch.start(1);
+    boxes->onMessage = [&](const SeenMessage&) { timerDuringBox << window->Timer1->isActive(); };
 
     window->PopupMenuActiu->setChecked(true);
     window->Memo1->hide();
     choose(window->PopupDona);
-    watch.stop();
+    boxes->onMessage = nullptr;
     ASSERT_EQ(boxes->seen().size(), 1);
     EXPECT_EQ(boxes->seen()[0].text, kNoEngineText);
     EXPECT_EQ(boxes->seen()[0].caption, kNoEngineCaption);
@@ -412,7 +403,7 @@ TEST_F(VanishingEngine, AVoiceChosenAfterTheLibraryWentAwaySwitchesReadingOffFor
     EXPECT_FALSE(timerDuringBox.contains(true));
     // Only the stop reached the engine: no language, no voice, no reading.
     EXPECT_EQ(calls(), Log({"Stop"}));
-    EXPECT_FALSE(speechLibrary().isAvailable());
+    EXPECT_FALSE(engine().isAvailable());
     expectMenuFollowsReading(false);
     EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
     EXPECT_TRUE(window->PopupDona->isChecked());
@@ -431,7 +422,7 @@ TEST_F(VanishingEngine, AVoiceChosenAfterTheLibraryWentAwaySwitchesReadingOffFor
     window->SpeedButtonEsquerraClick();
     EXPECT_TRUE(boxes->seen().isEmpty());
     EXPECT_EQ(log.lines(), Log());
-    EXPECT_FALSE(speechLibrary().isAvailable());
+    EXPECT_FALSE(engine().isAvailable());
     expectMenuFollowsReading(false);
     EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
 }
@@ -502,7 +493,7 @@ TEST_P(IncompleteEngine, ReloadsAndVoiceAndLanguageCommandsNeverFail)
     window->EditVelocitat->setText(QStringLiteral("77"));
     EXPECT_EQ(calls(), withoutMissing({"Stop", "SetSpeed 77"}));
     EXPECT_TRUE(boxes->seen().isEmpty());
-    EXPECT_TRUE(speechLibrary().isAvailable());
+    EXPECT_TRUE(engine().isAvailable());
     expectMenuFollowsReading(true);
     EXPECT_FALSE(window->Speaking);
 }

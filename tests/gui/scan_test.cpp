@@ -109,7 +109,7 @@ TEST_F(ScanCycleWindow, TheHighlightMovesAtTheChosenInterval)
 TEST_F(ScanCycleWindow, TheTimerFollowsEveryEventOfTheCycle)
 {
     createWindow();
-    TAboutBox about;
+    TAboutBox about(services->bundle());
     window->setAboutBox(&about);
     EXPECT_FALSE(window->Timer1->isActive()); // created stopped
 

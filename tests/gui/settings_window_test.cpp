@@ -3,7 +3,6 @@
 // while a text is read, and the pop-up menu under the right mouse button.
 #include "desktop/SettingsFile.h"
 #include "support/MainWindowFixture.h"
-#include "support/RecordingLog.h"
 #include "support/XServer.h"
 #include "ui/NavigationButton.h"
 #include "ui/PictureBox.h"
@@ -29,7 +28,7 @@ namespace {
 
 class SettingsWindow : public MainWindowFixture {
 protected:
-    QString enginePath() const override { return recordingEnginePath(); }
+    std::unique_ptr<SpeechEngine> makeEngine() const override { return std::make_unique<RecordingSpeechEngine>(); }
 
     QString settingsPath() const { return path("config/Quirna2001.ini"); }
     QByteArray settingsBytes() const
@@ -39,7 +38,6 @@ protected:
     }
     void putSettings(const QByteArray& bytes) { writeFile(settingsPath(), bytes); }
 
-    RecordingLog log;
 };
 
 } // namespace
@@ -143,8 +141,8 @@ TEST_F(SettingsWindow, ClosingWhileATextIsReadStopsItWaitsAndThenWrites)
     writeFile(path("conte.txt"), "Hi havia una vegada.");
     window->LoadBook(writeBook("llibre.Lumbrix", 1, "", {"conte.txt"}));
     ASSERT_TRUE(window->Speaking);
-    ASSERT_FALSE(log.lines().isEmpty());
-    ASSERT_TRUE(log.lines().last().startsWith("ReadFile ") && log.lines().last().endsWith("conte.txt"));
+    ASSERT_FALSE(recordingEngine().lines().isEmpty());
+    ASSERT_TRUE(recordingEngine().lines().last().startsWith("ReadFile ") && recordingEngine().lines().last().endsWith("conte.txt"));
     window->PopupMenuActiuClick();
     ASSERT_FALSE(QFile::exists(settingsPath()));
 
@@ -153,7 +151,7 @@ TEST_F(SettingsWindow, ClosingWhileATextIsReadStopsItWaitsAndThenWrites)
     bool writtenBeforeStop = false;
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
-        const bool stopped = log.lines().contains("Stop");
+        const bool stopped = recordingEngine().lines().contains("Stop");
         const bool written = QFile::exists(settingsPath());
         if (stopped && !written)
             ++ticksAfterStopBeforeWrite;
@@ -167,8 +165,8 @@ TEST_F(SettingsWindow, ClosingWhileATextIsReadStopsItWaitsAndThenWrites)
     const qint64 closing = clock.elapsed();
     probe.stop();
 
-    EXPECT_EQ(log.lines().count("Stop"), 1);
-    EXPECT_EQ(log.lines().last(), QByteArray("Stop"));
+    EXPECT_EQ(recordingEngine().lines().count("Stop"), 1);
+    EXPECT_EQ(recordingEngine().lines().last(), QByteArray("Stop"));
     EXPECT_FALSE(window->Speaking);
     EXPECT_GE(ticksAfterStopBeforeWrite, 3);
     EXPECT_FALSE(writtenBeforeStop);
@@ -180,9 +178,9 @@ TEST_F(SettingsWindow, ClosingWhileATextIsReadStopsItWaitsAndThenWrites)
     writeBmp(path("foto.bmp"), 20, 20);
     window->LoadBook(writeBook("fotos.Lumbrix", 1, "", {"foto.bmp"}));
     ASSERT_FALSE(window->Speaking);
-    log.clear();
+    recordingEngine().clear();
     window->close();
-    EXPECT_TRUE(log.lines().isEmpty());
+    EXPECT_TRUE(recordingEngine().lines().isEmpty());
 }
 
 namespace {

@@ -11,7 +11,7 @@
 #include "audio/SimulatedCaptureDevice.h"
 #include "audio/WavMax.h"
 #include "support/MainWindowFixture.h"
-#include "support/RecordingLog.h"
+#include "support/ScopedEnvironmentVariable.h"
 #include "support/TestPaths.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/NavigationButton.h"
@@ -85,25 +85,21 @@ private:
 
 class Soak : public MainWindowFixture {
 protected:
-    QString enginePath() const override { return recordingEnginePath(); }
+    std::unique_ptr<SpeechEngine> makeEngine() const override { return std::make_unique<RecordingSpeechEngine>(); }
 
     void SetUp() override
     {
-        // Page sounds go to the second null sink, away from the one the microphone hears.
-        qputenv("PULSE_SINK", "quiet");
         MainWindowFixture::SetUp();
-        WavMax::setCaptureDeviceFactory([] {
+        services->devices = [] {
             // One loud span in six: a trigger, its hold-off, then quiet.
             return std::make_unique<SimulatedCaptureDevice>(QStringLiteral("levels:90,0,0,0,0,0"), 10);
-        });
+        };
     }
     void TearDown() override
     {
         window.reset();
         m_levelDialog.reset(); // closes capture and frees the buffers, as at exit
-        WavMax::setCaptureDeviceFactory({});
         MainWindowFixture::TearDown();
-        qunsetenv("PULSE_SINK");
     }
 
     // One page of every kind, in a book that is swept back and forth.
@@ -150,7 +146,8 @@ protected:
         ASSERT_TRUE(window->PopupLlegeixelsfitxerstext->isChecked());
     }
 
-    RecordingLog m_log;
+    // Page sounds go to the second null sink, away from the one the microphone hears.
+    ScopedEnvironmentVariable m_pageSoundSink{"PULSE_SINK", QByteArray("quiet")};
     std::unique_ptr<TFormNivellEntradaDAudio> m_levelDialog;
 };
 
@@ -160,7 +157,7 @@ TEST_F(Soak, TenThousandTurnsKeepMemoryFlatAndSayNothing)
 {
     const int turns = turnsFromEnvironment();
     createWindow();
-    m_levelDialog = std::make_unique<TFormNivellEntradaDAudio>();
+    m_levelDialog = std::make_unique<TFormNivellEntradaDAudio>(services->bundle());
     window->setLevelDialog(m_levelDialog.get());
     m_levelDialog->show(); // its level bar follows every buffer
     boxes->clear();
@@ -253,7 +250,7 @@ TEST_F(Soak, TenThousandTurnsKeepMemoryFlatAndSayNothing)
     EXPECT_GT(voiceTurns, 0);
     // Reading phases read text pages and companions through the engine.
     int readFiles = 0, reads = 0;
-    for (const QByteArray& line : m_log.lines()) {
+    for (const QByteArray& line : recordingEngine().lines()) {
         readFiles += line.startsWith("ReadFile ");
         reads += line.startsWith("Read ");
     }

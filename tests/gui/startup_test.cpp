@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 #include "support/BookWriter.h"
 #include "support/MessageBoxRecorder.h"
+#include "support/ProgramEnvironment.h"
 #include "speech/SpeechLibrary.h"
 #include "ui/AboutBox.h"
 #include "ui/FormPrincipal.h"
@@ -32,15 +33,6 @@ namespace {
 // the event loop, then closes it.
 class StartupSequence : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_previous = QDir::currentPath();
-        QDir::setCurrent(m_dir.path());
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config")));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath("data")));
-        qputenv("TIRVELO_SPEECH_LIBRARY", QFile::encodeName(m_dir.filePath("no-engine.so")));
-    }
-    void TearDown() override { QDir::setCurrent(m_previous); }
 
     QString path(const QString& relative) const { return m_dir.filePath(relative); }
 
@@ -71,7 +63,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    QString m_previous;
+    ProgramEnvironment m_environment{m_dir.path()};
     MessageBoxRecorder boxes{QMessageBox::Ok};
 };
 

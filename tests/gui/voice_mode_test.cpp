@@ -2,6 +2,7 @@
 // each captured buffer, the two menu commands, and the whole road on the
 // private PulseAudio server, where what is played into the sink "nul" is heard
 // on the microphone "mic" and must turn exactly one page per sound.
+#include "app/ProgramServices.h"
 #include "app/Startup.h"
 #include "audio/CaptureDevice.h"
 #include "audio/QtSoundPlayer.h"
@@ -11,7 +12,8 @@
 #include "support/AudioTestTools.h"
 #include "support/FakeCaptureDevice.h"
 #include "support/MainWindowFixture.h"
-#include "support/RecordingLog.h"
+#include "support/MessageBoxRecorder.h"
+#include "support/ProgramEnvironment.h"
 #include "support/XServer.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/NavigationButton.h"
@@ -49,27 +51,6 @@ const QString kDeviceError = QStringLiteral(
     u"fa servir. Si és així pareu aquesta aplicació i torneu-ho a provar.");
 const QString kDeviceErrorCaption = QStringLiteral(u"Control del valor màxim detectat en el micròfon");
 
-// The level dialog lives for the whole run, as it does in the program: made
-// once (which sets up the capture unit) and destroyed at the end (which closes
-// capture, waits a second and frees the buffers).
-class LevelDialogEnvironment : public ::testing::Environment {
-public:
-    static TFormNivellEntradaDAudio* dialog() { return s_dialog.get(); }
-    // After a whole program run, which set up and freed the capture unit itself.
-    static void remake()
-    {
-        s_dialog.reset();
-        s_dialog = std::make_unique<TFormNivellEntradaDAudio>();
-    }
-    void SetUp() override { s_dialog = std::make_unique<TFormNivellEntradaDAudio>(); }
-    void TearDown() override { s_dialog.reset(); }
-
-private:
-    static inline std::unique_ptr<TFormNivellEntradaDAudio> s_dialog;
-};
-[[maybe_unused]] ::testing::Environment* const g_levelDialogEnvironment =
-    ::testing::AddGlobalTestEnvironment(new LevelDialogEnvironment);
-
 // Counts the capture events that reach a window, without touching them.
 class BufferCounter : public QObject {
 public:
@@ -86,24 +67,23 @@ protected:
 
 class VoiceModeWindow : public MainWindowFixture {
 protected:
+    // The level dialog as start-up makes it, which sets up capture.
     void SetUp() override
     {
         MainWindowFixture::SetUp();
-        dialog = LevelDialogEnvironment::dialog();
-        ASSERT_NE(dialog, nullptr);
-        // What the previous test left: threshold, hold-off, a visible dialog.
-        dialog->TrackBar1->setValue(WavMax::DefaultTriggerThreshold);
-        if (dialog->isVisible())
-            dialog->BitBtn1->click();
-        WavMax::TriggerHoldOff = 0;
+        m_dialog = std::make_unique<TFormNivellEntradaDAudio>(services->bundle());
+        dialog = m_dialog.get();
         FakeCaptureDevice::resetCounters();
     }
     void TearDown() override
     {
-        WavMax::CloseWaveInput();
-        WavMax::setCaptureDeviceFactory({});
-        if (dialog && dialog->isVisible())
-            dialog->BitBtn1->click();
+        if (window)
+            window->setLevelDialog(nullptr);
+        // Its end closes capture and waits for the buffers still out; the test
+        // has no use for the wait.
+        if (services)
+            services->clock.instant = true;
+        m_dialog.reset();
         MainWindowFixture::TearDown();
     }
 
@@ -139,7 +119,7 @@ protected:
     {
         FakeCaptureDevice* device = FakeCaptureDevice::last();
         ASSERT_NE(device, nullptr);
-        ASSERT_EQ(static_cast<CaptureDevice*>(device), WavMax::WaveInHandle);
+        ASSERT_EQ(static_cast<CaptureDevice*>(device), services->capture.WaveInHandle);
         device->feed(FakeCaptureDevice::block(level));
         QCoreApplication::sendPostedEvents(window.get(), MM_WIM_DATA);
     }
@@ -152,13 +132,13 @@ protected:
         return window->SpeedButtonDreta->isHighlighted() ? 1 : -1;
     }
 
+    std::unique_ptr<TFormNivellEntradaDAudio> m_dialog;
     TFormNivellEntradaDAudio* dialog = nullptr;
 };
 
 class VoiceModeWindowWithEngine : public VoiceModeWindow {
 protected:
-    QString enginePath() const override { return recordingEnginePath(); }
-    RecordingLog log;
+    std::unique_ptr<SpeechEngine> makeEngine() const override { return std::make_unique<RecordingSpeechEngine>(); }
 };
 
 } // namespace
@@ -167,7 +147,7 @@ protected:
 
 TEST_F(VoiceModeWindow, TheBarShowsEachBufferOnlyWhileTheDialogIsVisible)
 {
-    FakeDeviceFactoryGuard devices;
+    FakeDeviceFactoryGuard devices(*services);
     createWindowWithDialog();
     loadTextBook(3);
     voiceModeOn();
@@ -203,7 +183,7 @@ TEST_F(VoiceModeWindow, TheBarShowsEachBufferOnlyWhileTheDialogIsVisible)
 
 TEST_F(VoiceModeWindow, ALoudBufferWithActiuUntickedStartsTheHoldOffButTurnsNothing)
 {
-    FakeDeviceFactoryGuard devices;
+    FakeDeviceFactoryGuard devices(*services);
     createWindowWithDialog();
     loadTextBook(3);
     voiceModeOn();
@@ -212,7 +192,7 @@ TEST_F(VoiceModeWindow, ALoudBufferWithActiuUntickedStartsTheHoldOffButTurnsNoth
 
     sound(90);
     EXPECT_EQ(bar(), 90);
-    EXPECT_EQ(WavMax::TriggerHoldOff, 2) << "the hold-off starts whether or not scanning is ticked";
+    EXPECT_EQ(services->capture.TriggerHoldOff, 2) << "the hold-off starts whether or not scanning is ticked";
     EXPECT_EQ(window->book.CurrentPage, 0);
     EXPECT_EQ(highlighted(), 1) << "nothing was activated, so the highlight stays";
 
@@ -221,11 +201,11 @@ TEST_F(VoiceModeWindow, ALoudBufferWithActiuUntickedStartsTheHoldOffButTurnsNoth
     EXPECT_EQ(bar(), 0);
     sound(30);
     EXPECT_EQ(bar(), 0);
-    EXPECT_EQ(WavMax::TriggerHoldOff, 1) << "a level equal to the threshold is quiet";
+    EXPECT_EQ(services->capture.TriggerHoldOff, 1) << "a level equal to the threshold is quiet";
     sound(31);
-    EXPECT_EQ(WavMax::TriggerHoldOff, 1) << "one above it is not";
+    EXPECT_EQ(services->capture.TriggerHoldOff, 1) << "one above it is not";
     sound(5);
-    EXPECT_EQ(WavMax::TriggerHoldOff, 0);
+    EXPECT_EQ(services->capture.TriggerHoldOff, 0);
 
     // Ticked now: the next loud buffer turns the page.
     window->PopupMenuActiuClick();
@@ -235,7 +215,7 @@ TEST_F(VoiceModeWindow, ALoudBufferWithActiuUntickedStartsTheHoldOffButTurnsNoth
 
 TEST_F(VoiceModeWindow, OneLoudBufferActivatesTheHighlightedButtonOnce)
 {
-    FakeDeviceFactoryGuard devices;
+    FakeDeviceFactoryGuard devices(*services);
     createWindowWithDialog();
     loadTextBook(5);
     window->PopupMenuActiuClick();
@@ -247,7 +227,7 @@ TEST_F(VoiceModeWindow, OneLoudBufferActivatesTheHighlightedButtonOnce)
 
     sound(30);
     EXPECT_EQ(window->book.CurrentPage, 0) << "the comparison is strictly greater";
-    EXPECT_EQ(WavMax::TriggerHoldOff, 0);
+    EXPECT_EQ(services->capture.TriggerHoldOff, 0);
 
     // The pointer rests elsewhere: the activation does not move it, nor touch the timer.
     const QPoint away = window->mapToGlobal(QPoint(400, 300));
@@ -259,7 +239,7 @@ TEST_F(VoiceModeWindow, OneLoudBufferActivatesTheHighlightedButtonOnce)
     EXPECT_EQ(window->LabelPagina->text(), QStringLiteral("2 - 5"));
     EXPECT_EQ(bar(), 31);
     EXPECT_EQ(highlighted(), -1) << "the highlight is cleared";
-    EXPECT_EQ(WavMax::TriggerHoldOff, 2);
+    EXPECT_EQ(services->capture.TriggerHoldOff, 2);
     EXPECT_TRUE(window->Timer1->isActive());
     EXPECT_EQ(window->Timer1->interval(), intervalBefore);
     EXPECT_EQ(window->scan.ScanPosition, 1) << "an activation does not move the scan";
@@ -279,7 +259,7 @@ TEST_F(VoiceModeWindow, OneLoudBufferActivatesTheHighlightedButtonOnce)
 
 TEST_F(VoiceModeWindow, TheButtonActivatedIsTheOneScanPositionNames)
 {
-    FakeDeviceFactoryGuard devices;
+    FakeDeviceFactoryGuard devices(*services);
     createWindowWithDialog();
     boxes->clear(); // the missing-engine notice of the creation
     loadTextBook(5);
@@ -325,7 +305,7 @@ TEST_F(VoiceModeWindow, TheButtonActivatedIsTheOneScanPositionNames)
 
 TEST_F(VoiceModeWindow, AfterThePopupMenuWasOpenedAndClosedASoundTurnsToTheNextPage)
 {
-    FakeDeviceFactoryGuard devices;
+    FakeDeviceFactoryGuard devices(*services);
     createWindowWithDialog();
     loadTextBook(5);
     window->SpeedButtonDretaClick();
@@ -349,14 +329,17 @@ TEST_F(VoiceModeWindow, AfterThePopupMenuWasOpenedAndClosedASoundTurnsToTheNextP
 
 TEST_F(VoiceModeWindow, TheHoldOffIsSetBeforeThePageTurnsSoABufferHandledDuringItsMessageBoxCannotTriggerAgain)
 {
-    FakeDeviceFactoryGuard devices;
-    createWindowWithDialog();
+    FakeDeviceFactoryGuard devices(*services);
+    services->showRealMessageBoxes(); // this test answers the box itself, from its own event loop
+    {
+        MessageBoxRecorder startMessages; // the window's own at its creation (no engine)
+        createWindowWithDialog();
+    }
     loadTextBook(5, /*missingPage=*/2);
     window->PopupMenuActiuClick();
     voiceModeOn();
     window->PopupMenuControlDelVolumDelMicrfon->trigger();
     window->ScanStep();
-    boxes.reset(); // this test answers the box itself
 
     // The page command shows its failure box; meanwhile the device goes on
     // returning loud buffers, which the box's own event loop handles.
@@ -374,7 +357,7 @@ TEST_F(VoiceModeWindow, TheHoldOffIsSetBeforeThePageTurnsSoABufferHandledDuringI
         QTest::qWait(50); // the box's loop handles both
         pageInsideBox = window->book.CurrentPage;
         barInsideBox = bar();
-        holdOffInsideBox = WavMax::TriggerHoldOff;
+        holdOffInsideBox = services->capture.TriggerHoldOff;
         box->accept();
     });
     sound(110);
@@ -392,7 +375,7 @@ TEST_F(VoiceModeWindow, TheHoldOffIsSetBeforeThePageTurnsSoABufferHandledDuringI
 
 TEST_F(VoiceModeWindow, ThresholdsFromTheTrackBar)
 {
-    FakeDeviceFactoryGuard devices;
+    FakeDeviceFactoryGuard devices(*services);
     createWindowWithDialog();
     loadTextBook(10);
     window->PopupMenuActiuClick();
@@ -404,7 +387,7 @@ TEST_F(VoiceModeWindow, ThresholdsFromTheTrackBar)
         dialog->TrackBar1->setValue(threshold);
         sound(127);
         EXPECT_EQ(window->book.CurrentPage, 0) << threshold;
-        EXPECT_EQ(WavMax::TriggerHoldOff, 0);
+        EXPECT_EQ(services->capture.TriggerHoldOff, 0);
     }
     // 0: any sample above the midline triggers, and only buffers with none
     // above it end the hold-off.
@@ -413,7 +396,7 @@ TEST_F(VoiceModeWindow, ThresholdsFromTheTrackBar)
     EXPECT_EQ(window->book.CurrentPage, 1);
     sound(0);
     sound(1);
-    EXPECT_EQ(WavMax::TriggerHoldOff, 1);
+    EXPECT_EQ(services->capture.TriggerHoldOff, 1);
     sound(0);
     sound(1);
     EXPECT_EQ(window->book.CurrentPage, 2);
@@ -431,7 +414,7 @@ TEST_F(VoiceModeWindow, ThresholdsFromTheTrackBar)
 
 TEST_F(VoiceModeWindowWithEngine, VoiceModeAndReadingAloudExcludeEachOther)
 {
-    FakeDeviceFactoryGuard devices;
+    FakeDeviceFactoryGuard devices(*services);
     createWindowWithDialog();
     ASSERT_TRUE(boxes->seen().isEmpty()) << "the stand-in engine is found";
     ASSERT_TRUE(window->PopupLlegeixelsfitxerstext->isChecked());
@@ -444,7 +427,7 @@ TEST_F(VoiceModeWindowWithEngine, VoiceModeAndReadingAloudExcludeEachOther)
     window->PopupMenuFuncionaAmbVeu->trigger();
     EXPECT_TRUE(window->PopupMenuFuncionaAmbVeu->isChecked());
     EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
-    EXPECT_NE(WavMax::WaveInHandle, nullptr);
+    EXPECT_NE(services->capture.WaveInHandle, nullptr);
     EXPECT_EQ(FakeCaptureDevice::openAttempts(), 1);
     EXPECT_EQ(FakeCaptureDevice::last()->queuedCount(), 2) << "both buffers handed over";
     EXPECT_TRUE(FakeCaptureDevice::last()->started());
@@ -454,7 +437,7 @@ TEST_F(VoiceModeWindowWithEngine, VoiceModeAndReadingAloudExcludeEachOther)
     EXPECT_FALSE(window->PopupMenuFuncionaAmbVeu->isChecked());
     EXPECT_TRUE(window->PopupLlegeixelsfitxerstext->isEnabled()) << "the engine is there";
     EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isChecked());
-    EXPECT_EQ(WavMax::WaveInHandle, nullptr);
+    EXPECT_EQ(services->capture.WaveInHandle, nullptr);
 
     // On again: a new device, heard at once.
     window->PopupMenuFuncionaAmbVeu->trigger();
@@ -469,7 +452,7 @@ TEST_F(VoiceModeWindowWithEngine, VoiceModeAndReadingAloudExcludeEachOther)
 
 TEST_F(VoiceModeWindow, VoiceModeOffWithoutTheEngineLeavesReadingDisabled)
 {
-    FakeDeviceFactoryGuard devices;
+    FakeDeviceFactoryGuard devices(*services);
     createWindowWithDialog();
     boxes->clear(); // the missing-engine notice of the creation
     ASSERT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
@@ -486,7 +469,7 @@ TEST_F(VoiceModeWindow, VoiceModeOffWithoutTheEngineLeavesReadingDisabled)
 
 TEST_F(VoiceModeWindowWithEngine, AnInputThatCannotBeOpenedIsReportedAndVoiceModeStaysOff)
 {
-    FakeDeviceFactoryGuard devices(CaptureAllocated);
+    FakeDeviceFactoryGuard devices(*services, CaptureAllocated);
     createWindowWithDialog();
     window->PopupLlegeixelsfitxerstext->trigger(); // reading off, voice mode reachable
     ASSERT_TRUE(window->PopupLlegeixelsfitxerstext->isEnabled());
@@ -500,7 +483,7 @@ TEST_F(VoiceModeWindowWithEngine, AnInputThatCannotBeOpenedIsReportedAndVoiceMod
         EXPECT_EQ(boxes->seen()[0].icon, QMessageBox::Warning);
         EXPECT_FALSE(window->PopupMenuFuncionaAmbVeu->isChecked());
         EXPECT_TRUE(window->PopupLlegeixelsfitxerstext->isEnabled()) << "reading keeps its state";
-        EXPECT_EQ(WavMax::WaveInHandle, nullptr);
+        EXPECT_EQ(services->capture.WaveInHandle, nullptr);
         EXPECT_EQ(FakeCaptureDevice::openAttempts(), attempt);
     }
 }
@@ -525,7 +508,7 @@ TEST_F(VoiceModeWindow, EveryVoiceCommandLeavesTheTimerRunningExactlyWhenActiuIs
         if (window->PopupMenuActiu->isChecked() != actiu)
             window->PopupMenuActiuClick();
         for (const Command& command : commands) {
-            FakeDeviceFactoryGuard devices(command.openResult);
+            FakeDeviceFactoryGuard devices(*services, command.openResult);
             if (std::string_view(command.name) == "voice mode off")
                 window->PopupMenuFuncionaAmbVeu->setChecked(true);
             // The menu was opened to choose: the scan is paused.
@@ -542,7 +525,7 @@ TEST_F(VoiceModeWindow, EveryVoiceCommandLeavesTheTimerRunningExactlyWhenActiuIs
 
 TEST_F(VoiceModeWindow, TheLevelDialogOpensBesideTheScanWhichGoesOn)
 {
-    FakeDeviceFactoryGuard devices;
+    FakeDeviceFactoryGuard devices(*services);
     createWindowWithDialog();
     loadTextBook(5);
     window->SpeedButtonDretaClick(); // a middle page, where the highlight moves
@@ -575,7 +558,7 @@ TEST_F(VoiceModeWindow, ASoundBringsTheMainWindowBackFromTheDialogButNotFromAnot
 {
     if (!xdotoolAvailable())
         GTEST_SKIP() << "xdotool is not installed";
-    FakeDeviceFactoryGuard devices;
+    FakeDeviceFactoryGuard devices(*services);
     createWindowWithDialog();
     loadTextBook(5);
     window->PopupMenuActiuClick();
@@ -619,17 +602,13 @@ TEST(VoiceModeProgram, SortirWithTheLevelDialogOpenEndsTheProgramAndClosesCaptur
     // This run makes and destroys its own level dialog.
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("config")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
-    qputenv("TIRVELO_SPEECH_LIBRARY", QFile::encodeName(dir.filePath("no-engine.so")));
+    const ProgramEnvironment environment(dir.path());
     writeFile(dir.filePath("config/Quirna2001.ini"), "[Tirvelo]\r\nEscaneig=s\xED\r\n");
     writeFile(dir.filePath("p1.txt"), "u");
     writeFile(dir.filePath("p2.txt"), "dos");
     writeFile(dir.filePath("b.Lumbrix"), bookBytes(2, "", {"p1.txt", "p2.txt"}));
     MessageBoxRecorder boxes;
-    WavMax::setCaptureDeviceFactory(
+    ProgramServices services(
         [] { return std::make_unique<SimulatedCaptureDevice>(QStringLiteral("levels:0,0,0,0,0,0,0,0,0,90"), 1); });
 
     bool stepsDone = false;
@@ -662,17 +641,14 @@ TEST(VoiceModeProgram, SortirWithTheLevelDialogOpenEndsTheProgramAndClosesCaptur
         window->PopupMenuSortir->trigger();
     });
     poll.start();
-    runStartupSequence(*qApp, {dir.filePath("b.Lumbrix")});
+    runStartupSequence(*qApp, {dir.filePath("b.Lumbrix")}, services);
     poll.stop();
-    WavMax::setCaptureDeviceFactory({});
-    QDir::setCurrent(previous);
 
     EXPECT_TRUE(stepsDone);
     EXPECT_EQ(pageAfterSound, 1);
     EXPECT_FALSE(hung) << "the open level dialog kept the program running after \"&Sortir\"";
-    EXPECT_EQ(WavMax::WaveInHandle, nullptr);
-    EXPECT_EQ(WavMax::CaptureBuffer1, nullptr) << "freed on the way out";
-    LevelDialogEnvironment::remake();
+    EXPECT_EQ(services.capture.WaveInHandle, nullptr);
+    EXPECT_EQ(services.capture.CaptureBuffer1, nullptr) << "freed on the way out";
 }
 
 // ---------------------------------------------------------------- the sound card
@@ -737,8 +713,7 @@ protected:
         if (!pulseAvailable())
             GTEST_SKIP() << "no private PulseAudio server (TIRVELO_PULSE)";
         VoiceModeWindow::SetUp();
-        qunsetenv(SimulatedCaptureDevice::EnvironmentVariable);
-        WavMax::setCaptureDeviceFactory({});
+        m_noSimulation.emplace(SimulatedCaptureDevice::EnvironmentVariable);
         m_keeper = std::make_unique<SinkKeeper>();
     }
     void TearDown() override
@@ -794,9 +769,10 @@ protected:
     {
         const int until = m_counter.buffers + 10;
         ASSERT_TRUE(QTest::qWaitFor([&] { return m_counter.buffers >= until; }, 5000)) << "capture stalled";
-        ASSERT_TRUE(QTest::qWaitFor([] { return WavMax::TriggerHoldOff == 0; }, 3000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return services->capture.TriggerHoldOff == 0; }, 3000));
     }
 
+    std::optional<ScopedEnvironmentVariable> m_noSimulation;
     BufferCounter m_counter;
     int m_loudest = 0;
     std::unique_ptr<SinkKeeper> m_keeper;
@@ -886,7 +862,7 @@ TEST_F(VoiceModeOnTheSoundCard, ThePagesOwnSoundDoesNotTurnThePage)
         writeFile(path(QStringLiteral("p%1.txt").arg(i)), "page");
         pages << "p" + QByteArray::number(i) + ".txt";
     }
-    auto* player = dynamic_cast<QtSoundPlayer*>(&soundPlayer());
+    auto* player = dynamic_cast<QtSoundPlayer*>(&services->sound.current());
     ASSERT_NE(player, nullptr);
     QSignalSpy finished(player, &QtSoundPlayer::finished);
 

@@ -20,6 +20,12 @@ QByteArray bookBytes(int pageCount, const QByteArray& directory, const QList<QBy
     return bytes;
 }
 
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QString writeFile(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());

@@ -1,6 +1,6 @@
 #include "support/FakeCaptureDevice.h"
 
-#include "audio/WavMax.h"
+#include "support/TestServices.h"
 
 namespace tirvelo::test {
 
@@ -50,15 +50,20 @@ QByteArray FakeCaptureDevice::block(int level, int count)
     return samples;
 }
 
-FakeDeviceFactoryGuard::FakeDeviceFactoryGuard(int openResult)
+WavMax::CaptureDeviceFactory fakeCaptureDevices(int openResult)
 {
-    WavMax::setCaptureDeviceFactory([openResult] { return std::make_unique<FakeCaptureDevice>(openResult); });
+    return [openResult] { return std::make_unique<FakeCaptureDevice>(openResult); };
+}
+
+FakeDeviceFactoryGuard::FakeDeviceFactoryGuard(TestServices& services, int openResult) : m_services(services)
+{
+    m_services.devices = fakeCaptureDevices(openResult);
 }
 
 FakeDeviceFactoryGuard::~FakeDeviceFactoryGuard()
 {
-    WavMax::CloseWaveInput();
-    WavMax::setCaptureDeviceFactory({});
+    m_services.capture.CloseWaveInput();
+    m_services.devices = {};
 }
 
 void WaveInRecorder::customEvent(QEvent* event)
@@ -67,8 +72,8 @@ void WaveInRecorder::customEvent(QEvent* event)
         return;
     ++events;
     headers.append(static_cast<WaveInDataEvent*>(event)->header());
-    if (autoRead)
-        levels.append(WavMax::ReadPeakLevel());
+    if (autoRead && m_capture)
+        levels.append(m_capture->ReadPeakLevel());
 }
 
 } // namespace tirvelo::test

@@ -1,6 +1,7 @@
 #pragma once
 // Capture devices and notify windows for the capture tests.
 #include "audio/CaptureDevice.h"
+#include "audio/WavMax.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -31,18 +32,31 @@ private:
     int m_openResult;
 };
 
-// Makes WavMax open FakeCaptureDevices (with the given open result) until the
-// guard goes out of scope.
+// A factory for WavMax that opens FakeCaptureDevices with the given open result.
+WavMax::CaptureDeviceFactory fakeCaptureDevices(int openResult = 0);
+
+class TestServices;
+
+// Makes the capture of the test's services open FakeCaptureDevices (with the
+// given open result) until the guard goes out of scope, which closes capture.
 class FakeDeviceFactoryGuard {
 public:
-    explicit FakeDeviceFactoryGuard(int openResult = 0);
+    explicit FakeDeviceFactoryGuard(TestServices& services, int openResult = 0);
     ~FakeDeviceFactoryGuard();
+    FakeDeviceFactoryGuard(const FakeDeviceFactoryGuard&) = delete;
+    FakeDeviceFactoryGuard& operator=(const FakeDeviceFactoryGuard&) = delete;
+
+private:
+    TestServices& m_services;
 };
 
 // The window that capture notifies: counts MM_WIM_DATA events and, when
-// autoRead is on, answers each with ReadPeakLevel as the main window does.
+// autoRead is on, answers each with the capture's ReadPeakLevel as the main
+// window does.
 class WaveInRecorder : public QObject {
 public:
+    explicit WaveInRecorder(WavMax* capture = nullptr) : m_capture(capture) {}
+
     bool autoRead = true;
     int events = 0;
     QVector<int> levels;
@@ -50,6 +64,9 @@ public:
 
 protected:
     void customEvent(QEvent* event) override;
+
+private:
+    WavMax* m_capture;
 };
 
 } // namespace tirvelo::test

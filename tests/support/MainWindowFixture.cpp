@@ -1,8 +1,5 @@
 #include "support/MainWindowFixture.h"
 
-#include "ui/ProcessState.h"
-#include "speech/SpeechLibrary.h"
-
 #include <QAction>
 #include <QDir>
 #include <QTest>
@@ -12,20 +9,17 @@ namespace tirvelo::test {
 void MainWindowFixture::SetUp()
 {
     ASSERT_TRUE(m_dir.isValid());
-    m_previousDirectory = QDir::currentPath();
-    QDir::setCurrent(m_dir.path());
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config")));
-    const QString engine = enginePath();
-    qputenv("TIRVELO_SPEECH_LIBRARY", QFile::encodeName(engine.isEmpty() ? m_dir.filePath("no-engine.so") : engine));
-    if (speechLibrary().load())
-        speechLibrary().bindEntryPoints();
-    boxes = std::make_unique<MessageBoxRecorder>();
+    m_environment.emplace(m_dir.path(), enginePath());
+    services = std::make_unique<TestServices>(makeEngine());
+    if (engine().load())
+        engine().bindEntryPoints();
+    boxes = &services->messages;
 }
 
 void MainWindowFixture::createWindow()
 {
-    window = std::make_unique<TFormPrincipal>();
-    InterfaceReady = true;
+    window = std::make_unique<TFormPrincipal>(services->bundle());
+    window->setInterfaceReady(true);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
 }
@@ -33,10 +27,9 @@ void MainWindowFixture::createWindow()
 void MainWindowFixture::TearDown()
 {
     window.reset();
-    boxes.reset();
-    speechLibrary().release();
-    InterfaceReady = false;
-    QDir::setCurrent(m_previousDirectory);
+    boxes = nullptr;
+    services.reset();
+    m_environment.reset();
 }
 
 QString MainWindowFixture::writeBook(const QString& name, int pageCount, const QByteArray& directory,

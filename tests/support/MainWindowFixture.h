@@ -1,14 +1,18 @@
 #pragma once
 // The real main window in a temporary folder of its own: settings, books and
 // the current directory all live there. The speech engine is the one the test
-// names (a recording stand-in, the real engine, or none).
+// names (a recording stand-in, the real engine, or none); messages go to a
+// recording sink.
 #include "support/BookWriter.h"
-#include "support/MessageBoxRecorder.h"
+#include "support/ProgramEnvironment.h"
+#include "support/RecordingSpeechEngine.h"
+#include "support/TestServices.h"
 #include "ui/FormPrincipal.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 
 namespace tirvelo::test {
 
@@ -17,7 +21,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The engine library to load before the window is made; empty: none at all.
+    // The engine the window gets, loaded before the window is made. Without
+    // one, the library that enginePath() names is loaded as the program loads
+    // it; an empty path: no engine at all.
+    virtual std::unique_ptr<SpeechEngine> makeEngine() const { return nullptr; }
     virtual QString enginePath() const { return {}; }
     // Makes the window (runs its creation) and shows it.
     void createWindow();
@@ -30,9 +37,14 @@ protected:
     // answered with book once and cancelled after that.
     void loadFromMenu(const QString& book);
 
+    SpeechEngine& engine() { return *services->speech; }
+    // The engine when makeEngine() made a recording one.
+    RecordingSpeechEngine& recordingEngine() { return dynamic_cast<RecordingSpeechEngine&>(engine()); }
+
     QTemporaryDir m_dir;
-    QString m_previousDirectory;
-    std::unique_ptr<MessageBoxRecorder> boxes;
+    std::optional<ProgramEnvironment> m_environment;
+    std::unique_ptr<TestServices> services;
+    RecordingMessageSink* boxes = nullptr;
     std::unique_ptr<TFormPrincipal> window;
 };
 

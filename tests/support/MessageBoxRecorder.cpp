@@ -1,42 +1,48 @@
 #include "support/MessageBoxRecorder.h"
 
 #include <QAbstractButton>
-#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
 
 namespace tirvelo::test {
 
 MessageBoxRecorder::MessageBoxRecorder(QMessageBox::StandardButton answer) : m_defaultAnswer(answer)
 {
-    m_timer.setInterval(5);
-    connect(&m_timer, &QTimer::timeout, this, &MessageBoxRecorder::poll);
-    m_timer.start();
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
-MessageBoxRecorder::~MessageBoxRecorder() = default;
+MessageBoxRecorder::~MessageBoxRecorder()
+{
+    QCoreApplication::instance()->removeEventFilter(this);
+}
 
-QStringList MessageBoxRecorder::texts() const
+QStringList messageTexts(const QList<SeenMessage>& messages)
 {
     QStringList list;
-    for (const SeenMessage& message : m_seen)
+    for (const SeenMessage& message : messages)
         list << message.text;
     return list;
 }
 
-void MessageBoxRecorder::poll()
+bool MessageBoxRecorder::eventFilter(QObject* watched, QEvent* event)
 {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        auto* box = qobject_cast<QMessageBox*>(widget);
-        if (!box || !box->isVisible() || box->property("tirveloAnswered").toBool())
-            continue;
-        box->setProperty("tirveloAnswered", true);
-        m_seen.append({box->windowTitle(), box->text(), box->icon()});
-        const QMessageBox::StandardButton answer = m_answers.isEmpty() ? m_defaultAnswer : m_answers.takeFirst();
-        QAbstractButton* button = box->button(answer);
-        if (!button)
-            button = box->buttons().value(0);
-        // Answered from the box's own event loop, as a user would.
-        QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
-    }
+    if (event->type() == QEvent::Show)
+        answer(qobject_cast<QMessageBox*>(watched));
+    return QObject::eventFilter(watched, event);
+}
+
+void MessageBoxRecorder::answer(QMessageBox* box)
+{
+    if (!box || box->property("tirveloAnswered").toBool())
+        return;
+    box->setProperty("tirveloAnswered", true);
+    m_seen.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+    const QMessageBox::StandardButton answer = m_answers.isEmpty() ? m_defaultAnswer : m_answers.takeFirst();
+    QAbstractButton* button = box->button(answer);
+    if (!button)
+        button = box->buttons().value(0);
+    // Answered from the box's own event loop, as a user would.
+    QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
 }
 
 } // namespace tirvelo::test

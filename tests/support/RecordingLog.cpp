@@ -12,16 +12,11 @@ QString recordingEnginePath(const QString& variant)
 }
 
 RecordingLog::RecordingLog()
+    : m_logVariable("TIRVELO_RECORDING_LOG", QFile::encodeName(path())), m_failVariable("TIRVELO_RECORDING_FAIL")
 {
-    qputenv("TIRVELO_RECORDING_LOG", QFile::encodeName(path()));
-    qunsetenv("TIRVELO_RECORDING_FAIL");
 }
 
-RecordingLog::~RecordingLog()
-{
-    qunsetenv("TIRVELO_RECORDING_LOG");
-    qunsetenv("TIRVELO_RECORDING_FAIL");
-}
+RecordingLog::~RecordingLog() = default;
 
 QString RecordingLog::path() const
 {
@@ -47,7 +42,7 @@ void RecordingLog::clear()
 
 void RecordingLog::setFailingCalls(const QByteArray& calls)
 {
-    qputenv("TIRVELO_RECORDING_FAIL", calls);
+    m_failVariable.set(calls);
 }
 
 } // namespace tirvelo::test

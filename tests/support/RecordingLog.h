@@ -6,6 +6,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "support/ScopedEnvironmentVariable.h"
+
 namespace tirvelo::test {
 
 // The stand-in engine of one build variant: "upctv" has every entry point,
@@ -15,7 +17,7 @@ QString recordingEnginePath(const QString& variant = QStringLiteral("upctv"));
 
 // A log file in a temporary folder of its own. While the object lives,
 // TIRVELO_RECORDING_LOG names it and TIRVELO_RECORDING_FAIL is what
-// setFailingCalls last set (empty at first); both are removed afterwards.
+// setFailingCalls last set (unset at first); both come back afterwards.
 class RecordingLog {
 public:
     RecordingLog();
@@ -28,10 +30,12 @@ public:
     QList<QByteArray> lines() const;
     void clear();
     // A comma list of call names that should fail ("Read,ReadFile").
-    static void setFailingCalls(const QByteArray& calls);
+    void setFailingCalls(const QByteArray& calls);
 
 private:
     QTemporaryDir m_dir;
+    ScopedEnvironmentVariable m_logVariable;
+    ScopedEnvironmentVariable m_failVariable;
 };
 
 } // namespace tirvelo::test

@@ -1,5 +1,6 @@
 #include "desktop/AssociationCheck.h"
 #include "desktop/FreedesktopAssociation.h"
+#include "support/ScopedEnvironmentVariable.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -15,6 +16,7 @@
 #include <unistd.h>
 
 using namespace tirvelo;
+using tirvelo::test::ScopedEnvironmentVariable;
 
 namespace {
 
@@ -28,14 +30,11 @@ protected:
     {
         ASSERT_TRUE(m_dir.isValid());
         setFolders(m_dir.filePath(QStringLiteral("data")), m_dir.filePath(QStringLiteral("config")));
-        qputenv("XDG_DATA_DIRS", QFile::encodeName(m_dir.filePath(QStringLiteral("sysdata"))));
-        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_dir.filePath(QStringLiteral("sysconfig"))));
-        qunsetenv("XDG_CURRENT_DESKTOP");
     }
     void setFolders(const QString& data, const QString& config)
     {
-        qputenv("XDG_DATA_HOME", QFile::encodeName(data));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+        m_dataHome.set(QFile::encodeName(data));
+        m_configHome.set(QFile::encodeName(config));
     }
 
     QString path(const QString& relative) const { return m_dir.filePath(relative); }
@@ -80,6 +79,12 @@ protected:
     }
 
     QTemporaryDir m_dir;
+    ScopedEnvironmentVariable m_dataHome{"XDG_DATA_HOME"};
+    ScopedEnvironmentVariable m_configHome{"XDG_CONFIG_HOME"};
+    ScopedEnvironmentVariable m_dataDirs{"XDG_DATA_DIRS", QFile::encodeName(m_dir.filePath(QStringLiteral("sysdata")))};
+    ScopedEnvironmentVariable m_configDirs{"XDG_CONFIG_DIRS",
+                                           QFile::encodeName(m_dir.filePath(QStringLiteral("sysconfig")))};
+    ScopedEnvironmentVariable m_noDesktop{"XDG_CURRENT_DESKTOP"};
 };
 
 struct Asker {

@@ -46,6 +46,14 @@ QByteArray ramp(int from, int count)
     return bytes;
 }
 
+// The format the program captures in.
+WaveFormatRecord captureFormat()
+{
+    WavMax wav;
+    wav.SetupWaveInput(WavMax::DefaultBufferLength);
+    return wav.WaveFormat;
+}
+
 void deliverPosted(QObject* target)
 {
     QCoreApplication::sendPostedEvents(target, MM_WIM_DATA);
@@ -59,7 +67,7 @@ TEST(CaptureQueue, ReadsOfAnySizeFillBuffersInOrderWithOneEventEach)
     WaveInRecorder window;
     window.autoRead = false;
     FakeCaptureDevice device;
-    ASSERT_EQ(device.open(WavMax::WaveFormat, &window), 0);
+    ASSERT_EQ(device.open(captureFormat(), &window), 0);
     Buffers b;
     queueBoth(device, b);
     device.feed(ramp(0, 5)); // before start: dropped
@@ -115,7 +123,7 @@ TEST(CaptureQueue, UnpreparedBuffersAreRefusedAndNothingComesAfterClose)
     WaveInRecorder window;
     window.autoRead = false;
     FakeCaptureDevice device;
-    ASSERT_EQ(device.open(WavMax::WaveFormat, &window), 0);
+    ASSERT_EQ(device.open(captureFormat(), &window), 0);
     Buffers b;
     EXPECT_FALSE(device.addBuffer(&b.h1)) << "not prepared";
     EXPECT_FALSE(device.addBuffer(nullptr));
@@ -139,7 +147,7 @@ TEST(CaptureQueue, NotifyWindowDestroyedWhileCapturing)
     test::guiApplication();
     FakeCaptureDevice device;
     auto* window = new WaveInRecorder;
-    ASSERT_EQ(device.open(WavMax::WaveFormat, window), 0);
+    ASSERT_EQ(device.open(captureFormat(), window), 0);
     Buffers b;
     queueBoth(device, b);
     device.start();
@@ -152,13 +160,12 @@ namespace {
 
 QVector<int> simulatedLevels(const QString& source, int speed, int count)
 {
-    WavMax::SetupWaveInput(1024);
-    WavMax::setCaptureDeviceFactory([=] { return std::make_unique<SimulatedCaptureDevice>(source, speed); });
-    WaveInRecorder window;
-    EXPECT_EQ(WavMax::OpenWaveInput(&window), 0);
+    WavMax wav([=] { return std::make_unique<SimulatedCaptureDevice>(source, speed); });
+    wav.SetupWaveInput(1024);
+    WaveInRecorder window(&wav);
+    EXPECT_EQ(wav.OpenWaveInput(&window), 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.levels.size() >= count; }, 20000));
-    WavMax::CloseWaveInput();
-    WavMax::setCaptureDeviceFactory({});
+    wav.CloseWaveInput();
     QCoreApplication::removePostedEvents(&window);
     return window.levels;
 }
@@ -210,7 +217,7 @@ TEST(SimulatedCapture, SourcesThatCannotBeUsedFailToOpen)
 
     SimulatedCaptureDevice device(QStringLiteral("levels:x"), 1);
     WaveInRecorder window;
-    EXPECT_EQ(device.open(WavMax::WaveFormat, &window), CaptureError);
+    EXPECT_EQ(device.open(captureFormat(), &window), CaptureError);
 }
 
 TEST(QtCapture, NoInputDeviceFailsToOpen)
@@ -220,7 +227,7 @@ TEST(QtCapture, NoInputDeviceFailsToOpen)
     test::guiApplication();
     QtCaptureDevice device;
     WaveInRecorder window;
-    EXPECT_NE(device.open(WavMax::WaveFormat, &window), 0);
+    EXPECT_NE(device.open(captureFormat(), &window), 0);
 }
 
 TEST(QtCapture, HearsAToneOnTheDefaultInputAndSilenceBelowTheThreshold)
@@ -233,17 +240,17 @@ TEST(QtCapture, HearsAToneOnTheDefaultInputAndSilenceBelowTheThreshold)
     ASSERT_TRUE(writeToneWave(tone, 1.5, 440, 0.8));
     SinkKeeper keeper; // steady rendering of the null sink
 
-    WavMax::SetupWaveInput(1024);
-    WavMax::setCaptureDeviceFactory({});
-    WaveInRecorder window;
-    ASSERT_EQ(WavMax::OpenWaveInput(&window), 0) << "the default input \"mic\" opens";
-    ASSERT_NE(dynamic_cast<QtCaptureDevice*>(WavMax::WaveInHandle), nullptr);
+    WavMax wav;
+    wav.SetupWaveInput(1024);
+    WaveInRecorder window(&wav);
+    ASSERT_EQ(wav.OpenWaveInput(&window), 0) << "the default input \"mic\" opens";
+    ASSERT_NE(dynamic_cast<QtCaptureDevice*>(wav.WaveInHandle), nullptr);
 
     // Silence first: buffers come at the capture rate with low levels.
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.levels.size() >= 8; }, 10000));
     const int quietFrom = window.levels.size() - 5;
     for (int i = quietFrom; i < window.levels.size(); ++i)
-        EXPECT_LE(window.levels[i], WavMax::TriggerThreshold) << "buffer " << i;
+        EXPECT_LE(window.levels[i], wav.TriggerThreshold) << "buffer " << i;
 
     const int before = window.levels.size();
     QProcess player;
@@ -258,8 +265,8 @@ TEST(QtCapture, HearsAToneOnTheDefaultInputAndSilenceBelowTheThreshold)
     EXPECT_LE(peak, 127);
     EXPECT_TRUE(QTest::qWaitFor([&] { return player.state() == QProcess::NotRunning; }, 10000));
 
-    WavMax::CloseWaveInput();
-    EXPECT_EQ(WavMax::WaveInHandle, nullptr);
+    wav.CloseWaveInput();
+    EXPECT_EQ(wav.WaveInHandle, nullptr);
     const int atClose = window.events;
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(&window, MM_WIM_DATA);

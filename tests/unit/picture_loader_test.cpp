@@ -3,6 +3,7 @@
 #include "formats/PictureLoader.h"
 #include "formats/PictureFile.h"
 
+#include "support/BookWriter.h"
 #include "support/ColourChecks.h"
 #include "support/TestPaths.h"
 
@@ -18,14 +19,9 @@
 
 using namespace tirvelo;
 using tirvelo::test::near;
+using tirvelo::test::readAll;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {

@@ -1,5 +1,6 @@
 #include "formats/RtfReader.h"
 
+#include "support/TestApplication.h"
 #include "support/TestPaths.h"
 
 #include <QColor>
@@ -34,18 +35,7 @@ namespace {
 // The rich-text box lives in a GUI program: read the documents the way it does, fonts and all.
 class GuiEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "unit_rtf_reader_test";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            m_app = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> m_app;
+    void SetUp() override { test::guiApplication(); }
 };
 const auto* const kGuiEnvironment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 

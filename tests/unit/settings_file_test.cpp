@@ -1,5 +1,6 @@
 #include "desktop/SettingsFile.h"
 #include "desktop/SettingsKeys.h"
+#include "support/ScopedEnvironmentVariable.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 using namespace tirvelo;
+using tirvelo::test::ScopedEnvironmentVariable;
 
 namespace {
 
@@ -225,14 +227,11 @@ TEST_F(SettingsFileTest, WritesThatCannotBeDoneLeaveTheFileAlone)
 
 TEST_F(SettingsFileTest, DefaultPathFollowsTheConfigurationFolder)
 {
-    const QByteArray old = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path()));
+    ScopedEnvironmentVariable configHome("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path()));
     EXPECT_EQ(SettingsFile::defaultPath(), m_path);
     EXPECT_EQ(SettingsFile().path(), m_path);
-    qputenv("XDG_CONFIG_HOME", "relative/dir");
+    configHome.set(QByteArray("relative/dir"));
     EXPECT_EQ(SettingsFile::defaultPath(), QDir::homePath() + QStringLiteral("/.config/Quirna2001.ini"));
-    qunsetenv("XDG_CONFIG_HOME");
+    configHome.set(std::nullopt);
     EXPECT_EQ(SettingsFile::defaultPath(), QDir::homePath() + QStringLiteral("/.config/Quirna2001.ini"));
-    if (!old.isNull())
-        qputenv("XDG_CONFIG_HOME", old);
 }

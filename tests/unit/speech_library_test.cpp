@@ -2,6 +2,7 @@
 // stand-in engine and its variants that each lack one entry point.
 #include "speech/SpeechLibrary.h"
 #include "support/RecordingLog.h"
+#include "support/ScopedEnvironmentVariable.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,14 +12,13 @@
 using namespace tirvelo;
 using tirvelo::test::recordingEnginePath;
 using tirvelo::test::RecordingLog;
+using tirvelo::test::ScopedEnvironmentVariable;
 
 namespace {
 
 class SpeechLibraryTest : public ::testing::Test {
 protected:
-    void TearDown() override { qunsetenv("TIRVELO_SPEECH_LIBRARY"); }
-
-    static void useEngine(const QString& path) { qputenv("TIRVELO_SPEECH_LIBRARY", QFile::encodeName(path)); }
+    void useEngine(const QString& path) { m_engineVariable.set(QFile::encodeName(path)); }
 
     // Every wrapper once, with the arguments the program sends; returns which succeeded.
     static std::vector<bool> callAll(SpeechLibrary& library)
@@ -44,6 +44,7 @@ protected:
         return lines;
     }
 
+    ScopedEnvironmentVariable m_engineVariable{"TIRVELO_SPEECH_LIBRARY"};
     RecordingLog m_log;
 };
 
@@ -114,7 +115,7 @@ TEST_F(SpeechLibraryTest, ACallThatReturnsIsAcceptedWhateverTheEngineAnswers)
     ASSERT_TRUE(library.load());
     library.bindEntryPoints();
 
-    RecordingLog::setFailingCalls("SetSpeed,Read,ReadFile,Stop,SetLanguage,SetSpeaker");
+    m_log.setFailingCalls("SetSpeed,Read,ReadFile,Stop,SetLanguage,SetSpeaker");
     EXPECT_EQ(callAll(library), std::vector<bool>(6, true));
     EXPECT_EQ(m_log.lines(), allLines());
 }
@@ -179,7 +180,7 @@ TEST_F(SpeechLibraryTest, MissingOrBrokenLibraryLeavesSpeechUnavailable)
 
 TEST_F(SpeechLibraryTest, WithoutAnOverrideTheEngineIsLookedForByName)
 {
-    qunsetenv("TIRVELO_SPEECH_LIBRARY");
+    m_engineVariable.set(std::nullopt);
     const QStringList paths = SpeechLibrary::candidatePaths();
     ASSERT_FALSE(paths.isEmpty());
     EXPECT_EQ(paths.last(), QStringLiteral("libupctv.so"));

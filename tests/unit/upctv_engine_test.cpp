@@ -5,6 +5,7 @@
 #include "formats/TextBoxText.h"
 #include "speech/UpctvApi.h"
 #include "support/AudioTestTools.h"
+#include "support/TestApplication.h"
 #include "support/TestPaths.h"
 
 #include "Cp1252ToUtf8.h"
@@ -121,11 +122,7 @@ protected:
     {
         if (qEnvironmentVariableIsEmpty("TIRVELO_PULSE"))
             return;
-        static int argc = 1;
-        static char name[] = "unit_upctv_engine_test";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
+        test::guiApplication();
         // An idle null sink renders about two seconds ahead; a stream of zeros at
         // low latency keeps it close to real time, as a sound card would be.
         s_keeper = std::make_unique<test::SinkKeeper>();

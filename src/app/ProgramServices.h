@@ -1,0 +1,32 @@
+#pragma once
+// The services of the running program, made once at start-up and handed to
+// the windows as a Services bundle: the speech engine loaded at run time, the
+// Qt sound player, sound capture from the default input, message boxes and the
+// event-loop clock.
+#include "audio/QtSoundPlayer.h"
+#include "audio/WavMax.h"
+#include "speech/SpeechLibrary.h"
+#include "ui/Delay.h"
+#include "ui/MessageBoxes.h"
+#include "ui/Services.h"
+
+namespace tirvelo {
+
+class ProgramServices {
+public:
+    // Needs the application object (the sound player). Without a factory,
+    // capture opens the default device (WavMax::createDefaultCaptureDevice).
+    explicit ProgramServices(WavMax::CaptureDeviceFactory devices = {}) : capture(std::move(devices)) {}
+    ProgramServices(const ProgramServices&) = delete;
+    ProgramServices& operator=(const ProgramServices&) = delete;
+
+    Services bundle() { return {speech, sound, capture, messages, clock}; }
+
+    SpeechLibrary speech;
+    QtSoundPlayer sound;
+    WavMax capture;
+    MessageBoxSink messages;
+    EventLoopClock clock;
+};
+
+} // namespace tirvelo

@@ -1,0 +1,23 @@
+#pragma once
+// The services the windows use, made once at start-up and handed to each
+// window. The bundle only refers to them: whoever builds it owns them and
+// keeps them alive longer than the windows.
+namespace tirvelo {
+
+class Clock;
+class MessageSink;
+class SoundPlayer;
+class SpeechEngine;
+class WavMax;
+
+struct Services {
+    SpeechEngine& speech;
+    SoundPlayer& sound;
+    // Sound capture for the trigger and the level dialog; it holds the factory
+    // of the capture devices it opens.
+    WavMax& capture;
+    MessageSink& messages;
+    Clock& clock;
+};
+
+} // namespace tirvelo
