@@ -218,7 +218,9 @@ std::optional<Picture> decodeRasterBytes(const QByteArray& bytes, PictureType ty
     return picture;
 }
 
-std::optional<Picture> loadPicture(const QString& path, QSize box)
+namespace {
+
+std::optional<Picture> decodePictureFile(const QString& path, QSize box)
 {
     const PictureType type = pictureTypeOf(path);
     switch (type) {
@@ -238,6 +240,18 @@ std::optional<Picture> loadPicture(const QString& path, QSize box)
     }
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<Picture> loadPicture(const QString& path, QSize box)
+{
+    std::optional<Picture> picture = decodePictureFile(path, box);
+    if (picture) {
+        picture->file = path;
+        picture->decodedFor = box;
+    }
+    return picture;
 }
 
 } // namespace tirvelo
