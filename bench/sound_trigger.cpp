@@ -25,6 +25,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "support/ProcessClock.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -34,6 +36,7 @@
 #include <vector>
 
 using namespace tirvelo;
+using tirvelo::bench::processCpuSeconds;
 
 namespace {
 
@@ -48,13 +51,6 @@ QApplication& app()
     // crashes in Qt's own input-device cleanup.
     static QApplication* instance = new QApplication(argc, argv);
     return *instance;
-}
-
-double processCpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
 // A folder of its own for settings and book, no speech engine, and the
