@@ -1,9 +1,13 @@
 #include "formats/JpegDecoder.h"
 
+#include "formats/RasterStretch.h"
+
 #include <QtEndian>
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <optional>
 #include <csetjmp>
 #include <cstdio>
 #include <vector>
@@ -47,6 +51,8 @@ struct Decode {
     jpeg_decompress_struct cinfo {};
     ErrorManager errors {};
     QImage image;
+    QImage band; // the rows being stretched (JpegFit::StretchedToBox)
+    std::optional<BandedStretch> stretch;
     std::vector<JSAMPLE> cmykRow;
     std::vector<JSAMPROW> rows;
     QSize naturalSize;
@@ -73,8 +79,46 @@ void cmykRowToRgb32(const JSAMPLE* cmyk, QRgb* out, JDIMENSION width, bool inver
     }
 }
 
+// Rows straight into the stretch, a band at a time; the rows the next output
+// rows still need move to the top of the band. d.image is the stretched image.
+bool readStretched(Decode& d, QSize box)
+{
+    jpeg_decompress_struct& cinfo = d.cinfo;
+    constexpr int BandRows = 32; // more than the 4 rows an output row reads
+    const int width = int(cinfo.output_width);
+    const int height = int(cinfo.output_height);
+    d.stretch.emplace(QSize(width, height), box);
+    d.band = QImage(width, std::min(BandRows, height), QImage::Format_RGB32);
+    if (d.stretch->isNull() || d.band.isNull())
+        return false; // out of memory
+    const qsizetype stride = d.band.bytesPerLine();
+    d.rows.resize(size_t(std::max(1, cinfo.rec_outbuf_height)));
+    int top = 0;    // the source row in the band's first row
+    int filled = 0; // rows in the band
+    while (int(cinfo.output_scanline) < height) {
+        const int count = std::min({int(d.rows.size()), d.band.height() - filled, height - int(cinfo.output_scanline)});
+        for (int i = 0; i < count; ++i)
+            d.rows[size_t(i)] = d.band.bits() + qsizetype(filled + i) * stride;
+        const int read = int(jpeg_read_scanlines(&cinfo, d.rows.data(), JDIMENSION(count)));
+        if (read == 0)
+            return false;
+        filled += read;
+        if (filled < d.band.height() && int(cinfo.output_scanline) < height)
+            continue;
+        // The band's filled rows, read in place.
+        d.stretch->addBand(QImage(d.band.constBits(), width, filled, stride, QImage::Format_RGB32), top);
+        const int keep = std::clamp(d.stretch->firstRowNeeded(), top, top + filled);
+        const int kept = top + filled - keep;
+        std::memmove(d.band.bits(), d.band.bits() + qsizetype(keep - top) * stride, size_t(kept) * size_t(stride));
+        top = keep;
+        filled = kept;
+    }
+    d.image = d.stretch->result();
+    return d.stretch->done();
+}
+
 // Decodes d.cinfo's source into d.image; false on any error or warning.
-bool decodeInto(Decode& d, QSize box, const JpegLimits& limits)
+bool decodeInto(Decode& d, QSize box, const JpegLimits& limits, JpegFit fit)
 {
     jpeg_decompress_struct& cinfo = d.cinfo;
     if (setjmp(d.errors.escape) != 0)
@@ -125,6 +169,14 @@ bool decodeInto(Decode& d, QSize box, const JpegLimits& limits)
     const int expectedComponents = format == QImage::Format_Grayscale8 ? 1 : 4;
     if (cinfo.output_components != expectedComponents)
         return false;
+
+    const bool larger = box.isValid() && !box.isEmpty()
+        && (d.naturalSize.width() > box.width() || d.naturalSize.height() > box.height());
+    if (fit == JpegFit::StretchedToBox && larger && !cmyk && format == QImage::Format_RGB32) {
+        if (!readStretched(d, box))
+            return false;
+        return jpeg_finish_decompress(&cinfo) && d.errors.warnings == 0;
+    }
 
     const JDIMENSION width = cinfo.output_width;
     const JDIMENSION height = cinfo.output_height;
@@ -185,7 +237,7 @@ int jpegScaleEighths(QSize natural, QSize box)
     return 8;
 }
 
-std::optional<Picture> decodeJpegBytes(const QByteArray& bytes, QSize box, const JpegLimits& limits)
+std::optional<Picture> decodeJpegBytes(const QByteArray& bytes, QSize box, const JpegLimits& limits, JpegFit fit)
 {
     if (bytes.isEmpty() || bytes.size() > limits.maxFileBytes)
         return std::nullopt;
@@ -198,7 +250,7 @@ std::optional<Picture> decodeJpegBytes(const QByteArray& bytes, QSize box, const
     d.data = reinterpret_cast<const unsigned char*>(bytes.constData());
     d.size = static_cast<unsigned long>(bytes.size());
 
-    const bool ok = decodeInto(d, box, limits);
+    const bool ok = decodeInto(d, box, limits, fit);
     jpeg_destroy_decompress(&d.cinfo);
     if (!ok)
         return std::nullopt;
@@ -209,12 +261,12 @@ std::optional<Picture> decodeJpegBytes(const QByteArray& bytes, QSize box, const
     return picture;
 }
 
-std::optional<Picture> decodeJpegFile(const QString& path, QSize box, const JpegLimits& limits)
+std::optional<Picture> decodeJpegFile(const QString& path, QSize box, const JpegLimits& limits, JpegFit fit)
 {
     const std::optional<QByteArray> bytes = readPictureFile(path, limits.maxFileBytes);
     if (!bytes)
         return std::nullopt;
-    return decodeJpegBytes(*bytes, box, limits);
+    return decodeJpegBytes(*bytes, box, limits, fit);
 }
 
 } // namespace tirvelo

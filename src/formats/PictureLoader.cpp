@@ -227,7 +227,7 @@ std::optional<Picture> decodePictureFile(const QString& path, QSize box)
     case PictureType::Unknown:
         return std::nullopt;
     case PictureType::Jpeg:
-        return decodeJpegFile(path, box);
+        return decodeJpegFile(path, box, {}, JpegFit::StretchedToBox);
     case PictureType::Wmf:
     case PictureType::Emf:
         return loadMetafilePicture(path, type == PictureType::Emf ? MetafileFormat::Emf : MetafileFormat::Wmf);

@@ -1,5 +1,6 @@
 #include "ui/PictureBox.h"
 
+#include "base/FreedMemory.h"
 #include "formats/PictureLoader.h"
 
 #include <QMouseEvent>
@@ -12,6 +13,11 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setContextMenuPolicy(Qt::NoContextMenu); // the window's menu opens instead
+    // Late enough not to lengthen the turn that freed it, and restarted by
+    // every turn, so that quick turns are not slowed down.
+    m_returnMemory.setSingleShot(true);
+    m_returnMemory.setInterval(250);
+    connect(&m_returnMemory, &QTimer::timeout, this, &returnFreedMemory);
 }
 
 QRect PictureBox::pictureRect() const
@@ -60,6 +66,8 @@ bool PictureBox::holdContent()
 
 void PictureBox::letGoOfContent()
 {
+    if (heldPixelBytes() > 0)
+        m_returnMemory.start();
     m_shown = QImage();
     if (m_picture.file.isEmpty())
         return; // it could not be loaded again
@@ -77,8 +85,10 @@ void PictureBox::makeShown(QSize deviceSize, qreal devicePixelRatio)
     m_shown = m_picture.toImage(deviceSize);
     m_shown.setDevicePixelRatio(devicePixelRatio);
     // The stretched image is all the box draws from now on.
-    if (!m_picture.file.isEmpty())
+    if (!m_picture.file.isEmpty() && !m_picture.raster.isNull() && m_picture.raster.constBits() != m_shown.constBits()) {
         m_picture.raster = QImage();
+        m_returnMemory.start();
+    }
 }
 
 void PictureBox::paintEvent(QPaintEvent*)

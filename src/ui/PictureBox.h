@@ -8,9 +8,11 @@
 // to the box (the stretched image stays, so a repaint costs a copy), and
 // everything goes while the box is hidden. When the box has to draw that
 // picture again (an empty or failed page shows the previous picture), it loads
-// it again from its file.
+// it again from its file. A moment after it let go of pixels, the freed
+// memory goes back to the system.
 #include "formats/Picture.h"
 
+#include <QTimer>
 #include <QWidget>
 
 namespace tirvelo {
@@ -55,6 +57,7 @@ private:
 
     Picture m_picture;
     QImage m_shown;
+    QTimer m_returnMemory;
     bool m_stretch = true;
     bool m_pressed = false;
 };
