@@ -168,7 +168,7 @@ public:
         // The paint and the flush to the server happen in one pass of the
         // event loop; the pass ends after both.
         while (!m_paints.painted && waiting.elapsed() < 10000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         roundTrip();
         return m_paints.painted;
     }
@@ -181,10 +181,14 @@ public:
     {
         QElapsedTimer clock;
         clock.start();
-        do {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        QTimer wake; // the wait ends on time with nothing else to do
+        wake.start(5);
+        while (clock.elapsed() < milliseconds) {
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        } while (clock.elapsed() < milliseconds);
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
     }
 
     std::unique_ptr<TFormPrincipal> window;
