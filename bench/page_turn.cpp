@@ -25,6 +25,7 @@
 #include "speech/SpeechLibrary.h"
 #include "support/Photos.h"
 #include "support/ProcessClock.h"
+#include "support/WidgetApplication.h"
 #include "ui/FormPrincipal.h"
 #include "ui/NavigationButton.h"
 #include "ui/PictureBox.h"
@@ -63,13 +64,7 @@ namespace {
 
 QApplication& app()
 {
-    static int argc = 1;
-    static char name[] = "bench_page_turn";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: a QApplication torn down among the exit-time statics
-    // crashes in Qt's own input-device cleanup.
-    static QApplication* instance = new QApplication(argc, argv);
-    return *instance;
+    return bench::widgetApplication("bench_page_turn");
 }
 
 double megabytesIn(const char* field)

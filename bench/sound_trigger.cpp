@@ -26,6 +26,7 @@
 #include <QTimer>
 
 #include "support/ProcessClock.h"
+#include "support/WidgetApplication.h"
 
 #include <benchmark/benchmark.h>
 
@@ -42,15 +43,7 @@ namespace {
 
 QApplication& app()
 {
-    static int argc = 1;
-    static char name[] = "bench_sound_trigger";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never destroyed: a QApplication torn down among the exit-time statics
-    // crashes in Qt's own input-device cleanup.
-    static QApplication* instance = new QApplication(argc, argv);
-    return *instance;
+    return bench::widgetApplication("bench_sound_trigger", "offscreen");
 }
 
 // A folder of its own for settings and book, no speech engine, and the
