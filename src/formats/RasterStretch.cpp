@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+
+#include <sys/mman.h>
 
 namespace tirvelo {
 
@@ -47,6 +50,27 @@ QImage stretchWithPainter(const QImage& raster, QSize size)
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.drawImage(QRectF(QPointF(0, 0), QSizeF(size)), raster);
     return shown;
+}
+
+void unmapPixels(void* info)
+{
+    const auto* mapping = static_cast<const std::pair<void*, size_t>*>(info);
+    munmap(mapping->first, mapping->second);
+    delete mapping;
+}
+
+// An RGB32 image in pages of its own, mapped with all of them present: one
+// call instead of a page fault for every 4 KB as the stretch first writes
+// them, and unmapped, so given back to the system, when the image goes.
+QImage mappedImage(QSize size)
+{
+    const qsizetype stride = qsizetype(size.width()) * 4;
+    const size_t bytes = size_t(stride) * size_t(size.height());
+    void* pixels = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (pixels == MAP_FAILED)
+        return {};
+    return QImage(static_cast<uchar*>(pixels), size.width(), size.height(), stride, QImage::Format_RGB32, unmapPixels,
+                  new std::pair<void*, size_t>(pixels, bytes));
 }
 
 } // namespace
@@ -96,7 +120,7 @@ BandedStretch::BandedStretch(QSize source, QSize size) : m_source(source)
 {
     if (!source.isEmpty() && !size.isEmpty() && source.width() <= PixmanMaxSide && source.height() <= PixmanMaxSide
         && size.width() <= PixmanMaxSide && size.height() <= PixmanMaxSide)
-        m_result = QImage(size, QImage::Format_RGB32);
+        m_result = mappedImage(size);
 }
 
 int BandedStretch::firstRowFor(int row) const
