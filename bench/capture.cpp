@@ -11,11 +11,14 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include "support/ProcessClock.h"
+
 #include <benchmark/benchmark.h>
 
 #include <ctime>
 
 using namespace tirvelo;
+using tirvelo::bench::processCpuSeconds;
 
 namespace {
 
@@ -26,13 +29,6 @@ QCoreApplication& app()
     static char* argv[] = {name, nullptr};
     static QCoreApplication instance(argc, argv);
     return instance;
-}
-
-double processCpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
 // Answers every returned buffer with ReadPeakLevel, as the main window does.

@@ -1,6 +1,7 @@
 // A 24-megapixel photo page on a 1920×1080 screen, three ways:
 //   ours:  loadPicture(path, box) and the stretched 1920×1080 image the
-//          picture box draws from it;
+//          picture box draws from it (the decoder stretches band by band as it
+//          decodes; the parts below time the scaled decode and the stretch apart);
 //   qt:    QImageReader's full decode and QImage::scaled(..., Smooth);
 //   floor: bare libjpeg decoding at the scale ours chose, nothing else.
 // Two photos are written at start into a temporary folder: a smooth one
@@ -8,26 +9,28 @@
 // BM_Ratios reports ours/floor and ours/qt per photo from the runs before it.
 #include "formats/JpegDecoder.h"
 #include "formats/PictureLoader.h"
+#include "support/Photos.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QTemporaryDir>
+#include "support/ProcessClock.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
 #include <ctime>
-#include <cmath>
 #include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
 
 using namespace tirvelo;
+using tirvelo::bench::processCpuSeconds;
 
 namespace {
 
@@ -37,56 +40,6 @@ const QSize Screen(1920, 1080);
 
 enum Photo { Smooth, Noisy };
 const char* const PhotoNames[] = {"smooth", "noisy"};
-
-void writePhoto(const QString& path, Photo kind)
-{
-    FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
-    if (!file)
-        std::abort();
-    jpeg_compress_struct cinfo {};
-    jpeg_error_mgr errors {};
-    cinfo.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&cinfo);
-    jpeg_stdio_dest(&cinfo, file);
-    cinfo.image_width = PhotoWidth;
-    cinfo.image_height = PhotoHeight;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, kind == Smooth ? 85 : 90, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<JSAMPLE> row(PhotoWidth * 3);
-    quint32 state = 2024;
-    // Soft waves along both axes, like sky and out-of-focus background.
-    std::vector<int> waveX(PhotoWidth), waveY(PhotoHeight);
-    for (int x = 0; x < PhotoWidth; ++x)
-        waveX[size_t(x)] = int(40 * std::sin(x / 310.0));
-    for (int y = 0; y < PhotoHeight; ++y)
-        waveY[size_t(y)] = int(40 * std::cos(y / 170.0));
-    while (cinfo.next_scanline < cinfo.image_height) {
-        const int y = int(cinfo.next_scanline);
-        for (int x = 0; x < PhotoWidth; ++x) {
-            int r = 40 + x * 150 / PhotoWidth + waveY[size_t(y)];
-            int g = 60 + y * 140 / PhotoHeight + waveX[size_t(x)];
-            int b = 200 - (x + y) * 120 / (PhotoWidth + PhotoHeight) + (waveX[size_t(x)] + waveY[size_t(y)]) / 2;
-            if (kind == Noisy) {
-                state = state * 1664525u + 1013904223u;
-                const int grain = int(state >> 26) - 32; // ±32, the same on all channels
-                r += grain + int((state >> 8) & 15) - 8;
-                g += grain + int((state >> 12) & 15) - 8;
-                b += grain + int((state >> 16) & 15) - 8;
-            }
-            row[size_t(3 * x)] = JSAMPLE(std::clamp(r, 0, 255));
-            row[size_t(3 * x + 1)] = JSAMPLE(std::clamp(g, 0, 255));
-            row[size_t(3 * x + 2)] = JSAMPLE(std::clamp(b, 0, 255));
-        }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::fclose(file);
-}
 
 struct Fixture {
     bool offscreen = qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -101,7 +54,7 @@ struct Fixture {
     {
         for (const Photo kind : {Smooth, Noisy}) {
             paths[kind] = dir.filePath(QString::fromLatin1(PhotoNames[kind]) + QStringLiteral(".jpg"));
-            writePhoto(paths[kind], kind);
+            writePhoto(paths[kind], {PhotoWidth, PhotoHeight}, kind == Smooth ? bench::PhotoKind::Smooth : bench::PhotoKind::Noisy);
             std::printf("%s photo: %lld bytes\n", PhotoNames[kind], QFileInfo(paths[kind]).size());
         }
     }
@@ -118,13 +71,6 @@ Fixture& fixture()
 // which other programs on a shared machine do not inflate as they do the
 // wall-clock time; and the wall-clock time for reference.
 std::map<std::string, double> g_cpu, g_bestCpu, g_wall;
-
-double processCpuSeconds()
-{
-    timespec now {};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
 
 template <typename Body>
 void timed(benchmark::State& state, const std::string& key, Body body)
@@ -150,16 +96,14 @@ void BM_Ours(benchmark::State& state)
 {
     const Photo kind = Photo(state.range(0));
     const QString path = fixture().paths[kind];
-    int eighths = 0;
     timed(state, std::string("ours_") + PhotoNames[kind], [&] {
         const auto picture = loadPicture(path, Screen);
         if (!picture)
             std::abort();
         const QImage shown = picture->toImage(Screen);
         benchmark::DoNotOptimize(shown.constBits());
-        eighths = picture->raster.width() * 8 / picture->naturalSize.width();
     });
-    state.counters["scale_eighths"] = eighths;
+    state.counters["scale_eighths"] = jpegScaleEighths({PhotoWidth, PhotoHeight}, Screen);
     state.SetLabel(PhotoNames[kind]);
 }
 
@@ -169,7 +113,7 @@ void BM_OursDecodeOnly(benchmark::State& state)
     const Photo kind = Photo(state.range(0));
     const QString path = fixture().paths[kind];
     timed(state, std::string("ours_decode_") + PhotoNames[kind], [&] {
-        const auto picture = loadPicture(path, Screen);
+        const auto picture = decodeJpegFile(path, Screen);
         if (!picture)
             std::abort();
         benchmark::DoNotOptimize(picture->raster.constBits());
@@ -180,7 +124,7 @@ void BM_OursDecodeOnly(benchmark::State& state)
 void BM_OursStretchOnly(benchmark::State& state)
 {
     const Photo kind = Photo(state.range(0));
-    const auto picture = loadPicture(fixture().paths[kind], Screen);
+    const auto picture = decodeJpegFile(fixture().paths[kind], Screen);
     if (!picture)
         std::abort();
     timed(state, std::string("ours_stretch_") + PhotoNames[kind], [&] {
@@ -197,7 +141,7 @@ void BM_OursAreaScaled(benchmark::State& state)
     const Photo kind = Photo(state.range(0));
     const QString path = fixture().paths[kind];
     timed(state, std::string("ours_area_") + PhotoNames[kind], [&] {
-        const auto picture = loadPicture(path, Screen);
+        const auto picture = decodeJpegFile(path, Screen);
         if (!picture)
             std::abort();
         const QImage shown = picture->raster.scaled(Screen, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -224,30 +168,11 @@ void BM_Qt(benchmark::State& state)
 void BM_Floor(benchmark::State& state)
 {
     const Photo kind = Photo(state.range(0));
-    const QByteArray path = QFile::encodeName(fixture().paths[kind]);
+    const QString path = fixture().paths[kind];
     const int eighths = jpegScaleEighths({PhotoWidth, PhotoHeight}, Screen);
-    std::vector<JSAMPLE> pixels;
+    std::vector<unsigned char> pixels;
     timed(state, std::string("floor_") + PhotoNames[kind], [&] {
-        FILE* file = std::fopen(path.constData(), "rb");
-        jpeg_decompress_struct cinfo {};
-        jpeg_error_mgr errors {};
-        cinfo.err = jpeg_std_error(&errors);
-        jpeg_create_decompress(&cinfo);
-        jpeg_stdio_src(&cinfo, file);
-        jpeg_read_header(&cinfo, TRUE);
-        cinfo.scale_num = unsigned(eighths);
-        cinfo.scale_denom = 8;
-        cinfo.out_color_space = JCS_EXT_BGRX;
-        jpeg_start_decompress(&cinfo);
-        const size_t stride = size_t(cinfo.output_width) * 4;
-        pixels.resize(stride * cinfo.output_height);
-        while (cinfo.output_scanline < cinfo.output_height) {
-            JSAMPROW rows[1] = {pixels.data() + stride * cinfo.output_scanline};
-            jpeg_read_scanlines(&cinfo, rows, 1);
-        }
-        jpeg_finish_decompress(&cinfo);
-        jpeg_destroy_decompress(&cinfo);
-        std::fclose(file);
+        bench::decodeBare(path, eighths, pixels);
         benchmark::DoNotOptimize(pixels.data());
     });
     state.counters["scale_eighths"] = eighths;

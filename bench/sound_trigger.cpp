@@ -29,6 +29,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "support/ProcessClock.h"
+#include "support/WidgetApplication.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -38,27 +41,13 @@
 #include <vector>
 
 using namespace tirvelo;
+using tirvelo::bench::processCpuSeconds;
 
 namespace {
 
 QApplication& app()
 {
-    static int argc = 1;
-    static char name[] = "bench_sound_trigger";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Never destroyed: a QApplication torn down among the exit-time statics
-    // crashes in Qt's own input-device cleanup.
-    static QApplication* instance = new QApplication(argc, argv);
-    return *instance;
-}
-
-double processCpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+    return bench::widgetApplication("bench_sound_trigger", "offscreen");
 }
 
 // A folder of its own for settings and book, no speech engine, and the

@@ -1,5 +1,5 @@
-// Bytes → the JPEG decoder, at full size and at a box that asks for a scaled
-// decode. Smaller limits than the program's keep each run quick; the code
+// Bytes → the JPEG decoder, at full size, at a box that asks for a scaled
+// decode, and stretched to that box band by band. Smaller limits than the program's keep each run quick; the code
 // paths are the same.
 #include "formats/JpegDecoder.h"
 
@@ -23,5 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             __builtin_trap();
     }
     (void)tirvelo::decodeJpegBytes(bytes, {37, 23}, limits);
+    if (const auto stretched = tirvelo::decodeJpegBytes(bytes, {37, 23}, limits, tirvelo::JpegFit::StretchedToBox)) {
+        const QSize size = stretched->raster.size();
+        const bool larger = stretched->naturalSize.width() > 37 || stretched->naturalSize.height() > 23;
+        if (larger && stretched->raster.format() == QImage::Format_RGB32 && size != QSize(37, 23))
+            __builtin_trap();
+    }
     return 0;
 }

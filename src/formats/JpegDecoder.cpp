@@ -1,9 +1,12 @@
 #include "formats/JpegDecoder.h"
 
+#include "formats/RasterStretch.h"
+
 #include <QtEndian>
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <csetjmp>
 #include <cstdio>
 #include <optional>
@@ -81,6 +84,8 @@ struct Decode {
     QImage image;
     QImage::Format format = QImage::Format_RGB32;
     bool cmyk = false;
+    QImage band; // the rows being stretched (JpegFit::StretchedToBox)
+    std::optional<BandedStretch> stretch;
     std::vector<JSAMPLE> cmykRow;
     std::vector<JSAMPROW> rows;
     QSize naturalSize;
@@ -157,7 +162,7 @@ void chooseScale(jpeg_decompress_struct& cinfo, QSize natural, QSize box)
     }
 }
 
-// Checks the output against the limits, starts libjpeg and allocates the image.
+// Checks the output against the limits and starts libjpeg.
 Step startOutput(Decode& d, const JpegLimits& limits)
 {
     jpeg_decompress_struct& cinfo = d.cinfo;
@@ -169,11 +174,55 @@ Step startOutput(Decode& d, const JpegLimits& limits)
     const int expectedComponents = d.format == QImage::Format_Grayscale8 ? 1 : 4;
     if (cinfo.output_components != expectedComponents)
         return PictureRefusal::UnsupportedVariant;
-    d.image = QImage(int(cinfo.output_width), int(cinfo.output_height), d.format);
-    if (d.image.isNull())
-        return PictureRefusal::TooMuchMemory;
     return std::nullopt;
 }
+
+// A colour picture larger than the box, asked for stretched, never exists whole.
+bool stretchesWhileDecoding(const Decode& d, QSize box, JpegFit fit)
+{
+    const bool larger = box.isValid() && !box.isEmpty()
+        && (d.naturalSize.width() > box.width() || d.naturalSize.height() > box.height());
+    return fit == JpegFit::StretchedToBox && larger && !d.cmyk && d.format == QImage::Format_RGB32;
+}
+
+// Rows straight into the stretch, a band at a time; the rows the next output
+// rows still need move to the top of the band. d.image is the stretched image.
+Step readStretched(Decode& d, QSize box)
+{
+    jpeg_decompress_struct& cinfo = d.cinfo;
+    constexpr int BandRows = 32; // more than the 4 rows an output row reads
+    const int width = int(cinfo.output_width);
+    const int height = int(cinfo.output_height);
+    d.stretch.emplace(QSize(width, height), box);
+    d.band = QImage(width, std::min(BandRows, height), QImage::Format_RGB32);
+    if (d.stretch->isNull() || d.band.isNull())
+        return PictureRefusal::TooMuchMemory;
+    const qsizetype stride = d.band.bytesPerLine();
+    d.rows.resize(size_t(std::max(1, cinfo.rec_outbuf_height)));
+    int top = 0;    // the source row in the band's first row
+    int filled = 0; // rows in the band
+    while (int(cinfo.output_scanline) < height) {
+        const int count = std::min({int(d.rows.size()), d.band.height() - filled, height - int(cinfo.output_scanline)});
+        for (int i = 0; i < count; ++i)
+            d.rows[size_t(i)] = d.band.bits() + qsizetype(filled + i) * stride;
+        const int read = int(jpeg_read_scanlines(&cinfo, d.rows.data(), JDIMENSION(count)));
+        if (read == 0)
+            return PictureRefusal::Truncated; // only a suspending source stops here
+        filled += read;
+        if (filled < d.band.height() && int(cinfo.output_scanline) < height)
+            continue;
+        // The band's filled rows, read in place.
+        d.stretch->addBand(QImage(d.band.constBits(), width, filled, stride, QImage::Format_RGB32), top);
+        const int keep = std::clamp(d.stretch->firstRowNeeded(), top, top + filled);
+        const int kept = top + filled - keep;
+        std::memmove(d.band.bits(), d.band.bits() + qsizetype(keep - top) * stride, size_t(kept) * size_t(stride));
+        top = keep;
+        filled = kept;
+    }
+    d.image = d.stretch->result();
+    return d.stretch->done() ? Step() : Step(PictureRefusal::Truncated);
+}
+
 
 // libjpeg writes straight into the image's rows (its X byte is 0xFF, as RGB32
 // requires).
@@ -213,9 +262,20 @@ bool readCmykRows(Decode& d)
     return true;
 }
 
+// The whole output raster, rows read straight into it.
+Step readWhole(Decode& d)
+{
+    d.image = QImage(int(d.cinfo.output_width), int(d.cinfo.output_height), d.format);
+    if (d.image.isNull())
+        return PictureRefusal::TooMuchMemory;
+    if (!(d.cmyk ? readCmykRows(d) : readDirectRows(d)))
+        return PictureRefusal::Truncated; // only a suspending source stops here
+    return std::nullopt;
+}
+
 // Decodes d.cinfo's source into d.image: nullopt, or why it was refused (any
 // error or warning refuses it).
-Step decodeInto(Decode& d, QSize box, const JpegLimits& limits)
+Step decodeInto(Decode& d, QSize box, const JpegLimits& limits, JpegFit fit)
 {
     if (setjmp(d.errors.escape) != 0)
         return refusalForMessage(d.errors.base.msg_code);
@@ -226,8 +286,8 @@ Step decodeInto(Decode& d, QSize box, const JpegLimits& limits)
     chooseScale(d.cinfo, d.naturalSize, box);
     if (const Step refused = startOutput(d, limits))
         return refused;
-    if (!(d.cmyk ? readCmykRows(d) : readDirectRows(d)))
-        return PictureRefusal::Truncated; // only a suspending source stops here
+    if (const Step refused = stretchesWhileDecoding(d, box, fit) ? readStretched(d, box) : readWhole(d))
+        return refused;
     // Reads up to the end-of-image marker, so damage after the last row still
     // makes libjpeg warn.
     if (!jpeg_finish_decompress(&d.cinfo))
@@ -258,7 +318,7 @@ int jpegScaleEighths(QSize natural, QSize box)
     return 8;
 }
 
-PictureResult decodeJpegBytes(const QByteArray& bytes, QSize box, const JpegLimits& limits)
+PictureResult decodeJpegBytes(const QByteArray& bytes, QSize box, const JpegLimits& limits, JpegFit fit)
 {
     if (bytes.isEmpty())
         return PictureRefusal::NotThisFormat;
@@ -273,7 +333,7 @@ PictureResult decodeJpegBytes(const QByteArray& bytes, QSize box, const JpegLimi
     d.data = reinterpret_cast<const unsigned char*>(bytes.constData());
     d.size = static_cast<unsigned long>(bytes.size());
 
-    const Step refused = decodeInto(d, box, limits);
+    const Step refused = decodeInto(d, box, limits, fit);
     jpeg_destroy_decompress(&d.cinfo);
     if (refused)
         return *refused;
@@ -284,12 +344,12 @@ PictureResult decodeJpegBytes(const QByteArray& bytes, QSize box, const JpegLimi
     return picture;
 }
 
-PictureResult decodeJpegFile(const QString& path, QSize box, const JpegLimits& limits)
+PictureResult decodeJpegFile(const QString& path, QSize box, const JpegLimits& limits, JpegFit fit)
 {
     const FileContents file = readPictureFile(path, limits.maxFileBytes);
     if (file.status != ReadStatus::Ok)
         return refusalForRead(file.status);
-    return decodeJpegBytes(file.bytes, box, limits);
+    return decodeJpegBytes(file.bytes, box, limits, fit);
 }
 
 } // namespace tirvelo

@@ -35,6 +35,13 @@ struct JpegLimits {
 // up. An empty or invalid box means "unknown": decode whole.
 int jpegScaleEighths(QSize natural, QSize box);
 
+// What a colour picture larger than the box (in either direction) comes out
+// as: decoded at the scale above (Scaled), or stretched to exactly the box as
+// well, band by band while it is decoded (StretchedToBox): the pixels
+// stretchRaster gives for the scaled raster, without ever holding that raster
+// (24 MB for a 24-megapixel photo). Other pictures come out Scaled either way.
+enum class JpegFit { Scaled, StretchedToBox };
+
 // Decodes the file (read whole first; see readPictureFile for what is refused).
 // naturalSize is always the full size; raster may be smaller (see above).
 // Refusals: the file's own (Missing, Unreadable, FileTooLarge); NotThisFormat
@@ -42,9 +49,11 @@ int jpegScaleEighths(QSize natural, QSize box);
 // error or warning); UnsupportedVariant (precision, process or colour layout
 // this libjpeg does not decode); Empty (a zero dimension); TooManyPixels (the
 // output over maxOutputPixels); TooMuchMemory (over maxWorkingMemory).
-PictureResult decodeJpegFile(const QString& path, QSize box, const JpegLimits& limits = {});
+PictureResult decodeJpegFile(const QString& path, QSize box, const JpegLimits& limits = {},
+                             JpegFit fit = JpegFit::Scaled);
 
 // The same for a JPEG held in memory.
-PictureResult decodeJpegBytes(const QByteArray& bytes, QSize box, const JpegLimits& limits = {});
+PictureResult decodeJpegBytes(const QByteArray& bytes, QSize box, const JpegLimits& limits = {},
+                              JpegFit fit = JpegFit::Scaled);
 
 } // namespace tirvelo

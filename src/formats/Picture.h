@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QRectF>
 #include <QSize>
+#include <QString>
 #include <memory>
 
 class QPainter;
@@ -25,7 +26,13 @@ struct Picture {
     QImage raster;                                // may be smaller than naturalSize (scaled decode)
     std::shared_ptr<const VectorPicture> vector;  // set for metafiles
     QSize naturalSize;                            // the picture's own pixel size
+    // The file it was loaded from and the box it was decoded for (loadPicture
+    // sets them): enough to load the raster or the drawing again after its
+    // holder let it go. Empty for a picture decoded from memory.
+    QString file;
+    QSize decodedFor;
 
+    // Whether it holds neither a raster nor a drawing.
     bool isNull() const { return raster.isNull() && !vector; }
     // Draws the picture into target (stretching whatever it holds to fill it).
     void paint(QPainter& painter, const QRectF& target) const;

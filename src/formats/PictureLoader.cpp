@@ -288,14 +288,16 @@ PictureResult decodeRasterBytes(const QByteArray& bytes, PictureType type)
     return picture;
 }
 
-PictureResult loadPicture(const QString& path, QSize box)
+namespace {
+
+PictureResult decodePictureFile(const QString& path, QSize box)
 {
     const PictureType type = pictureTypeOf(path);
     switch (type) {
     case PictureType::Unknown:
         return PictureRefusal::UnknownType;
     case PictureType::Jpeg:
-        return decodeJpegFile(path, box);
+        return decodeJpegFile(path, box, {}, JpegFit::StretchedToBox);
     case PictureType::Wmf:
     case PictureType::Emf:
         return loadMetafilePicture(path, type == PictureType::Emf ? MetafileFormat::Emf : MetafileFormat::Wmf);
@@ -308,6 +310,18 @@ PictureResult loadPicture(const QString& path, QSize box)
     }
     }
     return PictureRefusal::UnknownType;
+}
+
+} // namespace
+
+PictureResult loadPicture(const QString& path, QSize box)
+{
+    PictureResult picture = decodePictureFile(path, box);
+    if (picture) {
+        picture->file = path;
+        picture->decodedFor = box;
+    }
+    return picture;
 }
 
 } // namespace tirvelo

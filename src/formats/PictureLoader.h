@@ -18,7 +18,9 @@ enum class PictureType { Unknown, Bitmap, Icon, Wmf, Emf, Jpeg };
 PictureType pictureTypeOf(const QString& name);
 
 // box: the size the picture will be shown in; a decoder may use it to decode a
-// large picture at a reduced scale that still covers the box.
+// large picture at a reduced scale that still covers the box (a colour JPEG
+// larger than the box comes stretched to it already: JpegFit::StretchedToBox).
+// The picture remembers both (Picture::file, Picture::decodedFor).
 PictureResult loadPicture(const QString& path, QSize box);
 
 // A device-independent bitmap (Bitmap) or an icon (Icon) held in memory,

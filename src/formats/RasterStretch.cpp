@@ -4,6 +4,12 @@
 
 #include <pixman.h>
 
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include <sys/mman.h>
+
 namespace tirvelo {
 
 namespace {
@@ -19,6 +25,21 @@ void releaseImage(pixman_image_t*& image)
     image = nullptr;
 }
 
+// Maps each pixel of the stretched image back to the source (whose row top
+// is the image's first); edge pixels repeat outwards, so the border is not
+// blended with black. The translation by whole rows is exact in pixman's
+// fixed point, so a band samples the very points the whole picture would.
+void setStretchTransform(pixman_image_t* from, QSize source, QSize size, int top)
+{
+    pixman_transform_t transform;
+    pixman_transform_init_scale(&transform, pixman_double_to_fixed(double(source.width()) / size.width()),
+                                pixman_double_to_fixed(double(source.height()) / size.height()));
+    transform.matrix[1][2] = -pixman_int_to_fixed(top);
+    pixman_image_set_transform(from, &transform);
+    pixman_image_set_filter(from, PIXMAN_FILTER_BILINEAR, nullptr, 0);
+    pixman_image_set_repeat(from, PIXMAN_REPEAT_PAD);
+}
+
 QImage stretchWithPainter(const QImage& raster, QSize size)
 {
     QImage shown(size, QImage::Format_RGB32);
@@ -29,6 +50,27 @@ QImage stretchWithPainter(const QImage& raster, QSize size)
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.drawImage(QRectF(QPointF(0, 0), QSizeF(size)), raster);
     return shown;
+}
+
+void unmapPixels(void* info)
+{
+    const auto* mapping = static_cast<const std::pair<void*, size_t>*>(info);
+    munmap(mapping->first, mapping->second);
+    delete mapping;
+}
+
+// An RGB32 image in pages of its own, mapped with all of them present: one
+// call instead of a page fault for every 4 KB as the stretch first writes
+// them, and unmapped, so given back to the system, when the image goes.
+QImage mappedImage(QSize size)
+{
+    const qsizetype stride = qsizetype(size.width()) * 4;
+    const size_t bytes = size_t(stride) * size_t(size.height());
+    void* pixels = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (pixels == MAP_FAILED)
+        return {};
+    return QImage(static_cast<uchar*>(pixels), size.width(), size.height(), stride, QImage::Format_RGB32, unmapPixels,
+                  new std::pair<void*, size_t>(pixels, bytes));
 }
 
 } // namespace
@@ -66,19 +108,64 @@ QImage stretchRaster(const QImage& raster, QSize size)
         releaseImage(to);
         return stretchWithPainter(raster, size);
     }
-    // The transform maps each shown pixel back to the source; edge pixels
-    // repeat outwards, so the border is not blended with black.
-    pixman_transform_t transform;
-    pixman_transform_init_scale(&transform, pixman_double_to_fixed(double(source.width()) / size.width()),
-                                pixman_double_to_fixed(double(source.height()) / size.height()));
-    pixman_image_set_transform(from, &transform);
-    pixman_image_set_filter(from, PIXMAN_FILTER_BILINEAR, nullptr, 0);
-    pixman_image_set_repeat(from, PIXMAN_REPEAT_PAD);
+    setStretchTransform(from, source.size(), size, 0);
     pixman_image_composite32(transparent ? PIXMAN_OP_OVER : PIXMAN_OP_SRC, from, nullptr, to, 0, 0, 0, 0, 0, 0,
                              size.width(), size.height());
     releaseImage(from);
     releaseImage(to);
     return shown;
+}
+
+BandedStretch::BandedStretch(QSize source, QSize size) : m_source(source)
+{
+    if (!source.isEmpty() && !size.isEmpty() && source.width() <= PixmanMaxSide && source.height() <= PixmanMaxSide
+        && size.width() <= PixmanMaxSide && size.height() <= PixmanMaxSide)
+        m_result = mappedImage(size);
+}
+
+int BandedStretch::firstRowFor(int row) const
+{
+    const double at = (row + 0.5) * m_source.height() / m_result.height() - 0.5;
+    return std::clamp(int(std::floor(at)) - 1, 0, m_source.height() - 1);
+}
+
+int BandedStretch::lastRowFor(int row) const
+{
+    const double at = (row + 0.5) * m_source.height() / m_result.height() - 0.5;
+    return std::clamp(int(std::floor(at)) + 2, 0, m_source.height() - 1);
+}
+
+int BandedStretch::firstRowNeeded() const
+{
+    return done() ? m_source.height() : firstRowFor(m_nextRow);
+}
+
+void BandedStretch::addBand(const QImage& band, int top)
+{
+    if (isNull() || band.isNull() || band.format() != QImage::Format_RGB32 || band.width() != m_source.width())
+        return;
+    const int bottom = top + band.height(); // past the band's last row
+    int end = m_nextRow;
+    while (end < m_result.height() && firstRowFor(end) >= top && lastRowFor(end) < bottom)
+        ++end;
+    if (end == m_nextRow)
+        return;
+    pixman_image_t* from = pixman_image_create_bits(PIXMAN_x8r8g8b8, band.width(), band.height(),
+                                                    reinterpret_cast<uint32_t*>(const_cast<uchar*>(band.constBits())),
+                                                    int(band.bytesPerLine()));
+    pixman_image_t* to = pixman_image_create_bits(PIXMAN_a8r8g8b8, m_result.width(), m_result.height(),
+                                                  reinterpret_cast<uint32_t*>(m_result.bits()),
+                                                  int(m_result.bytesPerLine()));
+    if (from && to) {
+        setStretchTransform(from, m_source, m_result.size(), top);
+        pixman_image_composite32(PIXMAN_OP_SRC, from, nullptr, to, 0, m_nextRow, 0, 0, 0, m_nextRow,
+                                 m_result.width(), end - m_nextRow);
+        m_nextRow = end;
+    } else {
+        m_result = QImage();
+    }
+    releaseImage(from);
+    releaseImage(to);
 }
 
 } // namespace tirvelo

@@ -13,4 +13,33 @@ namespace tirvelo {
 // conversion; a null image for a null raster or an empty size.
 QImage stretchRaster(const QImage& raster, QSize size);
 
+// The same stretch for an opaque picture that arrives a band of rows at a time,
+// top to bottom (a JPEG being decoded), without ever holding the whole of it:
+// the pixels come out as stretchRaster gives them for the whole picture.
+class BandedStretch {
+public:
+    // source: the whole picture's size; size: the size it is stretched to.
+    BandedStretch(QSize source, QSize size);
+    // Null when the stretched image could not be allocated.
+    bool isNull() const { return m_result.isNull(); }
+    // Stretches what it can from the source rows [top, top + band.height()),
+    // given as an RGB32 image as wide as the source.
+    void addBand(const QImage& band, int top);
+    // The first source row that the rows still to come need: a band given
+    // later must start at or before it.
+    int firstRowNeeded() const;
+    bool done() const { return m_nextRow >= m_result.height(); }
+    QImage result() const { return m_result; }
+
+private:
+    // The source rows that bilinear filtering reads for an output row, with a
+    // row of margin each way for rounding.
+    int firstRowFor(int row) const;
+    int lastRowFor(int row) const;
+
+    QSize m_source;
+    QImage m_result;
+    int m_nextRow = 0;
+};
+
 } // namespace tirvelo

@@ -296,6 +296,22 @@ TEST(JpegDecoder, ChoosesTheSmallestScaleThatStillCoversTheBox)
     }
 }
 
+TEST(JpegDecoder, StretchingWhileDecodingGivesThePixelsOfTheWholeStretch)
+{
+    const QByteArray photo = encodeJpeg(noise(400, 300));
+    for (const QSize box : {QSize(200, 100), QSize(150, 100), QSize(51, 37), QSize(399, 300), QSize(13, 299),
+                            QSize(390, 7), QSize(397, 263), QSize(1920, 1080)}) {
+        SCOPED_TRACE(testing::Message() << box.width() << "x" << box.height());
+        const auto scaled = decodeJpegBytes(photo, box);
+        const auto stretched = decodeJpegBytes(photo, box, {}, JpegFit::StretchedToBox);
+        ASSERT_TRUE(scaled && stretched);
+        EXPECT_EQ(stretched->naturalSize, QSize(400, 300));
+        // A picture not larger than the box is shown at its own size: not stretched.
+        const bool larger = box.width() < 400 || box.height() < 300;
+        EXPECT_TRUE(stretched->raster == (larger ? scaled->toImage(box) : scaled->raster));
+    }
+}
+
 TEST(JpegDecoder, RefusesDamagedFilesEvenWhenLibjpegOnlyWarns)
 {
     const QByteArray good = encodeJpeg(noise(96, 64), {.quality = 90});

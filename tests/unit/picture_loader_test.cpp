@@ -96,11 +96,15 @@ TEST_F(PictureLoader, LoadsEachTypeByItsExtension)
     ASSERT_TRUE(jpeg);
     expectQuadrants(*jpeg);
     EXPECT_TRUE(loadPicture(copyAs("pictures/quadrants.jpg", "foto.Jpeg"), {1920, 1080}));
-    // Large pictures come scaled for the box, with their own size kept.
-    const auto scaled = loadPicture(copyAs("pictures/quadrants.jpg", "gran.jpg"), {32, 16});
+    // Large photos come stretched to the box, with their own size kept, and
+    // remember where they came from, to be loaded again.
+    const QString large = copyAs("pictures/quadrants.jpg", "gran.jpg");
+    const auto scaled = loadPicture(large, {32, 16});
     ASSERT_TRUE(scaled);
     EXPECT_EQ(scaled->naturalSize, QSize(64, 64));
-    EXPECT_EQ(scaled->raster.size(), QSize(32, 32));
+    EXPECT_EQ(scaled->raster.size(), QSize(32, 16));
+    EXPECT_EQ(scaled->file, large);
+    EXPECT_EQ(scaled->decodedFor, QSize(32, 16));
 
     const auto bitmap = loadPicture(copyAs("pictures/quadrants.bmp", "Dibuix.BMP"), {1920, 1080});
     ASSERT_TRUE(bitmap);

@@ -1,0 +1,395 @@
+// The whole page turn in the real main window on an X server: from a click on
+// "Següent" (a mouse press and release synthesised on the button) to the new
+// page painted, flushed, and taken in by the X server (a round trip on the
+// window's own connection after the flush), for each page kind, beside the
+// floor of that page, what no way of showing it can skip:
+//   photos of 24 and 12 megapixels (written at start): libjpeg-turbo's bare
+//     decode at the scale the program chose for the box (bench_jpeg_page's floor);
+//   a picture with a companion sound: the 12-megapixel photo's floor;
+//   a metafile: loading it and drawing it into an image of the size it is shown;
+//   a text page and a rich-text page: reading the file into its box's text.
+// Every turn starts from a small text page, which is being read aloud when the
+// speech engine is there, so the turn also stops that reading, as in use.
+//
+// Memory, as counters per page kind, from /proc/self/status (megabytes): the
+// resident set on the text page before, its peak during the turn, while the
+// page shows, and after turning back to the text page.
+//
+// Needs an X display (DISPLAY) and, for sound and speech, the private
+// PulseAudio server of scripts/test-env.sh. The box is the screen's available
+// area: the figures in docs/performance.md come from a 1920 × 1080 screen.
+#include "formats/JpegDecoder.h"
+#include "formats/MetafilePicture.h"
+#include "formats/RtfReader.h"
+#include "formats/TextBoxText.h"
+#include "app/ProgramServices.h"
+#include "support/Photos.h"
+#include "support/ProcessClock.h"
+#include "support/WidgetApplication.h"
+#include "ui/FormPrincipal.h"
+#include "ui/NavigationButton.h"
+#include "ui/PictureBox.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTimer>
+#include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <benchmark/benchmark.h>
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+using namespace tirvelo;
+using tirvelo::bench::processCpuSeconds;
+
+namespace {
+
+QApplication& app()
+{
+    return bench::widgetApplication("bench_page_turn");
+}
+
+double megabytesIn(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return -1;
+}
+
+double residentMegabytes() { return megabytesIn("VmRSS:"); }
+double peakResidentMegabytes() { return megabytesIn("VmHWM:"); }
+
+// The peak (VmHWM) starts again from the present resident set.
+void resetPeakResident()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+double seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// The program: the main window in a folder of its own, with the real speech
+// engine when it was built, the real sound player, and message boxes answered.
+class Program {
+public:
+    Program()
+    {
+        app();
+        QDir::setCurrent(m_dir.path());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
+        // TIRVELO_SPEECH_LIBRARY set beforehand names another engine, or a
+        // missing file for none (to see what speech costs a turn).
+#ifdef TIRVELO_SPEECH_ENGINE
+        if (qEnvironmentVariableIsEmpty("TIRVELO_SPEECH_LIBRARY"))
+            qputenv("TIRVELO_SPEECH_LIBRARY", TIRVELO_SPEECH_ENGINE);
+#endif
+        m_services = std::make_unique<ProgramServices>();
+        if (m_services->speech.load())
+            m_services->speech.bindEntryPoints();
+        // A box waits for its answer; none is expected while pages turn.
+        QObject::connect(&m_answer, &QTimer::timeout, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->accept();
+        });
+        m_answer.start(100);
+        window = std::make_unique<TFormPrincipal>(m_services->bundle());
+        window->show();
+        QElapsedTimer exposing;
+        exposing.start();
+        while (!(window->windowHandle() && window->windowHandle()->isExposed()) && exposing.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        for (QWidget* page : {static_cast<QWidget*>(window->Image1), window->Memo1->viewport(), window->RichEdit1->viewport()})
+            page->installEventFilter(&m_paints);
+        write(QStringLiteral("rest.txt"), "Una pausa.\r\n");
+    }
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(path(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            std::abort();
+        return file.fileName();
+    }
+    QSize boxPixels() const { return window->Image1->size() * window->Image1->devicePixelRatioF(); }
+    bool onX() const { return QGuiApplication::platformName() == QStringLiteral("xcb"); }
+
+    // The text page, then the page measured.
+    bool loadBook(const QByteArray& page)
+    {
+        const QByteArray book = "{Quirna 2000 - Tirvelo}\r\n{N\xFAmero de planes}\r\n2\r\n{Directori}\r\n\r\n{Planes}\r\n"
+            + QFile::encodeName(path(QStringLiteral("rest.txt"))) + "\r\n" + page + "\r\n";
+        window->LoadBook(write(QStringLiteral("turn.Lumbrix"), book));
+        settle();
+        return window->book.PageCount == 2;
+    }
+
+    // Clicks the button and waits until a page box has been painted and the
+    // X server has taken in the frame; false after ten seconds without.
+    bool turnWith(NavigationButton* button)
+    {
+        m_paints.painted = false;
+        const QPointF at = QRectF(button->rect()).center();
+        const QPointF global = button->mapToGlobal(at);
+        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(button, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(button, &release);
+        QElapsedTimer waiting;
+        waiting.start();
+        // The paint and the flush to the server happen in one pass of the
+        // event loop; the pass ends after both.
+        while (!m_paints.painted && waiting.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        roundTrip();
+        return m_paints.painted;
+    }
+    bool next() { return turnWith(window->SpeedButtonDreta); }
+    bool previous() { return turnWith(window->SpeedButtonEsquerra); }
+
+    // What a turn leaves behind (players and helpers to delete, late signals)
+    // is dealt with before the next turn is timed.
+    void settle(int milliseconds = 0)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        QTimer wake; // the wait ends on time with nothing else to do
+        wake.start(5);
+        while (clock.elapsed() < milliseconds) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+    }
+
+    std::unique_ptr<ProgramServices> m_services; // outlives the window
+    std::unique_ptr<TFormPrincipal> window;
+
+private:
+    // Every request sent before it has been carried out when the reply comes.
+    static void roundTrip()
+    {
+        auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+        if (!x11)
+            return;
+        xcb_connection_t* connection = x11->connection();
+        std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    }
+
+    class PaintWatch : public QObject {
+    public:
+        bool painted = false;
+
+    protected:
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                painted = true;
+            return false;
+        }
+    };
+
+    QTemporaryDir m_dir;
+    QTimer m_answer;
+    PaintWatch m_paints;
+};
+
+Program& program()
+{
+    static Program* instance = new Program; // lives to the end, as the window does
+    return *instance;
+}
+
+// The photos, written once (deterministic: the same bytes at every run).
+const QString& photoPath(int megapixels)
+{
+    static QTemporaryDir dir;
+    static std::map<int, QString> paths;
+    QString& path = paths[megapixels];
+    if (path.isEmpty()) {
+        path = dir.filePath(QStringLiteral("foto%1.jpg").arg(megapixels));
+        bench::writePhoto(path, megapixels == 24 ? QSize(6000, 4000) : QSize(4000, 3000), bench::PhotoKind::Smooth);
+    }
+    return path;
+}
+
+QString dataFile(const char* relative) { return QStringLiteral(TIRVELO_SOURCE_DIR "/tests/data/") + QLatin1String(relative); }
+
+// The floor of one page: its processor time, mean over a few runs.
+double floorSeconds(const std::function<void()>& body)
+{
+    body(); // caches warm, as for the turns
+    constexpr int runs = 10;
+    const double start = processCpuSeconds();
+    for (int i = 0; i < runs; ++i)
+        body();
+    return (processCpuSeconds() - start) / runs;
+}
+
+double photoFloor(const QString& path, QSize natural, QSize box)
+{
+    std::vector<unsigned char> pixels;
+    const int eighths = jpegScaleEighths(natural, box);
+    return floorSeconds([&] { bench::decodeBare(path, eighths, pixels); });
+}
+
+double metafileFloor(const QString& path, QSize box)
+{
+    const MetafileFormat format = path.endsWith(QStringLiteral(".wmf")) ? MetafileFormat::Wmf : MetafileFormat::Emf;
+    return floorSeconds([&] {
+        const auto picture = loadMetafilePicture(path, format);
+        if (!picture)
+            std::abort();
+        const bool stretched = picture->naturalSize.width() > box.width() || picture->naturalSize.height() > box.height();
+        QImage image(stretched ? box : picture->naturalSize, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        picture->paint(painter, QRectF(image.rect()));
+    });
+}
+
+double textFloor(const QString& path)
+{
+    return floorSeconds([&] { benchmark::DoNotOptimize(readTextBoxFile(path)); });
+}
+
+double richTextFloor(const QString& path)
+{
+    return floorSeconds([&] {
+        QTextDocument document;
+        if (!loadRichTextFile(path, document))
+            std::abort();
+    });
+}
+
+// Times turning from the text page to page, then measures memory on one more
+// turn there and back.
+void turnTo(benchmark::State& state, const QByteArray& page, const std::function<double(QSize)>& floor)
+{
+    Program& p = program();
+    if (!p.onX()) {
+        state.SkipWithError("needs an X display (DISPLAY)");
+        return;
+    }
+    if (!p.loadBook(page)) {
+        state.SkipWithError("the book did not load");
+        return;
+    }
+    const double floorCpu = floor(p.boxPixels());
+    std::vector<double> walls;
+    double cpu = 0;
+    for (auto _ : state) {
+        if (p.window->book.CurrentPage != 0 && !p.previous()) {
+            state.SkipWithError("the text page was not painted");
+            return;
+        }
+        p.settle(300); // a reader's pause: the picture box gives memory back meanwhile
+        const auto wallStart = std::chrono::steady_clock::now();
+        const double cpuStart = processCpuSeconds();
+        const bool painted = p.next();
+        const double wall = seconds(std::chrono::steady_clock::now() - wallStart);
+        cpu += processCpuSeconds() - cpuStart;
+        if (!painted || p.window->book.CurrentPage != 1) {
+            state.SkipWithError("the page was not painted");
+            return;
+        }
+        walls.push_back(wall);
+        state.SetIterationTime(wall);
+    }
+    std::sort(walls.begin(), walls.end());
+    const double n = double(walls.size());
+    const double wallMedian = walls[walls.size() / 2];
+    state.counters["wall_median_ms"] = 1e3 * wallMedian;
+    state.counters["wall_best_ms"] = 1e3 * walls.front();
+    state.counters["cpu_ms"] = 1e3 * cpu / n;
+    state.counters["floor_cpu_ms"] = 1e3 * floorCpu;
+    state.counters["cpu_over_floor"] = cpu / n / floorCpu;
+    state.counters["wall_over_floor"] = wallMedian / floorCpu;
+
+    // Memory: on the text page, the peak of the turn, the page shown, and the
+    // text page again.
+    p.previous();
+    p.settle(300);
+    state.counters["rss_text_before_mb"] = residentMegabytes();
+    resetPeakResident();
+    p.next();
+    p.settle(300);
+    state.counters["rss_peak_mb"] = peakResidentMegabytes();
+    state.counters["rss_shown_mb"] = residentMegabytes();
+    p.previous();
+    p.settle(600); // the picture box gives freed memory back 250 ms after
+    state.counters["rss_text_after_mb"] = residentMegabytes();
+}
+
+QByteArray local(const QString& path) { return QFile::encodeName(path); }
+
+void BM_Photo24(benchmark::State& state)
+{
+    const QString photo = photoPath(24);
+    turnTo(state, local(photo), [&](QSize box) { return photoFloor(photo, {6000, 4000}, box); });
+}
+
+void BM_Photo12(benchmark::State& state)
+{
+    const QString photo = photoPath(12);
+    turnTo(state, local(photo), [&](QSize box) { return photoFloor(photo, {4000, 3000}, box); });
+}
+
+void BM_PhotoWithSound(benchmark::State& state)
+{
+    const QString photo = photoPath(12);
+    turnTo(state, local(photo) + '#' + local(dataFile("audio/tone-u8-11025.wav")),
+           [&](QSize box) { return photoFloor(photo, {4000, 3000}, box); });
+}
+
+void BM_Metafile(benchmark::State& state)
+{
+    const QString metafile = dataFile("metafiles/inkscape_shapes.emf");
+    turnTo(state, local(metafile), [&](QSize box) { return metafileFloor(metafile, box); });
+}
+
+void BM_Text(benchmark::State& state)
+{
+    const QString text = dataFile("pages/conte.txt");
+    turnTo(state, local(text), [&](QSize) { return textFloor(text); });
+}
+
+void BM_RichText(benchmark::State& state)
+{
+    const QString rich = dataFile("pages/poema.rtf");
+    turnTo(state, local(rich), [&](QSize) { return richTextFloor(rich); });
+}
+
+} // namespace
+
+BENCHMARK(BM_Text)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
+BENCHMARK(BM_RichText)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
+BENCHMARK(BM_Metafile)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
+BENCHMARK(BM_Photo12)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_Photo24)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_PhotoWithSound)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(30);
