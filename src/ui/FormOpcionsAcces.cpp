@@ -50,13 +50,15 @@ TFormOpcionsAcces::TFormOpcionsAcces(QWidget* parent) : QDialog(parent)
     LabelSoDurantSo->setWordWrap(true);
     Botons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
 
-    m_form = new QFormLayout;
-    m_form->addRow(QString(), SpinAcceptacio);
-    m_form->addRow(QString(), SpinRetard);
-    m_form->addRow(QString(), ComboTeclaSeleccio);
-    m_form->addRow(QString(), ComboTeclaPas);
+    auto* form = new QFormLayout;
+    QWidget* const fields[] = {SpinAcceptacio, SpinRetard, ComboTeclaSeleccio, ComboTeclaPas};
+    for (int row = 0; row < 4; ++row) {
+        m_labels[row] = new QLabel;
+        m_labels[row]->setBuddy(fields[row]);
+        form->addRow(m_labels[row], fields[row]);
+    }
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(m_form);
+    layout->addLayout(form);
     layout->addWidget(CheckLlegeixResaltat);
     layout->addWidget(CheckSoDurantSo);
     layout->addWidget(LabelSoDurantSo);
@@ -115,8 +117,7 @@ void TFormOpcionsAcces::setLanguage(InterfaceLanguage language)
     const QString labels[] = {captions.AcceptanceTime, captions.PostAcceptanceDelay, captions.SelectKey,
                               captions.StepKey};
     for (int row = 0; row < 4; ++row)
-        if (auto* label = qobject_cast<QLabel*>(m_form->itemAt(row, QFormLayout::LabelRole)->widget()))
-            label->setText(labels[row]);
+        m_labels[row]->setText(labels[row]);
     for (QComboBox* box : {ComboTeclaSeleccio, ComboTeclaPas})
         box->setItemText(0, captions.NoKey);
     CheckLlegeixResaltat->setText(captions.SpokenHighlight);

@@ -9,7 +9,6 @@
 class QCheckBox;
 class QComboBox;
 class QDialogButtonBox;
-class QFormLayout;
 class QLabel;
 class QSpinBox;
 
@@ -38,7 +37,7 @@ private:
     // One key cannot both select and step: choosing it in one box clears the other.
     void keepKeysApart(QComboBox* changed, QComboBox* other);
 
-    QFormLayout* m_form = nullptr;
+    QLabel* m_labels[4] = {}; // before the two times and the two keys
 };
 
 } // namespace tirvelo

@@ -13,7 +13,12 @@
 #include "book/PagePresenter.h"
 #include "speech/SpeechEngine.h"
 #include "speech/UpctvApi.h"
+#include "speech/CueVoice.h"
 #include "ui/AboutBox.h"
+#include "ui/AccessOptionsCaptions.h"
+#include "ui/Accessibility.h"
+#include "ui/FormOpcionsAcces.h"
+#include "ui/SwitchInput.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/ArrowGlyph.h"
 #include "ui/MessageBoxes.h"
@@ -232,6 +237,11 @@ void TFormPrincipal::createControls()
     Timer1->setTimerType(Qt::PreciseTimer);
     connect(Timer1, &QTimer::timeout, this, &TFormPrincipal::Timer1Timer);
 
+    m_switches = new SwitchInput(this, {[this] { SpeedButtonEsquerraClick(); }, [this] { SpeedButtonDretaClick(); },
+                                        [this] { selectKeyPressed(); }, [this] { ScanStep(); }},
+                                 this);
+    m_switches->setPressTargets(SpeedButtonEsquerra, {SpeedButtonDreta, Image1, Memo1->viewport(), RichEdit1->viewport()});
+
     applyCaptions(captions);
 }
 
@@ -279,6 +289,7 @@ void TFormPrincipal::createMenu()
     PopupHome = addItem(PopupVeuDe, "PopupHome", true);
     PopupHome->setChecked(true);
     PopupMenu1->addSeparator();
+    PopupMenuOpcionsAcces = addItem(PopupMenu1, "PopupMenuOpcionsAcces", false);
     PopupMenuParlantDe = addItem(PopupMenu1, "PopupMenuParlantDe", false);
     PopupMenu1->addSeparator();
     PopupMenuSortir = addItem(PopupMenu1, "PopupMenuSortir", false);
@@ -294,6 +305,7 @@ void TFormPrincipal::createMenu()
     connectAction(MenuPortugues, &TFormPrincipal::MenuPortuguesClick);
     connectAction(PopupDona, &TFormPrincipal::PopupDonaClick);
     connectAction(PopupHome, &TFormPrincipal::PopupHomeClick);
+    connectAction(PopupMenuOpcionsAcces, &TFormPrincipal::PopupMenuOpcionsAccesClick);
     connectAction(PopupMenuParlantDe, &TFormPrincipal::PopupMenuParlantDeClick);
     connectAction(PopupMenuSortir, &TFormPrincipal::PopupMenuSortirClick);
     applyCaptions(captionsFor(m_language));
@@ -318,6 +330,7 @@ void TFormPrincipal::applyCaptions(const Captions& captions)
     PopupVeuDe->setTitle(captions.PopupVeuDe);
     PopupDona->setText(captions.PopupDona);
     PopupHome->setText(captions.PopupHome);
+    PopupMenuOpcionsAcces->setText(accessOptionsCaptionsFor(m_language).MenuItem);
     PopupMenuParlantDe->setText(captions.PopupMenuParlantDe);
     PopupMenuSortir->setText(captions.PopupMenuSortir);
 }
@@ -358,6 +371,7 @@ void TFormPrincipal::FormCreate()
     const QByteArray scanning = SettingsFile().read(settings::kSection, settings::kScanKey, settings::kScanDefault);
     if (scanning == QByteArrayView(settings::kScanOn))
         PopupMenuActiu->setChecked(true);
+    applyAccessOptions(readAccessOptions(SettingsFile()));
     m_interfaceReady = false;
 }
 
@@ -485,14 +499,58 @@ void TFormPrincipal::turnPage(PageCommand command)
     SpinEditTempsTimer->setFocus(Qt::OtherFocusReason);
 }
 
+void TFormPrincipal::activate(PageCommand command)
+{
+    if (m_switches && !m_switches->admit())
+        return;
+    turnPage(command);
+}
+
 void TFormPrincipal::SpeedButtonEsquerraClick()
 {
-    turnPage(PageCommand::Previous);
+    activate(PageCommand::Previous);
 }
 
 void TFormPrincipal::SpeedButtonDretaClick()
 {
-    turnPage(PageCommand::Next);
+    activate(PageCommand::Next);
+}
+
+void TFormPrincipal::selectKeyPressed()
+{
+    // While scanning, the key presses the highlighted button; otherwise it turns on.
+    if (!PopupMenuActiu->isChecked())
+        SpeedButtonDretaClick();
+    else if (SpeedButtonEsquerra->isHighlighted())
+        SpeedButtonEsquerraClick();
+    else if (SpeedButtonDreta->isHighlighted())
+        SpeedButtonDretaClick();
+}
+
+const AccessOptions& TFormPrincipal::accessOptions() const
+{
+    return m_switches->options();
+}
+
+void TFormPrincipal::applyAccessOptions(const AccessOptions& options)
+{
+    m_switches->setOptions(options);
+    if (!options.spokenHighlight && m_cue)
+        m_cue->stop();
+}
+
+void TFormPrincipal::PopupMenuOpcionsAccesClick()
+{
+    TFormOpcionsAcces dialog(this);
+    dialog.setLanguage(m_language);
+    dialog.setOptions(accessOptions());
+    if (dialog.exec() == QDialog::Accepted) {
+        const AccessOptions chosen = dialog.options();
+        SettingsFile settingsFile;
+        writeAccessOptions(settingsFile, chosen);
+        applyAccessOptions(chosen);
+    }
+    followActiu();
 }
 
 // ---------------------------------------------------------------- book and pages
@@ -696,8 +754,25 @@ void TFormPrincipal::ScanStep()
         SpeedButtonEsquerra->setHighlighted(true);
     else if (position == 1)
         SpeedButtonDreta->setHighlighted(true);
+    speakHighlight(position == 0 ? SpeedButtonEsquerra : position == 1 ? SpeedButtonDreta : nullptr);
     // Every step, also when the pointer is already there or the user moved it away.
     QCursor::setPos(mapToGlobal(scanPointerClientPoint()));
+}
+
+void TFormPrincipal::Timer1Timer()
+{
+    if (accessOptions().stepKey == SwitchKey::None)
+        ScanStep();
+}
+
+void TFormPrincipal::speakHighlight(const NavigationButton* button)
+{
+    if (!button || !accessOptions().spokenHighlight)
+        return;
+    if (!m_cue)
+        m_cue = new CueVoice(this);
+    static constexpr const char* codes[] = {"ca", "es", "pt"};
+    m_cue->say(spokenCaption(button->text()), QString::fromLatin1(codes[int(m_language)]));
 }
 
 void TFormPrincipal::SpinEditTempsTimerChange()
@@ -766,7 +841,10 @@ void TFormPrincipal::PopupMenuControlDelVolumDelMicrfonClick()
 
 void TFormPrincipal::HandleWaveInData()
 {
-    const WaveInOutcome outcome = HandleWaveInDataCore(m_services.capture, PopupMenuActiu->isChecked(), soundPlayer().guardActive());
+    // With headphones the page's own sound cannot reach the microphone, so the
+    // option lets the trigger listen through it.
+    const bool deafToPageSound = soundPlayer().guardActive() && !accessOptions().soundSwitchDuringPageSound;
+    const WaveInOutcome outcome = HandleWaveInDataCore(m_services.capture, PopupMenuActiu->isChecked(), deafToPageSound);
     if (m_levelDialog && m_levelDialog->isVisible())
         m_levelDialog->setLevel(outcome.level);
     if (!outcome.activate)
@@ -774,7 +852,7 @@ void TFormPrincipal::HandleWaveInData()
     // The hold-off is already set, so buffers handled inside the command cannot trigger again.
     ClearScanHighlight();
     if (const std::optional<PageCommand> command = PagePresenter::activate(scan.ScanPosition))
-        turnPage(*command);
+        activate(*command);
 }
 
 // ---------------------------------------------------------------- reading controls

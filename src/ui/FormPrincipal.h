@@ -5,6 +5,7 @@
 // speech engine and the sound trigger.
 #include "book/Book.h"
 #include "book/PagePresenter.h"
+#include "desktop/AccessOptions.h"
 #include "scan/ScanCycle.h"
 #include "ui/Captions.h"
 #include "ui/Services.h"
@@ -25,7 +26,9 @@ namespace tirvelo {
 
 class NavigationButton;
 class PictureBox;
+class CueVoice;
 class ScanIntervalSpinBox;
+class SwitchInput;
 class TAboutBox;
 class TFormNivellEntradaDAudio;
 
@@ -61,6 +64,7 @@ public:
     QMenu* PopupVeuDe = nullptr;
     QAction* PopupDona = nullptr;
     QAction* PopupHome = nullptr;
+    QAction* PopupMenuOpcionsAcces = nullptr;
     QAction* PopupMenuParlantDe = nullptr;
     QAction* PopupMenuSortir = nullptr;
 
@@ -90,6 +94,9 @@ public:
     // language and voice unreachable, voice mode available.
     void applyNoSpeechMenuState();
     InterfaceLanguage language() const { return m_language; }
+    // The switch-access options in force (stored ones at start-up).
+    const AccessOptions& accessOptions() const;
+    void applyAccessOptions(const AccessOptions& options);
     // False while the window is being created and the stored language is
     // applied; true from then on. The language commands store their choice and
     // show the page again only when it is true.
@@ -102,7 +109,8 @@ public:
     void Memo1Click() { SpeedButtonDretaClick(); }
     void SpinEditTempsTimerChange();
     void EditVelocitatChange();
-    void Timer1Timer() { ScanStep(); }
+    // With a step key chosen the highlight moves by that key only.
+    void Timer1Timer();
     void PopupMenu1Popup();
     void PopupMenuActiuClick();
     void MenuCarregarLlibreClick();
@@ -114,6 +122,7 @@ public:
     void PopupCatalaClick();
     void PopupCastellanoClick();
     void MenuPortuguesClick();
+    void PopupMenuOpcionsAccesClick();
     void PopupMenuParlantDeClick();
     void PopupMenuSortirClick();
     // The sound trigger: one captured buffer came back.
@@ -145,6 +154,10 @@ private:
     void FormCreate();
     void FormActivate();
     void turnPage(PageCommand command);
+    // A switch's activation: turns the page unless the post-acceptance delay runs.
+    void activate(PageCommand command);
+    void selectKeyPressed();
+    void speakHighlight(const NavigationButton* button);
     std::optional<QString> chooseBookFile();
     void chooseVoice(QAction* chosen, QAction* other);
     void switchLanguage(InterfaceLanguage language, QAction* item, QByteArrayView storedValue, int engineLanguage);
@@ -172,6 +185,8 @@ private:
     int m_openDialogFilterIndex = 0;
     QString m_openDialogLastName;
     PagePresenter m_presenter;
+    SwitchInput* m_switches = nullptr;
+    CueVoice* m_cue = nullptr;
     qreal m_scale = 1.0;
 };
 

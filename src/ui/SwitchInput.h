@@ -1,0 +1,68 @@
+#pragma once
+// The switch timings and switch keys of the main window. While an acceptance
+// time is set, a press on a page-turning target (or of a page or switch key)
+// acts only once it has been held that long; switch keys select or step
+// wherever the focus is in the window, and never reach the control that has
+// it. Every activation, whatever it came from, passes admit() for the
+// post-acceptance delay. With every option at its default nothing is
+// intercepted and admit() lets everything through.
+#include "desktop/AccessOptions.h"
+#include "scan/SwitchTimings.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+#include <vector>
+
+class QWidget;
+
+namespace tirvelo {
+
+class SwitchInput : public QObject {
+    Q_OBJECT
+public:
+    struct Actions {
+        std::function<void()> previous; // the previous-page button
+        std::function<void()> next;     // the next-page button, the picture, the text boxes
+        std::function<void()> select;   // the select key
+        std::function<void()> step;     // the step key
+    };
+
+    SwitchInput(QWidget* window, Actions actions, QObject* parent = nullptr);
+    ~SwitchInput() override;
+
+    // Where a left press turns to the previous page, and where to the next.
+    void setPressTargets(QWidget* previous, std::vector<QWidget*> next);
+    void setOptions(const AccessOptions& options);
+    const AccessOptions& options() const { return m_options; }
+
+    // False while the post-acceptance delay of the last admitted activation runs.
+    bool admit();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::function<void()> actionForPress(QObject* target) const;
+    std::function<void()> actionForKey(int key) const;
+    bool hold(std::function<void()> action, quint64 pressedAt);
+    bool release(quint64 releasedAt);
+    void holdElapsed();
+
+    QWidget* m_window;
+    Actions m_actions;
+    AccessOptions m_options;
+    SwitchTimings m_timings;
+    QElapsedTimer m_clock;
+    QTimer m_holdTimer;
+    std::function<void()> m_held;
+    quint64 m_heldSince = 0; // the press event's time stamp
+    QPointer<QWidget> m_previousTarget;
+    std::vector<QPointer<QWidget>> m_nextTargets;
+    bool m_filtering = false;
+};
+
+} // namespace tirvelo
