@@ -33,6 +33,7 @@ void SwitchInput::setPressTargets(QWidget* previous, std::vector<QWidget*> next)
 void SwitchInput::setOptions(const AccessOptions& options)
 {
     m_options = options;
+    m_timings = SwitchTimings(); // new timings count from the next activation on
     m_timings.setAcceptanceMs(options.acceptanceMs);
     m_timings.setPostAcceptanceMs(options.postAcceptanceMs);
     m_holdTimer.stop();
