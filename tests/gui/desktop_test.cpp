@@ -303,7 +303,7 @@ TEST_F(DesktopAssociation, OpeningABookThroughTheDesktopStartsTheProgramWithIt)
 
         // The program shows the splash, then the book's first page, a text it reads.
         const QByteArray expected = "ReadFile " + QFile::encodeName(page);
-        QTRY_VERIFY_WITH_TIMEOUT(m_log.lines().contains(expected), 30000);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_log.lines().contains(expected); }, 30000));
         const QList<pid_t> running = processesRunning(program, marker);
         ASSERT_EQ(running.size(), 1) << "the program with the launcher's environment";
         const pid_t group = ::getpgid(running[0]);
@@ -312,7 +312,7 @@ TEST_F(DesktopAssociation, OpeningABookThroughTheDesktopStartsTheProgramWithIt)
         EXPECT_EQ(group, launchGroup);
 
         ::kill(-group, SIGTERM);
-        QTRY_VERIFY_WITH_TIMEOUT(groupIsGone(group), 10000);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return groupIsGone(group); }, 10000));
         if (!groupIsGone(group))
             ::kill(-group, SIGKILL);
     }

@@ -53,7 +53,7 @@ TEST_F(MainWindowWithoutEngine, WindowCoversTheScreenWithTheControlsInPlace)
 {
     createWindow();
     const QRect available = window->screen()->availableGeometry();
-    QTRY_COMPARE(window->geometry(), available);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (window->geometry()) == (available); }, 5000));
     EXPECT_EQ(window->Image1->geometry(), window->rect());
     const qreal s = window->layoutScale();
     EXPECT_EQ(window->SpeedButtonEsquerra->geometry(), QRect(0, 0, qRound(57 * s), qRound(57 * s)));

@@ -81,11 +81,11 @@ TEST_F(ScanCycleWindow, ARealClickOnTheHighlightedButtonTurnsThePage)
     window->ScanStep(); // first page: the next button
     QTest::qWait(50);
     ASSERT_TRUE(clickAtPointer());
-    QTRY_COMPARE(window->book.CurrentPage, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (window->book.CurrentPage) == (1); }, 5000));
     window->ScanStep(); // middle page after "next": the previous button
     EXPECT_EQ(highlighted(), 0);
     ASSERT_TRUE(clickAtPointer());
-    QTRY_COMPARE(window->book.CurrentPage, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (window->book.CurrentPage) == (0); }, 5000));
 }
 
 TEST_F(ScanCycleWindow, TheHighlightMovesAtTheChosenInterval)
@@ -100,7 +100,7 @@ TEST_F(ScanCycleWindow, TheHighlightMovesAtTheChosenInterval)
     ASSERT_TRUE(window->Timer1->isActive());
     QElapsedTimer clock;
     clock.start();
-    QTRY_VERIFY_WITH_TIMEOUT(ticks.size() >= 4, 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.size() >= 4; }, 5000));
     // Four ticks of 100 ms cannot come sooner than 400 ms.
     EXPECT_GE(clock.elapsed(), 390);
     EXPECT_NE(highlighted(), -1);

@@ -212,7 +212,7 @@ TEST_F(SettingsWindow, TheRightButtonOpensTheWindowMenuEverywhereButInTheSpeedEd
     if (!xdotoolAvailable())
         GTEST_SKIP() << "xdotool is not installed";
     createWindow();
-    QTRY_COMPARE(window->geometry(), window->screen()->availableGeometry());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (window->geometry()) == (window->screen()->availableGeometry()); }, 5000));
     writeBmp(path("foto.bmp"), 40, 30);
     writeFile(path("text.txt"), "Un text\r\nde dues l\xEDnies");
     writeFile(path("ric.rtf"), "{\\rtf1\\ansi Un text {\\b ric}.}");
@@ -243,8 +243,8 @@ TEST_F(SettingsWindow, TheRightButtonOpensTheWindowMenuEverywhereButInTheSpeedEd
         poll.start(5);
         const QPoint global = target->mapToGlobal(local);
         EXPECT_TRUE(rightClickOnServer(global));
-        QTRY_VERIFY_WITH_TIMEOUT(outcome.seen, 5000);
-        QTRY_VERIFY(!QApplication::activePopupWidget());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return outcome.seen; }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !QApplication::activePopupWidget(); }, 5000));
         if (outcome.windowMenu) {
             EXPECT_EQ(outcome.menuPosition, global);
         }
