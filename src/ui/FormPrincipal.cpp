@@ -306,6 +306,8 @@ void TFormPrincipal::applyCaptions(const Captions& captions)
         SpeedButtonDreta->setText(captions.SpeedButtonDreta);
         LabelInformacio->setText(captions.LabelInformacio);
         LabelInformacio->adjustSize();
+        Memo1->setAccessibleName(captions.TextBoxName);
+        RichEdit1->setAccessibleName(captions.TextBoxName);
     }
     if (!PopupMenuActiu)
         return;
@@ -632,6 +634,7 @@ void TFormPrincipal::ShowPage()
     if (page.picture) {
         Image1->setStretch(page.stretch);
         Image1->setPicture(*page.picture);
+        Image1->setAccessibleDescription(page.pictureDescription);
         page.picture.reset(); // the box holds what it draws; nothing else keeps the page
     }
     if (page.failure) {
