@@ -118,8 +118,10 @@ TEST_F(AccessibleWindows, MainWindowIsReadAndDrivenThroughTheTree)
         {window->RichEdit1, QAccessible::EditableText, QStringLiteral(u"Text de la pàgina")},
         {window->SpinEditTempsTimer, QAccessible::SpinBox, QStringLiteral(u"Decimes de segon que dura cada salt de l'escaneig"),
          std::nullopt, 16, 1, 64},
+        {window->EditVelocitat, QAccessible::EditableText, QStringLiteral(u"Velocitat de lectura")},
         {window->Image1, QAccessible::Graphic, QStringLiteral(u"Plana")},
     });
+    EXPECT_EQ(accessible(window->EditVelocitat)->textInterface()->text(0, 3), QStringLiteral("100"));
     QAccessibleTextInterface* memoText = accessible(window->Memo1)->textInterface();
     ASSERT_TRUE(memoText);
     EXPECT_EQ(memoText->text(0, memoText->characterCount()), QStringLiteral(u"Hi havia una vegada"));
@@ -165,6 +167,7 @@ TEST_F(AccessibleWindows, MenuItemsCarryTheirCaptionCheckStateAndEnabledState)
         {window->PopupMenuActiu, QStringLiteral(u"Actiu"), true, true, true},
         {window->MenuCarregarLlibre, QStringLiteral(u"Carregar llibre..."), false, false, true},
         {window->PopupLlegeixelsfitxerstext, QStringLiteral(u"Llegeix els fitxers text"), true, false, false},
+        {window->PopupLlenguatge->menuAction(), QStringLiteral(u"Llenguatge"), false, false, false},
         {window->PopupMenuSortir, QStringLiteral(u"Sortir"), false, false, true},
     };
     QAccessibleInterface* menu = accessible(window->PopupMenu1);
