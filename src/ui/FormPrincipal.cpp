@@ -14,6 +14,7 @@
 #include "speech/SpeechEngine.h"
 #include "speech/UpctvApi.h"
 #include "ui/AboutBox.h"
+#include "ui/Accessibility.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/ArrowGlyph.h"
 #include "ui/MessageBoxes.h"
@@ -208,6 +209,7 @@ void TFormPrincipal::createControls()
 
     EditVelocitat = new QLineEdit(QStringLiteral("100"), this);
     EditVelocitat->setObjectName(QStringLiteral("EditVelocitat"));
+    exposeAsNumber(EditVelocitat, 1, 255); // the reading speeds the engine takes
     EditVelocitat->setGeometry(scaled(118, 34, 54, 24));
     QFont speedFont(QStringLiteral("Sans Serif"));
     speedFont.setPixelSize(qRound(13 * m_scale));

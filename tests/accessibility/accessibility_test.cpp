@@ -118,10 +118,18 @@ TEST_F(AccessibleWindows, MainWindowIsReadAndDrivenThroughTheTree)
         {window->RichEdit1, QAccessible::EditableText, QStringLiteral(u"Text de la pàgina")},
         {window->SpinEditTempsTimer, QAccessible::SpinBox, QStringLiteral(u"Decimes de segon que dura cada salt de l'escaneig"),
          std::nullopt, 16, 1, 64},
-        {window->EditVelocitat, QAccessible::EditableText, QStringLiteral(u"Velocitat de lectura")},
+        {window->EditVelocitat, QAccessible::EditableText, QStringLiteral(u"Velocitat de lectura"), std::nullopt, 100, 1, 255},
         {window->Image1, QAccessible::Graphic, QStringLiteral(u"Plana")},
     });
-    EXPECT_EQ(accessible(window->EditVelocitat)->textInterface()->text(0, 3), QStringLiteral("100"));
+    // The speed box keeps its text interfaces beside its value.
+    QAccessibleInterface* speed = accessible(window->EditVelocitat);
+    EXPECT_EQ(speed->textInterface()->text(0, speed->textInterface()->characterCount()), QStringLiteral("100"));
+    speed->editableTextInterface()->replaceText(0, 1, QStringLiteral("2"));
+    EXPECT_EQ(speed->valueInterface()->currentValue().toInt(), 200);
+    speed->valueInterface()->setCurrentValue(140);
+    EXPECT_EQ(window->EditVelocitat->text(), QStringLiteral("140"));
+    speed->textInterface()->setSelection(0, 1, 3);
+    EXPECT_EQ(window->EditVelocitat->selectedText(), QStringLiteral("40"));
     QAccessibleTextInterface* memoText = accessible(window->Memo1)->textInterface();
     ASSERT_TRUE(memoText);
     EXPECT_EQ(memoText->text(0, memoText->characterCount()), QStringLiteral(u"Hi havia una vegada"));
