@@ -82,13 +82,13 @@ class AccessibleWindows : public MainWindowFixture {
 protected:
     void SetUp() override
     {
+        MainWindowFixture::SetUp();
         installAccessibleInterfaces();
         // Qt raises events only once the AT-SPI bus has said it is listening.
         ASSERT_TRUE(QTest::qWaitFor([] { return QAccessible::isActive(); }));
         m_previousHandler = QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
             g_events.append({event->object(), event->type()});
         });
-        MainWindowFixture::SetUp();
     }
     void TearDown() override
     {
