@@ -40,6 +40,16 @@ bool loadTextPage(const QString& name, bool readingAloud, PageView& page)
     return true;
 }
 
+// A picture is described by the first line of its companion text; without
+// one (or when that line is blank), by its file's name without the folder.
+QString describePicture(const QString& file, const QString& companionText)
+{
+    const QString firstLine = splitTextBoxLines(companionText).value(0).trimmed();
+    if (!firstLine.isEmpty())
+        return firstLine;
+    return file.mid(qMax(file.lastIndexOf(u'/'), file.lastIndexOf(u'\\')) + 1);
+}
+
 bool loadPicturePage(const PageEntry& entry, const ReadingState& reading, QTextDocument& document, PageView& page)
 {
     std::optional<Picture> picture = loadPicture(resolveFileName(entry.file), reading.pictureBox);
@@ -48,6 +58,7 @@ bool loadPicturePage(const PageEntry& entry, const ReadingState& reading, QTextD
     page.stretch = picture->naturalSize.width() > reading.pictureBox.width()
                    || picture->naturalSize.height() > reading.pictureBox.height();
     page.picture = std::move(picture);
+    page.pictureDescription = describePicture(entry.file, {});
     switch (entry.companionKind) {
     case CompanionKind::Sound:
         page.sound = companionSoundFileName(entry.companion);
@@ -55,9 +66,14 @@ bool loadPicturePage(const PageEntry& entry, const ReadingState& reading, QTextD
     case CompanionKind::TextFile:
         if (reading.readingAloud)
             page.speech = readFileAloud(entry.companion);
+        page.pictureDescription =
+            describePicture(entry.file, readTextBoxFile(resolveFileName(entry.companion)).value_or(QString()));
         return true;
     case CompanionKind::RichText:
-        return loadRichText(entry.companion, reading.readingAloud, document, page);
+        if (!loadRichText(entry.companion, reading.readingAloud, document, page))
+            return false;
+        page.pictureDescription = describePicture(entry.file, richTextPlainText(document));
+        return true;
     case CompanionKind::None:
         return true;
     }

@@ -40,6 +40,7 @@ struct PageView {
     std::optional<QString> text;    // the text box's new text
     std::optional<Picture> picture; // the picture box's new picture
     bool stretch = false;           // the picture is larger than the box
+    QString pictureDescription;     // what a screen reader says the picture is
     bool richTextLoaded = false;    // the rich-text document now holds the page or its companion
     std::optional<QString> sound;   // the companion sound to start
     SpokenPage speech;

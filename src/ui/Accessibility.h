@@ -5,6 +5,7 @@
 // reads as focus.
 #include <QString>
 
+class QLineEdit;
 class QWidget;
 
 namespace tirvelo {
@@ -16,6 +17,11 @@ void installAccessibleInterfaces();
 // A caption as a screen reader should say it: the "&" that marks the access
 // key dropped, "&&" read as one "&".
 QString spokenCaption(const QString& caption);
+
+// A one-line edit that holds a whole number from minimum to maximum: a screen
+// reader gets its value and range besides its text. Call before the edit is
+// first asked for by a screen reader.
+void exposeAsNumber(QLineEdit* edit, int minimum, int maximum);
 
 // Tells the screen reader that the scan's highlight moved onto `button`.
 void announceHighlight(QWidget* button);

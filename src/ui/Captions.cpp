@@ -23,6 +23,7 @@ const Captions& captionsFor(InterfaceLanguage language)
         QStringLiteral(u"Nivell d'entrada d'audio"),
         QStringLiteral(u"&Tancar"),
         QStringLiteral(u"Nivell &Micròfon"),
+        QStringLiteral(u"Text de la pàgina"),
     };
     static const Captions spanish{
         QStringLiteral(u"&Anterior"),
@@ -43,6 +44,7 @@ const Captions& captionsFor(InterfaceLanguage language)
         QStringLiteral(u"Nivel entrada de audio"),
         QStringLiteral(u"&Cerrar"),
         QStringLiteral(u"Nivel &Micrófono"),
+        QStringLiteral(u"Texto de la página"),
     };
     static const Captions portuguese{
         QStringLiteral(u"&Anterior"),
@@ -63,6 +65,7 @@ const Captions& captionsFor(InterfaceLanguage language)
         QStringLiteral(u"Nível de entrada de áudio"),
         QStringLiteral(u"&Parar"),
         QStringLiteral(u"Volume do &Microfone"),
+        QStringLiteral(u"Texto da página"),
     };
     switch (language) {
     case InterfaceLanguage::Spanish:

@@ -27,6 +27,7 @@ struct Captions {
     QString LevelDialogTitle;
     QString BitBtn1;
     QString BitBtn2;
+    QString TextBoxName; // what a screen reader calls the text boxes
 };
 
 const Captions& captionsFor(InterfaceLanguage language);

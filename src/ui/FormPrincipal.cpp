@@ -213,6 +213,7 @@ void TFormPrincipal::createControls()
 
     EditVelocitat = new QLineEdit(QStringLiteral("100"), this);
     EditVelocitat->setObjectName(QStringLiteral("EditVelocitat"));
+    exposeAsNumber(EditVelocitat, 1, 255); // the reading speeds the engine takes
     EditVelocitat->setGeometry(scaled(118, 34, 54, 24));
     QFont speedFont(QStringLiteral("Sans Serif"));
     speedFont.setPixelSize(qRound(13 * m_scale));
@@ -318,6 +319,8 @@ void TFormPrincipal::applyCaptions(const Captions& captions)
         SpeedButtonDreta->setText(captions.SpeedButtonDreta);
         LabelInformacio->setText(captions.LabelInformacio);
         LabelInformacio->adjustSize();
+        Memo1->setAccessibleName(captions.TextBoxName);
+        RichEdit1->setAccessibleName(captions.TextBoxName);
     }
     if (!PopupMenuActiu)
         return;
@@ -690,6 +693,7 @@ void TFormPrincipal::ShowPage()
     if (page.picture) {
         Image1->setStretch(page.stretch);
         Image1->setPicture(*page.picture);
+        Image1->setAccessibleDescription(page.pictureDescription);
         page.picture.reset(); // the box holds what it draws; nothing else keeps the page
     }
     if (page.failure) {

@@ -152,6 +152,24 @@ TEST_F(PagePresenterTest, EachEntryFormGivesItsBoxWhatItSpeaksAndWhatItPlays)
     }
 }
 
+TEST_F(PagePresenterTest, APictureIsDescribedByItsCompanionTextsFirstLineOrItsFileName)
+{
+    writeFile(path("buida.txt"), "  \r\nsegona");
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("foto.bmp"), QStringLiteral("foto.bmp")},
+        {QStringLiteral("pic\\FOTO.BMP#so.wav"), QStringLiteral("FOTO.BMP")},
+        {QStringLiteral("pic/foto.bmp#conte.txt"), QStringLiteral(u"L'àvia diu: «Bon dia!»")},
+        {QStringLiteral("foto.bmp#poema.rtf"), QStringLiteral(u"La pluja cau a la plaça,")},
+        {QStringLiteral("pic/foto.bmp#absent.txt"), QStringLiteral("foto.bmp")},
+        {QStringLiteral("foto.bmp#buida.txt"), QStringLiteral("foto.bmp")},
+    };
+    for (const auto& [entry, description] : cases) {
+        SCOPED_TRACE(entry.toStdString());
+        for (bool reading : {true, false})
+            EXPECT_EQ(show(entry, reading).pictureDescription, description);
+    }
+}
+
 TEST_F(PagePresenterTest, FailuresTellThePageMessageAndKeepWhatCameBefore)
 {
     struct Case { QString entry; PageBox box; bool picture; };

@@ -1,0 +1,245 @@
+// What a screen reader gets from each window, through the interfaces Qt hands
+// to AT-SPI: one table of nodes per window, then the actions and events that
+// let a user hear and drive the window without seeing it.
+#include "support/MainWindowFixture.h"
+#include "support/TestServices.h"
+#include "ui/AboutBox.h"
+#include "ui/Accessibility.h"
+#include "ui/FormNivellEntradaDAudio.h"
+#include "ui/MessageBoxes.h"
+#include "ui/NavigationButton.h"
+#include "ui/PictureBox.h"
+#include "ui/ScanIntervalSpinBox.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QAccessibleValueInterface>
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+
+#include <optional>
+
+using namespace tirvelo;
+using namespace tirvelo::test;
+
+namespace {
+
+struct Node {
+    QObject* object;
+    QAccessible::Role role;
+    QString name;
+    std::optional<QString> description = {};
+    std::optional<QVariant> value = {}; // with the range below, from the value interface
+    QVariant minimum = {};
+    QVariant maximum = {};
+};
+
+void expectNodes(const QList<Node>& nodes)
+{
+    for (const Node& node : nodes) {
+        SCOPED_TRACE(node.object->objectName().toStdString() + " / " + node.name.toStdString());
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(node.object);
+        ASSERT_TRUE(iface);
+        EXPECT_EQ(iface->role(), node.role);
+        EXPECT_EQ(iface->text(QAccessible::Name), node.name);
+        if (node.description) {
+            EXPECT_EQ(iface->text(QAccessible::Description), *node.description);
+        }
+        if (node.value) {
+            QAccessibleValueInterface* value = iface->valueInterface();
+            ASSERT_TRUE(value);
+            EXPECT_EQ(value->currentValue().toString(), node.value->toString());
+            EXPECT_EQ(value->minimumValue().toString(), node.minimum.toString());
+            EXPECT_EQ(value->maximumValue().toString(), node.maximum.toString());
+        }
+    }
+}
+
+QAccessibleInterface* accessible(QObject* object)
+{
+    return QAccessible::queryAccessibleInterface(object);
+}
+
+// The events the windows raise, as a screen reader would receive them.
+struct RecordedEvent {
+    QObject* object;
+    QAccessible::Event type;
+    bool operator==(const RecordedEvent&) const = default;
+};
+QList<RecordedEvent> g_events;
+
+class AccessibleWindows : public MainWindowFixture {
+protected:
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        installAccessibleInterfaces();
+        // Qt raises events only once the AT-SPI bus has said it is listening.
+        ASSERT_TRUE(QTest::qWaitFor([] { return QAccessible::isActive(); }));
+        m_previousHandler = QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+            g_events.append({event->object(), event->type()});
+        });
+    }
+    void TearDown() override
+    {
+        MainWindowFixture::TearDown();
+        QAccessible::installUpdateHandler(m_previousHandler);
+        g_events.clear();
+    }
+
+private:
+    QAccessible::UpdateHandler m_previousHandler = nullptr;
+};
+
+} // namespace
+
+TEST_F(AccessibleWindows, MainWindowIsReadAndDrivenThroughTheTree)
+{
+    createWindow();
+    writeFile(path("a.txt"), "Hi havia una vegada\r\n");
+    writeBmp(path("fotos/gat.bmp"), 8, 8);
+    window->LoadBook(writeBook("llibre.Lumbrix", 2, "", {"a.txt", "fotos/gat.bmp"}));
+    expectNodes({
+        {window.get(), QAccessible::Window, window->windowTitle()},
+        {window->SpeedButtonEsquerra, QAccessible::Button, QStringLiteral(u"Anterior")},
+        {window->SpeedButtonDreta, QAccessible::Button, QStringLiteral(u"Següent")},
+        {window->LabelPagina, QAccessible::StaticText, QStringLiteral(u"1 - 2"), QStringLiteral(u"Número de pàgina")},
+        {window->Memo1, QAccessible::EditableText, QStringLiteral(u"Text de la pàgina")},
+        {window->RichEdit1, QAccessible::EditableText, QStringLiteral(u"Text de la pàgina")},
+        {window->SpinEditTempsTimer, QAccessible::SpinBox, QStringLiteral(u"Decimes de segon que dura cada salt de l'escaneig"),
+         std::nullopt, 16, 1, 64},
+        {window->EditVelocitat, QAccessible::EditableText, QStringLiteral(u"Velocitat de lectura"), std::nullopt, 100, 1, 255},
+        {window->Image1, QAccessible::Graphic, QStringLiteral(u"Plana")},
+    });
+    // The speed box keeps its text interfaces beside its value.
+    QAccessibleInterface* speed = accessible(window->EditVelocitat);
+    EXPECT_EQ(speed->textInterface()->text(0, speed->textInterface()->characterCount()), QStringLiteral("100"));
+    speed->editableTextInterface()->replaceText(0, 1, QStringLiteral("2"));
+    EXPECT_EQ(speed->valueInterface()->currentValue().toInt(), 200);
+    speed->valueInterface()->setCurrentValue(140);
+    EXPECT_EQ(window->EditVelocitat->text(), QStringLiteral("140"));
+    speed->textInterface()->setSelection(0, 1, 3);
+    EXPECT_EQ(window->EditVelocitat->selectedText(), QStringLiteral("40"));
+    QAccessibleTextInterface* memoText = accessible(window->Memo1)->textInterface();
+    ASSERT_TRUE(memoText);
+    EXPECT_EQ(memoText->text(0, memoText->characterCount()), QStringLiteral(u"Hi havia una vegada"));
+
+    // The scan's highlight reads as focus, and moving it is announced.
+    g_events.clear();
+    window->SpeedButtonDreta->setHighlighted(true);
+    EXPECT_TRUE(accessible(window->SpeedButtonDreta)->state().focused);
+    EXPECT_FALSE(accessible(window->SpeedButtonEsquerra)->state().focused);
+    EXPECT_TRUE(g_events.contains(RecordedEvent{window->SpeedButtonDreta, QAccessible::Focus}));
+
+    // Pressing "Següent" by its action turns the page; the label's new name is announced.
+    g_events.clear();
+    QAccessibleActionInterface* next = accessible(window->SpeedButtonDreta)->actionInterface();
+    ASSERT_TRUE(next);
+    ASSERT_EQ(next->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+    next->doAction(QAccessibleActionInterface::pressAction());
+    QTRY_COMPARE(accessible(window->LabelPagina)->text(QAccessible::Name), QStringLiteral(u"2 - 2"));
+    EXPECT_TRUE(g_events.contains(RecordedEvent{window->LabelPagina, QAccessible::NameChanged}));
+    EXPECT_EQ(accessible(window->Image1)->text(QAccessible::Description), QStringLiteral(u"gat.bmp"));
+
+    // The names follow the interface language.
+    window->PopupCastellanoClick();
+    expectNodes({
+        {window->SpeedButtonDreta, QAccessible::Button, QStringLiteral(u"Siguiente")},
+        {window->Memo1, QAccessible::EditableText, QStringLiteral(u"Texto de la página")},
+        {window->RichEdit1, QAccessible::EditableText, QStringLiteral(u"Texto de la página")},
+    });
+}
+
+TEST_F(AccessibleWindows, MenuItemsCarryTheirCaptionCheckStateAndEnabledState)
+{
+    createWindow(); // without an engine: the reading items are off
+    window->PopupMenuActiu->trigger();
+    struct Item {
+        QAction* action;
+        QString name;
+        bool checkable;
+        bool checked;
+        bool enabled;
+    };
+    const QList<Item> items = {
+        {window->PopupMenuActiu, QStringLiteral(u"Actiu"), true, true, true},
+        {window->MenuCarregarLlibre, QStringLiteral(u"Carregar llibre..."), false, false, true},
+        {window->PopupLlegeixelsfitxerstext, QStringLiteral(u"Llegeix els fitxers text"), true, false, false},
+        {window->PopupLlenguatge->menuAction(), QStringLiteral(u"Llenguatge"), false, false, false},
+        {window->PopupMenuSortir, QStringLiteral(u"Sortir"), false, false, true},
+    };
+    QAccessibleInterface* menu = accessible(window->PopupMenu1);
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->role(), QAccessible::PopupMenu);
+    for (const Item& item : items) {
+        SCOPED_TRACE(item.name.toStdString());
+        QAccessibleInterface* node = nullptr;
+        for (int i = 0; i < menu->childCount() && !node; ++i)
+            if (menu->child(i)->object() == item.action)
+                node = menu->child(i);
+        ASSERT_TRUE(node);
+        EXPECT_EQ(node->role(), QAccessible::MenuItem);
+        EXPECT_EQ(node->text(QAccessible::Name), item.name);
+        EXPECT_EQ(bool(node->state().checkable), item.checkable);
+        EXPECT_EQ(bool(node->state().checked), item.checked);
+        EXPECT_EQ(!node->state().disabled, item.enabled);
+    }
+}
+
+TEST_F(AccessibleWindows, MessageBoxIsAnAlertReadAndClosedThroughTheTree)
+{
+    MessageBoxSink sink;
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+        QMessageBox* box = nullptr;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return (box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())); }));
+        if (!box)
+            return;
+        QAccessibleInterface* iface = accessible(box);
+        EXPECT_EQ(iface->role(), QAccessible::AlertMessage);
+        EXPECT_EQ(iface->text(QAccessible::Name), QStringLiteral(u"Avís"));
+        EXPECT_EQ(iface->text(QAccessible::Value), QStringLiteral(u"El llibre no existeix"));
+        QAbstractButton* ok = box->button(QMessageBox::Ok);
+        ASSERT_TRUE(ok);
+        EXPECT_EQ(accessible(ok)->role(), QAccessible::Button);
+        EXPECT_EQ(accessible(ok)->text(QAccessible::Name), ok->text().remove(u'&'));
+        checked = true;
+        accessible(ok)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    });
+    sink.information(nullptr, QStringLiteral(u"El llibre no existeix"), QStringLiteral(u"Avís"));
+    EXPECT_TRUE(checked);
+}
+
+TEST_F(AccessibleWindows, LevelDialogAndAboutBoxAreReadAndTheSliderIsSetThroughItsValue)
+{
+    TestServices levelServices;
+    levelServices.clock.instant = true;
+    TFormNivellEntradaDAudio dialog(levelServices.bundle());
+    dialog.setLevel(40);
+    expectNodes({
+        {&dialog, QAccessible::Dialog, QStringLiteral(u"Nivell d'entrada d'audio")},
+        {dialog.ProgressBarVolum, QAccessible::ProgressBar, QStringLiteral(u"Nivell d'entrada"), std::nullopt, 40, 0, 128},
+        {dialog.TrackBar1, QAccessible::Slider, QStringLiteral(u"Valor minim del senyal que provoca efecte"), std::nullopt, 30, 0, 128},
+        {dialog.BitBtn1, QAccessible::Button, QStringLiteral(u"Tancar")},
+        {dialog.BitBtn2, QAccessible::Button, QStringLiteral(u"Nivell Micròfon")},
+    });
+    accessible(dialog.TrackBar1)->valueInterface()->setCurrentValue(45);
+    EXPECT_EQ(levelServices.capture.TriggerThreshold, 45) << "as dragging the bar does";
+    EXPECT_EQ(dialog.TrackBar1->toolTip(), QStringLiteral("Valor minim del senyal que provoca efecte = 45"));
+
+    TAboutBox about(levelServices.bundle());
+    expectNodes({
+        {&about, QAccessible::Dialog, QStringLiteral(u"Parlant de Tirvelo")},
+        {about.ProductName, QAccessible::StaticText, QStringLiteral(u"Tirvelo per escaneig d'un teclat i lectura de textos")},
+    });
+}
