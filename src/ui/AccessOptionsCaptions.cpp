@@ -52,15 +52,7 @@ const AccessOptionsCaptions& accessOptionsCaptionsFor(InterfaceLanguage language
         QStringLiteral(u"Calibra"),
         QStringLiteral(u"A ouvir... %1 s"),
     };
-    switch (language) {
-    case InterfaceLanguage::Spanish:
-        return spanish;
-    case InterfaceLanguage::Portuguese:
-        return portuguese;
-    case InterfaceLanguage::Catalan:
-        break;
-    }
-    return catalan;
+    return forLanguage(language, catalan, spanish, portuguese);
 }
 
 } // namespace tirvelo

@@ -67,15 +67,7 @@ const Captions& captionsFor(InterfaceLanguage language)
         QStringLiteral(u"Volume do &Microfone"),
         QStringLiteral(u"Texto da página"),
     };
-    switch (language) {
-    case InterfaceLanguage::Spanish:
-        return spanish;
-    case InterfaceLanguage::Portuguese:
-        return portuguese;
-    case InterfaceLanguage::Catalan:
-        break;
-    }
-    return catalan;
+    return forLanguage(language, catalan, spanish, portuguese);
 }
 
 } // namespace tirvelo

@@ -5,6 +5,7 @@
 #include "desktop/SettingsFile.h"
 #include "scan/SwitchTimings.h"
 #include "speech/CueVoice.h"
+#include "support/BookWriter.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -19,15 +20,12 @@ namespace {
 
 QByteArray contents(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    return test::readAll(path);
 }
 
 void put(const QString& path, const QByteArray& bytes)
 {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    test::writeFile(path, bytes);
 }
 
 } // namespace
