@@ -116,8 +116,15 @@ void TFormOpcionsAcces::setLanguage(InterfaceLanguage language)
     setWindowTitle(captions.DialogTitle);
     const QString labels[] = {captions.AcceptanceTime, captions.PostAcceptanceDelay, captions.SelectKey,
                               captions.StepKey};
+    QWidget* const fields[] = {SpinAcceptacio, SpinRetard};
     for (int row = 0; row < 4; ++row)
         m_labels[row]->setText(labels[row]);
+    // Spin boxes are named by their caption without its colon; a combo box is
+    // named by its choice, so its caption goes to its description.
+    for (int row = 0; row < 2; ++row)
+        fields[row]->setAccessibleName(labels[row].chopped(1));
+    ComboTeclaSeleccio->setAccessibleDescription(labels[2].chopped(1));
+    ComboTeclaPas->setAccessibleDescription(labels[3].chopped(1));
     for (QComboBox* box : {ComboTeclaSeleccio, ComboTeclaPas})
         box->setItemText(0, captions.NoKey);
     CheckLlegeixResaltat->setText(captions.SpokenHighlight);

@@ -6,6 +6,7 @@
 #include "ui/AboutBox.h"
 #include "ui/Accessibility.h"
 #include "ui/FormNivellEntradaDAudio.h"
+#include "ui/FormOpcionsAcces.h"
 #include "ui/MessageBoxes.h"
 #include "ui/NavigationButton.h"
 #include "ui/PictureBox.h"
@@ -16,6 +17,9 @@
 #include <QAccessibleValueInterface>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -176,6 +180,7 @@ TEST_F(AccessibleWindows, MenuItemsCarryTheirCaptionCheckStateAndEnabledState)
         {window->MenuCarregarLlibre, QStringLiteral(u"Carregar llibre..."), false, false, true},
         {window->PopupLlegeixelsfitxerstext, QStringLiteral(u"Llegeix els fitxers text"), true, false, false},
         {window->PopupLlenguatge->menuAction(), QStringLiteral(u"Llenguatge"), false, false, false},
+        {window->PopupMenuOpcionsAcces, QStringLiteral(u"Opcions d'accés..."), false, false, true},
         {window->PopupMenuSortir, QStringLiteral(u"Sortir"), false, false, true},
     };
     QAccessibleInterface* menu = accessible(window->PopupMenu1);
@@ -242,4 +247,30 @@ TEST_F(AccessibleWindows, LevelDialogAndAboutBoxAreReadAndTheSliderIsSetThroughI
         {&about, QAccessible::Dialog, QStringLiteral(u"Parlant de Tirvelo")},
         {about.ProductName, QAccessible::StaticText, QStringLiteral(u"Tirvelo per escaneig d'un teclat i lectura de textos")},
     });
+}
+
+TEST_F(AccessibleWindows, TheAccessOptionsAreReadAndTheProgramClosedThroughTheTree)
+{
+    createWindow();
+    TFormOpcionsAcces dialog(window.get());
+    expectNodes({
+        {&dialog, QAccessible::Dialog, QStringLiteral(u"Opcions d'accés")},
+        {dialog.SpinAcceptacio, QAccessible::SpinBox, QStringLiteral(u"Temps d'acceptació (ms)"), std::nullopt, QVariant(0), 0, 2000},
+        {dialog.SpinRetard, QAccessible::SpinBox, QStringLiteral(u"Temps d'espera després d'acceptar (ms)"), std::nullopt, QVariant(0), 0, 3000},
+        {dialog.ComboTeclaSeleccio, QAccessible::ComboBox, QStringLiteral(u"Cap")}, // a combo reads its choice
+        {dialog.CheckLlegeixResaltat, QAccessible::CheckBox, QStringLiteral(u"Llegeix el botó ressaltat")},
+    });
+
+    // ... and is described by its caption, which a screen reader says with it.
+    EXPECT_EQ(accessible(dialog.ComboTeclaPas)->text(QAccessible::Description), QStringLiteral(u"Tecla de pas"));
+
+    QAccessibleInterface* menu = accessible(window->PopupMenu1);
+    ASSERT_TRUE(menu);
+    QAccessibleInterface* exit = nullptr;
+    for (int i = 0; i < menu->childCount() && !exit; ++i)
+        if (menu->child(i)->object() == window->PopupMenuSortir)
+            exit = menu->child(i);
+    ASSERT_TRUE(exit && exit->actionInterface());
+    exit->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 5000)) << "\"Sortir\" closes the program";
 }
