@@ -247,6 +247,12 @@ TEST_F(AccessibleWindows, LevelDialogAndAboutBoxAreReadAndTheSliderIsSetThroughI
         {&about, QAccessible::Dialog, QStringLiteral(u"Parlant de Tirvelo")},
         {about.ProductName, QAccessible::StaticText, QStringLiteral(u"Tirvelo per escaneig d'un teclat i lectura de textos")},
     });
+    QStringList texts;
+    for (QLabel* label : about.findChildren<QLabel*>())
+        texts << accessible(label)->text(QAccessible::Name);
+    EXPECT_TRUE(texts.contains(QStringLiteral(u"Quirna 2000 - Tirvelo"))) << texts.join(u'|').toStdString();
+    EXPECT_TRUE(texts.join(u'|').contains(QStringLiteral(u"Passa pàgines per a persones que fan servir un commutador o la veu.")))
+        << "the credits are read too";
 }
 
 TEST_F(AccessibleWindows, TheAccessOptionsAreReadAndTheProgramClosedThroughTheTree)
