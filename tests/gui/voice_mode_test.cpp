@@ -9,11 +9,13 @@
 #include "audio/SimulatedCaptureDevice.h"
 #include "audio/SoundPlayer.h"
 #include "audio/WavMax.h"
+#include "desktop/AccessOptions.h"
 #include "support/AudioTestTools.h"
 #include "support/FakeCaptureDevice.h"
 #include "support/MainWindowFixture.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/ProgramEnvironment.h"
+#include "support/RecordingSoundPlayer.h"
 #include "support/XServer.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/NavigationButton.h"
@@ -255,6 +257,32 @@ TEST_F(VoiceModeWindow, OneLoudBufferActivatesTheHighlightedButtonOnce)
     EXPECT_EQ(bar(), 0);
     sound(100);
     EXPECT_EQ(window->book.CurrentPage, 2) << "after two quiet buffers the next sound counts";
+}
+
+TEST_F(VoiceModeWindow, WithTheOptionASoundTurnsThePageWhileThePagesOwnSoundPlays)
+{
+    // A page sound that is still playing, as on a page with a long narration.
+    struct StillPlaying : RecordingSoundPlayer {
+        bool guardActive() const override { return true; }
+    };
+    services->sound.use(std::make_unique<StillPlaying>());
+    FakeDeviceFactoryGuard devices(*services);
+    createWindowWithDialog();
+    loadTextBook(5);
+    window->PopupMenuActiuClick();
+    voiceModeOn();
+    window->ScanStep(); // the first page: the next button
+    ASSERT_EQ(highlighted(), 1);
+    sound(100);
+    EXPECT_EQ(window->book.CurrentPage, 0) << "deaf to its own page's sound by default";
+
+    AccessOptions options;
+    options.soundSwitchDuringPageSound = true; // headphones
+    window->applyAccessOptions(options);
+    for (int i = 0; i < 3; ++i)
+        sound(0);
+    sound(100);
+    EXPECT_EQ(window->book.CurrentPage, 1);
 }
 
 TEST_F(VoiceModeWindow, TheButtonActivatedIsTheOneScanPositionNames)
