@@ -66,11 +66,13 @@ void CueVoice::stop()
     QProcess* process = m_process;
     m_process = nullptr;
     process->disconnect(this);
-    if (process->state() != QProcess::NotRunning) {
-        process->kill();
-        process->waitForFinished(1000);
+    if (process->state() == QProcess::NotRunning) {
+        delete process;
+        return;
     }
-    delete process;
+    // Killed without waiting: a step of the scan must not wait for the old
+    // cue to end. It goes when it has (its finished signal deletes it).
+    process->kill();
 }
 
 } // namespace tirvelo
