@@ -1,8 +1,8 @@
 # `cpack` in the build folder makes tirvelo_<version>_amd64.deb: the program,
 # the speech engine, the desktop entry, the icons and the book type.
 # Dependencies come from the shared libraries (dpkg-shlibdeps), plus what the
-# program loads or names at run time: espeak-ng's voices, the sound server's
-# GStreamer elements and the fonts of cmake/fonts.cmake.
+# program loads or names at run time: espeak-ng's voices, the Qt platform plugins
+# and the fonts of cmake/fonts.cmake. Page sounds need no media framework.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tirvelo)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -25,7 +25,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR})
 list(JOIN TIRVELO_FONT_PACKAGES ", " _fonts)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "espeak-ng-data, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, qt6-qpa-plugins, ${_fonts}")
+  "espeak-ng-data, qt6-qpa-plugins, ${_fonts}")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pavucontrol, xdotool, shared-mime-info, desktop-file-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)

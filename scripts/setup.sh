@@ -9,7 +9,6 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick openbox
   pulseaudio pulseaudio-utils sox
-  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   pandoc
   shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin sound-theme-freedesktop
   fonts-dejavu-core fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea
