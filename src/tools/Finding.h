@@ -40,8 +40,9 @@ enum class FindingCode {
 };
 
 // What the program does where the finding is: nothing visible, one of its
-// messages, or the alert sound in place of the page's own sound.
-enum class ProgramEffect { None, Message, Alert };
+// messages, the alert sound in place of the page's own sound, or no reading
+// aloud (the engine is asked to read a file that is not there).
+enum class ProgramEffect { None, Message, Alert, NothingRead };
 
 struct Finding {
     int line = 0; // 1-based line of the book
