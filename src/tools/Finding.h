@@ -67,7 +67,8 @@ struct BookReport {
 };
 
 // 0 when the program shows every page of every book without a message or an
-// alert, 1 when a book has errors, 2 when a book cannot be read at all.
+// alert and reads every companion text, 1 when a book has errors, 2 when a book
+// cannot be read at all.
 int exitCodeFor(const QList<BookReport>& reports);
 
 } // namespace tirvelo::booktool
