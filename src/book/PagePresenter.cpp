@@ -116,6 +116,7 @@ PageView PagePresenter::present(const Book& book, const ReadingState& reading, Q
     page.box = boxFor(entry.kind);
     page.file = entry.file;
     page.companion = entry.companion;
+    page.companionKind = entry.companionKind;
 
     bool loaded = true;
     switch (entry.kind) {

@@ -37,6 +37,7 @@ struct PageView {
     PageBox box = PageBox::None;    // the one box made visible
     QString file;                   // the page's file, as the entry names it
     QString companion;              // the companion, as written after "#"
+    CompanionKind companionKind = CompanionKind::None;
     std::optional<QString> text;    // the text box's new text
     std::optional<Picture> picture; // the picture box's new picture
     bool stretch = false;           // the picture is larger than the box

@@ -7,7 +7,9 @@
 #include "book/BookLoader.h"
 #include "book/PageEntry.h"
 #include "book/PageMessages.h"
+#include "book/PagePresenter.h"
 #include "book/PathResolver.h"
+#include "audio/SoundPlayer.h"
 #include "formats/PictureLoader.h"
 #include "formats/RtfReader.h"
 #include "formats/TextBoxText.h"
@@ -64,7 +66,7 @@ private:
 
 class BookChecker {
 public:
-    explicit BookChecker(BookReport& report) : m_report(report) {}
+    explicit BookChecker(BookReport& report) : m_report(report) { m_book.PageCount = 1; }
 
     void checkBook(const QStringList& lines)
     {
@@ -82,10 +84,6 @@ private:
              const QString& programMessage = {}, const QString& other = {})
     {
         m_report.findings.append({int(line), code, subject, other, effect, programMessage});
-    }
-    void addPageFailure(qsizetype line, FindingCode code, const QString& subject)
-    {
-        add(line, code, subject, ProgramEffect::Message, pageFailureMessage());
     }
 
     void checkHeader(const QStringList& lines)
@@ -127,25 +125,21 @@ private:
             add(first, FindingCode::LinesBeyondCount, QString::number(written));
     }
 
+    // The program's own showing of the page decides whether it fails and with
+    // which message; the check then says why, and adds what may fail elsewhere.
     void checkPage(int line, const QString& entry)
     {
-        const PageEntry page = classifyPageEntry(entry);
+        const PageView page = present(entry);
         switch (page.kind) {
         case PageKind::Empty:
             add(line, FindingCode::EmptyPageLine, entry);
             return;
         case PageKind::Text:
             checkTextName(line, page.file);
-            if (const QString path = findPageFile(line, page.file, FindingCode::MissingFile); !path.isEmpty())
-                if (!readTextBoxFile(path))
-                    addUnreadable(line, page.file, path, kTextBoxCapacity);
+            checkPageFile(line, page, kTextBoxCapacity);
             return;
         case PageKind::RichText:
-            if (const QString path = findPageFile(line, page.file, FindingCode::MissingFile); !path.isEmpty()) {
-                QTextDocument document;
-                if (!loadRichTextFile(path, document))
-                    addUnreadable(line, page.file, path, kMaxRichTextFileBytes);
-            }
+            checkPageFile(line, page, kMaxRichTextFileBytes);
             return;
         case PageKind::Picture:
             checkPicture(line, page);
@@ -155,61 +149,101 @@ private:
         }
     }
 
-    void checkPicture(int line, const PageEntry& page)
+    // The current page is always the first: only one page is shown at a time.
+    PageView present(const QString& entry)
     {
-        if (pictureTypeOf(page.file) == PictureType::Unknown) {
-            const bool textEnding = endsWithIgnoringCase(page.file, u".txt") || endsWithIgnoringCase(page.file, u".rtf");
-            if (page.companionKind != CompanionKind::None && textEnding)
-                addPageFailure(line, FindingCode::TextWithCompanion, page.file);
-            else if (textEnding)
-                addPageFailure(line, FindingCode::TextEndingInCapitals, page.file);
-            else if (page.companion.isEmpty() && endsWithIgnoringCase(page.file, u".wav"))
-                addPageFailure(line, FindingCode::SoundAlone, page.file);
-            else
-                addPageFailure(line, FindingCode::UnknownPictureType, page.file);
-            return;
-        }
-        const QString path = findPageFile(line, page.file, FindingCode::MissingFile);
-        if (path.isEmpty())
-            return;
-        if (!QFileInfo(path).isFile())
-            addPageFailure(line, FindingCode::Unreadable, page.file);
-        else if (!loadPicture(path, screenSize()))
-            addPageFailure(line, FindingCode::PictureDoesNotDecode, page.file);
+        m_book.PageFiles[0] = entry;
+        QTextDocument richTextBox;
+        return PagePresenter().present(m_book, {true, screenSize()}, richTextBox);
     }
 
-    void checkCompanion(int line, const PageEntry& page)
+    void checkPageFile(int line, const PageView& page, qint64 capacity)
+    {
+        const QString path = lookUp(line, page.file);
+        if (page.failure)
+            add(line, path.isEmpty() ? missingCode(page.file, FindingCode::MissingFile) : unreadableCode(path, capacity),
+                page.file, ProgramEffect::Message, *page.failure);
+    }
+
+    void checkPicture(int line, const PageView& page)
+    {
+        if (page.picture || !page.failure) {
+            lookUp(line, page.file);
+            return;
+        }
+        const QString& file = page.file;
+        if (pictureTypeOf(file) == PictureType::Unknown) {
+            const bool textEnding = endsWithIgnoringCase(file, u".txt") || endsWithIgnoringCase(file, u".rtf");
+            if (page.companionKind != CompanionKind::None && textEnding)
+                add(line, FindingCode::TextWithCompanion, file, ProgramEffect::Message, *page.failure);
+            else if (textEnding)
+                add(line, FindingCode::TextEndingInCapitals, file, ProgramEffect::Message, *page.failure);
+            else if (page.companion.isEmpty() && endsWithIgnoringCase(file, u".wav"))
+                add(line, FindingCode::SoundAlone, file, ProgramEffect::Message, *page.failure);
+            else
+                add(line, FindingCode::UnknownPictureType, file, ProgramEffect::Message, *page.failure);
+            return;
+        }
+        const QString path = lookUp(line, file);
+        const FindingCode code = path.isEmpty()               ? missingCode(file, FindingCode::MissingFile)
+                                 : !QFileInfo(path).isFile() ? FindingCode::Unreadable
+                                                             : FindingCode::PictureDoesNotDecode;
+        add(line, code, file, ProgramEffect::Message, *page.failure);
+    }
+
+    // A companion is reached only once the picture shows; its faults are told
+    // all the same, as they come next once the picture is mended.
+    void checkCompanion(int line, const PageView& page)
     {
         switch (page.companionKind) {
         case CompanionKind::None:
             add(line, FindingCode::CompanionIgnored, page.companion);
             return;
-        case CompanionKind::Sound: {
-            if (page.companion.size() > kNameBufferCharacters) {
-                add(line, FindingCode::LongSoundName, page.companion, ProgramEffect::Alert);
-                return;
-            }
-            const QString path = findFile(line, page.companion, FindingCode::SoundMissing, ProgramEffect::Alert, {});
-            if (!path.isEmpty() && !waveFileDecodes(path))
-                add(line, FindingCode::SoundDoesNotDecode, page.companion, ProgramEffect::Alert);
+        case CompanionKind::Sound:
+            checkSound(line, page.companion, page.sound.value_or(companionSoundFileName(page.companion)));
             return;
-        }
         case CompanionKind::TextFile: {
             checkTextName(line, page.companion);
-            const QString path = findFile(line, page.companion, FindingCode::CompanionTextMissing,
-                                          ProgramEffect::Message, speechFailureMessage());
-            if (!path.isEmpty() && !QFileInfo(path).isFile())
-                add(line, FindingCode::CompanionTextMissing, page.companion, ProgramEffect::Message, speechFailureMessage());
+            // The engine is handed the name whatever it finds: a missing file is read as nothing.
+            const QString path = lookUp(line, page.companion);
+            if (path.isEmpty() || !QFileInfo(path).isFile())
+                add(line, missingCode(page.companion, FindingCode::CompanionTextMissing), page.companion,
+                    ProgramEffect::NothingRead);
             return;
         }
-        case CompanionKind::RichText: {
+        case CompanionKind::RichText:
+            checkCompanionRichText(line, page);
+            return;
+        }
+    }
+
+    // played: the name the sound player is handed.
+    void checkSound(int line, const QString& companion, const QString& played)
+    {
+        if (played.size() > SoundPlayer::MaxNameLength) {
+            add(line, FindingCode::LongSoundName, companion, ProgramEffect::Alert);
+            return;
+        }
+        const QString path = lookUp(line, companion);
+        if (path.isEmpty())
+            add(line, missingCode(companion, FindingCode::SoundMissing), companion, ProgramEffect::Alert);
+        else if (!waveFileDecodes(path))
+            add(line, FindingCode::SoundDoesNotDecode, companion, ProgramEffect::Alert);
+    }
+
+    void checkCompanionRichText(int line, const PageView& page)
+    {
+        const QString path = lookUp(line, page.companion);
+        bool loads = false;
+        if (page.picture) {
+            loads = !page.failure;
+        } else if (!path.isEmpty()) {
             QTextDocument document;
-            const QString path = findPageFile(line, page.companion, FindingCode::CompanionRichTextUnreadable);
-            if (!path.isEmpty() && !loadRichTextFile(path, document))
-                addPageFailure(line, FindingCode::CompanionRichTextUnreadable, page.companion);
-            return;
+            loads = loadRichTextFile(path, document);
         }
-        }
+        if (!loads)
+            add(line, missingCode(page.companion, FindingCode::CompanionRichTextUnreadable), page.companion,
+                ProgramEffect::Message, page.failure.value_or(pageFailureMessage()));
     }
 
     // Names longer than the name buffer reach the engine whole here; on the
@@ -220,27 +254,25 @@ private:
             add(line, FindingCode::LongTextName, name);
     }
 
-    // The file the program opens for name, or empty once the finding is added.
-    QString findFile(int line, const QString& name, FindingCode missing, ProgramEffect effect, const QString& message)
+    // The file the program opens for name, or empty; a file found only by
+    // ignoring letter case is worth a warning.
+    QString lookUp(int line, const QString& name)
     {
         const FileNameMatch match = findFileName(name);
-        if (match.path.isEmpty()) {
-            add(line, hasDriveLetter(name) ? FindingCode::DriveLetter : missing, name, effect, message);
-            return {};
-        }
         if (match.ignoringCase)
             add(line, FindingCode::FoundIgnoringCase, name, ProgramEffect::None, {}, QDir::cleanPath(match.path));
         return match.path;
     }
-    QString findPageFile(int line, const QString& name, FindingCode missing)
+
+    static FindingCode missingCode(const QString& name, FindingCode missing)
     {
-        return findFile(line, name, missing, ProgramEffect::Message, pageFailureMessage());
+        return hasDriveLetter(name) ? FindingCode::DriveLetter : missing;
     }
 
-    void addUnreadable(int line, const QString& name, const QString& path, qint64 capacity)
+    static FindingCode unreadableCode(const QString& path, qint64 capacity)
     {
         const QFileInfo info(path);
-        addPageFailure(line, info.isFile() && info.size() > capacity ? FindingCode::OverCapacity : FindingCode::Unreadable, name);
+        return info.isFile() && info.size() > capacity ? FindingCode::OverCapacity : FindingCode::Unreadable;
     }
 
     // Pictures are decoded for the size they would be shown at.
@@ -252,6 +284,7 @@ private:
 
     BookReport& m_report;
     qsizetype m_pageLines = 0;
+    Book m_book;
 };
 
 } // namespace

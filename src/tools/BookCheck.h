@@ -1,7 +1,8 @@
 #pragma once
-// `check`: every problem of a book at once, found with the program's own
-// loader, name search, page classification and decoders, so that the tool and
-// the program cannot disagree.
+// `check`: every problem of a book at once. Each page is shown by the
+// program's own page presenter (with reading aloud ticked), which decides
+// whether it fails and with which message; the check only adds why, so that
+// the tool and the program cannot disagree.
 #include "tools/Finding.h"
 
 namespace tirvelo::booktool {

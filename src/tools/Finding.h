@@ -40,8 +40,9 @@ enum class FindingCode {
 };
 
 // What the program does where the finding is: nothing visible, one of its
-// messages, or the alert sound in place of the page's own sound.
-enum class ProgramEffect { None, Message, Alert };
+// messages, the alert sound in place of the page's own sound, or no reading
+// aloud (the engine is asked to read a file that is not there).
+enum class ProgramEffect { None, Message, Alert, NothingRead };
 
 struct Finding {
     int line = 0; // 1-based line of the book
@@ -66,7 +67,8 @@ struct BookReport {
 };
 
 // 0 when the program shows every page of every book without a message or an
-// alert, 1 when a book has errors, 2 when a book cannot be read at all.
+// alert and reads every companion text, 1 when a book has errors, 2 when a book
+// cannot be read at all.
 int exitCodeFor(const QList<BookReport>& reports);
 
 } // namespace tirvelo::booktool

@@ -50,6 +50,7 @@ QString effectName(ProgramEffect effect)
     case ProgramEffect::None: return QStringLiteral("none");
     case ProgramEffect::Message: return QStringLiteral("message");
     case ProgramEffect::Alert: return QStringLiteral("alert");
+    case ProgramEffect::NothingRead: return QStringLiteral("nothing-read");
     }
     return {};
 }
@@ -69,6 +70,8 @@ QString reportText(const BookReport& report, InterfaceLanguage language)
             text += QStringLiteral("    ") + labelText(Label::ProgramSays, language).replace(QStringLiteral("%1"), finding.programMessage) + u'\n';
         else if (finding.effect == ProgramEffect::Alert)
             text += QStringLiteral("    ") + labelText(Label::ProgramPlaysAlert, language) + u'\n';
+        else if (finding.effect == ProgramEffect::NothingRead)
+            text += QStringLiteral("    ") + labelText(Label::ProgramReadsNothing, language) + u'\n';
     }
     text += report.book + QStringLiteral(": ")
         + labelText(Label::Summary, language)

@@ -32,6 +32,7 @@ const Row<Label> kLabels[] = {
     {Label::ProgramSays, {u"el programa diu: «%1»", u"el programa dice: «%1»", u"o programa diz: «%1»"}},
     {Label::ProgramPlaysAlert, {u"el programa fa sonar l'avís en lloc del so", u"el programa hace sonar el aviso en lugar del sonido",
      u"o programa toca o alerta em vez do som"}},
+    {Label::ProgramReadsNothing, {u"el programa no llegeix res", u"el programa no lee nada", u"o programa não lê nada"}},
     {Label::Summary, {u"planes: %1; errors: %2; avisos: %3", u"páginas: %1; errores: %2; avisos: %3",
      u"páginas: %1; erros: %2; avisos: %3"}},
     {Label::BookUnreadable, {u"no es pot llegir el llibre", u"no se puede leer el libro", u"não é possível ler o livro"}},

@@ -14,6 +14,7 @@ enum class Label {
     Warning,
     ProgramSays,      // %1: the program's message
     ProgramPlaysAlert,
+    ProgramReadsNothing,
     Summary,          // %1 pages, %2 errors, %3 warnings
     BookUnreadable,
     Written,          // %1: the book

@@ -184,6 +184,28 @@ TEST_F(BookTool, SoundsThatWouldPlayTheAlert)
                                                                     {10, booktool::FindingCode::LongSoundName}}));
 }
 
+// The program hands the engine the name all the same and tells nothing: the
+// engine reads nothing. Check says so, not that the engine is missing.
+TEST_F(BookTool, ACompanionTextThatIsNotThereIsReadAsNothing)
+{
+    writeBmp(path("p.bmp"), 8, 8);
+    const QString book = writeBook("silenci.Lumbrix", 1, "", {"p.bmp#no-hi-es.txt"});
+    loadFromMenu(book);
+    EXPECT_TRUE(boxes->seen().isEmpty()) << boxes->texts().join(u'|').toStdString();
+    EXPECT_TRUE(recordingEngine().lines().contains("ReadFile no-hi-es.txt"));
+
+    const booktool::BookReport report = booktool::checkBook(book);
+    ASSERT_EQ(report.findings.size(), 1);
+    EXPECT_EQ(report.findings[0].line, 7);
+    EXPECT_EQ(report.findings[0].code, booktool::FindingCode::CompanionTextMissing);
+    EXPECT_EQ(report.findings[0].effect, booktool::ProgramEffect::NothingRead);
+    EXPECT_TRUE(report.findings[0].isError());
+    const ToolRun checked = runTool({"check", book});
+    EXPECT_EQ(checked.exitCode, 1);
+    EXPECT_TRUE(checked.out.contains("el programa no llegeix res")) << checked.out.constData();
+    EXPECT_FALSE(checked.out.contains("upctv")) << checked.out.constData();
+}
+
 TEST_F(BookTool, ExitCodesAndRefusalsThatWriteNothing)
 {
     writeBmp(path("Fotos/1.bmp"), 8, 8);

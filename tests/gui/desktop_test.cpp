@@ -7,6 +7,7 @@
 #include "support/BookWriter.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/ProgramEnvironment.h"
+#include "support/QtPrinters.h"
 #include "support/RecordingLog.h"
 #include "support/TestPaths.h"
 #include "ui/FormPrincipal.h"
@@ -36,10 +37,6 @@
 
 using namespace tirvelo;
 using namespace tirvelo::test;
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 namespace {
 

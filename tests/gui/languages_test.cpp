@@ -9,6 +9,7 @@
 #include "support/MainWindowFixture.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/ProgramEnvironment.h"
+#include "support/QtPrinters.h"
 #include "support/RecordingLog.h"
 #include "support/TestPaths.h"
 #include "ui/FormNivellEntradaDAudio.h"
@@ -34,12 +35,6 @@
 
 using namespace tirvelo;
 using namespace tirvelo::test;
-
-// Logged calls read as text in failure reports.
-void PrintTo(const QByteArray& bytes, std::ostream* out)
-{
-    *out << '"' << bytes.toStdString() << '"';
-}
 
 namespace {
 

@@ -80,30 +80,8 @@ void Parser::parse(QByteArrayView bytes)
 void Parser::handle(const Token& token)
 {
     using Kind = Token::Kind;
-    if (m_groupsTooDeep > 0) {
-        if (token.kind == Kind::GroupStart)
-            ++m_groupsTooDeep;
-        else if (token.kind == Kind::GroupEnd)
-            --m_groupsTooDeep;
+    if (skipped(token))
         return;
-    }
-    if (m_fallbackToSkip > 0) {
-        // The characters after \uN that stand in for it in older readers; a brace ends them early.
-        if (token.kind == Kind::Text) {
-            const std::size_t skipped =
-                std::min(token.text.size(), static_cast<std::size_t>(m_fallbackToSkip));
-            m_fallbackToSkip -= static_cast<int>(skipped);
-            if (skipped < token.text.size())
-                text(token.text.substr(skipped));
-            return;
-        }
-        if (token.kind == Kind::GroupStart || token.kind == Kind::GroupEnd) {
-            m_fallbackToSkip = 0;
-        } else {
-            --m_fallbackToSkip;
-            return;
-        }
-    }
     if (m_starPending && token.kind != Kind::ControlWord) {
         // \* not followed by a word: the group is an unknown destination all the same.
         m_starPending = false;
@@ -134,6 +112,36 @@ void Parser::handle(const Token& token)
     }
 }
 
+// Takes the tokens of groups nested too deep, and the characters after \uN that
+// stand in for it in older readers (a brace ends them early). True when the
+// token is used up.
+bool Parser::skipped(const Token& token)
+{
+    using Kind = Token::Kind;
+    if (m_groupsTooDeep > 0) {
+        if (token.kind == Kind::GroupStart)
+            ++m_groupsTooDeep;
+        else if (token.kind == Kind::GroupEnd)
+            --m_groupsTooDeep;
+        return true;
+    }
+    if (m_fallbackToSkip <= 0)
+        return false;
+    if (token.kind == Kind::Text) {
+        const std::size_t fallback = std::min(token.text.size(), static_cast<std::size_t>(m_fallbackToSkip));
+        m_fallbackToSkip -= static_cast<int>(fallback);
+        if (fallback < token.text.size())
+            text(token.text.substr(fallback));
+        return true;
+    }
+    if (token.kind == Kind::GroupStart || token.kind == Kind::GroupEnd) {
+        m_fallbackToSkip = 0;
+        return false;
+    }
+    --m_fallbackToSkip;
+    return true;
+}
+
 void Parser::groupStart()
 {
     if (m_groups.size() > kMaxGroupDepth) {
@@ -162,6 +170,8 @@ void Parser::groupEnd()
         commitColor();
 }
 
+// Each family of words is handled by one step; a step returns false for a word
+// that is not of its family.
 void Parser::controlWord(const Token& token)
 {
     const WordInfo info = lookUpWord(token.text);
@@ -172,34 +182,64 @@ void Parser::controlWord(const Token& token)
             return;
         }
     }
+    const Word word = info.word;
+    const bool handled = destinationWord(word) || tableWord(word, token) || unicodeWord(word, token)
+                         || characterFormatWord(word, token, top().character)
+                         || paragraphFormatWord(word, token, top().paragraph);
+    if (!handled)
+        contentWord(info);
+}
+
+bool Parser::destinationWord(Word word)
+{
     GroupState& group = top();
     // A destination word straight in the document's group is malformed: obeying it would make
     // the whole rest of the file vanish, so it is ignored there.
     const bool documentGroup = isDocumentGroup();
-    const int value = token.parameter;
-    const bool on = !token.hasParameter || value != 0;
-    const auto twips = [&](int low) { return std::clamp(value, low, kMaxTwips); };
-    const auto tableIndex = [&] { return token.hasParameter ? std::clamp(value, 0, kMaxTableEntries) : 0; };
-
-    switch (info.word) {
-    case Word::Unknown:
-        break;
-    case Word::DefaultFont:
-        m_defaultFont = token.hasParameter ? value : -1;
-        m_formatCache.clear();
-        break;
+    switch (word) {
     case Word::FontTable:
         if (!documentGroup)
             group.destination = Destination::FontTable;
-        break;
+        return true;
     case Word::ColorTable:
         if (documentGroup)
-            break;
+            return true;
         group.destination = Destination::ColorTable;
         m_colors.clear();
         m_formatCache.clear();
         m_red = m_green = m_blue = -1;
-        break;
+        return true;
+    case Word::SkippedDestination:
+        if (!documentGroup)
+            group.destination = Destination::Skip;
+        return true;
+    case Word::UnicodePair:
+        if (documentGroup)
+            return true;
+        group.outerDestination = group.destination;
+        group.destination = Destination::UnicodePair;
+        return true;
+    case Word::UnicodeDestination:
+        if (group.unicodePairPart) {
+            group.destination = group.outerDestination;
+            group.unicodePairPart = false;
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The default font, and the entries of the font and colour tables.
+bool Parser::tableWord(Word word, const Token& token)
+{
+    GroupState& group = top();
+    const int value = token.parameter;
+    switch (word) {
+    case Word::DefaultFont:
+        m_defaultFont = token.hasParameter ? value : -1;
+        m_formatCache.clear();
+        return true;
     case Word::Font:
         if (group.destination == Destination::FontTable) {
             if (!m_fontName.isEmpty())
@@ -209,121 +249,145 @@ void Parser::controlWord(const Token& token)
         } else {
             group.character.font = token.hasParameter ? value : -1;
         }
-        break;
+        return true;
     case Word::FontCharset:
         if (group.destination == Destination::FontTable)
             m_fontSymbol = value == 2;
-        break;
+        return true;
     case Word::Red:
         m_red = std::clamp(value, 0, 255);
-        break;
+        return true;
     case Word::Green:
         m_green = std::clamp(value, 0, 255);
-        break;
+        return true;
     case Word::Blue:
         m_blue = std::clamp(value, 0, 255);
-        break;
-    case Word::SkippedDestination:
-        if (!documentGroup)
-            group.destination = Destination::Skip;
-        break;
-    case Word::UnicodePair:
-        if (documentGroup)
-            break;
-        group.outerDestination = group.destination;
-        group.destination = Destination::UnicodePair;
-        break;
-    case Word::UnicodeDestination:
-        if (group.unicodePairPart) {
-            group.destination = group.outerDestination;
-            group.unicodePairPart = false;
-        }
-        break;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Parser::unicodeWord(Word word, const Token& token)
+{
+    GroupState& group = top();
+    const int value = token.parameter;
+    switch (word) {
     case Word::UnicodeSkipCount:
         group.unicodeSkip = token.hasParameter ? std::clamp(value, 0, kMaxFallbackLength) : 1;
-        break;
+        return true;
     case Word::Unicode: {
         if (!token.hasParameter)
-            break;
+            return true;
         // Writers store code units as signed 16-bit numbers: -4064 is U+F020.
         const int unit = value < 0 ? value + 65536 : value;
         const int skip = group.unicodeSkip;
         character(unit >= 0 && unit <= 0x10FFFF ? static_cast<char32_t>(unit) : char32_t(QChar::ReplacementCharacter));
         m_fallbackToSkip = skip;
-        break;
+        return true;
     }
+    default:
+        return false;
+    }
+}
+
+bool Parser::characterFormatWord(Word word, const Token& token, CharacterState& state)
+{
+    const int value = token.parameter;
+    const bool on = !token.hasParameter || value != 0;
+    const auto tableIndex = [&] { return token.hasParameter ? std::clamp(value, 0, kMaxTableEntries) : 0; };
+    switch (word) {
     case Word::Plain:
-        group.character = CharacterState{};
-        break;
+        state = CharacterState{};
+        return true;
     case Word::Bold:
-        group.character.bold = on;
-        break;
+        state.bold = on;
+        return true;
     case Word::Italic:
-        group.character.italic = on;
-        break;
+        state.italic = on;
+        return true;
     case Word::Underline:
-        group.character.underline = on;
-        break;
+        state.underline = on;
+        return true;
     case Word::UnderlineNone:
-        group.character.underline = false;
-        break;
+        state.underline = false;
+        return true;
     case Word::Strike:
-        group.character.strike = on;
-        break;
+        state.strike = on;
+        return true;
     case Word::Superscript:
-        group.character.vertical = on ? 1 : 0;
-        break;
+        state.vertical = on ? 1 : 0;
+        return true;
     case Word::Subscript:
-        group.character.vertical = on ? -1 : 0;
-        break;
+        state.vertical = on ? -1 : 0;
+        return true;
     case Word::NoSuperSub:
-        group.character.vertical = 0;
-        break;
+        state.vertical = 0;
+        return true;
     case Word::Hidden:
-        group.character.hidden = on;
-        break;
+        state.hidden = on;
+        return true;
     case Word::FontSize:
-        group.character.halfPoints =
+        state.halfPoints =
             token.hasParameter && value > 0 ? std::clamp(value, kMinHalfPoints, kMaxHalfPoints) : CharacterState{}.halfPoints;
-        break;
+        return true;
     case Word::Foreground:
-        group.character.foreground = tableIndex();
-        break;
+        state.foreground = tableIndex();
+        return true;
     case Word::Background:
-        group.character.background = tableIndex();
-        break;
+        state.background = tableIndex();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Parser::paragraphFormatWord(Word word, const Token& token, ParagraphState& paragraph)
+{
+    const auto twips = [&](int low) { return std::clamp(token.parameter, low, kMaxTwips); };
+    switch (word) {
     case Word::ParagraphDefault:
-        group.paragraph = ParagraphState{};
-        break;
+        paragraph = ParagraphState{};
+        return true;
     case Word::AlignLeft:
-        group.paragraph.alignment = Qt::AlignLeft;
-        break;
+        paragraph.alignment = Qt::AlignLeft;
+        return true;
     case Word::AlignRight:
-        group.paragraph.alignment = Qt::AlignRight;
-        break;
+        paragraph.alignment = Qt::AlignRight;
+        return true;
     case Word::AlignCenter:
-        group.paragraph.alignment = Qt::AlignHCenter;
-        break;
+        paragraph.alignment = Qt::AlignHCenter;
+        return true;
     case Word::AlignJustify:
-        group.paragraph.alignment = Qt::AlignJustify;
-        break;
+        paragraph.alignment = Qt::AlignJustify;
+        return true;
     case Word::LeftIndent:
-        group.paragraph.leftTwips = twips(0);
-        break;
+        paragraph.leftTwips = twips(0);
+        return true;
     case Word::RightIndent:
-        group.paragraph.rightTwips = twips(0);
-        break;
+        paragraph.rightTwips = twips(0);
+        return true;
     case Word::FirstIndent:
-        group.paragraph.firstTwips = twips(-kMaxTwips);
-        break;
+        paragraph.firstTwips = twips(-kMaxTwips);
+        return true;
     case Word::SpaceBefore:
-        group.paragraph.beforeTwips = twips(0);
-        break;
+        paragraph.beforeTwips = twips(0);
+        return true;
     case Word::SpaceAfter:
-        group.paragraph.afterTwips = twips(0);
-        break;
+        paragraph.afterTwips = twips(0);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Breaks, tabs, table cells and the words that stand for one character.
+void Parser::contentWord(const WordInfo& info)
+{
+    const bool inText = top().destination == Destination::Text;
+    switch (info.word) {
     case Word::Paragraph:
-        if (group.destination == Destination::Text)
+        if (inText)
             paragraphBreak();
         break;
     case Word::LineBreak:
@@ -333,7 +397,7 @@ void Parser::controlWord(const Token& token)
         character(u'\t');
         break;
     case Word::Cell:
-        if (group.destination == Destination::Text) {
+        if (inText) {
             if (m_cellPending) { // an empty cell
                 m_cellPending = false;
                 character(u'\t');
@@ -342,7 +406,7 @@ void Parser::controlWord(const Token& token)
         }
         break;
     case Word::Row:
-        if (group.destination == Destination::Text) {
+        if (inText) {
             m_cellPending = false;
             paragraphBreak();
         }
@@ -350,6 +414,8 @@ void Parser::controlWord(const Token& token)
     case Word::Character:
         character(info.character);
         break;
+    default:
+        break; // Word::Unknown, and the words the other steps took
     }
 }
 

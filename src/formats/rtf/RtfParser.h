@@ -6,6 +6,7 @@
 // properties are skipped. Bounded for hostile input: group nesting is capped
 // (deeper groups are skipped whole), the font and colour tables are capped,
 // and the parser's own work is linear in the input size.
+#include "formats/rtf/RtfControlWords.h"
 #include "formats/rtf/RtfTokenizer.h"
 
 #include <QColor>
@@ -66,9 +67,16 @@ private:
     };
 
     void handle(const Token& token);
+    bool skipped(const Token& token);
     void groupStart();
     void groupEnd();
     void controlWord(const Token& token);
+    bool destinationWord(Word word);
+    bool tableWord(Word word, const Token& token);
+    bool unicodeWord(Word word, const Token& token);
+    static bool characterFormatWord(Word word, const Token& token, CharacterState& state);
+    static bool paragraphFormatWord(Word word, const Token& token, ParagraphState& paragraph);
+    void contentWord(const WordInfo& info);
     void controlSymbol(char symbol);
     void text(std::string_view bytes);
     char32_t decode(unsigned char byte) const;
