@@ -438,6 +438,77 @@ TEST_F(VoiceModeWindow, ThresholdsFromTheTrackBar)
     EXPECT_EQ(window->book.CurrentPage, 3);
 }
 
+TEST_F(VoiceModeWindow, CalibraHearsTheRoomForThreeSecondsWithoutTurningPagesThenSetsTheThreshold)
+{
+    FakeDeviceFactoryGuard devices(*services);
+    createWindowWithDialog();
+    loadTextBook(10);
+    window->PopupMenuActiuClick();
+    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    QPushButton* calibra = dialog->BitBtnCalibra;
+    EXPECT_FALSE(calibra->isEnabled()) << "voice mode off: there is nothing to hear";
+    voiceModeOn();
+    ASSERT_TRUE(calibra->isEnabled());
+    window->PopupMenu1Popup(); // the next button is the one a sound presses
+
+    // A sound just before: its hold-off still runs when the listening starts.
+    sound(90);
+    ASSERT_EQ(window->book.CurrentPage, 1);
+    services->clock.fixedNow = 50'000;
+    QTest::mouseClick(calibra, Qt::LeftButton);
+    EXPECT_EQ(calibra->text(), QStringLiteral("3"));
+    EXPECT_EQ(dialog->ProgressBarVolum->text(), QStringLiteral("3"));
+    sound(40); // above the threshold of 30: heard, and no page turns
+    EXPECT_EQ(bar(), 40);
+    services->clock.fixedNow = 51'200;
+    sound(52);
+    EXPECT_EQ(calibra->text(), QStringLiteral("2"));
+
+    // Pressed again: the run starts over and forgets what it heard.
+    QTest::mouseClick(calibra, Qt::LeftButton);
+    EXPECT_EQ(calibra->text(), QStringLiteral("3"));
+    services->clock.fixedNow = 53'000;
+    sound(35);
+    services->clock.fixedNow = 54'199;
+    sound(20);
+    EXPECT_EQ(calibra->text(), QStringLiteral("1"));
+    EXPECT_EQ(dialog->ProgressBarVolum->text(), QStringLiteral("1"));
+    EXPECT_EQ(services->capture.TriggerThreshold, 30) << "set only when the listening ends";
+    services->clock.fixedNow = 54'200;
+    sound(25);
+    EXPECT_FALSE(dialog->calibrating());
+    EXPECT_EQ(dialog->TrackBar1->value(), 39);
+    EXPECT_EQ(services->capture.TriggerThreshold, 39);
+    EXPECT_EQ(dialog->TrackBar1->toolTip().toStdString(), TFormNivellEntradaDAudio::thresholdToolTip(39).toStdString());
+    EXPECT_TRUE(calibra->text().isEmpty());
+    EXPECT_FALSE(calibra->icon().isNull());
+    EXPECT_FALSE(dialog->ProgressBarVolum->isTextVisible());
+    EXPECT_EQ(window->book.CurrentPage, 1) << "the room's noise turned a page";
+
+    sound(39);
+    EXPECT_EQ(window->book.CurrentPage, 1);
+    sound(40);
+    EXPECT_EQ(window->book.CurrentPage, 2) << "a sound above the room's still turns";
+
+    // Voice mode switched off, or the dialog closed, in the middle of a run:
+    // the run is abandoned and the threshold stays.
+    QTest::mouseClick(calibra, Qt::LeftButton);
+    window->PopupMenuFuncionaAmbVeu->trigger();
+    EXPECT_FALSE(calibra->isEnabled());
+    EXPECT_FALSE(dialog->calibrating());
+    EXPECT_TRUE(calibra->text().isEmpty());
+    voiceModeOn();
+    QTest::mouseClick(calibra, Qt::LeftButton);
+    dialog->BitBtn1->click();
+    EXPECT_FALSE(dialog->calibrating());
+    services->clock.fixedNow = 60'000;
+    sound(0);
+    sound(0); // the last page turn's hold-off
+    sound(100);
+    EXPECT_EQ(services->capture.TriggerThreshold, 39);
+    EXPECT_EQ(window->book.CurrentPage, 3);
+}
+
 // ---------------------------------------------------------------- the menu commands
 
 TEST_F(VoiceModeWindowWithEngine, VoiceModeAndReadingAloudExcludeEachOther)
