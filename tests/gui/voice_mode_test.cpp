@@ -5,6 +5,7 @@
 #include "app/ProgramServices.h"
 #include "app/Startup.h"
 #include "audio/CaptureDevice.h"
+#include "audio/LevelCalibration.h"
 #include "audio/QtSoundPlayer.h"
 #include "audio/SimulatedCaptureDevice.h"
 #include "audio/SoundPlayer.h"
@@ -994,6 +995,60 @@ TEST_F(VoiceModeOnTheSoundCard, ThePagesOwnSoundDoesNotTurnThePage)
     user.tone(0.3, 0.8);
     restartScan();
     play(user.write(path(QStringLiteral("user.wav"))));
+    EXPECT_EQ(window->book.CurrentPage, 1);
+    EXPECT_TRUE(boxes->seen().isEmpty()) << boxes->texts().join(u'|').toStdString();
+}
+
+TEST_F(VoiceModeOnTheSoundCard, CalibraPutsTheThresholdJustAboveTheRoomsNoiseAndALouderSoundStillTurns)
+{
+    QList<QByteArray> pages;
+    for (int i = 1; i <= 5; ++i) {
+        writeFile(path(QStringLiteral("p%1.txt").arg(i)), "page");
+        pages << "p" + QByteArray::number(i) + ".txt";
+    }
+    startListening(writeBook(QStringLiteral("room.Lumbrix"), 5, "", pages));
+    window->PopupMenuActiuClick(); // the teacher sets up with scanning off
+    ASSERT_FALSE(window->PopupMenuActiu->isChecked());
+
+    // The room: noise with a click every quarter second that is louder than
+    // the noise, so that every stretch of it has the same loudest level; it
+    // plays for longer than the listening can take, and is stopped after it.
+    WaveWriter room;
+    for (int i = 0; i < 60; ++i) {
+        room.tone(0.002, 0.45, 0.0);
+        room.noise(0.248, 0.2);
+    }
+    MonitorRecorder monitor;
+    ASSERT_TRUE(monitor.running());
+    QProcess noise;
+    noise.start(QStringLiteral("paplay"),
+                {QStringLiteral("-d"), QStringLiteral("nul"), room.write(path(QStringLiteral("room.wav")))});
+    ASSERT_TRUE(noise.waitForStarted(3000));
+    m_loudest = 0;
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_loudest > 40; }, 10000)) << "the noise was not heard";
+
+    m_loudest = 0;
+    QTest::mouseClick(dialog->BitBtnCalibra, Qt::LeftButton);
+    ASSERT_TRUE(dialog->calibrating());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !dialog->calibrating(); }, 15000)) << "capture stalled";
+    const int heard = m_loudest;
+    const int noiseLevel = monitor.peakSince(0); // the same sink heard apart from the program
+    noise.kill();
+    noise.waitForFinished(3000);
+    const int threshold = services->capture.TriggerThreshold;
+    EXPECT_EQ(dialog->TrackBar1->value(), threshold);
+    EXPECT_GE(threshold, heard + LevelCalibration::Margin) << "above every level the bar showed while listening";
+    EXPECT_NEAR(threshold, noiseLevel + LevelCalibration::Margin, 3) << "just above the noise's level";
+
+    // A louder sound turns the page.
+    settle();
+    window->PopupMenuActiuClick();
+    restartScan();
+    WaveWriter call;
+    call.silence(0.2);
+    call.tone(0.4, 0.9);
+    play(call.write(path(QStringLiteral("call.wav"))));
+    EXPECT_GT(m_loudest, threshold);
     EXPECT_EQ(window->book.CurrentPage, 1);
     EXPECT_TRUE(boxes->seen().isEmpty()) << boxes->texts().join(u'|').toStdString();
 }
