@@ -318,6 +318,7 @@ void TFormNivellEntradaDAudio::FormDestroy()
     if (m_destroyed)
         return;
     m_destroyed = true;
+    m_calibration.cancel(); // the buffers returned while closing are not the room's
     m_services.capture.CloseWaveInput();
     m_services.clock.delay(1000);
     m_services.capture.FreeWaveBuffers();
