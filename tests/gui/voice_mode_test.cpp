@@ -844,6 +844,16 @@ protected:
         // Capture really runs: buffers come in at about 10.8 a second.
         ASSERT_TRUE(QTest::qWaitFor([this] { return m_counter.buffers >= 5; }, 5000));
     }
+    // A book of `count` text pages, written to the test's folder.
+    QString textBook(const QString& name, int count)
+    {
+        QList<QByteArray> pages;
+        for (int i = 1; i <= count; ++i) {
+            writeFile(path(QStringLiteral("p%1.txt").arg(i)), "page");
+            pages << "p" + QByteArray::number(i) + ".txt";
+        }
+        return writeBook(name, count, "", pages);
+    }
     // Resumes the scan with a fresh 6.4 s period and the next button highlighted next.
     void restartScan()
     {
@@ -882,12 +892,7 @@ protected:
 
 TEST_F(VoiceModeOnTheSoundCard, EachSoundTurnsExactlyOnePage)
 {
-    QList<QByteArray> pages;
-    for (int i = 1; i <= 30; ++i) {
-        writeFile(path(QStringLiteral("p%1.txt").arg(i)), "page");
-        pages << "p" + QByteArray::number(i) + ".txt";
-    }
-    startListening(writeBook(QStringLiteral("sounds.Lumbrix"), 30, "", pages));
+    startListening(textBook(QStringLiteral("sounds.Lumbrix"), 30));
 
     // Three short loud sounds with pauses between them.
     WaveWriter three;
@@ -915,12 +920,7 @@ TEST_F(VoiceModeOnTheSoundCard, EachSoundTurnsExactlyOnePage)
 
 TEST_F(VoiceModeOnTheSoundCard, NoPageTurnsForASoundAtTheThresholdOrWhileActiuIsUnticked)
 {
-    QList<QByteArray> pages;
-    for (int i = 1; i <= 10; ++i) {
-        writeFile(path(QStringLiteral("p%1.txt").arg(i)), "page");
-        pages << "p" + QByteArray::number(i) + ".txt";
-    }
-    startListening(writeBook(QStringLiteral("quiet.Lumbrix"), 10, "", pages));
+    startListening(textBook(QStringLiteral("quiet.Lumbrix"), 10));
 
     // A tone that reads well under the threshold of 30 (about 19).
     WaveWriter soft;
@@ -1001,12 +1001,7 @@ TEST_F(VoiceModeOnTheSoundCard, ThePagesOwnSoundDoesNotTurnThePage)
 
 TEST_F(VoiceModeOnTheSoundCard, CalibraPutsTheThresholdJustAboveTheRoomsNoiseAndALouderSoundStillTurns)
 {
-    QList<QByteArray> pages;
-    for (int i = 1; i <= 5; ++i) {
-        writeFile(path(QStringLiteral("p%1.txt").arg(i)), "page");
-        pages << "p" + QByteArray::number(i) + ".txt";
-    }
-    startListening(writeBook(QStringLiteral("room.Lumbrix"), 5, "", pages));
+    startListening(textBook(QStringLiteral("room.Lumbrix"), 5));
     window->PopupMenuActiuClick(); // the teacher sets up with scanning off
     ASSERT_FALSE(window->PopupMenuActiu->isChecked());
 
