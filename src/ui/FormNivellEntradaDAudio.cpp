@@ -286,7 +286,8 @@ void TFormNivellEntradaDAudio::showCalibration()
 {
     if (!m_calibration.listening()) {
         BitBtnCalibra->setText(QString());
-        BitBtnCalibra->setIcon(QIcon(QPixmap::fromImage(calibrateGlyph())));
+        if (BitBtnCalibra->icon().isNull())
+            BitBtnCalibra->setIcon(QIcon(QPixmap::fromImage(calibrateGlyph())));
         ProgressBarVolum->setTextVisible(false);
         return;
     }
