@@ -4,9 +4,15 @@
 // minute, with the input silent-ish (no trigger) so that the figure is the cost
 // of capture itself.
 //
+// Calibration: the processor time of one room buffer handled by the main
+// window with the level dialog open, while "Calibra" listens (the level heard,
+// the countdown on the button and in the bar, the threshold set at the end of
+// each run) and while it does not; and LevelCalibration::hear alone.
+//
 // TIRVELO_BENCH_SECONDS sets the length of the listening runs (default 60).
 // The default-input run needs the private PulseAudio server (TIRVELO_PULSE).
 #include "audio/CaptureDevice.h"
+#include "audio/LevelCalibration.h"
 #include "audio/QtSoundPlayer.h"
 #include "audio/SimulatedCaptureDevice.h"
 #include "audio/SoundPlayer.h"
@@ -26,6 +32,7 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -93,6 +100,15 @@ private:
     QTimer m_answer;
 };
 
+// Waits as the program does; tells the time the bench sets, so that buffers
+// can be 93 ms apart, as capture brings them, however fast they are fed.
+class BufferClock : public Clock {
+public:
+    void delay(int ms) override { Delay(ms); }
+    qint64 now() const override { return time; }
+    qint64 time = 0;
+};
+
 // The program's services, with the page sound and the capture devices the
 // bench chooses.
 struct BenchServices {
@@ -106,7 +122,7 @@ struct BenchServices {
     WavMax::CaptureDeviceFactory devices;
     WavMax capture{[this] { return devices ? devices() : WavMax::createDefaultCaptureDevice(); }};
     MessageBoxSink messages;
-    EventLoopClock clock;
+    BufferClock clock;
 };
 
 // The start-up's pair: the main window and the level dialog wired to it.
@@ -223,6 +239,79 @@ void BM_LoudBufferToPageCommand(benchmark::State& state)
     }
 }
 BENCHMARK(BM_LoudBufferToPageCommand)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(2000);
+
+// One room buffer (peaks of 20, under the threshold) at a time through the
+// main window with the level dialog open, with "Calibra" pressed again as each
+// run ends, or never pressed.
+void roomBuffers(benchmark::State& state, bool calibrating)
+{
+    constexpr int BufferMs = 93; // 1024 samples at 11025 Hz
+    Workspace workspace;
+    Program program;
+    TFormPrincipal& window = program.window;
+    workspace.write(QStringLiteral("p.txt"), "page");
+    window.LoadBook(workspace.book({"p.txt", "p.txt"}));
+    window.PopupMenuActiuClick();
+    program.services.devices = [] { return std::make_unique<Feeder>(); };
+    window.PopupMenuFuncionaAmbVeuClick();
+    program.dialog.show();
+    auto* device = static_cast<Feeder*>(program.services.capture.WaveInHandle);
+    if (!device || !program.dialog.BitBtnCalibra->isEnabled()) {
+        state.SkipWithError("voice mode did not start");
+        return;
+    }
+    std::array<quint8, 1024> room{};
+    for (size_t i = 0; i < room.size(); ++i)
+        room[i] = quint8(128 + int(i % 41) - 20);
+    QEventLoop warmUp;
+    QTimer::singleShot(300, &warmUp, &QEventLoop::quit);
+    warmUp.exec();
+
+    long long runs = 0;
+    double cpuSeconds = 0;
+    BufferClock& clock = program.services.clock;
+    for (auto _ : state) {
+        if (calibrating && !program.dialog.calibrating()) {
+            program.dialog.BitBtnCalibra->click();
+            ++runs;
+        }
+        const double cpu0 = processCpuSeconds();
+        device->feed(room.data(), qsizetype(room.size()));
+        QCoreApplication::processEvents(); // the buffer, then the bar and the button painted
+        const double cpu = processCpuSeconds() - cpu0;
+        cpuSeconds += cpu;
+        state.SetIterationTime(cpu);
+        clock.time += BufferMs;
+    }
+    const double perBuffer = cpuSeconds / double(state.iterations());
+    state.counters["cpu_us_per_buffer"] = perBuffer * 1e6;
+    state.counters["cpu_us_per_run"] = perBuffer * 1e6 * (LevelCalibration::ListenMs / double(BufferMs));
+    state.counters["cpu_percent_of_one_core"] = 100.0 * perBuffer * 1000.0 / BufferMs;
+    state.counters["runs"] = double(runs);
+    if (window.book.CurrentPage != 0)
+        state.SkipWithError("the room turned a page");
+}
+void BM_RoomBufferWhileCalibrating(benchmark::State& state) { roomBuffers(state, true); }
+void BM_RoomBufferNotCalibrating(benchmark::State& state) { roomBuffers(state, false); }
+BENCHMARK(BM_RoomBufferWhileCalibrating)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(3300);
+BENCHMARK(BM_RoomBufferNotCalibrating)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(3300);
+
+// The core's share: one buffer's level heard, runs started over as they end.
+void BM_LevelCalibrationHear(benchmark::State& state)
+{
+    LevelCalibration calibration;
+    qint64 now = 0;
+    int level = 0;
+    for (auto _ : state) {
+        if (!calibration.listening())
+            calibration.start(now);
+        benchmark::DoNotOptimize(calibration.hear(level, now));
+        level = (level + 7) & 63;
+        now += 93;
+    }
+    benchmark::DoNotOptimize(calibration.threshold());
+}
+BENCHMARK(BM_LevelCalibrationHear)->Unit(benchmark::kNanosecond);
 
 enum class Listening { Off, Simulated, DefaultInput };
 

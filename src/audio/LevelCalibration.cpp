@@ -25,7 +25,7 @@ int LevelCalibration::secondsLeft(qint64 now) const
     if (!m_listening)
         return 0;
     const qint64 left = ListenMs - (now - m_started);
-    return left <= 0 ? 0 : int((left + 999) / 1000);
+    return left <= 0 ? 1 : int((left + 999) / 1000);
 }
 
 } // namespace tirvelo

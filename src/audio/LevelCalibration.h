@@ -15,10 +15,13 @@ public:
     // Starts listening at `now` (milliseconds, monotonic); forgets any earlier run.
     void start(qint64 now);
     bool listening() const { return m_listening; }
+    // Stops listening without a result; the threshold is then left as it was.
+    void cancel() { m_listening = false; }
     // One buffer's level, heard at `now`. Returns true when this buffer ends
     // the listening time; levels after that are ignored.
     bool hear(int level, qint64 now);
-    // Whole seconds still to listen, rounded up, for the countdown (0 when done).
+    // Whole seconds still to listen, rounded up, for the countdown: 0 when not
+    // listening, and at least 1 while waiting for the buffer that ends the run.
     int secondsLeft(qint64 now) const;
     int loudest() const { return m_loudest; }
     // The loudest level plus the margin, never above the slider's top.

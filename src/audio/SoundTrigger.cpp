@@ -15,4 +15,10 @@ WaveInOutcome HandleWaveInDataCore(WavMax& capture, bool scanningActive, bool co
     return {level, scanningActive};
 }
 
+int HearRoomLevel(WavMax& capture)
+{
+    capture.ReadPeakLevel();
+    return capture.LastPeakLevel;
+}
+
 } // namespace tirvelo

@@ -23,4 +23,9 @@ struct WaveInOutcome {
 // sound after the page's sound ends.
 WaveInOutcome HandleWaveInDataCore(WavMax& capture, bool scanningActive, bool companionGuardActive);
 
+// While the room is heard for calibration: the buffer's own level, also
+// through a hold-off (which goes on counting quiet buffers), and never a
+// trigger or a new hold-off, so the room's noise turns no page.
+int HearRoomLevel(WavMax& capture);
+
 } // namespace tirvelo

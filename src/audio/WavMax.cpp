@@ -137,6 +137,7 @@ int WavMax::OpenWaveInput(QObject* notifyWindow)
 
 int WavMax::ReadPeakLevel()
 {
+    LastPeakLevel = 0;
     if (Closing)
         return 0;
 
@@ -153,6 +154,7 @@ int WavMax::ReadPeakLevel()
     for (int i = 0; i < BufferLength; ++i)
         peak = std::max<int>(peak, samples[i]);
     int level = peak - 128;
+    LastPeakLevel = level;
 
     if (TriggerHoldOff > 0) {
         if (level <= TriggerThreshold)

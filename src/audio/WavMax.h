@@ -82,6 +82,9 @@ public:
     int TriggerThreshold = DefaultTriggerThreshold;
     // Quiet buffers still to pass before the next trigger; never below 0.
     int TriggerHoldOff = 0;
+    // The level of the buffer ReadPeakLevel measured last, also while a hold-off
+    // made it read 0 (0 while closing): what calibration hears of the room.
+    int LastPeakLevel = 0;
 
 private:
     void fillHeader(WaveHeader& header, quint8* buffer) const;

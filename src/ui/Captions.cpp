@@ -23,6 +23,7 @@ const Captions& captionsFor(InterfaceLanguage language)
         QStringLiteral(u"Nivell d'entrada d'audio"),
         QStringLiteral(u"&Tancar"),
         QStringLiteral(u"Nivell &Micròfon"),
+        QStringLiteral(u"Calibra"),
         QStringLiteral(u"Text de la pàgina"),
     };
     static const Captions spanish{
@@ -44,6 +45,7 @@ const Captions& captionsFor(InterfaceLanguage language)
         QStringLiteral(u"Nivel entrada de audio"),
         QStringLiteral(u"&Cerrar"),
         QStringLiteral(u"Nivel &Micrófono"),
+        QStringLiteral(u"Calibrar"),
         QStringLiteral(u"Texto de la página"),
     };
     static const Captions portuguese{
@@ -65,6 +67,7 @@ const Captions& captionsFor(InterfaceLanguage language)
         QStringLiteral(u"Nível de entrada de áudio"),
         QStringLiteral(u"&Parar"),
         QStringLiteral(u"Volume do &Microfone"),
+        QStringLiteral(u"Calibrar"),
         QStringLiteral(u"Texto da página"),
     };
     return forLanguage(language, catalan, spanish, portuguese);

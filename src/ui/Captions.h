@@ -27,6 +27,7 @@ struct Captions {
     QString LevelDialogTitle;
     QString BitBtn1;
     QString BitBtn2;
+    QString BitBtnCalibra; // the level dialog's calibrate button: tooltip and name
     QString TextBoxName; // what a screen reader calls the text boxes
 };
 

@@ -7,6 +7,11 @@
 
 namespace tirvelo {
 
+qint64 Clock::now() const
+{
+    return QDeadlineTimer::current().deadline();
+}
+
 void Delay(int ms)
 {
     if (ms <= 0) {

@@ -1,6 +1,7 @@
 #pragma once
 // A wait that keeps handling events: timers, posted events and painting go on
 // while it lasts.
+#include <QtGlobal>
 
 namespace tirvelo {
 
@@ -9,12 +10,14 @@ namespace tirvelo {
 // wait neither ends early nor hangs when the clock value wraps.
 void Delay(int ms);
 
-// How the windows wait: the program waits with Delay; tests may record the
-// waits instead.
+// How the windows wait and tell the time: the program waits with Delay and
+// reads a monotonic clock; tests may record the waits and fix the time.
 class Clock {
 public:
     virtual ~Clock() = default;
     virtual void delay(int ms) = 0;
+    // Milliseconds of a monotonic clock: only differences mean anything.
+    virtual qint64 now() const;
 };
 
 class EventLoopClock final : public Clock {

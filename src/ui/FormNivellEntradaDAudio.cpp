@@ -26,6 +26,7 @@ constexpr QRgb Grey = qRgb(128, 128, 128);
 constexpr QRgb White = qRgb(255, 255, 255);
 constexpr QRgb Silver = qRgb(192, 192, 192);
 constexpr QRgb Black = qRgb(0, 0, 0);
+constexpr QRgb Red = qRgb(192, 0, 0);
 
 QImage transparentImage(int width, int height)
 {
@@ -98,6 +99,21 @@ QImage TFormNivellEntradaDAudio::volumeGlyph()
     return panel;
 }
 
+QImage TFormNivellEntradaDAudio::calibrateGlyph()
+{
+    // A stopwatch: its crown, a white face and a red hand from the centre.
+    static constexpr const char* Rows[] = {
+        "....###....", ".....#.....", "...#####...", "..#ooooo#..", ".#ooorooo#.", "#ooooroooo#",
+        "#ooooroooo#", "#oooorrroo#", "#ooooooooo#", ".#ooooooo#.", "..#ooooo#..", "...#####...",
+    };
+    QImage watch = transparentImage(11, 12);
+    for (int y = 0; y < watch.height(); ++y)
+        for (int x = 0; x < watch.width(); ++x)
+            if (const char c = Rows[y][x]; c != '.')
+                watch.setPixel(x, y, c == '#' ? Black : c == 'r' ? Red : White);
+    return watch;
+}
+
 QString TFormNivellEntradaDAudio::thresholdToolTip(int value)
 {
     return QStringLiteral("Valor minim del senyal que provoca efecte = ") + QString::number(value);
@@ -143,9 +159,21 @@ TFormNivellEntradaDAudio::TFormNivellEntradaDAudio(const Services& services, QWi
     BitBtn2->setGeometry(128, 72, 97, 25);
     BitBtn2->setIconSize(QSize(12, 16));
 
+    // Narrow, in the gap between the two buttons, so that nothing else moves.
+    BitBtnCalibra = new QPushButton(QIcon(QPixmap::fromImage(calibrateGlyph())), QString(), this);
+    BitBtnCalibra->setObjectName(QStringLiteral("BitBtnCalibra"));
+    BitBtnCalibra->setGeometry(108, 72, 18, 25);
+    BitBtnCalibra->setIconSize(QSize(11, 12));
+    BitBtnCalibra->setToolTip(QStringLiteral("Calibra"));
+    BitBtnCalibra->setAccessibleName(QStringLiteral("Calibra"));
+    BitBtnCalibra->setEnabled(false); // voice mode starts off
+    setTabOrder(BitBtn1, BitBtnCalibra);
+    setTabOrder(BitBtnCalibra, BitBtn2);
+
     connect(TrackBar1, &QSlider::valueChanged, this, &TFormNivellEntradaDAudio::TrackBar1Change);
     connect(BitBtn1, &QPushButton::clicked, this, &TFormNivellEntradaDAudio::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TFormNivellEntradaDAudio::BitBtn2Click);
+    connect(BitBtnCalibra, &QPushButton::clicked, this, &TFormNivellEntradaDAudio::BitBtnCalibraClick);
     m_levelControl = new RecordingLevelControl(this);
 
     FormCreate();
@@ -216,6 +244,9 @@ void TFormNivellEntradaDAudio::TrackBar1Change(int position)
 
 void TFormNivellEntradaDAudio::BitBtn1Click()
 {
+    // Closed while listening: the run is abandoned and the threshold kept.
+    m_calibration.cancel();
+    showCalibration();
     ProgressBarVolum->setValue(0);
     hide();
 }
@@ -225,17 +256,62 @@ void TFormNivellEntradaDAudio::BitBtn2Click()
     m_levelControl->raise();
 }
 
+void TFormNivellEntradaDAudio::BitBtnCalibraClick()
+{
+    // Pressed again while listening: the run starts over.
+    m_calibration.start(m_services.clock.now());
+    showCalibration();
+}
+
+void TFormNivellEntradaDAudio::setCaptureRunning(bool running)
+{
+    BitBtnCalibra->setEnabled(running);
+    if (!running && m_calibration.listening()) {
+        m_calibration.cancel();
+        showCalibration();
+    }
+}
+
+void TFormNivellEntradaDAudio::hearRoom(int level)
+{
+    setLevel(level);
+    const bool heardEnough = m_calibration.hear(level, m_services.clock.now());
+    showCalibration();
+    // Through the track bar, so that its tooltip follows; the teacher can move it on.
+    if (heardEnough)
+        TrackBar1->setValue(m_calibration.threshold());
+}
+
+void TFormNivellEntradaDAudio::showCalibration()
+{
+    if (!m_calibration.listening()) {
+        BitBtnCalibra->setText(QString());
+        if (BitBtnCalibra->icon().isNull())
+            BitBtnCalibra->setIcon(QIcon(QPixmap::fromImage(calibrateGlyph())));
+        ProgressBarVolum->setTextVisible(false);
+        return;
+    }
+    const QString seconds = QString::number(m_calibration.secondsLeft(m_services.clock.now()));
+    if (!BitBtnCalibra->icon().isNull())
+        BitBtnCalibra->setIcon(QIcon());
+    BitBtnCalibra->setText(seconds);
+    ProgressBarVolum->setFormat(seconds);
+    ProgressBarVolum->setTextVisible(true);
+}
+
 void TFormNivellEntradaDAudio::setLevel(int level)
 {
     ProgressBarVolum->setValue(std::clamp(level, 0, 128));
 }
 
 void TFormNivellEntradaDAudio::setCaptions(const QString& dialogTitle, const QString& closeCaption,
-                                           const QString& levelCaption)
+                                           const QString& levelCaption, const QString& calibrateCaption)
 {
     setWindowTitle(dialogTitle);
     BitBtn1->setText(closeCaption);
     BitBtn2->setText(levelCaption);
+    BitBtnCalibra->setToolTip(calibrateCaption);
+    BitBtnCalibra->setAccessibleName(calibrateCaption);
 }
 
 void TFormNivellEntradaDAudio::FormDestroy()
@@ -243,6 +319,7 @@ void TFormNivellEntradaDAudio::FormDestroy()
     if (m_destroyed)
         return;
     m_destroyed = true;
+    m_calibration.cancel(); // the buffers returned while closing are not the room's
     m_services.capture.CloseWaveInput();
     m_services.clock.delay(1000);
     m_services.capture.FreeWaveBuffers();

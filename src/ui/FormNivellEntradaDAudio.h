@@ -1,8 +1,10 @@
 #pragma once
 // The input level dialog: the live level of the sound input as a bar, the
 // trigger threshold on a track bar, and a button that opens the desktop's
-// recording-level control. One instance, created hidden at start-up; its
-// creation sets up the capture and its destruction closes it.
+// recording-level control, and "Calibra", which hears the room for three
+// seconds and puts the threshold just above it. One instance, created hidden
+// at start-up; its creation sets up the capture and its destruction closes it.
+#include "audio/LevelCalibration.h"
 #include "ui/Services.h"
 
 #include <QDialog>
@@ -30,9 +32,20 @@ public:
     // The bar (0..128); the main window calls it for each captured buffer
     // while the dialog is visible.
     void setLevel(int level);
-    // Captions of the interface language: window title, "&Tancar" and
-    // "Nivell &Micròfon". The track bar's tooltip stays Catalan.
-    void setCaptions(const QString& dialogTitle, const QString& closeCaption, const QString& levelCaption);
+    // Captions of the interface language: window title, "&Tancar",
+    // "Nivell &Micròfon" and "Calibra" (the narrow button's tooltip and
+    // name). The track bar's tooltip stays Catalan.
+    void setCaptions(const QString& dialogTitle, const QString& closeCaption, const QString& levelCaption,
+                     const QString& calibrateCaption);
+
+    // Calibration hears the capture that voice mode runs: without it the
+    // button is disabled, and switching it off abandons a run.
+    void setCaptureRunning(bool running);
+    bool calibrating() const { return m_calibration.listening(); }
+    // One buffer's level while calibrating (the main window hands it on
+    // instead of triggering): shown on the bar, counted down on the button;
+    // the last one sets the threshold through the track bar.
+    void hearRoom(int level);
 
     // Closes capture, waits 1000 ms handling events so that the buffers the
     // device returns are answered, and frees the buffers. Runs once.
@@ -42,12 +55,15 @@ public:
     // disabled) and the 12x16 slider panel; transparent where the background is.
     static QImage checkMarkGlyph(bool enabled);
     static QImage volumeGlyph();
+    // The 11x12 stopwatch of the narrow "Calibra" button.
+    static QImage calibrateGlyph();
     static QString thresholdToolTip(int value);
 
     QProgressBar* ProgressBarVolum = nullptr;
     QSlider* TrackBar1 = nullptr;
     QPushButton* BitBtn1 = nullptr;
     QPushButton* BitBtn2 = nullptr;
+    QPushButton* BitBtnCalibra = nullptr;
 
 protected:
     // Esc and the window manager's close do what "&Tancar" does.
@@ -60,11 +76,16 @@ private:
     void TrackBar1Change(int position);
     void BitBtn1Click();
     void BitBtn2Click();
+    void BitBtnCalibraClick();
+    // The button's face and the bar's text: the seconds left while listening,
+    // the stopwatch and no text otherwise.
+    void showCalibration();
     void placeBottomRight();
     void placeByDecoratedFrameOnce();
 
     Services m_services;
     RecordingLevelControl* m_levelControl = nullptr;
+    LevelCalibration m_calibration;
     bool m_placedByFrame = false;
     bool m_destroyed = false;
 };

@@ -831,6 +831,8 @@ void TFormPrincipal::PopupMenuFuncionaAmbVeuClick()
         PopupMenuFuncionaAmbVeu->setChecked(true);
         PopupLlegeixelsfitxerstext->setEnabled(false);
     }
+    if (m_levelDialog)
+        m_levelDialog->setCaptureRunning(PopupMenuFuncionaAmbVeu->isChecked());
     followActiu();
 }
 
@@ -845,6 +847,11 @@ void TFormPrincipal::PopupMenuControlDelVolumDelMicrfonClick()
 
 void TFormPrincipal::HandleWaveInData()
 {
+    if (m_levelDialog && m_levelDialog->calibrating()) {
+        // The room's own noise is being measured: it must not turn pages.
+        m_levelDialog->hearRoom(HearRoomLevel(m_services.capture));
+        return;
+    }
     // With headphones the page's own sound cannot reach the microphone, so the
     // option lets the trigger listen through it.
     const bool deafToPageSound = soundPlayer().guardActive() && !accessOptions().soundSwitchDuringPageSound;

@@ -29,7 +29,7 @@ AttachedLevelDialog::AttachedLevelDialog(const Services& services, TFormPrincipa
     dialog->setAttribute(Qt::WA_QuitOnClose, false);
     mainWindow.setLevelDialog(dialog);
     mainWindow.setLanguageListener([dialog](const Captions& captions) {
-        dialog->setCaptions(captions.LevelDialogTitle, captions.BitBtn1, captions.BitBtn2);
+        dialog->setCaptions(captions.LevelDialogTitle, captions.BitBtn1, captions.BitBtn2, captions.BitBtnCalibra);
     });
 }
 

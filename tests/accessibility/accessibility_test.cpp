@@ -237,6 +237,7 @@ TEST_F(AccessibleWindows, LevelDialogAndAboutBoxAreReadAndTheSliderIsSetThroughI
         {dialog.TrackBar1, QAccessible::Slider, QStringLiteral(u"Valor minim del senyal que provoca efecte"), std::nullopt, 30, 0, 128},
         {dialog.BitBtn1, QAccessible::Button, QStringLiteral(u"Tancar")},
         {dialog.BitBtn2, QAccessible::Button, QStringLiteral(u"Nivell Micròfon")},
+        {dialog.BitBtnCalibra, QAccessible::Button, QStringLiteral(u"Calibra")},
     });
     accessible(dialog.TrackBar1)->valueInterface()->setCurrentValue(45);
     EXPECT_EQ(levelServices.capture.TriggerThreshold, 45) << "as dragging the bar does";

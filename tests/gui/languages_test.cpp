@@ -41,7 +41,8 @@ namespace {
 using Log = QList<QByteArray>;
 
 // Every translated caption, in the order: main window (2 buttons, label),
-// menu (11 items), open dialog title, level dialog (title, 2 buttons).
+// menu (11 items), open dialog title, level dialog (title, 2 buttons, and
+// the tooltip of the narrow calibrate button).
 const QStringList kCatalan = {
     QStringLiteral(u"&Anterior"),
     QStringLiteral(u"&Següent"),
@@ -61,6 +62,7 @@ const QStringList kCatalan = {
     QStringLiteral(u"Nivell d'entrada d'audio"),
     QStringLiteral(u"&Tancar"),
     QStringLiteral(u"Nivell &Micròfon"),
+    QStringLiteral(u"Calibra"),
 };
 const QStringList kSpanish = {
     QStringLiteral(u"&Anterior"),
@@ -81,6 +83,7 @@ const QStringList kSpanish = {
     QStringLiteral(u"Nivel entrada de audio"),
     QStringLiteral(u"&Cerrar"),
     QStringLiteral(u"Nivel &Micrófono"),
+    QStringLiteral(u"Calibrar"),
 };
 const QStringList kPortuguese = {
     QStringLiteral(u"&Anterior"),
@@ -101,6 +104,7 @@ const QStringList kPortuguese = {
     QStringLiteral(u"Nível de entrada de áudio"),
     QStringLiteral(u"&Parar"),
     QStringLiteral(u"Volume do &Microfone"),
+    QStringLiteral(u"Calibrar"),
 };
 
 // What the windows show now, in the order of the columns above.
@@ -125,6 +129,7 @@ QStringList shownCaptions(const TFormPrincipal& window, const TFormNivellEntrada
         dialog.windowTitle(),
         dialog.BitBtn1->text(),
         dialog.BitBtn2->text(),
+        dialog.BitBtnCalibra->toolTip(),
     };
 }
 

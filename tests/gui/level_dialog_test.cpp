@@ -99,6 +99,12 @@ TEST(LevelDialog, LayoutOfTheDialogAndItsControls)
     EXPECT_EQ(dialog.BitBtn2->text(), QStringLiteral(u"Nivell &Micròfon"));
     EXPECT_FALSE(dialog.BitBtn1->icon().isNull());
     EXPECT_FALSE(dialog.BitBtn2->icon().isNull());
+    // The calibrate button fits the gap between the two without touching either.
+    const QRect calibra = dialog.BitBtnCalibra->geometry();
+    EXPECT_GT(calibra.left(), dialog.BitBtn1->geometry().right());
+    EXPECT_LT(calibra.right(), dialog.BitBtn2->geometry().left());
+    EXPECT_EQ(calibra.top(), 72);
+    EXPECT_FALSE(dialog.BitBtnCalibra->icon().isNull());
 }
 
 TEST(LevelDialog, PlacedOnceInTheBottomRightCorner)
@@ -177,10 +183,12 @@ TEST(LevelDialog, CaptionsFollowTheInterfaceLanguage)
     LevelDialogServices services;
     TFormNivellEntradaDAudio dialog(services.bundle());
     dialog.setCaptions(QStringLiteral(u"Nível de entrada de áudio"), QStringLiteral("&Parar"),
-                       QStringLiteral("Volume do &Microfone"));
+                       QStringLiteral("Volume do &Microfone"), QStringLiteral("Calibrar"));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral(u"Nível de entrada de áudio"));
     EXPECT_EQ(dialog.BitBtn1->text(), QStringLiteral("&Parar"));
     EXPECT_EQ(dialog.BitBtn2->text(), QStringLiteral("Volume do &Microfone"));
+    EXPECT_EQ(dialog.BitBtnCalibra->toolTip(), QStringLiteral("Calibrar"));
+    EXPECT_EQ(dialog.BitBtnCalibra->accessibleName(), QStringLiteral("Calibrar"));
     EXPECT_EQ(dialog.TrackBar1->toolTip(), QStringLiteral("Valor minim del senyal que provoca efecte = 30"))
         << "the tooltip is Catalan in every language";
 }

@@ -5,6 +5,7 @@
 #include "app/ProgramServices.h"
 #include "app/Startup.h"
 #include "audio/CaptureDevice.h"
+#include "audio/LevelCalibration.h"
 #include "audio/QtSoundPlayer.h"
 #include "audio/SimulatedCaptureDevice.h"
 #include "audio/SoundPlayer.h"
@@ -438,6 +439,77 @@ TEST_F(VoiceModeWindow, ThresholdsFromTheTrackBar)
     EXPECT_EQ(window->book.CurrentPage, 3);
 }
 
+TEST_F(VoiceModeWindow, CalibraHearsTheRoomForThreeSecondsWithoutTurningPagesThenSetsTheThreshold)
+{
+    FakeDeviceFactoryGuard devices(*services);
+    createWindowWithDialog();
+    loadTextBook(10);
+    window->PopupMenuActiuClick();
+    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    QPushButton* calibra = dialog->BitBtnCalibra;
+    EXPECT_FALSE(calibra->isEnabled()) << "voice mode off: there is nothing to hear";
+    voiceModeOn();
+    ASSERT_TRUE(calibra->isEnabled());
+    window->PopupMenu1Popup(); // the next button is the one a sound presses
+
+    // A sound just before: its hold-off still runs when the listening starts.
+    sound(90);
+    ASSERT_EQ(window->book.CurrentPage, 1);
+    services->clock.fixedNow = 50'000;
+    QTest::mouseClick(calibra, Qt::LeftButton);
+    EXPECT_EQ(calibra->text(), QStringLiteral("3"));
+    EXPECT_EQ(dialog->ProgressBarVolum->text(), QStringLiteral("3"));
+    sound(40); // above the threshold of 30: heard, and no page turns
+    EXPECT_EQ(bar(), 40);
+    services->clock.fixedNow = 51'200;
+    sound(52);
+    EXPECT_EQ(calibra->text(), QStringLiteral("2"));
+
+    // Pressed again: the run starts over and forgets what it heard.
+    QTest::mouseClick(calibra, Qt::LeftButton);
+    EXPECT_EQ(calibra->text(), QStringLiteral("3"));
+    services->clock.fixedNow = 53'000;
+    sound(35);
+    services->clock.fixedNow = 54'199;
+    sound(20);
+    EXPECT_EQ(calibra->text(), QStringLiteral("1"));
+    EXPECT_EQ(dialog->ProgressBarVolum->text(), QStringLiteral("1"));
+    EXPECT_EQ(services->capture.TriggerThreshold, 30) << "set only when the listening ends";
+    services->clock.fixedNow = 54'200;
+    sound(25);
+    EXPECT_FALSE(dialog->calibrating());
+    EXPECT_EQ(dialog->TrackBar1->value(), 39);
+    EXPECT_EQ(services->capture.TriggerThreshold, 39);
+    EXPECT_EQ(dialog->TrackBar1->toolTip().toStdString(), TFormNivellEntradaDAudio::thresholdToolTip(39).toStdString());
+    EXPECT_TRUE(calibra->text().isEmpty());
+    EXPECT_FALSE(calibra->icon().isNull());
+    EXPECT_FALSE(dialog->ProgressBarVolum->isTextVisible());
+    EXPECT_EQ(window->book.CurrentPage, 1) << "the room's noise turned a page";
+
+    sound(39);
+    EXPECT_EQ(window->book.CurrentPage, 1);
+    sound(40);
+    EXPECT_EQ(window->book.CurrentPage, 2) << "a sound above the room's still turns";
+
+    // Voice mode switched off, or the dialog closed, in the middle of a run:
+    // the run is abandoned and the threshold stays.
+    QTest::mouseClick(calibra, Qt::LeftButton);
+    window->PopupMenuFuncionaAmbVeu->trigger();
+    EXPECT_FALSE(calibra->isEnabled());
+    EXPECT_FALSE(dialog->calibrating());
+    EXPECT_TRUE(calibra->text().isEmpty());
+    voiceModeOn();
+    QTest::mouseClick(calibra, Qt::LeftButton);
+    dialog->BitBtn1->click();
+    EXPECT_FALSE(dialog->calibrating());
+    services->clock.fixedNow = 60'000;
+    sound(0);
+    sound(0); // the last page turn's hold-off
+    sound(100);
+    EXPECT_EQ(services->capture.TriggerThreshold, 39);
+    EXPECT_EQ(window->book.CurrentPage, 3);
+}
+
 // ---------------------------------------------------------------- the menu commands
 
 TEST_F(VoiceModeWindowWithEngine, VoiceModeAndReadingAloudExcludeEachOther)
@@ -772,6 +844,16 @@ protected:
         // Capture really runs: buffers come in at about 10.8 a second.
         ASSERT_TRUE(QTest::qWaitFor([this] { return m_counter.buffers >= 5; }, 5000));
     }
+    // A book of `count` text pages, written to the test's folder.
+    QString textBook(const QString& name, int count)
+    {
+        QList<QByteArray> pages;
+        for (int i = 1; i <= count; ++i) {
+            writeFile(path(QStringLiteral("p%1.txt").arg(i)), "page");
+            pages << "p" + QByteArray::number(i) + ".txt";
+        }
+        return writeBook(name, count, "", pages);
+    }
     // Resumes the scan with a fresh 6.4 s period and the next button highlighted next.
     void restartScan()
     {
@@ -810,12 +892,7 @@ protected:
 
 TEST_F(VoiceModeOnTheSoundCard, EachSoundTurnsExactlyOnePage)
 {
-    QList<QByteArray> pages;
-    for (int i = 1; i <= 30; ++i) {
-        writeFile(path(QStringLiteral("p%1.txt").arg(i)), "page");
-        pages << "p" + QByteArray::number(i) + ".txt";
-    }
-    startListening(writeBook(QStringLiteral("sounds.Lumbrix"), 30, "", pages));
+    startListening(textBook(QStringLiteral("sounds.Lumbrix"), 30));
 
     // Three short loud sounds with pauses between them.
     WaveWriter three;
@@ -843,12 +920,7 @@ TEST_F(VoiceModeOnTheSoundCard, EachSoundTurnsExactlyOnePage)
 
 TEST_F(VoiceModeOnTheSoundCard, NoPageTurnsForASoundAtTheThresholdOrWhileActiuIsUnticked)
 {
-    QList<QByteArray> pages;
-    for (int i = 1; i <= 10; ++i) {
-        writeFile(path(QStringLiteral("p%1.txt").arg(i)), "page");
-        pages << "p" + QByteArray::number(i) + ".txt";
-    }
-    startListening(writeBook(QStringLiteral("quiet.Lumbrix"), 10, "", pages));
+    startListening(textBook(QStringLiteral("quiet.Lumbrix"), 10));
 
     // A tone that reads well under the threshold of 30 (about 19).
     WaveWriter soft;
@@ -923,6 +995,55 @@ TEST_F(VoiceModeOnTheSoundCard, ThePagesOwnSoundDoesNotTurnThePage)
     user.tone(0.3, 0.8);
     restartScan();
     play(user.write(path(QStringLiteral("user.wav"))));
+    EXPECT_EQ(window->book.CurrentPage, 1);
+    EXPECT_TRUE(boxes->seen().isEmpty()) << boxes->texts().join(u'|').toStdString();
+}
+
+TEST_F(VoiceModeOnTheSoundCard, CalibraPutsTheThresholdJustAboveTheRoomsNoiseAndALouderSoundStillTurns)
+{
+    startListening(textBook(QStringLiteral("room.Lumbrix"), 5));
+    window->PopupMenuActiuClick(); // the teacher sets up with scanning off
+    ASSERT_FALSE(window->PopupMenuActiu->isChecked());
+
+    // The room: noise with a click every quarter second that is louder than
+    // the noise, so that every stretch of it has the same loudest level; it
+    // plays for longer than the listening can take, and is stopped after it.
+    WaveWriter room;
+    for (int i = 0; i < 60; ++i) {
+        room.tone(0.002, 0.45, 0.0);
+        room.noise(0.248, 0.2);
+    }
+    MonitorRecorder monitor;
+    ASSERT_TRUE(monitor.running());
+    QProcess noise;
+    noise.start(QStringLiteral("paplay"),
+                {QStringLiteral("-d"), QStringLiteral("nul"), room.write(path(QStringLiteral("room.wav")))});
+    ASSERT_TRUE(noise.waitForStarted(3000));
+    m_loudest = 0;
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_loudest > 40; }, 10000)) << "the noise was not heard";
+
+    m_loudest = 0;
+    QTest::mouseClick(dialog->BitBtnCalibra, Qt::LeftButton);
+    ASSERT_TRUE(dialog->calibrating());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !dialog->calibrating(); }, 15000)) << "capture stalled";
+    const int heard = m_loudest;
+    const int noiseLevel = monitor.peakSince(0); // the same sink heard apart from the program
+    noise.kill();
+    noise.waitForFinished(3000);
+    const int threshold = services->capture.TriggerThreshold;
+    EXPECT_EQ(dialog->TrackBar1->value(), threshold);
+    EXPECT_GE(threshold, heard + LevelCalibration::Margin) << "above every level the bar showed while listening";
+    EXPECT_NEAR(threshold, noiseLevel + LevelCalibration::Margin, 3) << "just above the noise's level";
+
+    // A louder sound turns the page.
+    settle();
+    window->PopupMenuActiuClick();
+    restartScan();
+    WaveWriter call;
+    call.silence(0.2);
+    call.tone(0.4, 0.9);
+    play(call.write(path(QStringLiteral("call.wav"))));
+    EXPECT_GT(m_loudest, threshold);
     EXPECT_EQ(window->book.CurrentPage, 1);
     EXPECT_TRUE(boxes->seen().isEmpty()) << boxes->texts().join(u'|').toStdString();
 }

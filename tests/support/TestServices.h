@@ -12,6 +12,7 @@
 
 #include <QList>
 #include <memory>
+#include <optional>
 
 namespace tirvelo::test {
 
@@ -35,7 +36,8 @@ private:
 };
 
 // Records each wait; waits as the program does unless told to return at once
-// (then it still handles the events already posted).
+// (then it still handles the events already posted). The time is the real one
+// unless a test fixes it.
 class RecordingClock : public Clock {
 public:
     void delay(int ms) override
@@ -43,9 +45,11 @@ public:
         waits << ms;
         Delay(instant ? 0 : ms);
     }
+    qint64 now() const override { return fixedNow ? *fixedNow : Clock::now(); }
 
     QList<int> waits;
     bool instant = false;
+    std::optional<qint64> fixedNow;
 };
 
 class TestServices {

@@ -130,6 +130,7 @@ TEST(LevelCalibration, ThresholdSitsJustAboveTheRoom)
     EXPECT_FALSE(calibration.hear(17, 10'100));
     EXPECT_FALSE(calibration.hear(41, 11'000));
     EXPECT_FALSE(calibration.hear(9, 12'999));
+    EXPECT_EQ(calibration.secondsLeft(13'400), 1) << "time is up, but the countdown waits for the last buffer";
     EXPECT_TRUE(calibration.hear(12, 13'000));
     EXPECT_FALSE(calibration.listening());
     EXPECT_FALSE(calibration.hear(120, 13'100)) << "levels after the listening time are not the room's";
