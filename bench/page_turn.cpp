@@ -20,6 +20,7 @@
 // Needs an X display (DISPLAY) and, for sound and speech, the private
 // PulseAudio server of scripts/test-env.sh. The box is the screen's available
 // area: the figures in docs/performance.md come from a 1920 × 1080 screen.
+#include "base/FreedMemory.h"
 #include "formats/JpegDecoder.h"
 #include "formats/MetafilePicture.h"
 #include "formats/RtfReader.h"
@@ -365,7 +366,9 @@ void turnTo(benchmark::State& state, const QByteArray& page, const std::function
     state.counters["wall_over_floor"] = wallMedian / (floorCpu / n);
 
     // Memory: on the text page, the peak of the turn, the page shown, and the
-    // text page again.
+    // text page again. The floor's own pixels are not the program's.
+    floorBody = {};
+    returnFreedMemory();
     p.previous();
     p.settle(300);
     state.counters["rss_text_before_mb"] = residentMegabytes();
