@@ -82,9 +82,10 @@ void* mapHugePageAligned(size_t length)
 // An RGB32 image in pages of its own, mapped with all of them present, and
 // unmapped, so given back to the system, when the image goes. A screen-sized
 // image takes whole huge pages (8 MB at 1920 x 1080 is four of them): the
-// kernel then clears four pages instead of faulting in and clearing two
-// thousand of 4 KB, about 6 ms less per photo page here. Where huge pages are
-// off, the same calls give small pages, all present.
+// kernel then clears four pages instead of allocating, clearing and mapping
+// two thousand of 4 KB (mapping, writing and unmapping 8 MB: 0.7 ms against
+// 6.5 ms here). Where huge pages are off, the same calls give small pages,
+// all present.
 QImage mappedImage(QSize size)
 {
     const qsizetype stride = qsizetype(size.width()) * 4;
