@@ -704,12 +704,34 @@ void TFormPrincipal::ShowPage()
         soundPlayer().play(*page.sound);
         SoundPlaying = true;
     }
+    // A page read aloud is on the screen before its reading starts: the
+    // engine's helper starting up would otherwise compete with the paint and
+    // the X server for the processor.
+    const bool reading = page.speech.call != SpokenPage::Call::None;
+    if (reading) {
+        if (page.label)
+            LabelPagina->setText(PagePresenter::pageLabel(book));
+        paintNow(pageBox(page.box));
+    }
     if (speak(page.speech))
         Speaking = true;
     // From the book again: a page turned while the engine's message was open
     // is the page now shown.
-    if (page.label)
+    if (page.label && (!reading || LabelPagina->text() != PagePresenter::pageLabel(book)))
         LabelPagina->setText(PagePresenter::pageLabel(book));
+}
+
+void TFormPrincipal::paintNow(QWidget* box)
+{
+    if (!box || !isVisible())
+        return;
+    // A box just shown asks for the paint of its parts through posted
+    // requests: taken first, so that the frame is painted once and whole.
+    // Nothing but paints happens here; other events wait for the event loop.
+    QCoreApplication::sendPostedEvents(box, QEvent::UpdateLater);
+    for (QWidget* part : box->findChildren<QWidget*>())
+        QCoreApplication::sendPostedEvents(part, QEvent::UpdateLater);
+    QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
 }
 
 void TFormPrincipal::MenuCarregarLlibreClick()

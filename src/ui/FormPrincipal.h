@@ -166,6 +166,8 @@ private:
     bool speechGuard(bool accepted);
     // Asks the engine to read, telling a refusal; true when it accepted.
     bool speak(const SpokenPage& speech);
+    // Paints the window's changed parts and hands the frame to the screen now.
+    void paintNow(QWidget* box);
     QWidget* pageBox(PageBox box) const;
     QRect scaled(int left, int top, int width, int height) const;
     QSize pictureBoxPixelSize() const;

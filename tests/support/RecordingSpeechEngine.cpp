@@ -39,6 +39,8 @@ bool RecordingSpeechEngine::record(const char* call, const QByteArray& argument)
     if (call != QByteArrayView("Stop"))
         line += ' ' + argument;
     m_lines << line;
+    if (onCall)
+        onCall(line);
     return true;
 }
 

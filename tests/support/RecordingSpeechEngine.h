@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 namespace tirvelo::test {
 
@@ -20,6 +21,8 @@ public:
 
     // Whether load() finds the engine; a later load sees a change.
     bool installed = true;
+    // Told of each call recorded, as it is made.
+    std::function<void(const QByteArray& line)> onCall;
 
     bool load() override;
     void release() override;
