@@ -1005,13 +1005,16 @@ TEST_F(VoiceModeOnTheSoundCard, CalibraPutsTheThresholdJustAboveTheRoomsNoiseAnd
     window->PopupMenuActiuClick(); // the teacher sets up with scanning off
     ASSERT_FALSE(window->PopupMenuActiu->isChecked());
 
-    // The room: noise with a click every quarter second that is louder than
-    // the noise, so that every stretch of it has the same loudest level; it
-    // plays for longer than the listening can take, and is stopped after it.
+    // The room: noise with a short tone every quarter second that is louder
+    // than the noise, so that every stretch of it has the same loudest level;
+    // it plays for longer than the listening can take, and is stopped after it.
+    // A tone, not a step: the sound server resamples a step with a ringing
+    // edge whose peak differs at each rate, so the program and the monitor
+    // would hear different peaks.
     WaveWriter room;
     for (int i = 0; i < 60; ++i) {
-        room.tone(0.002, 0.45, 0.0);
-        room.noise(0.248, 0.2);
+        room.tone(0.03, 0.45);
+        room.noise(0.22, 0.2);
     }
     MonitorRecorder monitor;
     ASSERT_TRUE(monitor.running());
