@@ -160,7 +160,8 @@ TFormNivellEntradaDAudio::TFormNivellEntradaDAudio(const Services& services, QWi
     BitBtn2->setIconSize(QSize(12, 16));
 
     // Narrow, in the gap between the two buttons, so that nothing else moves.
-    BitBtnCalibra = new QPushButton(QIcon(QPixmap::fromImage(calibrateGlyph())), QString(), this);
+    m_calibrateIcon = QIcon(QPixmap::fromImage(calibrateGlyph()));
+    BitBtnCalibra = new QPushButton(m_calibrateIcon, QString(), this);
     BitBtnCalibra->setObjectName(QStringLiteral("BitBtnCalibra"));
     BitBtnCalibra->setGeometry(108, 72, 18, 25);
     BitBtnCalibra->setIconSize(QSize(11, 12));
@@ -286,13 +287,12 @@ void TFormNivellEntradaDAudio::showCalibration()
 {
     if (!m_calibration.listening()) {
         BitBtnCalibra->setText(QString());
-        if (BitBtnCalibra->icon().isNull())
-            BitBtnCalibra->setIcon(QIcon(QPixmap::fromImage(calibrateGlyph())));
+        BitBtnCalibra->setIcon(m_calibrateIcon);
         ProgressBarVolum->setTextVisible(false);
         return;
     }
     const QString seconds = QString::number(m_calibration.secondsLeft(m_services.clock.now()));
-    if (!BitBtnCalibra->icon().isNull())
+    if (!BitBtnCalibra->icon().isNull()) // once, not at every buffer
         BitBtnCalibra->setIcon(QIcon());
     BitBtnCalibra->setText(seconds);
     ProgressBarVolum->setFormat(seconds);

@@ -8,6 +8,7 @@
 #include "ui/Services.h"
 
 #include <QDialog>
+#include <QIcon>
 #include <QImage>
 
 class QProgressBar;
@@ -86,6 +87,7 @@ private:
     Services m_services;
     RecordingLevelControl* m_levelControl = nullptr;
     LevelCalibration m_calibration;
+    QIcon m_calibrateIcon; // the stopwatch, on the button when not counting down
     bool m_placedByFrame = false;
     bool m_destroyed = false;
 };

@@ -710,15 +710,23 @@ void TFormPrincipal::ShowPage()
     const bool reading = page.speech.call != SpokenPage::Call::None;
     if (reading) {
         if (page.label)
-            LabelPagina->setText(PagePresenter::pageLabel(book));
+            showPageLabel();
         paintNow(pageBox(page.box));
     }
     if (speak(page.speech))
         Speaking = true;
     // From the book again: a page turned while the engine's message was open
     // is the page now shown.
-    if (page.label && (!reading || LabelPagina->text() != PagePresenter::pageLabel(book)))
-        LabelPagina->setText(PagePresenter::pageLabel(book));
+    if (page.label)
+        showPageLabel();
+}
+
+void TFormPrincipal::showPageLabel()
+{
+    // Written once per page: a screen reader announces each change of the text.
+    const QString label = PagePresenter::pageLabel(book);
+    if (LabelPagina->text() != label)
+        LabelPagina->setText(label);
 }
 
 void TFormPrincipal::paintNow(QWidget* box)

@@ -166,6 +166,8 @@ private:
     bool speechGuard(bool accepted);
     // Asks the engine to read, telling a refusal; true when it accepted.
     bool speak(const SpokenPage& speech);
+    // The page number of the book's current page, on the label.
+    void showPageLabel();
     // Paints the window's changed parts and hands the frame to the screen now.
     void paintNow(QWidget* box);
     QWidget* pageBox(PageBox box) const;
