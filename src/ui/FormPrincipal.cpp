@@ -678,11 +678,15 @@ void TFormPrincipal::ShowPage()
     Speaking = false;
     SoundPlaying = false;
     RichEdit1->hide();
-    Image1->hide();
-    Memo1->hide();
+    Image1->hide(); // the picture box lets go of its picture before the next one is loaded
     PageView page = m_presenter.present(book, {PopupLlegeixelsfitxerstext->isChecked(), pictureBoxPixelSize()},
                                                 *RichEdit1->document());
     book.CurrentPage = page.currentPage;
+    // The text box stays up from one text page to the next: hidden and shown
+    // again, it would be repainted whole, frame and scroll bars, and the form
+    // under it, where only the text changes.
+    if (page.box != PageBox::Text)
+        Memo1->hide();
     if (QWidget* box = pageBox(page.box)) {
         box->show();
         if (focused && focused->isVisible() && !focused->hasFocus())
