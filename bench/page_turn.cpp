@@ -7,7 +7,8 @@
 //     decode at the scale the program chose for the box (bench_jpeg_page's floor);
 //   a picture with a companion sound: the 12-megapixel photo's floor;
 //   a metafile: loading it and drawing it into an image of the size it is shown;
-//   a text page and a rich-text page: reading the file into its box's text.
+//   a text page (a short one, and one longer than the box) and a rich-text
+//   page: reading the file into its box's text.
 // Every turn starts from a small text page, which is being read aloud when the
 // speech engine is there, so the turn also stops that reading, as in use. The
 // wall-clock time ends with the frame; the processor time covers the click's
@@ -415,6 +416,18 @@ void BM_Text(benchmark::State& state)
     turnTo(state, local(text), [&](QSize) { return textFloor(text); });
 }
 
+// A text page that fills the box and more (300 lines of up to 200
+// characters): its text is laid out for the lines shown, and both scroll
+// bars take a new range.
+void BM_LongText(benchmark::State& state)
+{
+    QByteArray body;
+    for (int line = 0; line < 300; ++line)
+        body += QByteArray("Una l\xEDnia de text llarga, ").repeated(1 + line % 7) + "\r\n";
+    const QString text = program().write(QStringLiteral("llarg.txt"), body);
+    turnTo(state, local(text), [&](QSize) { return textFloor(text); });
+}
+
 void BM_RichText(benchmark::State& state)
 {
     const QString rich = dataFile("pages/poema.rtf");
@@ -424,6 +437,7 @@ void BM_RichText(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_Text)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
+BENCHMARK(BM_LongText)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
 BENCHMARK(BM_RichText)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
 BENCHMARK(BM_Metafile)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
 BENCHMARK(BM_Photo12)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(30);
