@@ -6,6 +6,7 @@
 #include "audio/SoundPlayer.h"
 #include "support/AudioTestTools.h"
 #include "support/ColourChecks.h"
+#include "support/EventCount.h"
 #include "support/MainWindowFixture.h"
 #include "support/RecordingLog.h"
 #include "support/RecordingSoundPlayer.h"
@@ -714,19 +715,12 @@ TEST_F(PagePresentation, ShowingAPageLeavesTheKeyboardFocusWhereItWas)
     EXPECT_TRUE(window->Memo1->hasFocus());
     // From a text page to a text page the text box stays up: the focus never
     // leaves it, so a screen reader hears no move.
-    struct FocusOuts : QObject {
-        int count = 0;
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            count += event->type() == QEvent::FocusOut;
-            return false;
-        }
-    } focusOuts;
-    window->Memo1->installEventFilter(&focusOuts);
-    window->ShowPage();
-    EXPECT_TRUE(window->Memo1->hasFocus());
-    EXPECT_EQ(focusOuts.count, 0);
-    window->Memo1->removeEventFilter(&focusOuts);
+    {
+        const EventCount focusOuts(window->Memo1, QEvent::FocusOut);
+        window->ShowPage();
+        EXPECT_TRUE(window->Memo1->hasFocus());
+        EXPECT_EQ(focusOuts.count, 0);
+    }
 
     window->EditVelocitat->setFocus(Qt::OtherFocusReason);
     for (int page : {1, 2, 0}) {

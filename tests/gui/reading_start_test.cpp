@@ -2,6 +2,7 @@
 // asked to read it; the engine is asked the same things in the same order,
 // and a command waiting in the event queue is carried out after the reading
 // has started, as before.
+#include "support/EventCount.h"
 #include "support/MainWindowFixture.h"
 #include "ui/PictureBox.h"
 
@@ -15,19 +16,6 @@ using namespace tirvelo;
 using namespace tirvelo::test;
 
 namespace {
-
-class PaintCount : public QObject {
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
 
 class ReadingStart : public MainWindowFixture {
 protected:
@@ -61,20 +49,18 @@ TEST_F(ReadingStart, EachReadPageIsPaintedWithItsNumberBeforeTheEngineIsAsked)
         {window->Image1, {"Stop", "ReadFile notes.txt"}, QStringLiteral("4 - 4")},
     };
     for (const Row& row : rows) {
-        PaintCount paints;
-        row.box->installEventFilter(&paints);
+        EventCount paints(row.box, QEvent::Paint);
         int paintsAtTheCall = -1;
         QString labelAtTheCall;
         recordingEngine().clear();
         recordingEngine().onCall = [&](const QByteArray& line) {
             if (line.startsWith("Read")) {
-                paintsAtTheCall = paints.paints;
+                paintsAtTheCall = paints.count;
                 labelAtTheCall = window->LabelPagina->text();
             }
         };
         window->SpeedButtonDretaClick();
         recordingEngine().onCall = {};
-        row.box->removeEventFilter(&paints);
         EXPECT_EQ(recordingEngine().lines(), row.calls) << row.label.toStdString();
         EXPECT_GT(paintsAtTheCall, 0) << row.label.toStdString();
         EXPECT_EQ(labelAtTheCall, row.label);
