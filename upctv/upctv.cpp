@@ -56,6 +56,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <vector>
 #include <pthread.h>
 #include <sched.h>
 #include <sys/mman.h>
@@ -104,6 +105,7 @@ struct EngineState {
     int32_t speed = kLoadSpeed;
     bool voicePending = true;
     pid_t helper = 0; // the reading in progress, 0 when none
+    std::vector<pid_t> killed; // stopped helpers not yet collected
 };
 
 EngineState g_state;
@@ -187,14 +189,28 @@ bool helperRunning()
     return false;
 }
 
+// Collects the stopped helpers that have ended; with wait, waits for each.
+void collectKilled(bool wait)
+{
+    std::erase_if(g_state.killed, [wait](pid_t pid) {
+        pid_t result;
+        while ((result = waitpid(pid, nullptr, wait ? 0 : WNOHANG)) < 0 && errno == EINTR) {
+        }
+        return result != 0; // ended, or collected elsewhere (SIGCHLD ignored)
+    });
+}
+
+// Killing is immediate: the sound server drops the stream of a client that has
+// gone. The helper is not waited for here: its end (its memory and its sound
+// server connection torn down) takes the kernel about a millisecond, which a
+// page turn would otherwise spend before its frame. It is collected later.
 void stopHelper()
 {
+    collectKilled(false);
     if (!helperRunning())
         return;
-    // Killing is immediate: the sound server drops the stream of a client that has gone.
     kill(g_state.helper, SIGKILL);
-    while (waitpid(g_state.helper, nullptr, 0) < 0 && errno == EINTR) {
-    }
+    g_state.killed.push_back(g_state.helper);
     g_state.helper = 0;
 }
 
@@ -358,6 +374,7 @@ int32_t readRegularFile(const std::string& path, std::string& contents)
 __attribute__((destructor)) void shutDownEngine()
 {
     stopHelper();
+    collectKilled(true);
     if (g_state.initialised) {
         espeak_Terminate();
         g_state.initialised = false;

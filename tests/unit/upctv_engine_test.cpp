@@ -189,6 +189,27 @@ TEST_F(UpctvEngineTest, ReadingSoundsAfterTheCallReturnedAndStopSilencesIt)
     EXPECT_EQ(m_engine.stop(), 0);
 }
 
+namespace {
+
+// Ended espeak-ng children of this process that nobody has collected.
+int uncollectedHelpers()
+{
+    int count = 0;
+    const QByteArray parent = QByteArray::number(QCoreApplication::applicationPid());
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (line.contains("(espeak-ng)") && fields.size() > 1 && fields[0] == "Z" && fields[1] == parent)
+            ++count;
+    }
+    return count;
+}
+
+} // namespace
+
 TEST_F(UpctvEngineTest, ANewReadingReplacesTheOneInProgress)
 {
     ASSERT_EQ(m_engine.read(kLongCatalan), 0);
@@ -199,6 +220,17 @@ TEST_F(UpctvEngineTest, ANewReadingReplacesTheOneInProgress)
     ASSERT_EQ(m_engine.read("Fi."), 0);
     const qsizetype last = m_recorder.waitForQuiet(from, 800, 8000);
     EXPECT_LT((last - from) * 1000 / kRate, 2500);
+
+    // Stopped helpers are not waited for, but they are collected: the next
+    // call leaves none of them behind as zombies.
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(m_engine.read(kLongCatalan), 0);
+        ASSERT_EQ(m_engine.stop(), 0);
+    }
+    QTest::qWait(300);
+    EXPECT_GT(uncollectedHelpers(), 0);
+    EXPECT_EQ(m_engine.stop(), 0);
+    EXPECT_EQ(uncollectedHelpers(), 0);
 }
 
 TEST_F(UpctvEngineTest, ReadsAWindows1252FileWithAccentsByItsCodePageName)
