@@ -5,8 +5,12 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <QThread>
+
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,18 +45,78 @@ void syncFolder(const QByteArray& folder)
     }
 }
 
+// The path with its folder as the system resolves it (links and ".." in it
+// followed), so that ".." after a linked folder is not undone as text. A
+// folder that does not exist yet is only tidied.
+QString withRealFolder(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString folder = slash <= 0 ? QStringLiteral("/") : path.left(slash);
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    if (real.isEmpty())
+        return QDir::cleanPath(path);
+    return (real == u'/' ? QString() : real) + u'/' + path.mid(slash + 1);
+}
+
+// The file that opening path for writing would reach: every symbolic link
+// followed, a relative one from the folder it is in. nullopt for a loop.
+std::optional<QString> finalTarget(const QString& path)
+{
+    constexpr int kMaxLinks = 40; // the system's own limit
+    // Not QFileInfo::absoluteFilePath, which tidies ".." away as text.
+    QString current = withRealFolder(QDir::isAbsolutePath(path) ? path : QDir::currentPath() + u'/' + path);
+    for (int links = 0; links <= kMaxLinks; ++links) {
+        const QByteArray native = QFile::encodeName(current);
+        struct stat entry {};
+        if (::lstat(native.constData(), &entry) != 0 || !S_ISLNK(entry.st_mode))
+            return current;
+        QByteArray buffer(PATH_MAX, Qt::Uninitialized);
+        const ssize_t length = ::readlink(native.constData(), buffer.data(), size_t(buffer.size()));
+        if (length <= 0 || length >= buffer.size())
+            return std::nullopt;
+        const QString linkTarget = QFile::decodeName(buffer.left(length));
+        const QString linkFolder = current.left(current.lastIndexOf(u'/'));
+        current = withRealFolder(QDir::isAbsolutePath(linkTarget) ? linkTarget : linkFolder + u'/' + linkTarget);
+    }
+    return std::nullopt;
+}
+
+// Held while a file in the folder is read, edited and replaced. Another of our
+// programs holding it for longer than a write takes is waited for only so
+// long: the edit then goes ahead, as it would without any lock.
+class FolderLock {
+public:
+    explicit FolderLock(const QString& folder)
+        : m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        constexpr int kAttempts = 250;
+        for (int attempt = 0; m_fd >= 0 && attempt < kAttempts; ++attempt) {
+            if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0 || (errno != EWOULDBLOCK && errno != EINTR))
+                return;
+            QThread::msleep(2);
+        }
+    }
+    ~FolderLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd); // releases the lock
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int m_fd;
+};
+
 } // namespace
 
 bool writeFileAtomically(const QString& path, QByteArrayView content)
 {
-    QFileInfo info(path);
-    QString target = info.absoluteFilePath();
-    if (info.isSymLink()) {
-        target = info.symLinkTarget();
-        if (target.isEmpty())
-            return false;
-        info = QFileInfo(target);
-    }
+    const std::optional<QString> resolved = finalTarget(path);
+    if (!resolved)
+        return false;
+    const QString& target = *resolved;
+    const QFileInfo info(target);
     if (info.exists() && !info.isFile())
         return false;
     const QString folder = info.absolutePath();
@@ -93,6 +157,27 @@ bool writeFileAtomically(const QString& path, QByteArrayView content)
     }
     syncFolder(encodedFolder);
     return true;
+}
+
+bool editFileAtomically(const QString& path, const FileEdit& edit)
+{
+    const std::optional<QString> target = finalTarget(path);
+    if (!target)
+        return false;
+    // No folder yet means no file to lose a change to.
+    const QString folder = QFileInfo(*target).absolutePath();
+    std::optional<FolderLock> lock;
+    if (QFileInfo(folder).isDir())
+        lock.emplace(folder);
+    const FileContents file = readBoundedFile(*target);
+    if (file.status != ReadStatus::Ok && file.status != ReadStatus::Missing)
+        return false;
+    const std::optional<QByteArray> updated = edit(file);
+    if (!updated)
+        return false;
+    if (file.status == ReadStatus::Ok && *updated == file.bytes)
+        return true;
+    return writeFileAtomically(*target, *updated);
 }
 
 } // namespace tirvelo

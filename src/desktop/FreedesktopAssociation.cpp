@@ -474,16 +474,11 @@ bool FreedesktopAssociation::WriteAssociation(const QString& extension, const QS
     bool ok = true;
     for (const Target& target : targets)
         ok = ok && writeIfChanged(target.path, target.content, target.changed);
-    if (ok) {
-        const FileContents list = readBoundedFile(mimeapps);
-        ok = list.status == ReadStatus::Ok || list.status == ReadStatus::Missing;
-        std::optional<QByteArray> updated;
-        if (ok)
-            updated = ini::setValue(list.bytes, kDefaultsGroup, mimeType.toUtf8(),
-                                    QByteArray(kDesktopFileId) + ';', kKeyFileSyntax);
-        const bool unchanged = updated && list.status == ReadStatus::Ok && *updated == list.bytes;
-        ok = updated && (unchanged || writeFileAtomically(mimeapps, *updated));
-    }
+    if (ok)
+        ok = editFileAtomically(mimeapps, [&](const FileContents& list) {
+            return ini::setValue(list.bytes, kDefaultsGroup, mimeType.toUtf8(), QByteArray(kDesktopFileId) + ';',
+                                 kKeyFileSyntax);
+        });
 
     if (mimeChanged)
         runTool(QStringLiteral("update-mime-database"), {dataHome + QStringLiteral("/mime")});

@@ -66,19 +66,13 @@ QByteArray SettingsFile::read(QByteArrayView section, QByteArrayView key, QByteA
 
 bool SettingsFile::write(QByteArrayView section, QByteArrayView key, QByteArrayView value)
 {
-    const FileContents file = readBoundedFile(m_path);
-    if (file.status != ReadStatus::Ok && file.status != ReadStatus::Missing)
-        return false;
-    // A file with NUL bytes (a UTF-16 profile, or no profile at all) would be
-    // damaged by lines of single-byte text.
-    if (file.bytes.contains('\0'))
-        return false;
-    const std::optional<QByteArray> updated = ini::setValue(file.bytes, section, key, value, kProfileSyntax);
-    if (!updated)
-        return false;
-    if (file.status == ReadStatus::Ok && *updated == file.bytes)
-        return true;
-    return writeFileAtomically(m_path, *updated);
+    return editFileAtomically(m_path, [&](const FileContents& file) -> std::optional<QByteArray> {
+        // A file with NUL bytes (a UTF-16 profile, or no profile at all) would
+        // be damaged by lines of single-byte text.
+        if (file.bytes.contains('\0'))
+            return std::nullopt;
+        return ini::setValue(file.bytes, section, key, value, kProfileSyntax);
+    });
 }
 
 } // namespace tirvelo

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -196,6 +198,59 @@ TEST_F(SettingsFileTest, WritingFilesOfOtherShapes)
     ASSERT_TRUE(SettingsFile(link).write("Tirvelo", "Idioma", "Portugues"));
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(get(target), "[Tirvelo]\nIdioma=Portugues\n");
+}
+
+// Links are followed as the system follows them when the file is opened, so
+// the value written is the value read back, wherever the links lead.
+TEST_F(SettingsFileTest, WritingThroughLinksReachesTheFileTheSystemOpens)
+{
+    const QDir dir(m_dir.path());
+    ASSERT_TRUE(dir.mkpath(QStringLiteral("real")) && dir.mkpath(QStringLiteral("shared")) && dir.mkpath(QStringLiteral("a")));
+    put("[Tirvelo]\nIdioma=Catala\n", dir.filePath(QStringLiteral("shared/Q.ini")));
+    // A relative link inside a linked folder: "a/cfg/.." is "real/..", not "a".
+    ASSERT_TRUE(QFile::link(QStringLiteral("../real"), dir.filePath(QStringLiteral("a/cfg"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("../shared/Q.ini"), dir.filePath(QStringLiteral("real/Q.ini"))));
+    SettingsFile throughFolder(dir.filePath(QStringLiteral("a/cfg/Q.ini")));
+    ASSERT_TRUE(throughFolder.write("Tirvelo", "Idioma", "Castellano"));
+    EXPECT_EQ(throughFolder.read("Tirvelo", "Idioma", "", 50), "Castellano");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("a/shared"))));
+
+    // A chain of two links: the last file changes, both links stay.
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("shared/Q.ini")), dir.filePath(QStringLiteral("mid.ini"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("mid.ini"), dir.filePath(QStringLiteral("first.ini"))));
+    ASSERT_TRUE(SettingsFile(dir.filePath(QStringLiteral("first.ini"))).write("Tirvelo", "Idioma", "Portugues"));
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("mid.ini"))).isSymLink());
+    EXPECT_EQ(get(dir.filePath(QStringLiteral("shared/Q.ini"))), "[Tirvelo]\nIdioma=Portugues\n");
+
+    // A link to a file not made yet: the file is made, and read back.
+    ASSERT_TRUE(QFile::link(QStringLiteral("later.ini"), dir.filePath(QStringLiteral("dangling.ini"))));
+    SettingsFile dangling(dir.filePath(QStringLiteral("dangling.ini")));
+    ASSERT_TRUE(dangling.write("Tirvelo", "Escaneig", "s\xED"));
+    EXPECT_EQ(get(dir.filePath(QStringLiteral("later.ini"))), QByteArray("[Tirvelo]\nEscaneig=s\xED\n"));
+
+    // Links in a loop: nothing to write to.
+    ASSERT_TRUE(QFile::link(QStringLiteral("loop2.ini"), dir.filePath(QStringLiteral("loop1.ini"))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("loop1.ini"), dir.filePath(QStringLiteral("loop2.ini"))));
+    EXPECT_FALSE(SettingsFile(dir.filePath(QStringLiteral("loop1.ini"))).write("Tirvelo", "Idioma", "Portugues"));
+}
+
+// Two copies of the program writing their own keys at once: each write reads
+// the file, edits it and replaces it, and neither may undo the other's.
+TEST_F(SettingsFileTest, WritersAtOnceLoseNoKey)
+{
+    constexpr int kWrites = 150;
+    const auto writer = [this](const char* key) {
+        SettingsFile settings(m_path);
+        for (int i = 1; i <= kWrites; ++i)
+            ASSERT_TRUE(settings.write("Tirvelo", key, QByteArray::number(i)));
+    };
+    std::thread first(writer, "Primer");
+    std::thread second(writer, "Segon");
+    first.join();
+    second.join();
+    SettingsFile settings(m_path);
+    EXPECT_EQ(settings.read("Tirvelo", "Primer", "", 50), QByteArray::number(kWrites));
+    EXPECT_EQ(settings.read("Tirvelo", "Segon", "", 50), QByteArray::number(kWrites));
 }
 
 TEST_F(SettingsFileTest, WritesThatCannotBeDoneLeaveTheFileAlone)
