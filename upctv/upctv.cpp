@@ -50,13 +50,14 @@
 
 #include <espeak-ng/speak_lib.h>
 
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
-#include <vector>
+#include <type_traits>
 #include <pthread.h>
 #include <sched.h>
 #include <sys/mman.h>
@@ -104,11 +105,19 @@ struct EngineState {
     int32_t speaker = 0;
     int32_t speed = kLoadSpeed;
     bool voicePending = true;
-    pid_t helper = 0; // the reading in progress, 0 when none
-    std::vector<pid_t> killed; // stopped helpers not yet collected
 };
 
+// The helper processes. Plain values, so that they outlive the library's C++
+// objects: the library's destructor below still reads them at exit.
+struct Helpers {
+    pid_t running = 0; // the reading in progress, 0 when none
+    std::array<pid_t, 16> killed {}; // stopped, not yet collected
+    std::size_t killedCount = 0;
+};
+static_assert(std::is_trivially_destructible_v<Helpers>);
+
 EngineState g_state;
+Helpers g_helpers;
 std::string g_currentVoice;
 
 int rateForSpeed(int32_t speed)
@@ -179,25 +188,29 @@ void applyVoice()
 // keeps its process id, so a helper still listed here can be signalled safely.
 bool helperRunning()
 {
-    if (g_state.helper <= 0)
+    if (g_helpers.running <= 0)
         return false;
-    const pid_t result = waitpid(g_state.helper, nullptr, WNOHANG);
+    const pid_t result = waitpid(g_helpers.running, nullptr, WNOHANG);
     if (result == 0)
         return true;
     // Finished, or already collected elsewhere (SIGCHLD ignored): gone either way.
-    g_state.helper = 0;
+    g_helpers.running = 0;
     return false;
 }
 
 // Collects the stopped helpers that have ended; with wait, waits for each.
 void collectKilled(bool wait)
 {
-    std::erase_if(g_state.killed, [wait](pid_t pid) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < g_helpers.killedCount; ++i) {
+        const pid_t pid = g_helpers.killed[i];
         pid_t result;
         while ((result = waitpid(pid, nullptr, wait ? 0 : WNOHANG)) < 0 && errno == EINTR) {
         }
-        return result != 0; // ended, or collected elsewhere (SIGCHLD ignored)
-    });
+        if (result == 0) // still ending; ended, or collected elsewhere (SIGCHLD ignored), otherwise
+            g_helpers.killed[kept++] = pid;
+    }
+    g_helpers.killedCount = kept;
 }
 
 // Killing is immediate: the sound server drops the stream of a client that has
@@ -209,9 +222,11 @@ void stopHelper()
     collectKilled(false);
     if (!helperRunning())
         return;
-    kill(g_state.helper, SIGKILL);
-    g_state.killed.push_back(g_state.helper);
-    g_state.helper = 0;
+    kill(g_helpers.running, SIGKILL);
+    if (g_helpers.killedCount == g_helpers.killed.size())
+        collectKilled(true); // all killed already: ending within moments
+    g_helpers.killed[g_helpers.killedCount++] = g_helpers.running;
+    g_helpers.running = 0;
 }
 
 bool writeAll(int fd, const std::string& bytes)
@@ -324,7 +339,7 @@ int32_t speak(const std::string& utf8)
     close(text);
     if (pid < 0)
         return kSynthFailed;
-    g_state.helper = pid;
+    g_helpers.running = pid;
     return kOk;
 }
 
