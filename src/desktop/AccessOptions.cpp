@@ -134,10 +134,14 @@ bool writeAccessOptions(SettingsFile& file, const AccessOptions& options)
     const AccessOptions stored = readAccessOptions(file);
     // One key cannot both select and step; selecting wins, as it does on reading.
     const SwitchKey stepKey = options.stepKey == options.selectKey ? SwitchKey::None : options.stepKey;
-    bool written = true;
+    // The step key as stored, before reading drops one equal to the select key:
+    // such a line must still be rewritten, or it would step again once the
+    // select key changes.
+    const SwitchKey storedStepKey = readKey(file, settings::kStepKeyKey);
+    QList<SettingsFile::KeyValue> changed;
     const auto update = [&](bool differs, const char* key, const QByteArray& value) {
         if (differs)
-            written = file.write(settings::kSection, key, value) && written;
+            changed.append({key, value});
     };
     update(options.acceptanceMs != stored.acceptanceMs, settings::kAcceptanceTimeKey,
            QByteArray::number(options.acceptanceMs));
@@ -145,12 +149,13 @@ bool writeAccessOptions(SettingsFile& file, const AccessOptions& options)
            QByteArray::number(options.postAcceptanceMs));
     update(options.selectKey != stored.selectKey, settings::kSelectKeyKey,
            switchKeyName(options.selectKey).toByteArray());
-    update(stepKey != stored.stepKey, settings::kStepKeyKey, switchKeyName(stepKey).toByteArray());
+    update(stepKey != storedStepKey, settings::kStepKeyKey, switchKeyName(stepKey).toByteArray());
     update(options.spokenHighlight != stored.spokenHighlight, settings::kSpokenHighlightKey,
            choiceText(options.spokenHighlight));
     update(options.soundSwitchDuringPageSound != stored.soundSwitchDuringPageSound,
            settings::kSoundSwitchDuringSoundKey, choiceText(options.soundSwitchDuringPageSound));
-    return written;
+    // All at once: a swap of the two keys is never left half done.
+    return changed.isEmpty() || file.write(settings::kSection, changed);
 }
 
 } // namespace tirvelo

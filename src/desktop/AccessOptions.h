@@ -45,9 +45,10 @@ SwitchKey switchKeyForQtKey(int qtKey);
 // number outside its range is brought into it; a step key equal to the select
 // key reads as no step key.
 AccessOptions readAccessOptions(const SettingsFile& file);
-// Writes the keys whose stored value differs from the options, one key at a
-// time with the settings file's own atomic rule, so options never changed add
-// nothing to the file. False when a key could not be written.
+// Writes the keys whose stored value differs from the options, all in one
+// atomic replacement of the file, so options never changed add nothing to it
+// and a change of several keys is never left half done. False when they could
+// not be written.
 bool writeAccessOptions(SettingsFile& file, const AccessOptions& options);
 
 } // namespace tirvelo

@@ -66,12 +66,23 @@ QByteArray SettingsFile::read(QByteArrayView section, QByteArrayView key, QByteA
 
 bool SettingsFile::write(QByteArrayView section, QByteArrayView key, QByteArrayView value)
 {
+    return write(section, {{key.toByteArray(), value.toByteArray()}});
+}
+
+bool SettingsFile::write(QByteArrayView section, const QList<KeyValue>& values)
+{
     return editFileAtomically(m_path, [&](const FileContents& file) -> std::optional<QByteArray> {
         // A file with NUL bytes (a UTF-16 profile, or no profile at all) would
         // be damaged by lines of single-byte text.
         if (file.bytes.contains('\0'))
             return std::nullopt;
-        return ini::setValue(file.bytes, section, key, value, kProfileSyntax);
+        std::optional<QByteArray> updated = file.bytes;
+        for (const KeyValue& entry : values) {
+            updated = ini::setValue(*updated, section, entry.key, entry.value, kProfileSyntax);
+            if (!updated)
+                return std::nullopt;
+        }
+        return updated;
     });
 }
 

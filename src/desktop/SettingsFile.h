@@ -1,9 +1,10 @@
 #pragma once
 // The settings file shared by name with the suite's other programs
-// ("Quirna2001.ini" in the user's configuration folder), read and written one
-// key at a time with private-profile semantics. Values are Windows-1252 bytes.
+// ("Quirna2001.ini" in the user's configuration folder), read and written by
+// key with private-profile semantics. Values are Windows-1252 bytes.
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 
 namespace tirvelo {
@@ -31,6 +32,14 @@ public:
     // or the value would not fit on one line, or when the file present is not
     // one this class can edit without damage (too large, NUL bytes).
     bool write(QByteArrayView section, QByteArrayView key, QByteArrayView value);
+
+    // Writes several keys of one section as one replacement of the file, so
+    // that they change together or not at all.
+    struct KeyValue {
+        QByteArray key;
+        QByteArray value;
+    };
+    bool write(QByteArrayView section, const QList<KeyValue>& values);
 
 private:
     QString m_path;

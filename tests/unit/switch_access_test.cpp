@@ -78,6 +78,15 @@ TEST(AccessOptions, HandEditedValuesReadSafely)
     put(path, "[Tirvelo]\nTempsAcceptacio=abc\nTeclaSeleccio=Escape\n");
     EXPECT_EQ(readAccessOptions(SettingsFile(path)), AccessOptions{});
     EXPECT_EQ(readAccessOptions(SettingsFile(dir.filePath(QStringLiteral("none.ini")))), AccessOptions{});
+
+    // The step key read as none because it equals the select key: changing
+    // only the select key must not bring the old step key back.
+    put(path, "[Tirvelo]\nTeclaSeleccio=F2\nTeclaPas=F2\n");
+    SettingsFile file(path);
+    AccessOptions chosen = readAccessOptions(file);
+    chosen.selectKey = SwitchKey::F3;
+    ASSERT_TRUE(writeAccessOptions(file, chosen));
+    EXPECT_EQ(readAccessOptions(file), chosen);
 }
 
 TEST(AccessOptions, KeysMapBothWays)
