@@ -13,6 +13,10 @@ std::optional<QString> readTextBoxFile(const QString& path)
     const qsizetype nul = bytes->indexOf('\0');
     if (nul >= 0)
         bytes->truncate(nul);
+    // Every line break but the last starts a line; CR LF is one break.
+    const qsizetype breaks = bytes->count('\n') + bytes->count('\r') - bytes->count("\r\n");
+    if (breaks > kTextBoxMaxLines)
+        return std::nullopt;
     return fromCp1252(*bytes);
 }
 

@@ -11,8 +11,14 @@ namespace tirvelo {
 // characters (about 4 MiB), so any larger file is not a book nor a page anyone
 // reads; treating it as unreadable keeps a stray video from freezing the screen.
 constexpr qint64 kTextBoxCapacity = 8 * 1024 * 1024;
+// The box takes in lines, not bytes, slowly: 131072 of them took it half a
+// second here, and 8 MiB of bare line breaks would hold the screen still for
+// most of a minute. So its capacity counts lines too (64 bytes a line on
+// average at the byte capacity).
+constexpr qsizetype kTextBoxMaxLines = 131072;
 
-// The file's text, or nullopt when it cannot be read or exceeds the capacity.
+// The file's text, or nullopt when it cannot be read or exceeds the capacity
+// in bytes or in lines.
 // Like the box, the text ends at a NUL byte.
 std::optional<QString> readTextBoxFile(const QString& path);
 

@@ -156,6 +156,22 @@ TEST(TextBoxText, ReadsOnlyOrdinaryFilesWithinCapacity)
     bf.close();
     EXPECT_FALSE(readTextBoxFile(big).has_value());
 
+    // Small in bytes, too many lines: the box's line capacity, counting CR LF,
+    // lone CR and lone LF alike; a break at the very end starts no line.
+    const QString lines = dir.filePath("lines.txt");
+    const auto writeLines = [&](const QByteArray& bytes) {
+        QFile lf(lines);
+        return lf.open(QIODevice::WriteOnly) && lf.write(bytes) == bytes.size();
+    };
+    const QByteArray full = QByteArray("\r\n\r\n").repeated(kTextBoxMaxLines / 2);
+    ASSERT_TRUE(writeLines(full));
+    EXPECT_TRUE(readTextBoxFile(lines).has_value());
+    ASSERT_TRUE(writeLines(full + "\r"));
+    EXPECT_FALSE(readTextBoxFile(lines).has_value());
+    ASSERT_TRUE(writeLines(QByteArray("\n").repeated(kTextBoxMaxLines / 2)
+                           + QByteArray("\r").repeated(kTextBoxMaxLines / 2 + 1)));
+    EXPECT_FALSE(readTextBoxFile(lines).has_value());
+
     const QString locked = dir.filePath("locked");
     QFile lf(locked);
     ASSERT_TRUE(lf.open(QIODevice::WriteOnly));
