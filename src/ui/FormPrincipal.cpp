@@ -799,6 +799,11 @@ void TFormPrincipal::ScanStep()
 
 void TFormPrincipal::Timer1Timer()
 {
+    // A button clicks when it is let go over it: a step while a switch wired
+    // as the left button is held would move the pointer away and lose the
+    // press. The scan waits for the release.
+    if (QGuiApplication::mouseButtons() & Qt::LeftButton)
+        return;
     if (accessOptions().stepKey == SwitchKey::None)
         ScanStep();
 }

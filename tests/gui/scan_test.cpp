@@ -88,6 +88,32 @@ TEST_F(ScanCycleWindow, ARealClickOnTheHighlightedButtonTurnsThePage)
     ASSERT_TRUE(QTest::qWaitFor([&] { return (window->book.CurrentPage) == (0); }, 5000));
 }
 
+// A switch wired as the left button and held across a step of the scan: the
+// step waits, so the release lands on the button that was pressed.
+TEST_F(ScanCycleWindow, AClickHeldAcrossAStepStillTurnsThePage)
+{
+    if (!xdotoolAvailable())
+        GTEST_SKIP() << "xdotool is not installed";
+    createWindow();
+    loadBook(3);
+    window->raise();
+    window->activateWindow();
+    window->book.CurrentPage = 1; // a middle page: each step moves to the other button
+    window->ScanStep();
+    const int pressed = highlighted();
+    QTest::qWait(50);
+    ASSERT_TRUE(leftButtonAtPointer(true));
+    ASSERT_TRUE(QTest::qWaitFor([] { return QGuiApplication::mouseButtons() & Qt::LeftButton; }, 5000));
+    window->Timer1Timer();
+    EXPECT_EQ(highlighted(), pressed);
+    ASSERT_TRUE(leftButtonAtPointer(false));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->book.CurrentPage != 1; }, 5000));
+    EXPECT_EQ(window->book.CurrentPage, pressed == 0 ? 0 : 2);
+    window->ClearScanHighlight();
+    window->Timer1Timer(); // let go: the scan goes on
+    EXPECT_NE(highlighted(), -1);
+}
+
 TEST_F(ScanCycleWindow, TheHighlightMovesAtTheChosenInterval)
 {
     createWindow();

@@ -68,6 +68,11 @@ bool clickAtPointer()
     return run({QStringLiteral("click"), QStringLiteral("1")}).has_value();
 }
 
+bool leftButtonAtPointer(bool down)
+{
+    return run({down ? QStringLiteral("mousedown") : QStringLiteral("mouseup"), QStringLiteral("1")}).has_value();
+}
+
 std::optional<QString> focusedWindowOnServer()
 {
     const std::optional<QString> out = run({QStringLiteral("getwindowfocus"), QStringLiteral("-f")});

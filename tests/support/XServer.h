@@ -15,6 +15,8 @@ namespace tirvelo::test {
 std::optional<QPoint> pointerPositionOnServer();
 // A real left click at the pointer's current position.
 bool clickAtPointer();
+// The left button pressed (down) or let go at the pointer's current position.
+bool leftButtonAtPointer(bool down);
 bool xdotoolAvailable();
 // The window holding the X server's input focus (its decimal id).
 std::optional<QString> focusedWindowOnServer();
