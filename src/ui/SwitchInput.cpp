@@ -78,7 +78,7 @@ std::function<void()> SwitchInput::actionForKey(int key) const
     return nullptr;
 }
 
-bool SwitchInput::hold(std::function<void()> action, quint64 pressedAt)
+bool SwitchInput::hold(std::function<void()> action, quint64 pressedAt, int source)
 {
     if (!m_timings.holdsPresses()) {
         action();
@@ -86,12 +86,17 @@ bool SwitchInput::hold(std::function<void()> action, quint64 pressedAt)
     }
     m_held = std::move(action);
     m_heldSince = pressedAt;
+    m_heldSource = source;
     m_holdTimer.start(m_timings.pressBegan(m_clock.elapsed()) - m_clock.elapsed());
     return true;
 }
 
-bool SwitchInput::release(quint64 releasedAt)
+bool SwitchInput::release(quint64 releasedAt, int source)
 {
+    // Another switch let go while this one is held (presses overlap, as with a
+    // tremor): the held press still counts.
+    if (m_held && source != m_heldSource)
+        return true;
     // Held long enough by the events' own time stamps, it counts even when the
     // program was too busy to see the time pass; let go before that, never.
     std::function<void()> action = std::move(m_held);
@@ -124,26 +129,27 @@ bool SwitchInput::eventFilter(QObject* watched, QEvent* event)
         if (!action)
             return false;
         // A switch held down repeats its key; the press counts once.
-        return key->isAutoRepeat() ? true : hold(std::move(action), key->timestamp());
+        return key->isAutoRepeat() ? true : hold(std::move(action), key->timestamp(), keySwitch(key->key()));
     }
     case QEvent::KeyRelease: {
         auto* key = static_cast<QKeyEvent*>(event);
         if (!actionForKey(key->key()))
             return false;
-        return key->isAutoRepeat() ? true : (m_timings.holdsPresses() ? release(key->timestamp()) : true);
+        return key->isAutoRepeat() ? true
+                                    : (m_timings.holdsPresses() ? release(key->timestamp(), keySwitch(key->key())) : true);
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
         if (!m_timings.holdsPresses() || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
             return false;
         std::function<void()> action = actionForPress(watched);
-        return action ? hold(std::move(action), static_cast<QMouseEvent*>(event)->timestamp()) : false;
+        return action ? hold(std::move(action), static_cast<QMouseEvent*>(event)->timestamp(), kMouseSwitch) : false;
     }
     case QEvent::MouseButtonRelease:
         if (!m_timings.holdsPresses() || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton
             || !actionForPress(watched))
             return false;
-        return release(static_cast<QMouseEvent*>(event)->timestamp());
+        return release(static_cast<QMouseEvent*>(event)->timestamp(), kMouseSwitch);
     default:
         return false;
     }

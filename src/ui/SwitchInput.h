@@ -48,8 +48,11 @@ protected:
 private:
     std::function<void()> actionForPress(QObject* target) const;
     std::function<void()> actionForKey(int key) const;
-    bool hold(std::function<void()> action, quint64 pressedAt);
-    bool release(quint64 releasedAt);
+    // Which switch a press or release comes from: a key's code, or the mouse button.
+    static constexpr int kMouseSwitch = -1;
+    static int keySwitch(int key) { return key == Qt::Key_Enter ? Qt::Key_Return : key; }
+    bool hold(std::function<void()> action, quint64 pressedAt, int source);
+    bool release(quint64 releasedAt, int source);
     void holdElapsed();
 
     QWidget* m_window;
@@ -60,6 +63,7 @@ private:
     QTimer m_holdTimer;
     std::function<void()> m_held;
     quint64 m_heldSince = 0; // the press event's time stamp
+    int m_heldSource = 0;
     QPointer<QWidget> m_previousTarget;
     std::vector<QPointer<QWidget>> m_nextTargets;
     bool m_filtering = false;

@@ -135,6 +135,24 @@ TEST_F(SwitchOptions, AShortPressDoesNothingAndAHeldOneTurnsOnce)
     EXPECT_EQ(window->book.CurrentPage, 1) << "holding on does not turn again";
 }
 
+// Presses that overlap, as with a tremor: letting go of one switch does not
+// cancel another still held long enough.
+TEST_F(SwitchOptions, LettingGoOfOneSwitchKeepsAnotherHeldPress)
+{
+    if (!xdotoolAvailable())
+        GTEST_SKIP() << "xdotool is not installed";
+    AccessOptions options;
+    options.acceptanceMs = 300;
+    options.selectKey = SwitchKey::Digit1;
+    options.stepKey = SwitchKey::Digit2;
+    use(options);
+    ASSERT_TRUE(xdotool({QStringLiteral("keydown"), QStringLiteral("2"), QStringLiteral("sleep"), QStringLiteral("0.1"),
+                         QStringLiteral("keydown"), QStringLiteral("1"), QStringLiteral("sleep"), QStringLiteral("0.1"),
+                         QStringLiteral("keyup"), QStringLiteral("2"), QStringLiteral("sleep"), QStringLiteral("0.7"),
+                         QStringLiteral("keyup"), QStringLiteral("1")}));
+    EXPECT_TRUE(pageBecomes(1)) << "the select key was held 800 ms";
+}
+
 TEST_F(SwitchOptions, SwitchKeysSelectAndStepWithoutTypingIntoTheSpeedBox)
 {
     AccessOptions options;
