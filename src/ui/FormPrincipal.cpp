@@ -11,6 +11,7 @@
 #include "book/BookLoader.h"
 #include "book/PageMessages.h"
 #include "book/PagePresenter.h"
+#include "book/PathResolver.h"
 #include "speech/SpeechEngine.h"
 #include "speech/UpctvApi.h"
 #include "speech/CueVoice.h"
@@ -584,8 +585,9 @@ std::optional<QString> TFormPrincipal::chooseBookFile()
     const QString chosen = dialog.selectedFiles().constFirst();
     m_openDialogLastName = chosen;
     // The dialog leaves the process in the chosen file's folder: relative
-    // directory lines and page names are resolved from there.
-    QDir::setCurrent(QFileInfo(chosen).absolutePath());
+    // directory lines and page names are resolved from there. The folder as it
+    // is on disk: a name typed in other letter case still finds the book.
+    QDir::setCurrent(QFileInfo(resolveFileName(chosen)).absolutePath());
     return chosen;
 }
 
