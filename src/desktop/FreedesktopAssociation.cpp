@@ -474,11 +474,21 @@ bool FreedesktopAssociation::WriteAssociation(const QString& extension, const QS
     bool ok = true;
     for (const Target& target : targets)
         ok = ok && writeIfChanged(target.path, target.content, target.changed);
+    const auto makeDefault = [&](const FileContents& list) {
+        return ini::setValue(list.bytes, kDefaultsGroup, mimeType.toUtf8(), QByteArray(kDesktopFileId) + ';',
+                             kKeyFileSyntax);
+    };
     if (ok)
-        ok = editFileAtomically(mimeapps, [&](const FileContents& list) {
-            return ini::setValue(list.bytes, kDefaultsGroup, mimeType.toUtf8(), QByteArray(kDesktopFileId) + ';',
-                                 kKeyFileSyntax);
-        });
+        ok = editFileAtomically(mimeapps, makeDefault);
+    // The user's list for the desktop in use comes before mimeapps.list: a
+    // default named there for the type would still win.
+    for (const QString& desktop : m_folders.desktopNames) {
+        const QString list = m_folders.configHome + u'/' + desktop + QStringLiteral("-mimeapps.list");
+        const FileContents file = readBoundedFile(list);
+        if (ok && file.status == ReadStatus::Ok
+            && ini::findValue(file.bytes, kDefaultsGroup, mimeType.toUtf8(), kKeyFileSyntax))
+            ok = editFileAtomically(list, makeDefault);
+    }
 
     if (mimeChanged)
         runTool(QStringLiteral("update-mime-database"), {dataHome + QStringLiteral("/mime")});

@@ -84,7 +84,7 @@ protected:
     ScopedEnvironmentVariable m_dataDirs{"XDG_DATA_DIRS", QFile::encodeName(m_dir.filePath(QStringLiteral("sysdata")))};
     ScopedEnvironmentVariable m_configDirs{"XDG_CONFIG_DIRS",
                                            QFile::encodeName(m_dir.filePath(QStringLiteral("sysconfig")))};
-    ScopedEnvironmentVariable m_noDesktop{"XDG_CURRENT_DESKTOP"};
+    ScopedEnvironmentVariable m_desktop{"XDG_CURRENT_DESKTOP"};
 };
 
 struct Asker {
@@ -222,6 +222,19 @@ TEST_F(AssociationTest, AnotherProgramIsReplacedOnlyOnYes)
     // The system's files are read, never written.
     EXPECT_EQ(get(QStringLiteral("sysconfig/mimeapps.list")),
               "[Default Applications]\napplication/x-lumbrix=missing.desktop;other.desktop;\n");
+
+    // The user's list for the desktop in use, which comes first, naming the
+    // other program: a Yes makes us the default there too.
+    m_desktop.set(QByteArray("XFCE"));
+    const QByteArray desktopList = "[Default Applications]\napplication/x-lumbrix=other.desktop;\n";
+    put(QStringLiteral("config/xfce-mimeapps.list"), desktopList);
+    FreedesktopAssociation onDesktop;
+    EXPECT_EQ(onDesktop.ReadAssociation(QStringLiteral("Lumbrix")), QStringLiteral("/opt/x y/prog"));
+    EXPECT_EQ(runAssociationCheck(onDesktop, QStringLiteral("Lumbrix"), kProgram, yes.function()),
+              AssociationCheckResult::Registered);
+    EXPECT_EQ(onDesktop.ReadAssociation(QStringLiteral("Lumbrix")), kProgram);
+    EXPECT_EQ(get(QStringLiteral("config/xfce-mimeapps.list")),
+              "[Default Applications]\napplication/x-lumbrix=tirvelo.desktop;\n");
 }
 
 TEST_F(AssociationTest, TypeWithoutDefaultApplicationGivesTheTypeName)
