@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <iterator>
 
 namespace tirvelo::booktool {
@@ -145,6 +146,24 @@ const Row<Refusal> kRefusals[] = {
      u"não é possível escrever o livro «%1»"}},
 };
 
+// %1, %2... replaced by the values in one pass: a value that itself holds "%1"
+// (a file name may) is put in as it is.
+QString withValues(const QString& text, std::initializer_list<QString> values)
+{
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int n = i + 1 < text.size() && text[i] == u'%' ? text[i + 1].digitValue() : -1;
+        if (n >= 1 && std::size_t(n) <= values.size()) {
+            result += values.begin()[n - 1];
+            ++i;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
 } // namespace
 
 QString labelText(Label label, InterfaceLanguage language)
@@ -154,15 +173,12 @@ QString labelText(Label label, InterfaceLanguage language)
 
 QString findingText(const Finding& finding, InterfaceLanguage language)
 {
-    // The second value first: a name may itself hold "%2".
-    return pick(kFindings, finding.code, language)
-        .replace(QStringLiteral("%2"), finding.other)
-        .replace(QStringLiteral("%1"), finding.subject);
+    return withValues(pick(kFindings, finding.code, language), {finding.subject, finding.other});
 }
 
 QString refusalText(Refusal refusal, const QString& name, InterfaceLanguage language)
 {
-    return pick(kRefusals, refusal, language).replace(QStringLiteral("%1"), name);
+    return withValues(pick(kRefusals, refusal, language), {name});
 }
 
 } // namespace tirvelo::booktool

@@ -1,7 +1,9 @@
 // `make`: which files of a folder become pages, in what order, with which
-// companion; and the refusals, which leave the folder as it was.
+// companion; and the refusals, which leave the folder as it was. Also how the
+// tool's texts take the names they are about.
 #include "support/BookWriter.h"
 #include "tools/BookMaker.h"
+#include "tools/ToolTexts.h"
 
 #include <QDir>
 #include <QFile>
@@ -114,4 +116,18 @@ TEST(BookMaker, RefusalsWriteNothing)
     QTemporaryDir dir;
     EXPECT_EQ(makeBook({makeFolder(dir, "Pages", {QString(123, u'n') + ".bmp"}), {}, false, false}).refusal, Refusal::None);
     EXPECT_EQ(makeBook({dir.filePath("missing"), {}, false, false}).refusal, Refusal::NotAFolder);
+}
+
+// A name may itself hold "%1" or "%2": each value goes in once, as it is.
+TEST(ToolTexts, NamesHoldingPlaceholdersAreShownAsTheyAre)
+{
+    Finding finding;
+    finding.code = FindingCode::FoundIgnoringCase;
+    finding.subject = "p%2.bmp";
+    finding.other = "/llibre/P%1.BMP";
+    for (const InterfaceLanguage language : {InterfaceLanguage::Catalan, InterfaceLanguage::Spanish, InterfaceLanguage::Portuguese}) {
+        const QString text = findingText(finding, language);
+        EXPECT_TRUE(text.contains(QString::fromUtf8("«p%2.bmp»")) && text.contains(QString::fromUtf8("«/llibre/P%1.BMP»")))
+            << text.toStdString();
+    }
 }
