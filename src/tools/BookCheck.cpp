@@ -227,7 +227,7 @@ private:
         const QString path = lookUp(line, companion);
         if (path.isEmpty())
             add(line, missingCode(companion, FindingCode::SoundMissing), companion, ProgramEffect::Alert);
-        else if (!waveFileDecodes(path))
+        else if (!soundPlays(path))
             add(line, FindingCode::SoundDoesNotDecode, companion, ProgramEffect::Alert);
     }
 
@@ -273,6 +273,13 @@ private:
     {
         const QFileInfo info(path);
         return info.isFile() && info.size() > capacity ? FindingCode::OverCapacity : FindingCode::Unreadable;
+    }
+
+    // Only a regular file is decoded: opening a FIFO or a device would wait
+    // for a writer for ever. The program plays its alert for them too.
+    static bool soundPlays(const QString& path)
+    {
+        return QFileInfo(path).isFile() && waveFileDecodes(path);
     }
 
     // Pictures are decoded for the size they would be shown at.

@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QProcess>
 
+#include <sys/stat.h>
+
 using namespace tirvelo;
 using namespace tirvelo::test;
 
@@ -182,6 +184,18 @@ TEST_F(BookTool, SoundsThatWouldPlayTheAlert)
     EXPECT_EQ(found, (QList<std::pair<int, booktool::FindingCode>>{{8, booktool::FindingCode::SoundDoesNotDecode},
                                                                     {9, booktool::FindingCode::SoundMissing},
                                                                     {10, booktool::FindingCode::LongSoundName}}));
+}
+
+// Run as a process: a check that waited on the FIFO would be ended, not hang the test.
+TEST_F(BookTool, ASoundThatIsNotARegularFileIsNeverOpened)
+{
+    writeBmp(path("p.bmp"), 8, 8);
+    ASSERT_EQ(mkfifo(QFile::encodeName(path("so.wav")).constData(), 0600), 0);
+    const ToolRun checked = runTool({"check", "--json", writeBook("fifo.Lumbrix", 1, "", {"p.bmp#so.wav"})});
+    const QJsonArray findings = QJsonDocument::fromJson(checked.out).object()["books"][0]["findings"].toArray();
+    ASSERT_EQ(findings.size(), 1) << checked.out.constData();
+    EXPECT_EQ(findings[0]["code"], "sound-does-not-decode");
+    EXPECT_EQ(findings[0]["program"], "alert");
 }
 
 // The program hands the engine the name all the same and tells nothing: the
