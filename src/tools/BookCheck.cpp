@@ -2,6 +2,7 @@
 
 #include "desktop/ApplicationTitle.h"
 #include "base/IntegerText.h"
+#include "base/RegularFile.h"
 #include "audio/DecodedSound.h"
 #include "book/Book.h"
 #include "book/BookLoader.h"
@@ -26,6 +27,8 @@ namespace tirvelo::booktool {
 namespace {
 
 constexpr qsizetype kFirstPageLine = 7;
+// The largest text file the speech engine reads.
+constexpr qint64 kMaxSpokenFileBytes = 16 * 1024 * 1024;
 
 struct HeaderTest {
     qsizetype line;
@@ -204,9 +207,9 @@ private:
             return;
         case CompanionKind::TextFile: {
             checkTextName(line, page.companion);
-            // The engine is handed the name whatever it finds: a missing file is read as nothing.
+            // The engine is handed the name whatever it finds: a file it cannot read is read as nothing.
             const QString path = lookUp(line, page.companion);
-            if (path.isEmpty() || !QFileInfo(path).isFile())
+            if (path.isEmpty() || readBoundedFile(path, kMaxSpokenFileBytes).status != ReadStatus::Ok)
                 add(line, missingCode(page.companion, FindingCode::CompanionTextMissing), page.companion,
                     ProgramEffect::NothingRead);
             return;

@@ -220,6 +220,19 @@ TEST_F(BookTool, ACompanionTextThatIsNotThereIsReadAsNothing)
     EXPECT_FALSE(checked.out.contains("upctv")) << checked.out.constData();
 }
 
+// The engine reads nothing from a text larger than it takes (16 MiB).
+TEST_F(BookTool, ACompanionTextTooLargeToReadIsReadAsNothing)
+{
+    writeBmp(path("p.bmp"), 8, 8);
+    QFile large(path("llarg.txt"));
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(16 * 1024 * 1024 + 1));
+    large.close();
+    const booktool::BookReport report = booktool::checkBook(writeBook("llarg.Lumbrix", 1, "", {"p.bmp#llarg.txt"}));
+    ASSERT_EQ(report.findings.size(), 1);
+    EXPECT_EQ(report.findings[0].code, booktool::FindingCode::CompanionTextMissing);
+    EXPECT_EQ(report.findings[0].effect, booktool::ProgramEffect::NothingRead);
+}
+
 TEST_F(BookTool, ExitCodesAndRefusalsThatWriteNothing)
 {
     writeBmp(path("Fotos/1.bmp"), 8, 8);
