@@ -96,7 +96,9 @@ private:
                 add(test.line, test.code, bookLine(lines, test.line), ProgramEffect::Message, bookFailureMessage(test.failure));
 
         const qsizetype available = std::max<qsizetype>(0, lines.size() - (kFirstPageLine - 1));
-        m_pageLines = available;
+        // Without a count to go by, as many lines as the largest book has pages:
+        // a file of endless lines is not checked line by line.
+        m_pageLines = std::min<qsizetype>(available, MaxPages);
         const QString countLine = bookLine(lines, 3);
         const std::optional<int32_t> count = parseStrictInteger(countLine);
         if (!count) {

@@ -233,6 +233,16 @@ TEST_F(BookTool, ACompanionTextTooLargeToReadIsReadAsNothing)
     EXPECT_EQ(report.findings[0].effect, booktool::ProgramEffect::NothingRead);
 }
 
+// Without a page count to go by, no more lines are checked than a book can have pages.
+TEST_F(BookTool, ABadPageCountChecksAtMostTheLargestBook)
+{
+    const booktool::BookReport report =
+        booktool::checkBook(writeBook("llarg.Lumbrix", MaxPages + 1, "", QList<QByteArray>(MaxPages + 1)));
+    EXPECT_EQ(report.pageCount, MaxPages);
+    ASSERT_FALSE(report.findings.isEmpty());
+    EXPECT_EQ(report.findings.last().line, 6 + MaxPages);
+}
+
 TEST_F(BookTool, ExitCodesAndRefusalsThatWriteNothing)
 {
     writeBmp(path("Fotos/1.bmp"), 8, 8);
