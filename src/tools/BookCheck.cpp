@@ -55,16 +55,19 @@ bool endsWithIgnoringCase(const QString& text, QStringView ending)
 // Relative names are found from the book's folder while the book is checked.
 class BookFolderAsCurrent {
 public:
-    explicit BookFolderAsCurrent(const QString& bookPath) : m_previous(QDir::currentPath())
+    explicit BookFolderAsCurrent(const QString& bookPath)
+        : m_previous(QDir::currentPath()), m_entered(QDir::setCurrent(QFileInfo(bookPath).absolutePath()))
     {
-        QDir::setCurrent(QFileInfo(bookPath).absolutePath());
     }
     ~BookFolderAsCurrent() { QDir::setCurrent(m_previous); }
     BookFolderAsCurrent(const BookFolderAsCurrent&) = delete;
     BookFolderAsCurrent& operator=(const BookFolderAsCurrent&) = delete;
 
+    bool entered() const { return m_entered; }
+
 private:
     QString m_previous;
+    bool m_entered;
 };
 
 class BookChecker {
@@ -305,12 +308,16 @@ BookReport checkBook(const QString& bookPath)
 {
     BookReport report;
     report.book = bookPath;
-    const QString absolute = QFileInfo(bookPath).absoluteFilePath();
-    const std::optional<QStringList> lines = readBookLines(absolute);
+    // The book as it is on disk (found ignoring case, "\" between folders):
+    // its pages are looked for from the folder it is really in.
+    const QString found = resolveFileName(QFileInfo(bookPath).absoluteFilePath());
+    const std::optional<QStringList> lines = readBookLines(found);
     if (!lines)
         return report;
+    const BookFolderAsCurrent folder(found);
+    if (!folder.entered())
+        return report;
     report.readable = true;
-    const BookFolderAsCurrent folder(absolute);
     BookChecker(report).checkBook(*lines);
     // In line order, so that the first error is the one the program shows first.
     std::stable_sort(report.findings.begin(), report.findings.end(),

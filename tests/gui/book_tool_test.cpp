@@ -233,6 +233,19 @@ TEST_F(BookTool, ACompanionTextTooLargeToReadIsReadAsNothing)
     EXPECT_EQ(report.findings[0].effect, booktool::ProgramEffect::NothingRead);
 }
 
+// A book named as on the system books come from (other letter case, "\") is
+// found, and its pages are looked for from the folder it really is in.
+TEST_F(BookTool, ABookNamedIgnoringCaseIsCheckedFromItsOwnFolder)
+{
+    writeBmp(path("Conte/p.bmp"), 8, 8);
+    writeBook("Conte/conte.Lumbrix", 1, "", {"p.bmp"});
+    for (const QString& typed : {path("CONTE/Conte.LUMBRIX"), path("Conte\\conte.Lumbrix")}) {
+        const booktool::BookReport report = booktool::checkBook(typed);
+        EXPECT_TRUE(report.readable) << typed.toStdString();
+        EXPECT_TRUE(report.findings.isEmpty()) << typed.toStdString();
+    }
+}
+
 // Without a page count to go by, no more lines are checked than a book can have pages.
 TEST_F(BookTool, ABadPageCountChecksAtMostTheLargestBook)
 {
