@@ -6,6 +6,7 @@
 #include "book/Book.h"
 #include "book/BookLoader.h"
 #include "book/PageEntry.h"
+#include "book/PathResolver.h"
 #include "formats/PictureLoader.h"
 
 #include <QDir>
@@ -100,7 +101,8 @@ QString baseName(const QString& name)
     return QFileInfo(name).completeBaseName();
 }
 
-// Why a name cannot stand in a book, or Refusal::None.
+// Why a file or folder name cannot stand in a book, or Refusal::None. The
+// program reads "\" as a folder separator wherever it stands.
 Refusal nameRefusal(const QString& name)
 {
     if (fromCp1252(toCp1252(name)) != name)
@@ -109,7 +111,17 @@ Refusal nameRefusal(const QString& name)
         return Refusal::NameWithHash;
     if (name.contains(u'\r') || name.contains(u'\n'))
         return Refusal::NameWithLineBreak;
-    if (name.size() > kNameBufferCharacters)
+    if (name.contains(u'\\'))
+        return Refusal::NameWithBackslash;
+    return Refusal::None;
+}
+
+// Why a name as written after the directory line cannot stand in a book, or Refusal::None.
+Refusal writtenNameRefusal(const QString& written)
+{
+    if (hasDriveLetter(written))
+        return Refusal::NameWithDriveLetter;
+    if (written.size() > kNameBufferCharacters)
         return Refusal::NameTooLong;
     return Refusal::None;
 }
@@ -120,15 +132,22 @@ QString defaultBookPath(const QString& folder)
     return QDir(folder).filePath(name + BookSuffix.toString());
 }
 
-QString directoryLine(const QString& bookPath, const QString& folder, bool windows)
+// The folders leading from the book's folder to the pages' folder ("..", names).
+QStringList foldersBetween(const QString& bookPath, const QString& folder)
 {
-    QString relative = QDir(QFileInfo(bookPath).absolutePath()).relativeFilePath(folder);
+    const QString relative = QDir(QFileInfo(bookPath).absolutePath()).relativeFilePath(folder);
     if (relative == u"." || relative.isEmpty())
         return {};
-    relative += u'/';
-    if (windows)
-        relative.replace(u'/', u'\\');
-    return relative;
+    return relative.split(u'/');
+}
+
+QString directoryLine(const QStringList& folders, bool windows)
+{
+    const QChar separator = windows ? u'\\' : u'/';
+    QString line;
+    for (const QString& name : folders)
+        line += name + separator;
+    return line;
 }
 
 } // namespace
@@ -154,7 +173,8 @@ BookPlan planBook(const MakeOptions& options)
     }
     const QString folder = QDir::cleanPath(folderInfo.absoluteFilePath());
     plan.bookPath = QFileInfo(options.book.isEmpty() ? defaultBookPath(folder) : options.book).absoluteFilePath();
-    plan.directoryLine = directoryLine(plan.bookPath, folder, options.windows);
+    const QStringList folders = foldersBetween(plan.bookPath, folder);
+    plan.directoryLine = directoryLine(folders, options.windows);
 
     QStringList names = QDir(folder).entryList(QDir::Files, QDir::NoSort);
     if (QFileInfo(plan.bookPath).absolutePath() == folder)
@@ -197,8 +217,13 @@ BookPlan planBook(const MakeOptions& options)
         plan.refusedName = name;
         return plan;
     };
+    // Each name alone, before the separators join them.
+    for (const QString& name : folders + writtenNames) {
+        if (const Refusal refusal = nameRefusal(name); refusal != Refusal::None)
+            return refuse(refusal, name);
+    }
     for (const QString& name : writtenNames) {
-        if (const Refusal refusal = nameRefusal(plan.directoryLine + name); refusal != Refusal::None)
+        if (const Refusal refusal = writtenNameRefusal(plan.directoryLine + name); refusal != Refusal::None)
             return refuse(refusal, plan.directoryLine + name);
     }
     if (plan.pageLines.isEmpty())

@@ -26,6 +26,8 @@ enum class Refusal {
     NameNotCp1252,
     NameWithHash,
     NameWithLineBreak,
+    NameWithBackslash,
+    NameWithDriveLetter,
     NameTooLong,
     BookExists,
     WriteFailed,

@@ -100,6 +100,8 @@ TEST(BookMaker, RefusalsWriteNothing)
         {"a companion outside Windows-1252", {"a.jpg", QString::fromUtf8("a\u2603.jpg"), QString::fromUtf8("a\u2603.wav")}, Refusal::NameNotCp1252},
         {"a hash splits the entry", {"foto#1.jpg"}, Refusal::NameWithHash},
         {"a line break splits the book", {"foto\n1.txt"}, Refusal::NameWithLineBreak},
+        {"a backslash separates folders", {"a\\b.jpg"}, Refusal::NameWithBackslash},
+        {"a drive letter", {"c:foto.jpg"}, Refusal::NameWithDriveLetter},
         {"128 characters", {QString(124, u'n') + ".bmp"}, Refusal::NameTooLong},
         {"no pages", {"notes.doc", "so.wav"}, Refusal::NoPages},
         {"no files at all", {}, Refusal::NoPages},
@@ -116,6 +118,10 @@ TEST(BookMaker, RefusalsWriteNothing)
     QTemporaryDir dir;
     EXPECT_EQ(makeBook({makeFolder(dir, "Pages", {QString(123, u'n') + ".bmp"}), {}, false, false}).refusal, Refusal::None);
     EXPECT_EQ(makeBook({dir.filePath("missing"), {}, false, false}).refusal, Refusal::NotAFolder);
+    // Folder names in the directory line too; a drive letter only where it starts the line.
+    EXPECT_EQ(makeBook({makeFolder(dir, "a\\b", {"1.bmp"}), dir.filePath("b.Lumbrix"), true, false}).refusal, Refusal::NameWithBackslash);
+    EXPECT_EQ(makeBook({makeFolder(dir, "c:", {"1.bmp"}), dir.filePath("c.Lumbrix"), false, false}).refusal, Refusal::NameWithDriveLetter);
+    EXPECT_EQ(makeBook({makeFolder(dir, "Fotos", {"c:foto.jpg"}), dir.filePath("f.Lumbrix"), false, false}).refusal, Refusal::None);
 }
 
 // A name may itself hold "%1" or "%2": each value goes in once, as it is.
