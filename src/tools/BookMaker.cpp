@@ -101,6 +101,43 @@ QString baseName(const QString& name)
     return QFileInfo(name).completeBaseName();
 }
 
+// Whether the program takes the companion, as written after "#", for the kind
+// its ending says: it looks for ".wav", then ".txt", then ".rtf" anywhere in it.
+bool readAsItsOwnKind(const QString& written, FileRole role)
+{
+    const CompanionKind kind = classifyPageEntry(u'#' + written).companionKind;
+    return (role == FileRole::Sound && kind == CompanionKind::Sound)
+        || (role == FileRole::TextPage && kind == CompanionKind::TextFile)
+        || (role == FileRole::RichText && kind == CompanionKind::RichText);
+}
+
+struct Companions {
+    QHash<QString, QString> byBase; // a picture's base name: its companion
+    QSet<QString> unpaired;         // texts the program would read as another kind
+};
+
+// Each picture's companion: its sound, else its text, else its rich text. One
+// the program would take for another kind (conte.txt.rtf is read as a text)
+// is no companion, and stays a page of its own.
+Companions chooseCompanions(const QStringList& names, const QSet<QString>& pictureBases, const QString& directoryLine)
+{
+    Companions companions;
+    for (const QString& name : names) {
+        const QString base = baseName(name);
+        if (pictureBases.contains(base) && companionRank(name) > companionRank(companions.byBase.value(base)))
+            companions.byBase.insert(base, name);
+    }
+    for (auto it = companions.byBase.begin(); it != companions.byBase.end();) {
+        if (readAsItsOwnKind(directoryLine + it.value(), roleOf(it.value()))) {
+            ++it;
+        } else {
+            companions.unpaired.insert(it.value());
+            it = companions.byBase.erase(it);
+        }
+    }
+    return companions;
+}
+
 // Why a file or folder name cannot stand in a book, or Refusal::None. The
 // program reads "\" as a folder separator wherever it stands.
 Refusal nameRefusal(const QString& name)
@@ -181,29 +218,24 @@ BookPlan planBook(const MakeOptions& options)
         names.removeAll(QFileInfo(plan.bookPath).fileName()); // the book made before, not a page
     std::sort(names.begin(), names.end(), naturallyBefore);
 
-    // Each picture's companion: its sound, else its text, else its rich text.
     QSet<QString> pictureBases;
     for (const QString& name : names)
         if (roleOf(name) == FileRole::Picture)
             pictureBases.insert(baseName(name));
-    QHash<QString, QString> companions;
-    for (const QString& name : names) {
-        const QString base = baseName(name);
-        if (pictureBases.contains(base) && companionRank(name) > companionRank(companions.value(base)))
-            companions.insert(base, name);
-    }
+    const Companions companions = chooseCompanions(names, pictureBases, plan.directoryLine);
 
     QStringList writtenNames;
     for (const QString& name : names) {
         const QString base = baseName(name);
         const FileRole role = roleOf(name);
         if (role == FileRole::Picture) {
-            const QString companion = companions.value(base);
+            const QString companion = companions.byBase.value(base);
             plan.pageLines << (companion.isEmpty() ? name : name + u'#' + plan.directoryLine + companion);
             writtenNames << name << companion;
-        } else if (companions.value(base) == name) {
+        } else if (companions.byBase.value(base) == name) {
             continue; // written with its picture
-        } else if ((role == FileRole::TextPage || role == FileRole::RichText) && !pictureBases.contains(base)) {
+        } else if ((role == FileRole::TextPage || role == FileRole::RichText)
+                   && (!pictureBases.contains(base) || companions.unpaired.contains(name))) {
             plan.pageLines << name;
             writtenNames << name;
         } else {

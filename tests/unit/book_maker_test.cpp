@@ -48,6 +48,8 @@ TEST(BookMaker, OrderAndPairing)
         {"two pictures share a sound", {"x.jpg", "x.bmp", "x.wav"}, {"x.bmp#x.wav", "x.jpg#x.wav"}, {}},
         {"base names match exactly", {"Foto.jpg", "foto.wav"}, {"Foto.jpg"}, {"foto.wav"}},
         {"dotted names", {"a.b.ico", "a.b.wav", "a.wav"}, {"a.b.ico#a.b.wav"}, {"a.wav"}},
+        {"a companion the program takes for another kind stays a page", {"conte.txt.bmp", "conte.txt.rtf"},
+         {"conte.txt.bmp", "conte.txt.rtf"}, {}},
     };
     for (const Case& c : cases) {
         QTemporaryDir dir;
@@ -72,6 +74,9 @@ TEST(BookMaker, ABookOutsideItsFolderReachesPagesAndCompanionsThroughTheDirector
         EXPECT_EQ(planBook({folder, dir.filePath("Llibres/Altres/Conte.Lumbrix"), windows, false}).directoryLine,
                   windows ? QStringLiteral("..\\Conte\\") : QStringLiteral("../Conte/"));
     }
+    // Behind this directory line every rich-text companion would be read as a text one.
+    const QString notes = makeFolder(dir, "Notes.txt", {"a.jpg", "a.rtf"});
+    EXPECT_EQ(planBook({notes, dir.filePath("Notes.Lumbrix"), false, false}).pageLines, QStringList({"a.jpg", "a.rtf"}));
 }
 
 TEST(BookMaker, WritesWindows1252WithCrLfAndTheExactHeader)
