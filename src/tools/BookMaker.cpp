@@ -8,6 +8,7 @@
 #include "book/PageEntry.h"
 #include "book/PathResolver.h"
 #include "formats/PictureLoader.h"
+#include "formats/TextBoxText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -163,6 +164,13 @@ Refusal writtenNameRefusal(const QString& written)
     return Refusal::None;
 }
 
+// A regular file that starts as a book does: the only file --force replaces.
+bool isBook(const QString& path)
+{
+    const std::optional<QString> text = readTextBoxFile(path);
+    return text && bookLine(splitTextBoxLines(*text), 1) == headerLineText(1);
+}
+
 QString defaultBookPath(const QString& folder)
 {
     const QString name = QDir(folder).dirName();
@@ -262,7 +270,13 @@ BookPlan planBook(const MakeOptions& options)
         return refuse(Refusal::NoPages, folder);
     if (plan.pageLines.size() > MaxPages)
         return refuse(Refusal::TooManyPages, QString::number(plan.pageLines.size()));
-    if (!options.force && QFileInfo::exists(plan.bookPath))
+    // A link would be followed: the book would be written where it leads.
+    const QFileInfo existing(plan.bookPath);
+    if (existing.isSymLink())
+        return refuse(Refusal::BookIsLink, plan.bookPath);
+    if (existing.exists() && !isBook(plan.bookPath))
+        return refuse(Refusal::NotABook, plan.bookPath);
+    if (existing.exists() && !options.force)
         return refuse(Refusal::BookExists, plan.bookPath);
     return plan;
 }

@@ -30,6 +30,8 @@ enum class Refusal {
     NameWithDriveLetter,
     NameTooLong,
     BookExists,
+    BookIsLink,
+    NotABook,
     WriteFailed,
 };
 

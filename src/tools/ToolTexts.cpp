@@ -148,6 +148,12 @@ const Row<Refusal> kRefusals[] = {
     {Refusal::BookExists, {u"el llibre «%1» ja existeix: feu servir --force per substituir-lo",
      u"el libro «%1» ya existe: use --force para sustituirlo",
      u"o livro «%1» já existe: use --force para o substituir"}},
+    {Refusal::BookIsLink, {u"«%1» és un enllaç simbòlic: el llibre s'escriuria en un altre lloc",
+     u"«%1» es un enlace simbólico: el libro se escribiría en otro lugar",
+     u"«%1» é uma ligação simbólica: o livro seria escrito noutro lugar"}},
+    {Refusal::NotABook, {u"«%1» ja existeix i no és un llibre: no se substitueix ni amb --force",
+     u"«%1» ya existe y no es un libro: no se sustituye ni con --force",
+     u"«%1» já existe e não é um livro: não é substituído nem com --force"}},
     {Refusal::WriteFailed, {u"no es pot escriure el llibre «%1»", u"no se puede escribir el libro «%1»",
      u"não é possível escrever o livro «%1»"}},
 };

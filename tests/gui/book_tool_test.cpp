@@ -267,12 +267,13 @@ TEST_F(BookTool, ExitCodesAndRefusalsThatWriteNothing)
     EXPECT_EQ(runTool({"check"}).exitCode, 2);
 
     // An existing book stays as it was unless --force is given.
-    writeFile(path("Fotos/Fotos.Lumbrix"), "mine");
+    const QByteArray mine = bookBytes(1, "", {"mine.bmp"});
+    writeFile(path("Fotos/Fotos.Lumbrix"), mine);
     writeBmp(path("Fotos/2.bmp"), 8, 8);
     EXPECT_EQ(runTool({"make", path("Fotos")}).exitCode, 2);
     QFile kept(path("Fotos/Fotos.Lumbrix"));
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), "mine");
+    EXPECT_EQ(kept.readAll(), mine);
     EXPECT_EQ(runTool({"make", "--force", path("Fotos")}).exitCode, 0);
     EXPECT_EQ(runTool({"check", "--json", path("Fotos/Fotos.Lumbrix")}).out.count("\"pages\": 2"), 1);
 

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -127,6 +128,31 @@ TEST(BookMaker, RefusalsWriteNothing)
     EXPECT_EQ(makeBook({makeFolder(dir, "a\\b", {"1.bmp"}), dir.filePath("b.Lumbrix"), true, false}).refusal, Refusal::NameWithBackslash);
     EXPECT_EQ(makeBook({makeFolder(dir, "c:", {"1.bmp"}), dir.filePath("c.Lumbrix"), false, false}).refusal, Refusal::NameWithDriveLetter);
     EXPECT_EQ(makeBook({makeFolder(dir, "Fotos", {"c:foto.jpg"}), dir.filePath("f.Lumbrix"), false, false}).refusal, Refusal::None);
+}
+
+// Never written through a symbolic link; --force replaces only a book.
+TEST(BookMaker, ReplacesOnlyABookOfItsOwn)
+{
+    QTemporaryDir dir;
+    const QString folder = makeFolder(dir, "Pages", {"1.bmp"});
+    const QString book = dir.filePath("Llibre.Lumbrix");
+    ASSERT_TRUE(QFile::link(dir.filePath("Altres/Llibre.Lumbrix"), book));
+    for (const bool force : {false, true})
+        EXPECT_EQ(makeBook({folder, book, false, force}).refusal, Refusal::BookIsLink);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("Altres")));
+
+    const QString picture = writeFile(dir.filePath("foto.jpg"), "picture");
+    ASSERT_TRUE(QFile::remove(book) && QFile::link(picture, book));
+    EXPECT_EQ(makeBook({folder, book, false, true}).refusal, Refusal::BookIsLink);
+    EXPECT_EQ(readAll(picture), "picture");
+
+    ASSERT_TRUE(QFile::remove(book));
+    writeFile(book, "notes");
+    EXPECT_EQ(makeBook({folder, book, false, true}).refusal, Refusal::NotABook);
+    EXPECT_EQ(readAll(book), "notes");
+    writeFile(book, bookBytes(1, "", {"old.bmp"}));
+    EXPECT_EQ(makeBook({folder, book, false, true}).refusal, Refusal::None);
+    EXPECT_EQ(readAll(book), bookBytes(1, "Pages/", {"1.bmp"}));
 }
 
 // A name may itself hold "%1" or "%2": each value goes in once, as it is.
