@@ -177,10 +177,23 @@ QString defaultBookPath(const QString& folder)
     return QDir(folder).filePath(name + BookSuffix.toString());
 }
 
-// The folders leading from the book's folder to the pages' folder ("..", names).
-QStringList foldersBetween(const QString& bookPath, const QString& folder)
+// The folder as the system reaches it, links followed; a part that does not
+// exist yet (made when the book is written) is added as it is.
+QString realFolder(const QString& folder)
 {
-    const QString relative = QDir(QFileInfo(bookPath).absolutePath()).relativeFilePath(folder);
+    const QFileInfo info(folder);
+    if (const QString real = info.canonicalFilePath(); !real.isEmpty())
+        return real;
+    const QString parent = info.absolutePath();
+    if (parent == folder)
+        return folder; // the root
+    return QDir(realFolder(parent)).filePath(info.fileName());
+}
+
+// The folders leading from one real folder to another ("..", names).
+QStringList foldersBetween(const QString& from, const QString& to)
+{
+    const QString relative = QDir(from).relativeFilePath(to);
     if (relative == u"." || relative.isEmpty())
         return {};
     return relative.split(u'/');
@@ -218,11 +231,14 @@ BookPlan planBook(const MakeOptions& options)
     }
     const QString folder = QDir::cleanPath(folderInfo.absoluteFilePath());
     plan.bookPath = QFileInfo(options.book.isEmpty() ? defaultBookPath(folder) : options.book).absoluteFilePath();
-    const QStringList folders = foldersBetween(plan.bookPath, folder);
+    // The system resolves ".." from the folder a link leads to, not as text.
+    const QString realBookFolder = realFolder(QFileInfo(plan.bookPath).absolutePath());
+    const QString realPagesFolder = folderInfo.canonicalFilePath();
+    const QStringList folders = foldersBetween(realBookFolder, realPagesFolder);
     plan.directoryLine = directoryLine(folders, options.windows);
 
     QStringList names = QDir(folder).entryList(QDir::Files, QDir::NoSort);
-    if (QFileInfo(plan.bookPath).absolutePath() == folder)
+    if (realBookFolder == realPagesFolder)
         names.removeAll(QFileInfo(plan.bookPath).fileName()); // the book made before, not a page
     std::sort(names.begin(), names.end(), naturallyBefore);
 

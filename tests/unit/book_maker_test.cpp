@@ -75,6 +75,12 @@ TEST(BookMaker, ABookOutsideItsFolderReachesPagesAndCompanionsThroughTheDirector
         EXPECT_EQ(planBook({folder, dir.filePath("Llibres/Altres/Conte.Lumbrix"), windows, false}).directoryLine,
                   windows ? QStringLiteral("..\\Conte\\") : QStringLiteral("../Conte/"));
     }
+    // ".." leads out of the folder a link reaches, not back to the link's own.
+    QDir().mkpath(dir.filePath("Llibres/Altres"));
+    ASSERT_TRUE(QFile::link(dir.filePath("Llibres/Altres"), dir.filePath("Enllac")));
+    EXPECT_EQ(planBook({folder, dir.filePath("Enllac/Conte.Lumbrix"), false, false}).directoryLine, QStringLiteral("../Conte/"));
+    EXPECT_EQ(planBook({folder, dir.filePath("Enllac/Nou/Conte.Lumbrix"), false, false}).directoryLine,
+              QStringLiteral("../../Conte/"));
     // Behind this directory line every rich-text companion would be read as a text one.
     const QString notes = makeFolder(dir, "Notes.txt", {"a.jpg", "a.rtf"});
     EXPECT_EQ(planBook({notes, dir.filePath("Notes.Lumbrix"), false, false}).pageLines, QStringList({"a.jpg", "a.rtf"}));
