@@ -2,6 +2,7 @@
 
 #include "desktop/ApplicationTitle.h"
 #include "base/IntegerText.h"
+#include "base/RegularFile.h"
 #include "audio/DecodedSound.h"
 #include "book/Book.h"
 #include "book/BookLoader.h"
@@ -26,6 +27,8 @@ namespace tirvelo::booktool {
 namespace {
 
 constexpr qsizetype kFirstPageLine = 7;
+// The largest text file the speech engine reads.
+constexpr qint64 kMaxSpokenFileBytes = 16 * 1024 * 1024;
 
 struct HeaderTest {
     qsizetype line;
@@ -52,16 +55,19 @@ bool endsWithIgnoringCase(const QString& text, QStringView ending)
 // Relative names are found from the book's folder while the book is checked.
 class BookFolderAsCurrent {
 public:
-    explicit BookFolderAsCurrent(const QString& bookPath) : m_previous(QDir::currentPath())
+    explicit BookFolderAsCurrent(const QString& bookPath)
+        : m_previous(QDir::currentPath()), m_entered(QDir::setCurrent(QFileInfo(bookPath).absolutePath()))
     {
-        QDir::setCurrent(QFileInfo(bookPath).absolutePath());
     }
     ~BookFolderAsCurrent() { QDir::setCurrent(m_previous); }
     BookFolderAsCurrent(const BookFolderAsCurrent&) = delete;
     BookFolderAsCurrent& operator=(const BookFolderAsCurrent&) = delete;
 
+    bool entered() const { return m_entered; }
+
 private:
     QString m_previous;
+    bool m_entered;
 };
 
 class BookChecker {
@@ -93,7 +99,9 @@ private:
                 add(test.line, test.code, bookLine(lines, test.line), ProgramEffect::Message, bookFailureMessage(test.failure));
 
         const qsizetype available = std::max<qsizetype>(0, lines.size() - (kFirstPageLine - 1));
-        m_pageLines = available;
+        // Without a count to go by, as many lines as the largest book has pages:
+        // a file of endless lines is not checked line by line.
+        m_pageLines = std::min<qsizetype>(available, MaxPages);
         const QString countLine = bookLine(lines, 3);
         const std::optional<int32_t> count = parseStrictInteger(countLine);
         if (!count) {
@@ -204,9 +212,9 @@ private:
             return;
         case CompanionKind::TextFile: {
             checkTextName(line, page.companion);
-            // The engine is handed the name whatever it finds: a missing file is read as nothing.
+            // The engine is handed the name whatever it finds: a file it cannot read is read as nothing.
             const QString path = lookUp(line, page.companion);
-            if (path.isEmpty() || !QFileInfo(path).isFile())
+            if (path.isEmpty() || readBoundedFile(path, kMaxSpokenFileBytes).status != ReadStatus::Ok)
                 add(line, missingCode(page.companion, FindingCode::CompanionTextMissing), page.companion,
                     ProgramEffect::NothingRead);
             return;
@@ -227,7 +235,7 @@ private:
         const QString path = lookUp(line, companion);
         if (path.isEmpty())
             add(line, missingCode(companion, FindingCode::SoundMissing), companion, ProgramEffect::Alert);
-        else if (!waveFileDecodes(path))
+        else if (!soundPlays(path))
             add(line, FindingCode::SoundDoesNotDecode, companion, ProgramEffect::Alert);
     }
 
@@ -275,6 +283,13 @@ private:
         return info.isFile() && info.size() > capacity ? FindingCode::OverCapacity : FindingCode::Unreadable;
     }
 
+    // Only a regular file is decoded: opening a FIFO or a device would wait
+    // for a writer for ever. The program plays its alert for them too.
+    static bool soundPlays(const QString& path)
+    {
+        return QFileInfo(path).isFile() && waveFileDecodes(path);
+    }
+
     // Pictures are decoded for the size they would be shown at.
     static QSize screenSize()
     {
@@ -293,12 +308,16 @@ BookReport checkBook(const QString& bookPath)
 {
     BookReport report;
     report.book = bookPath;
-    const QString absolute = QFileInfo(bookPath).absoluteFilePath();
-    const std::optional<QStringList> lines = readBookLines(absolute);
+    // The book as it is on disk (found ignoring case, "\" between folders):
+    // its pages are looked for from the folder it is really in.
+    const QString found = resolveFileName(QFileInfo(bookPath).absoluteFilePath());
+    const std::optional<QStringList> lines = readBookLines(found);
     if (!lines)
         return report;
+    const BookFolderAsCurrent folder(found);
+    if (!folder.entered())
+        return report;
     report.readable = true;
-    const BookFolderAsCurrent folder(absolute);
     BookChecker(report).checkBook(*lines);
     // In line order, so that the first error is the one the program shows first.
     std::stable_sort(report.findings.begin(), report.findings.end(),

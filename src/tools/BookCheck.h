@@ -7,8 +7,10 @@
 
 namespace tirvelo::booktool {
 
-// Relative names are looked for from the book's folder, as when the program
-// opens the book from its menu; the current directory is put back afterwards.
+// Relative names are looked for from the folder the book is found in (as the
+// program finds it, ignoring case), as when the program opens the book from
+// its menu; the current directory is put back afterwards. A book whose folder
+// cannot be made the current directory counts as unreadable.
 // Needs a QGuiApplication (pictures and rich text are decoded, sounds probed).
 BookReport checkBook(const QString& bookPath);
 

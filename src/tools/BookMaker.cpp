@@ -6,7 +6,9 @@
 #include "book/Book.h"
 #include "book/BookLoader.h"
 #include "book/PageEntry.h"
+#include "book/PathResolver.h"
 #include "formats/PictureLoader.h"
+#include "formats/TextBoxText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -100,7 +102,45 @@ QString baseName(const QString& name)
     return QFileInfo(name).completeBaseName();
 }
 
-// Why a name cannot stand in a book, or Refusal::None.
+// Whether the program takes the companion, as written after "#", for the kind
+// its ending says: it looks for ".wav", then ".txt", then ".rtf" anywhere in it.
+bool readAsItsOwnKind(const QString& written, FileRole role)
+{
+    const CompanionKind kind = classifyPageEntry(u'#' + written).companionKind;
+    return (role == FileRole::Sound && kind == CompanionKind::Sound)
+        || (role == FileRole::TextPage && kind == CompanionKind::TextFile)
+        || (role == FileRole::RichText && kind == CompanionKind::RichText);
+}
+
+struct Companions {
+    QHash<QString, QString> byBase; // a picture's base name: its companion
+    QSet<QString> unpaired;         // texts the program would read as another kind
+};
+
+// Each picture's companion: its sound, else its text, else its rich text. One
+// the program would take for another kind (conte.txt.rtf is read as a text)
+// is no companion, and stays a page of its own.
+Companions chooseCompanions(const QStringList& names, const QSet<QString>& pictureBases, const QString& directoryLine)
+{
+    Companions companions;
+    for (const QString& name : names) {
+        const QString base = baseName(name);
+        if (pictureBases.contains(base) && companionRank(name) > companionRank(companions.byBase.value(base)))
+            companions.byBase.insert(base, name);
+    }
+    for (auto it = companions.byBase.begin(); it != companions.byBase.end();) {
+        if (readAsItsOwnKind(directoryLine + it.value(), roleOf(it.value()))) {
+            ++it;
+        } else {
+            companions.unpaired.insert(it.value());
+            it = companions.byBase.erase(it);
+        }
+    }
+    return companions;
+}
+
+// Why a file or folder name cannot stand in a book, or Refusal::None. The
+// program reads "\" as a folder separator wherever it stands.
 Refusal nameRefusal(const QString& name)
 {
     if (fromCp1252(toCp1252(name)) != name)
@@ -109,9 +149,26 @@ Refusal nameRefusal(const QString& name)
         return Refusal::NameWithHash;
     if (name.contains(u'\r') || name.contains(u'\n'))
         return Refusal::NameWithLineBreak;
-    if (name.size() > kNameBufferCharacters)
+    if (name.contains(u'\\'))
+        return Refusal::NameWithBackslash;
+    return Refusal::None;
+}
+
+// Why a name as written after the directory line cannot stand in a book, or Refusal::None.
+Refusal writtenNameRefusal(const QString& written)
+{
+    if (hasDriveLetter(written))
+        return Refusal::NameWithDriveLetter;
+    if (written.size() > kNameBufferCharacters)
         return Refusal::NameTooLong;
     return Refusal::None;
+}
+
+// A regular file that starts as a book does: the only file --force replaces.
+bool isBook(const QString& path)
+{
+    const std::optional<QString> text = readTextBoxFile(path);
+    return text && bookLine(splitTextBoxLines(*text), 1) == headerLineText(1);
 }
 
 QString defaultBookPath(const QString& folder)
@@ -120,15 +177,35 @@ QString defaultBookPath(const QString& folder)
     return QDir(folder).filePath(name + BookSuffix.toString());
 }
 
-QString directoryLine(const QString& bookPath, const QString& folder, bool windows)
+// The folder as the system reaches it, links followed; a part that does not
+// exist yet (made when the book is written) is added as it is.
+QString realFolder(const QString& folder)
 {
-    QString relative = QDir(QFileInfo(bookPath).absolutePath()).relativeFilePath(folder);
+    const QFileInfo info(folder);
+    if (const QString real = info.canonicalFilePath(); !real.isEmpty())
+        return real;
+    const QString parent = info.absolutePath();
+    if (parent == folder)
+        return folder; // the root
+    return QDir(realFolder(parent)).filePath(info.fileName());
+}
+
+// The folders leading from one real folder to another ("..", names).
+QStringList foldersBetween(const QString& from, const QString& to)
+{
+    const QString relative = QDir(from).relativeFilePath(to);
     if (relative == u"." || relative.isEmpty())
         return {};
-    relative += u'/';
-    if (windows)
-        relative.replace(u'/', u'\\');
-    return relative;
+    return relative.split(u'/');
+}
+
+QString directoryLine(const QStringList& folders, bool windows)
+{
+    const QChar separator = windows ? u'\\' : u'/';
+    QString line;
+    for (const QString& name : folders)
+        line += name + separator;
+    return line;
 }
 
 } // namespace
@@ -154,36 +231,35 @@ BookPlan planBook(const MakeOptions& options)
     }
     const QString folder = QDir::cleanPath(folderInfo.absoluteFilePath());
     plan.bookPath = QFileInfo(options.book.isEmpty() ? defaultBookPath(folder) : options.book).absoluteFilePath();
-    plan.directoryLine = directoryLine(plan.bookPath, folder, options.windows);
+    // The system resolves ".." from the folder a link leads to, not as text.
+    const QString realBookFolder = realFolder(QFileInfo(plan.bookPath).absolutePath());
+    const QString realPagesFolder = folderInfo.canonicalFilePath();
+    const QStringList folders = foldersBetween(realBookFolder, realPagesFolder);
+    plan.directoryLine = directoryLine(folders, options.windows);
 
     QStringList names = QDir(folder).entryList(QDir::Files, QDir::NoSort);
-    if (QFileInfo(plan.bookPath).absolutePath() == folder)
+    if (realBookFolder == realPagesFolder)
         names.removeAll(QFileInfo(plan.bookPath).fileName()); // the book made before, not a page
     std::sort(names.begin(), names.end(), naturallyBefore);
 
-    // Each picture's companion: its sound, else its text, else its rich text.
     QSet<QString> pictureBases;
     for (const QString& name : names)
         if (roleOf(name) == FileRole::Picture)
             pictureBases.insert(baseName(name));
-    QHash<QString, QString> companions;
-    for (const QString& name : names) {
-        const QString base = baseName(name);
-        if (pictureBases.contains(base) && companionRank(name) > companionRank(companions.value(base)))
-            companions.insert(base, name);
-    }
+    const Companions companions = chooseCompanions(names, pictureBases, plan.directoryLine);
 
     QStringList writtenNames;
     for (const QString& name : names) {
         const QString base = baseName(name);
         const FileRole role = roleOf(name);
         if (role == FileRole::Picture) {
-            const QString companion = companions.value(base);
+            const QString companion = companions.byBase.value(base);
             plan.pageLines << (companion.isEmpty() ? name : name + u'#' + plan.directoryLine + companion);
             writtenNames << name << companion;
-        } else if (companions.value(base) == name) {
+        } else if (companions.byBase.value(base) == name) {
             continue; // written with its picture
-        } else if ((role == FileRole::TextPage || role == FileRole::RichText) && !pictureBases.contains(base)) {
+        } else if ((role == FileRole::TextPage || role == FileRole::RichText)
+                   && (!pictureBases.contains(base) || companions.unpaired.contains(name))) {
             plan.pageLines << name;
             writtenNames << name;
         } else {
@@ -197,15 +273,26 @@ BookPlan planBook(const MakeOptions& options)
         plan.refusedName = name;
         return plan;
     };
+    // Each name alone, before the separators join them.
+    for (const QString& name : folders + writtenNames) {
+        if (const Refusal refusal = nameRefusal(name); refusal != Refusal::None)
+            return refuse(refusal, name);
+    }
     for (const QString& name : writtenNames) {
-        if (const Refusal refusal = nameRefusal(plan.directoryLine + name); refusal != Refusal::None)
+        if (const Refusal refusal = writtenNameRefusal(plan.directoryLine + name); refusal != Refusal::None)
             return refuse(refusal, plan.directoryLine + name);
     }
     if (plan.pageLines.isEmpty())
         return refuse(Refusal::NoPages, folder);
     if (plan.pageLines.size() > MaxPages)
         return refuse(Refusal::TooManyPages, QString::number(plan.pageLines.size()));
-    if (!options.force && QFileInfo::exists(plan.bookPath))
+    // A link would be followed: the book would be written where it leads.
+    const QFileInfo existing(plan.bookPath);
+    if (existing.isSymLink())
+        return refuse(Refusal::BookIsLink, plan.bookPath);
+    if (existing.exists() && !isBook(plan.bookPath))
+        return refuse(Refusal::NotABook, plan.bookPath);
+    if (existing.exists() && !options.force)
         return refuse(Refusal::BookExists, plan.bookPath);
     return plan;
 }

@@ -26,8 +26,12 @@ enum class Refusal {
     NameNotCp1252,
     NameWithHash,
     NameWithLineBreak,
+    NameWithBackslash,
+    NameWithDriveLetter,
     NameTooLong,
     BookExists,
+    BookIsLink,
+    NotABook,
     WriteFailed,
 };
 
@@ -42,7 +46,9 @@ struct BookPlan {
 
 // The folder's pages in natural order. A picture is paired with the file of
 // the same base name ending in ".wav", else ".txt", else ".rtf"; such files are
-// then not pages of their own. Companion names carry the directory line too,
+// then not pages of their own. One the program would take for another kind
+// (its name holds ".wav" or ".txt" besides its ending) is not paired, and both
+// files stay pages of their own. Companion names carry the directory line too,
 // since the program looks for them from its current directory. Nothing is
 // written; refusal says why the plan cannot be written.
 BookPlan planBook(const MakeOptions& options);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <iterator>
 
 namespace tirvelo::booktool {
@@ -137,13 +138,43 @@ const Row<Refusal> kRefusals[] = {
      u"«%1» lleva #, que el programa lee como el comienzo de un acompañante",
      u"«%1» leva #, que o programa lê como o começo de um acompanhante"}},
     {Refusal::NameWithLineBreak, {u"«%1» porta un salt de línia", u"«%1» lleva un salto de línea", u"«%1» leva uma quebra de linha"}},
+    {Refusal::NameWithBackslash, {u"«%1» porta \\, que el programa llegeix com a separador de carpetes",
+     u"«%1» lleva \\, que el programa lee como separador de carpetas",
+     u"«%1» leva \\, que o programa lê como separador de pastas"}},
+    {Refusal::NameWithDriveLetter, {u"«%1» comença com una lletra d'unitat, i el programa no el trobaria",
+     u"«%1» empieza como una letra de unidad, y el programa no lo encontraría",
+     u"«%1» começa como uma letra de unidade, e o programa não o encontraria"}},
     {Refusal::NameTooLong, {u"«%1» passa de 127 caràcters", u"«%1» pasa de 127 caracteres", u"«%1» passa de 127 caracteres"}},
     {Refusal::BookExists, {u"el llibre «%1» ja existeix: feu servir --force per substituir-lo",
      u"el libro «%1» ya existe: use --force para sustituirlo",
      u"o livro «%1» já existe: use --force para o substituir"}},
+    {Refusal::BookIsLink, {u"«%1» és un enllaç simbòlic: el llibre s'escriuria en un altre lloc",
+     u"«%1» es un enlace simbólico: el libro se escribiría en otro lugar",
+     u"«%1» é uma ligação simbólica: o livro seria escrito noutro lugar"}},
+    {Refusal::NotABook, {u"«%1» ja existeix i no és un llibre: no se substitueix ni amb --force",
+     u"«%1» ya existe y no es un libro: no se sustituye ni con --force",
+     u"«%1» já existe e não é um livro: não é substituído nem com --force"}},
     {Refusal::WriteFailed, {u"no es pot escriure el llibre «%1»", u"no se puede escribir el libro «%1»",
      u"não é possível escrever o livro «%1»"}},
 };
+
+// %1, %2... replaced by the values in one pass: a value that itself holds "%1"
+// (a file name may) is put in as it is.
+QString withValues(const QString& text, std::initializer_list<QString> values)
+{
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int n = i + 1 < text.size() && text[i] == u'%' ? text[i + 1].digitValue() : -1;
+        if (n >= 1 && std::size_t(n) <= values.size()) {
+            result += values.begin()[n - 1];
+            ++i;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
 
 } // namespace
 
@@ -154,15 +185,12 @@ QString labelText(Label label, InterfaceLanguage language)
 
 QString findingText(const Finding& finding, InterfaceLanguage language)
 {
-    // The second value first: a name may itself hold "%2".
-    return pick(kFindings, finding.code, language)
-        .replace(QStringLiteral("%2"), finding.other)
-        .replace(QStringLiteral("%1"), finding.subject);
+    return withValues(pick(kFindings, finding.code, language), {finding.subject, finding.other});
 }
 
 QString refusalText(Refusal refusal, const QString& name, InterfaceLanguage language)
 {
-    return pick(kRefusals, refusal, language).replace(QStringLiteral("%1"), name);
+    return withValues(pick(kRefusals, refusal, language), {name});
 }
 
 } // namespace tirvelo::booktool

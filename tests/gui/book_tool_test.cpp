@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QProcess>
 
+#include <sys/stat.h>
+
 using namespace tirvelo;
 using namespace tirvelo::test;
 
@@ -184,6 +186,18 @@ TEST_F(BookTool, SoundsThatWouldPlayTheAlert)
                                                                     {10, booktool::FindingCode::LongSoundName}}));
 }
 
+// Run as a process: a check that waited on the FIFO would be ended, not hang the test.
+TEST_F(BookTool, ASoundThatIsNotARegularFileIsNeverOpened)
+{
+    writeBmp(path("p.bmp"), 8, 8);
+    ASSERT_EQ(mkfifo(QFile::encodeName(path("so.wav")).constData(), 0600), 0);
+    const ToolRun checked = runTool({"check", "--json", writeBook("fifo.Lumbrix", 1, "", {"p.bmp#so.wav"})});
+    const QJsonArray findings = QJsonDocument::fromJson(checked.out).object()["books"][0]["findings"].toArray();
+    ASSERT_EQ(findings.size(), 1) << checked.out.constData();
+    EXPECT_EQ(findings[0]["code"], "sound-does-not-decode");
+    EXPECT_EQ(findings[0]["program"], "alert");
+}
+
 // The program hands the engine the name all the same and tells nothing: the
 // engine reads nothing. Check says so, not that the engine is missing.
 TEST_F(BookTool, ACompanionTextThatIsNotThereIsReadAsNothing)
@@ -206,6 +220,42 @@ TEST_F(BookTool, ACompanionTextThatIsNotThereIsReadAsNothing)
     EXPECT_FALSE(checked.out.contains("upctv")) << checked.out.constData();
 }
 
+// The engine reads nothing from a text larger than it takes (16 MiB).
+TEST_F(BookTool, ACompanionTextTooLargeToReadIsReadAsNothing)
+{
+    writeBmp(path("p.bmp"), 8, 8);
+    QFile large(path("llarg.txt"));
+    ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(16 * 1024 * 1024 + 1));
+    large.close();
+    const booktool::BookReport report = booktool::checkBook(writeBook("llarg.Lumbrix", 1, "", {"p.bmp#llarg.txt"}));
+    ASSERT_EQ(report.findings.size(), 1);
+    EXPECT_EQ(report.findings[0].code, booktool::FindingCode::CompanionTextMissing);
+    EXPECT_EQ(report.findings[0].effect, booktool::ProgramEffect::NothingRead);
+}
+
+// A book named as on the system books come from (other letter case, "\") is
+// found, and its pages are looked for from the folder it really is in.
+TEST_F(BookTool, ABookNamedIgnoringCaseIsCheckedFromItsOwnFolder)
+{
+    writeBmp(path("Conte/p.bmp"), 8, 8);
+    writeBook("Conte/conte.Lumbrix", 1, "", {"p.bmp"});
+    for (const QString& typed : {path("CONTE/Conte.LUMBRIX"), path("Conte\\conte.Lumbrix")}) {
+        const booktool::BookReport report = booktool::checkBook(typed);
+        EXPECT_TRUE(report.readable) << typed.toStdString();
+        EXPECT_TRUE(report.findings.isEmpty()) << typed.toStdString();
+    }
+}
+
+// Without a page count to go by, no more lines are checked than a book can have pages.
+TEST_F(BookTool, ABadPageCountChecksAtMostTheLargestBook)
+{
+    const booktool::BookReport report =
+        booktool::checkBook(writeBook("llarg.Lumbrix", MaxPages + 1, "", QList<QByteArray>(MaxPages + 1)));
+    EXPECT_EQ(report.pageCount, MaxPages);
+    ASSERT_FALSE(report.findings.isEmpty());
+    EXPECT_EQ(report.findings.last().line, 6 + MaxPages);
+}
+
 TEST_F(BookTool, ExitCodesAndRefusalsThatWriteNothing)
 {
     writeBmp(path("Fotos/1.bmp"), 8, 8);
@@ -217,12 +267,13 @@ TEST_F(BookTool, ExitCodesAndRefusalsThatWriteNothing)
     EXPECT_EQ(runTool({"check"}).exitCode, 2);
 
     // An existing book stays as it was unless --force is given.
-    writeFile(path("Fotos/Fotos.Lumbrix"), "mine");
+    const QByteArray mine = bookBytes(1, "", {"mine.bmp"});
+    writeFile(path("Fotos/Fotos.Lumbrix"), mine);
     writeBmp(path("Fotos/2.bmp"), 8, 8);
     EXPECT_EQ(runTool({"make", path("Fotos")}).exitCode, 2);
     QFile kept(path("Fotos/Fotos.Lumbrix"));
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), "mine");
+    EXPECT_EQ(kept.readAll(), mine);
     EXPECT_EQ(runTool({"make", "--force", path("Fotos")}).exitCode, 0);
     EXPECT_EQ(runTool({"check", "--json", path("Fotos/Fotos.Lumbrix")}).out.count("\"pages\": 2"), 1);
 

@@ -1,10 +1,13 @@
 // `make`: which files of a folder become pages, in what order, with which
-// companion; and the refusals, which leave the folder as it was.
+// companion; and the refusals, which leave the folder as it was. Also how the
+// tool's texts take the names they are about.
 #include "support/BookWriter.h"
 #include "tools/BookMaker.h"
+#include "tools/ToolTexts.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -46,6 +49,8 @@ TEST(BookMaker, OrderAndPairing)
         {"two pictures share a sound", {"x.jpg", "x.bmp", "x.wav"}, {"x.bmp#x.wav", "x.jpg#x.wav"}, {}},
         {"base names match exactly", {"Foto.jpg", "foto.wav"}, {"Foto.jpg"}, {"foto.wav"}},
         {"dotted names", {"a.b.ico", "a.b.wav", "a.wav"}, {"a.b.ico#a.b.wav"}, {"a.wav"}},
+        {"a companion the program takes for another kind stays a page", {"conte.txt.bmp", "conte.txt.rtf"},
+         {"conte.txt.bmp", "conte.txt.rtf"}, {}},
     };
     for (const Case& c : cases) {
         QTemporaryDir dir;
@@ -70,6 +75,15 @@ TEST(BookMaker, ABookOutsideItsFolderReachesPagesAndCompanionsThroughTheDirector
         EXPECT_EQ(planBook({folder, dir.filePath("Llibres/Altres/Conte.Lumbrix"), windows, false}).directoryLine,
                   windows ? QStringLiteral("..\\Conte\\") : QStringLiteral("../Conte/"));
     }
+    // ".." leads out of the folder a link reaches, not back to the link's own.
+    QDir().mkpath(dir.filePath("Llibres/Altres"));
+    ASSERT_TRUE(QFile::link(dir.filePath("Llibres/Altres"), dir.filePath("Enllac")));
+    EXPECT_EQ(planBook({folder, dir.filePath("Enllac/Conte.Lumbrix"), false, false}).directoryLine, QStringLiteral("../Conte/"));
+    EXPECT_EQ(planBook({folder, dir.filePath("Enllac/Nou/Conte.Lumbrix"), false, false}).directoryLine,
+              QStringLiteral("../../Conte/"));
+    // Behind this directory line every rich-text companion would be read as a text one.
+    const QString notes = makeFolder(dir, "Notes.txt", {"a.jpg", "a.rtf"});
+    EXPECT_EQ(planBook({notes, dir.filePath("Notes.Lumbrix"), false, false}).pageLines, QStringList({"a.jpg", "a.rtf"}));
 }
 
 TEST(BookMaker, WritesWindows1252WithCrLfAndTheExactHeader)
@@ -98,6 +112,8 @@ TEST(BookMaker, RefusalsWriteNothing)
         {"a companion outside Windows-1252", {"a.jpg", QString::fromUtf8("a\u2603.jpg"), QString::fromUtf8("a\u2603.wav")}, Refusal::NameNotCp1252},
         {"a hash splits the entry", {"foto#1.jpg"}, Refusal::NameWithHash},
         {"a line break splits the book", {"foto\n1.txt"}, Refusal::NameWithLineBreak},
+        {"a backslash separates folders", {"a\\b.jpg"}, Refusal::NameWithBackslash},
+        {"a drive letter", {"c:foto.jpg"}, Refusal::NameWithDriveLetter},
         {"128 characters", {QString(124, u'n') + ".bmp"}, Refusal::NameTooLong},
         {"no pages", {"notes.doc", "so.wav"}, Refusal::NoPages},
         {"no files at all", {}, Refusal::NoPages},
@@ -114,4 +130,47 @@ TEST(BookMaker, RefusalsWriteNothing)
     QTemporaryDir dir;
     EXPECT_EQ(makeBook({makeFolder(dir, "Pages", {QString(123, u'n') + ".bmp"}), {}, false, false}).refusal, Refusal::None);
     EXPECT_EQ(makeBook({dir.filePath("missing"), {}, false, false}).refusal, Refusal::NotAFolder);
+    // Folder names in the directory line too; a drive letter only where it starts the line.
+    EXPECT_EQ(makeBook({makeFolder(dir, "a\\b", {"1.bmp"}), dir.filePath("b.Lumbrix"), true, false}).refusal, Refusal::NameWithBackslash);
+    EXPECT_EQ(makeBook({makeFolder(dir, "c:", {"1.bmp"}), dir.filePath("c.Lumbrix"), false, false}).refusal, Refusal::NameWithDriveLetter);
+    EXPECT_EQ(makeBook({makeFolder(dir, "Fotos", {"c:foto.jpg"}), dir.filePath("f.Lumbrix"), false, false}).refusal, Refusal::None);
+}
+
+// Never written through a symbolic link; --force replaces only a book.
+TEST(BookMaker, ReplacesOnlyABookOfItsOwn)
+{
+    QTemporaryDir dir;
+    const QString folder = makeFolder(dir, "Pages", {"1.bmp"});
+    const QString book = dir.filePath("Llibre.Lumbrix");
+    ASSERT_TRUE(QFile::link(dir.filePath("Altres/Llibre.Lumbrix"), book));
+    for (const bool force : {false, true})
+        EXPECT_EQ(makeBook({folder, book, false, force}).refusal, Refusal::BookIsLink);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("Altres")));
+
+    const QString picture = writeFile(dir.filePath("foto.jpg"), "picture");
+    ASSERT_TRUE(QFile::remove(book) && QFile::link(picture, book));
+    EXPECT_EQ(makeBook({folder, book, false, true}).refusal, Refusal::BookIsLink);
+    EXPECT_EQ(readAll(picture), "picture");
+
+    ASSERT_TRUE(QFile::remove(book));
+    writeFile(book, "notes");
+    EXPECT_EQ(makeBook({folder, book, false, true}).refusal, Refusal::NotABook);
+    EXPECT_EQ(readAll(book), "notes");
+    writeFile(book, bookBytes(1, "", {"old.bmp"}));
+    EXPECT_EQ(makeBook({folder, book, false, true}).refusal, Refusal::None);
+    EXPECT_EQ(readAll(book), bookBytes(1, "Pages/", {"1.bmp"}));
+}
+
+// A name may itself hold "%1" or "%2": each value goes in once, as it is.
+TEST(ToolTexts, NamesHoldingPlaceholdersAreShownAsTheyAre)
+{
+    Finding finding;
+    finding.code = FindingCode::FoundIgnoringCase;
+    finding.subject = "p%2.bmp";
+    finding.other = "/llibre/P%1.BMP";
+    for (const InterfaceLanguage language : {InterfaceLanguage::Catalan, InterfaceLanguage::Spanish, InterfaceLanguage::Portuguese}) {
+        const QString text = findingText(finding, language);
+        EXPECT_TRUE(text.contains(QString::fromUtf8("«p%2.bmp»")) && text.contains(QString::fromUtf8("«/llibre/P%1.BMP»")))
+            << text.toStdString();
+    }
 }
