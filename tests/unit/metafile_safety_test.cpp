@@ -220,6 +220,50 @@ TEST(MetafileSafety, PaintingStopsAfterAFixedAmountOfWork)
     EXPECT_EQ(image.pixel(10, 10), qRgb(0, 0, 255));
 }
 
+// What a record costs is charged by what it makes, not by its size in the
+// file: a pattern brush claiming a huge bitmap, a line of no height stroked
+// with a pen as wide as the picture.
+TEST(MetafileSafety, PatternBrushesAndWidePensAreChargedForWhatTheyCost)
+{
+    test::guiApplication();
+    EmfWriter patterns = emf();
+    const auto patternBrush = [&](quint32 handle, int width, int height, const QByteArray& bits) {
+        Params p;
+        p.u32(handle).u32(0).u32(32).u32(40).u32(72).u32(quint32(bits.size()));
+        p.u32(40).i32(width).i32(height).u16(1).u16(32).u32(0).u32(0).i32(0).i32(0).u32(0).u32(0).bytes(bits);
+        patterns.record(U_EMR_CREATEDIBPATTERNBRUSHPT, p);
+    };
+    // Over the patterns' budget: never decoded, it paints as a solid brush of
+    // its colour; a small pattern after it still paints.
+    patternBrush(1, 8192, 4096, {});
+    patternBrush(2, 8, 8, QByteArray::fromHex("0000ff00").repeated(64));
+    patterns.record(U_EMR_SELECTOBJECT, Params().u32(1));
+    patterns.record(U_EMR_RECTANGLE, Params().rectL(0, 0, 50, 100));
+    patterns.record(U_EMR_SELECTOBJECT, Params().u32(2));
+    patterns.record(U_EMR_RECTANGLE, Params().rectL(50, 0, 100, 100));
+    const QImage patterned = loadAndPaint(patterns.finish(), MetafileFormat::Emf, QSize(20, 20));
+    ASSERT_FALSE(patterned.isNull());
+    EXPECT_EQ(patterned.pixel(5, 10), qRgb(0, 0, 0));
+    EXPECT_EQ(patterned.pixel(15, 10), qRgb(255, 0, 0));
+
+    // 20000 wide strokes each paint the whole picture: the area cap stops
+    // them, so the red fill after them is never drawn.
+    EmfWriter lines = emf();
+    lines.record(U_EMR_CREATEPEN, Params().u32(1).u32(0).i32(200).i32(0).color(0, 0, 255));
+    lines.record(U_EMR_SELECTOBJECT, Params().u32(1));
+    for (int i = 0; i < 20000; ++i) {
+        lines.record(U_EMR_MOVETOEX, Params().i32(0).i32(50));
+        lines.record(U_EMR_LINETO, Params().i32(100).i32(50));
+    }
+    lines.record(U_EMR_CREATEBRUSHINDIRECT, Params().u32(2).u32(0).color(255, 0, 0).u32(0));
+    lines.record(U_EMR_SELECTOBJECT, Params().u32(2));
+    lines.record(U_EMR_SELECTOBJECT, Params().u32(0x80000008)); // the stock null pen
+    lines.record(U_EMR_RECTANGLE, Params().rectL(-10, -10, 110, 110));
+    const QImage stroked = loadAndPaint(lines.finish(), MetafileFormat::Emf, QSize(20, 20));
+    ASSERT_FALSE(stroked.isNull());
+    EXPECT_EQ(stroked.pixel(10, 10), qRgb(0, 0, 255));
+}
+
 TEST(MetafileSafety, EveryTruncationLoadsOrIsRefused)
 {
     test::guiApplication();

@@ -629,8 +629,12 @@ BrushSpec EmfPlayer::patternBrush(uint32_t type, ByteView r) const
     BrushSpec brush;
     brush.kind = BrushSpec::Kind::Pattern;
     brush.color = Qt::black;
-    QImage pattern = recordDib(r, r.u32(FIELD(R, offBmi)), r.u32(FIELD(R, cbBmi)), r.u32(FIELD(R, offBits)),
-                               r.u32(FIELD(R, cbBits)), r.u32(FIELD(R, iUsage)));
+    const uint32_t offBmi = r.u32(FIELD(R, offBmi)), cbBmi = r.u32(FIELD(R, cbBmi));
+    const QSize size = r.has(offBmi, cbBmi) ? dibSize(r.sub(offBmi, cbBmi)) : QSize();
+    if (!m_ctx.chargePatternPixels(int64_t(size.width()) * size.height()))
+        return brush;
+    QImage pattern = recordDib(r, offBmi, cbBmi, r.u32(FIELD(R, offBits)), r.u32(FIELD(R, cbBits)),
+                               r.u32(FIELD(R, iUsage)));
     if (type == U_EMR_CREATEMONOBRUSH && !pattern.isNull()) {
         // Monochrome brushes take the text and background colours when used.
         for (int y = 0; y < pattern.height(); ++y) {

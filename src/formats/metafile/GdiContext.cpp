@@ -50,6 +50,14 @@ bool GdiContext::chargeImagePixels(int64_t count)
     return !m_exhausted;
 }
 
+bool GdiContext::chargePatternPixels(int64_t count)
+{
+    if (count <= 0 || count > kMaxTotalPatternPixels - m_patternPixels)
+        return false;
+    m_patternPixels += count;
+    return true;
+}
+
 bool GdiContext::beginOp()
 {
     if (++m_ops > kMaxDrawOps)

@@ -140,6 +140,9 @@ public:
     bool withinBudget() const { return !m_exhausted; }
     bool chargePoints(int64_t count);
     bool chargeImagePixels(int64_t count);
+    // False, without ending the playback, when a pattern brush of this many
+    // pixels would go over the patterns' budget; it is then not decoded.
+    bool chargePatternPixels(int64_t count);
 
     // --- object table ---
     // WMF: takes the lowest free slot; returns it, or -1 when the table is full.
@@ -234,7 +237,12 @@ private:
     void emitPath(const QPainterPath& logical, bool fill, bool stroke);
     void emitDevicePath(const QPainterPath& device, bool fill, bool stroke, const QTransform& penTransform);
     void applyClip();
-    void note(const QRectF& deviceRect);
+    // Counts a drawing: its bounds widen the picture's, and the part of
+    // paintedRect inside the frame is charged to the painted-area budget.
+    void note(const QRectF& deviceRect, const QRectF& paintedRect);
+    void note(const QRectF& deviceRect) { note(deviceRect, deviceRect); }
+    // The bounds of a path grown by half the pen's width, as stroking paints them.
+    QRectF strokedRect(const QRectF& deviceRect, const QTransform& penToDevice) const;
     // The pen's style; its width in logical units goes to widthOut.
     QPen makePen(const QTransform& logicalToTarget, double* widthOut) const;
     void strokeLogical(const QPainterPath& logical, const QTransform& logicalToTarget);
@@ -278,6 +286,7 @@ private:
     int64_t m_ops = 0;
     int64_t m_chars = 0;
     int64_t m_imagePixels = 0;
+    int64_t m_patternPixels = 0;
     double m_paintedFrames = 0;
 };
 

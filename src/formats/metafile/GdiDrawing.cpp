@@ -41,12 +41,12 @@ Qt::BrushStyle hatchStyle(int hatch)
 
 } // namespace
 
-void GdiContext::note(const QRectF& deviceRect)
+void GdiContext::note(const QRectF& deviceRect, const QRectF& paintedRect)
 {
-    if (!finiteRect(deviceRect))
+    if (!finiteRect(deviceRect) || !finiteRect(paintedRect))
         return;
     if (!m_deviceClip.isEmpty()) {
-        const QRectF visible = deviceRect.normalized().intersected(m_deviceClip);
+        const QRectF visible = paintedRect.normalized().intersected(m_deviceClip);
         m_paintedFrames += visible.width() * visible.height() / (m_deviceClip.width() * m_deviceClip.height());
         if (m_paintedFrames > kMaxPaintedFrames)
             m_exhausted = true;
@@ -149,6 +149,16 @@ void GdiContext::fillBackgroundForHatch(const QPainterPath& path, const BrushSpe
     }
 }
 
+QRectF GdiContext::strokedRect(const QRectF& deviceRect, const QTransform& penToDevice) const
+{
+    const PenSpec& pen = m_dc.pen;
+    if ((pen.style & 0x0F) == gdi::PsNull || pen.cosmetic || !std::isfinite(pen.width))
+        return deviceRect;
+    // One device pixel at least; wider than any picture is as wide as that.
+    const double half = std::clamp(std::abs(pen.width) * areaScale(penToDevice), 1.0, 1e5) / 2;
+    return deviceRect.normalized().adjusted(-half, -half, half, half);
+}
+
 void GdiContext::emitPath(const QPainterPath& logical, bool fill, bool stroke)
 {
     if (!beginOp() || !finitePath(logical))
@@ -160,7 +170,8 @@ void GdiContext::emitPath(const QPainterPath& logical, bool fill, bool stroke)
         addToPath(logical, false);
         return;
     }
-    note(toDevice.mapRect(logical.controlPointRect()));
+    const QRectF drawn = toDevice.mapRect(logical.controlPointRect());
+    note(drawn, stroke ? strokedRect(drawn, toDevice) : drawn);
     if (!m_painter)
         return;
     applyClip();
@@ -213,7 +224,8 @@ void GdiContext::emitDevicePath(const QPainterPath& device, bool fill, bool stro
 {
     if (!beginOp() || device.isEmpty() || !finitePath(device))
         return;
-    note(device.controlPointRect());
+    const QRectF drawn = device.controlPointRect();
+    note(drawn, stroke ? strokedRect(drawn, penTransform) : drawn);
     if (!m_painter)
         return;
     applyClip();

@@ -18,6 +18,11 @@ inline constexpr int kMaxObjects = 65535;
 // Pixels of one decoded bitmap, and of all bitmaps decoded in one playback.
 inline constexpr int64_t kMaxImagePixels = 32ll * 1024 * 1024;
 inline constexpr int64_t kMaxTotalImagePixels = 256ll * 1024 * 1024;
+// Pixels of all pattern brushes made in one playback. A brush stays in the
+// object table, so its pixels are held, not passed through as a bitmap's are:
+// real patterns are a few pixels across. A brush over the budget paints as a
+// solid brush of its colour.
+inline constexpr int64_t kMaxTotalPatternPixels = 16ll * 1024 * 1024;
 // Characters drawn in one playback.
 inline constexpr int64_t kMaxTotalChars = 2'000'000;
 // Drawing operations in one playback.

@@ -169,20 +169,29 @@ GdiObject patternBrushObject(QImage pattern)
     return o;
 }
 
-GdiObject dibPatternBrushFromRecord(ByteView r)
+// Pixels a Bitmap16 header says it holds.
+int64_t bitmap16Pixels(ByteView b)
 {
-    const ByteView data = r.sub(10, r.size() - 10);
-    return patternBrushObject(
-        r.u16(6) == gdi::BsPattern
-            ? decodeBitmap16(data)
-            : decodePackedDib(data, r.u16(8) == 1 ? DibColors::PaletteIndices : DibColors::Rgb));
+    return b.has(0, 6) ? int64_t(b.i16(2)) * b.i16(4) : 0;
 }
 
-GdiObject patternBrushFromRecord(ByteView r)
+GdiObject dibPatternBrushFromRecord(ByteView r, GdiContext& context)
+{
+    const ByteView data = r.sub(10, r.size() - 10);
+    const bool bitmap16 = r.u16(6) == gdi::BsPattern;
+    const QSize dib = bitmap16 ? QSize() : dibSize(data);
+    if (!context.chargePatternPixels(bitmap16 ? bitmap16Pixels(data) : int64_t(dib.width()) * dib.height()))
+        return patternBrushObject({});
+    return patternBrushObject(
+        bitmap16 ? decodeBitmap16(data)
+                 : decodePackedDib(data, r.u16(8) == 1 ? DibColors::PaletteIndices : DibColors::Rgb));
+}
+
+GdiObject patternBrushFromRecord(ByteView r, GdiContext& context)
 {
     QImage pattern;
     // Bitmap16 header, 18 reserved bytes, then the bits.
-    if (r.has(6, 10 + 18)) {
+    if (r.has(6, 10 + 18) && context.chargePatternPixels(bitmap16Pixels(r.sub(6, 10)))) {
         QByteArray joined(reinterpret_cast<const char*>(r.data() + 6), 10);
         joined.append(reinterpret_cast<const char*>(r.data() + 6 + 28), qsizetype(r.size() - 6 - 28));
         pattern = decodeBitmap16(ByteView(reinterpret_cast<const unsigned char*>(joined.constData()), joined.size()));
@@ -192,14 +201,14 @@ GdiObject patternBrushFromRecord(ByteView r)
 
 // The object a creation record makes; palettes and device bitmaps only hold
 // their slot.
-GdiObject objectFromRecord(uint16_t function, ByteView r)
+GdiObject objectFromRecord(uint16_t function, ByteView r, GdiContext& context)
 {
     switch (function) {
     case MetaCreatePenIndirect: return penFromRecord(r);
     case MetaCreateBrushIndirect: return brushFromRecord(r);
     case MetaCreateFontIndirect: return fontFromRecord(r);
-    case MetaDibCreatePatternBrush: return dibPatternBrushFromRecord(r);
-    case MetaCreatePatternBrush: return patternBrushFromRecord(r);
+    case MetaDibCreatePatternBrush: return dibPatternBrushFromRecord(r, context);
+    case MetaCreatePatternBrush: return patternBrushFromRecord(r, context);
     case MetaCreateRegion: {
         GdiObject o;
         o.kind = GdiObject::Kind::Region;
@@ -609,7 +618,7 @@ bool WmfPlayer::playObject(uint16_t function, ByteView r)
     case MetaCreatePalette:
     case MetaCreateBitmap:
     case MetaCreateBitmapIndirect:
-        m_ctx.addObject(objectFromRecord(function, r));
+        m_ctx.addObject(objectFromRecord(function, r, m_ctx));
         return true;
     case MetaSelectObject:
         if (fits(r, U_SIZE_WMRSELECTOBJECT))
