@@ -281,6 +281,9 @@ Step decodeInto(Decode& d, QSize box, const JpegLimits& limits, JpegFit fit)
         return refusalForMessage(d.errors.base.msg_code);
     if (const Step refused = readHeader(d))
         return refused;
+    const qint64 claimed = qint64(d.naturalSize.width()) * d.naturalSize.height();
+    if (claimed > limits.pixelsAnyFileMayClaim && claimed / qint64(d.size) > limits.maxPixelsPerFileByte)
+        return PictureRefusal::TooManyPixels;
     if (const Step refused = chooseColourLayout(d))
         return refused;
     chooseScale(d.cinfo, d.naturalSize, box);

@@ -23,6 +23,13 @@ struct JpegLimits {
     // libjpeg's whole-image buffers (a progressive file keeps every DCT
     // coefficient of the full-size picture): 1 GiB.
     qint64 maxWorkingMemory = qint64(1) << 30;
+    // Width × height of the whole picture for each byte of the file, above a
+    // size any file may claim. Arithmetic coding and progressive end-of-band
+    // runs let a few hundred bytes describe a picture of billions of pixels,
+    // which would take seconds and gigabytes to decode; a real photo holds
+    // under a hundred pixels a byte, a flat one a few hundred.
+    qint64 maxPixelsPerFileByte = 1024;
+    qint64 pixelsAnyFileMayClaim = 32'000'000;
 };
 
 // The DCT scale, in eighths (1, 2, 4 or 8), a picture of size natural is

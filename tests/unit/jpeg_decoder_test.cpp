@@ -391,17 +391,24 @@ TEST(JpegDecoder, LimitsSizeAndMemory)
               PictureRefusal::TooMuchMemory);
     EXPECT_TRUE(decodeJpegBytes(picture, {1920, 1080}, limits));
 
-    // A header claiming 65000×65000 pixels over a few bytes of data: whole it
-    // is over the output limit; at 1/8 for a screen the end-of-image marker
-    // comes where rows should.
-    QByteArray bomb = encodeJpeg(quadrants(16, 16));
-    const qsizetype sof = bomb.indexOf("\xFF\xC0");
+    // A header claiming 65000×65000 pixels over a few bytes of data (as an
+    // arithmetic-coded or progressive file can hold them): refused by its
+    // claim, before any decoding, whatever the scale; at the limit it goes
+    // on to libjpeg, which refuses it for the memory it would need.
+    QByteArray bomb = encodeJpeg(quadrants(16, 16), {.progressive = true});
+    const qsizetype sof = bomb.indexOf("\xFF\xC2");
+    ASSERT_GT(sof, 0);
     bomb[sof + 5] = char(0xFD);
     bomb[sof + 6] = char(0xE8);
     bomb[sof + 7] = char(0xFD);
     bomb[sof + 8] = char(0xE8);
-    EXPECT_EQ(decodeJpegBytes(bomb, {1920, 1080}).refusal(), PictureRefusal::Corrupt);
+    EXPECT_EQ(decodeJpegBytes(bomb, {1920, 1080}).refusal(), PictureRefusal::TooManyPixels);
     EXPECT_EQ(decodeJpegBytes(bomb, {0, 0}).refusal(), PictureRefusal::TooManyPixels);
+    limits = {};
+    limits.maxPixelsPerFileByte = qint64(65000) * 65000 / bomb.size();
+    EXPECT_EQ(decodeJpegBytes(bomb, {1920, 1080}, limits).refusal(), PictureRefusal::TooMuchMemory);
+    limits.maxPixelsPerFileByte -= 1;
+    EXPECT_EQ(decodeJpegBytes(bomb, {1920, 1080}, limits).refusal(), PictureRefusal::TooManyPixels);
 }
 
 TEST(JpegDecoder, ReadsFilesButNotFoldersFifosOrEmptyFiles)
