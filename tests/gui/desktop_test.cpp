@@ -6,6 +6,7 @@
 #include "app/Startup.h"
 #include "support/BookWriter.h"
 #include "support/MessageBoxRecorder.h"
+#include "support/ProcessTable.h"
 #include "support/ProgramEnvironment.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingLog.h"
@@ -29,6 +30,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <optional>
@@ -213,8 +215,7 @@ QList<pid_t> processesRunning(const QString& program, const QByteArray& marker)
             continue;
         if (QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath() != wanted)
             continue;
-        QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
-        if (environ.open(QIODevice::ReadOnly) && environ.readAll().split('\0').contains(marker))
+        if (processEnvironment(pid).contains(marker))
             found << pid;
     }
     return found;
@@ -224,17 +225,9 @@ QList<pid_t> processesRunning(const QString& program, const QByteArray& marker)
 // has not collected it yet counts as gone).
 bool groupIsGone(pid_t group)
 {
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (name) state ppid pgrp ...": the name may hold blanks, so read after its ")".
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 2 && fields[2].toInt() == group && fields[0] != "Z")
-            return false;
-    }
-    return true;
+    const QList<ProcessEntry> processes = processTable();
+    return std::none_of(processes.begin(), processes.end(),
+                        [group](const ProcessEntry& p) { return p.group == group && p.state != 'Z'; });
 }
 
 } // namespace

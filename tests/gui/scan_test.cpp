@@ -29,6 +29,14 @@ protected:
         }
         window->LoadBook(writeBook("scan.Lumbrix", pages, "", lines));
     }
+    // The window shown and active with a book of n pages, for real input.
+    void showForRealInput(int pages)
+    {
+        createWindow();
+        loadBook(pages);
+        window->raise();
+        window->activateWindow();
+    }
     QPoint buttonCentre(int position) const
     {
         return window->mapToGlobal(window->scanPointerClientPoint().isNull() ? QPoint() : QPoint(qRound((position * 57 + 28) * window->layoutScale()), qRound(15 * window->layoutScale())));
@@ -74,10 +82,7 @@ TEST_F(ScanCycleWindow, ARealClickOnTheHighlightedButtonTurnsThePage)
 {
     if (!xdotoolAvailable())
         GTEST_SKIP() << "xdotool is not installed";
-    createWindow();
-    loadBook(3);
-    window->raise();
-    window->activateWindow();
+    showForRealInput(3);
     window->ScanStep(); // first page: the next button
     QTest::qWait(50);
     ASSERT_TRUE(clickAtPointer());
@@ -94,10 +99,7 @@ TEST_F(ScanCycleWindow, AClickHeldAcrossAStepStillTurnsThePage)
 {
     if (!xdotoolAvailable())
         GTEST_SKIP() << "xdotool is not installed";
-    createWindow();
-    loadBook(3);
-    window->raise();
-    window->activateWindow();
+    showForRealInput(3);
     window->book.CurrentPage = 1; // a middle page: each step moves to the other button
     window->ScanStep();
     const int pressed = highlighted();

@@ -5,6 +5,7 @@
 #include "formats/TextBoxText.h"
 #include "speech/UpctvApi.h"
 #include "support/AudioTestTools.h"
+#include "support/ProcessTable.h"
 #include "support/TestApplication.h"
 #include "support/TestPaths.h"
 
@@ -20,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <dlfcn.h>
 #include <memory>
 #include <csignal>
@@ -194,18 +196,11 @@ namespace {
 // Ended espeak-ng children of this process that nobody has collected.
 int uncollectedHelpers()
 {
-    int count = 0;
-    const QByteArray parent = QByteArray::number(QCoreApplication::applicationPid());
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (line.contains("(espeak-ng)") && fields.size() > 1 && fields[0] == "Z" && fields[1] == parent)
-            ++count;
-    }
-    return count;
+    const QList<test::ProcessEntry> processes = test::processTable();
+    const pid_t self = pid_t(QCoreApplication::applicationPid());
+    return int(std::count_if(processes.begin(), processes.end(), [&](const test::ProcessEntry& p) {
+        return p.name == "espeak-ng" && p.state == 'Z' && p.parent == self;
+    }));
 }
 
 } // namespace
@@ -418,19 +413,10 @@ namespace {
 // The espeak-ng processes alive (not yet ended) whose environment holds marker.
 int helpersWith(const QByteArray& marker)
 {
-    int count = 0;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile comm(QStringLiteral("/proc/%1/comm").arg(entry));
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        QFile environ(QStringLiteral("/proc/%1/environ").arg(entry));
-        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != "espeak-ng" || !stat.open(QIODevice::ReadOnly)
-            || !environ.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        if (line.mid(line.lastIndexOf(')') + 2, 1) != "Z" && environ.readAll().split('\0').contains(marker))
-            ++count;
-    }
-    return count;
+    const QList<test::ProcessEntry> processes = test::processTable();
+    return int(std::count_if(processes.begin(), processes.end(), [&](const test::ProcessEntry& p) {
+        return p.name == "espeak-ng" && p.state != 'Z' && test::processEnvironment(p.pid).contains(marker);
+    }));
 }
 
 } // namespace
