@@ -587,7 +587,8 @@ std::optional<QString> TFormPrincipal::chooseBookFile()
     // The dialog leaves the process in the chosen file's folder: relative
     // directory lines and page names are resolved from there. The folder as it
     // is on disk: a name typed in other letter case still finds the book.
-    QDir::setCurrent(QFileInfo(resolveFileName(chosen)).absolutePath());
+    const QString found = resolveFileName(chosen);
+    QDir::setCurrent(QFileInfo(found.isEmpty() ? chosen : found).absolutePath());
     return chosen;
 }
 
