@@ -18,7 +18,7 @@
 #include "audio/SoundPlayer.h"
 #include "audio/WavMax.h"
 #include "speech/SpeechLibrary.h"
-#include "ui/Delay.h"
+#include "modes/Delay.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/FormPrincipal.h"
 #include "ui/MessageBoxes.h"

@@ -1,14 +1,15 @@
 #include "app/Startup.h"
 
-#include "app/CommandLine.h"
+#include "book/CommandLine.h"
 #include "app/ProgramServices.h"
-#include "desktop/InterfaceLanguage.h"
+#include "modes/Settings.h"
 #include "book/BookLoader.h"
 #include "ui/AboutBox.h"
 #include "ui/Accessibility.h"
 #include "ui/AppIcon.h"
 #include "ui/FormPrincipal.h"
 #include "ui/MessageBoxes.h"
+#include "ui/AttachedLevelDialog.h"
 #include "ui/StartupAssociation.h"
 
 #include <QApplication>
@@ -98,7 +99,7 @@ int runStartupSequence(QApplication& app, const QStringList& parameters, Program
         mainWindow.applyNoSpeechMenuState();
     }
 
-    switch (storedInterfaceLanguage()) {
+    switch (services.settings.language()) {
     case InterfaceLanguage::Spanish:
         mainWindow.PopupCastellanoClick();
         break;

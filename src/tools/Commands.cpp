@@ -1,6 +1,7 @@
 #include "tools/Commands.h"
 
 #include "desktop/InterfaceLanguage.h"
+#include "modes/Settings.h"
 #include "tools/BookCheck.h"
 #include "tools/BookMaker.h"
 #include "tools/ReportOutput.h"
@@ -86,7 +87,7 @@ int runMake(const QStringList& arguments, QTextStream& out, QTextStream& err, In
 
 int runBookTool(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
-    const InterfaceLanguage language = storedInterfaceLanguage();
+    const InterfaceLanguage language = Settings().language();
     const QString command = arguments.value(0);
     if (command == u"check")
         return runCheck(arguments.mid(1), out, err, language);

@@ -1,8 +1,8 @@
 #include "ui/FormNivellEntradaDAudio.h"
 
-#include "ui/Delay.h"
+#include "modes/Delay.h"
 #include "audio/WavMax.h"
-#include "ui/MessageSink.h"
+#include "modes/MessageSink.h"
 #include "ui/RecordingLevelControl.h"
 
 #include <QGuiApplication>

@@ -1,18 +1,17 @@
 #include "ui/FormPrincipal.h"
 
-#include "ui/Delay.h"
+#include "modes/Delay.h"
 #include "base/IntegerText.h"
-#include "desktop/SettingsFile.h"
-#include "desktop/SettingsKeys.h"
+#include "modes/Settings.h"
 #include "audio/CaptureDevice.h"
 #include "audio/SoundPlayer.h"
 #include "audio/SoundTrigger.h"
 #include "audio/WavMax.h"
 #include "book/BookLoader.h"
-#include "book/PageMessages.h"
 #include "book/PagePresenter.h"
 #include "book/PathResolver.h"
 #include "speech/SpeechEngine.h"
+#include "speech/SpeechMessages.h"
 #include "speech/UpctvApi.h"
 #include "speech/CueVoice.h"
 #include "ui/AboutBox.h"
@@ -23,7 +22,7 @@
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/ArrowGlyph.h"
 #include "ui/MessageBoxes.h"
-#include "ui/MessageSink.h"
+#include "modes/MessageSink.h"
 #include "ui/NavigationButton.h"
 #include "ui/PictureBox.h"
 #include "ui/ScanIntervalSpinBox.h"
@@ -48,10 +47,6 @@
 
 namespace tirvelo {
 namespace {
-
-const QString kNoEngineMessage = QStringLiteral(
-    u"No trobo la upctv.dll. No podré llegir els textos. Si voleu que siguin llegits, instal.leu correctament la upctv.dll");
-const QString kNoEngineCaption = QStringLiteral(u"Quirna 2000 - Tirvelo - Sense Veu");
 
 QRect availableScreenGeometry(const QWidget* widget)
 {
@@ -279,12 +274,12 @@ void TFormPrincipal::createMenu()
     PopupLlenguatge = PopupMenu1->addMenu(QString());
     PopupLlenguatge->setObjectName(QStringLiteral("PopupLlenguatge"));
     PopupCatala = addItem(PopupLlenguatge, "PopupCatala", true);
-    PopupCatala->setText(fixed_texts::LanguageCatala);
+    PopupCatala->setText(languageFacts(InterfaceLanguage::Catalan).itemCaption);
     PopupCatala->setChecked(true);
     PopupCastellano = addItem(PopupLlenguatge, "PopupCastellano", true);
-    PopupCastellano->setText(fixed_texts::LanguageCastellano);
+    PopupCastellano->setText(languageFacts(InterfaceLanguage::Spanish).itemCaption);
     MenuPortugues = addItem(PopupLlenguatge, "MenuPortugues", true);
-    MenuPortugues->setText(fixed_texts::LanguagePortugues);
+    MenuPortugues->setText(languageFacts(InterfaceLanguage::Portuguese).itemCaption);
     PopupVeuDe = PopupMenu1->addMenu(QString());
     PopupVeuDe->setObjectName(QStringLiteral("PopupVeuDe"));
     PopupDona = addItem(PopupVeuDe, "PopupDona", true);
@@ -334,7 +329,7 @@ void TFormPrincipal::applyCaptions(const Captions& captions)
     PopupVeuDe->setTitle(captions.PopupVeuDe);
     PopupDona->setText(captions.PopupDona);
     PopupHome->setText(captions.PopupHome);
-    PopupMenuOpcionsAcces->setText(accessOptionsCaptionsFor(m_language).MenuItem);
+    PopupMenuOpcionsAcces->setText(captions.PopupMenuOpcionsAcces);
     PopupMenuParlantDe->setText(captions.PopupMenuParlantDe);
     PopupMenuSortir->setText(captions.PopupMenuSortir);
 }
@@ -364,7 +359,7 @@ void TFormPrincipal::FormCreate()
     if (speechEngine().isAvailable()) {
         PopupMenuFuncionaAmbVeu->setEnabled(false);
     } else {
-        messages().information(nullptr, kNoEngineMessage, kNoEngineCaption);
+        messages().information(nullptr, noEngineMessage(), noEngineCaption());
         applyNoSpeechMenuState();
     }
     if (PopupLlegeixelsfitxerstext->isChecked() && !speechEngine().setSpeed(upctv::kLoadSpeed)) {
@@ -372,10 +367,9 @@ void TFormPrincipal::FormCreate()
         PopupCastellano->setEnabled(false);
         PopupCatala->setEnabled(false);
     }
-    const QByteArray scanning = SettingsFile().read(settings::kSection, settings::kScanKey, settings::kScanDefault);
-    if (scanning == QByteArrayView(settings::kScanOn))
+    if (m_services.settings.scanning())
         PopupMenuActiu->setChecked(true);
-    applyAccessOptions(readAccessOptions(SettingsFile()));
+    applyAccessOptions(m_services.settings.accessOptions());
     m_interfaceReady = false;
 }
 
@@ -427,8 +421,7 @@ void TFormPrincipal::closeEvent(QCloseEvent* event)
         Speaking = false;
         m_services.clock.delay(100);
     }
-    SettingsFile().write(settings::kSection, settings::kScanKey,
-                         PopupMenuActiu->isChecked() ? QByteArrayView(settings::kScanOn) : QByteArrayView(settings::kScanOff));
+    m_services.settings.setScanning(PopupMenuActiu->isChecked());
     event->accept();
 }
 
@@ -550,8 +543,7 @@ void TFormPrincipal::PopupMenuOpcionsAccesClick()
     dialog.setOptions(accessOptions());
     if (dialog.exec() == QDialog::Accepted) {
         const AccessOptions chosen = dialog.options();
-        SettingsFile settingsFile;
-        writeAccessOptions(settingsFile, chosen);
+        m_services.settings.setAccessOptions(chosen);
         applyAccessOptions(chosen);
     }
     followActiu();
@@ -817,8 +809,7 @@ void TFormPrincipal::speakHighlight(const NavigationButton* button)
         return;
     if (!m_cue)
         m_cue = new CueVoice(this);
-    static constexpr const char* codes[] = {"ca", "es", "pt"};
-    m_cue->say(spokenCaption(button->text()), QString::fromLatin1(codes[int(m_language)]));
+    m_cue->say(spokenCaption(button->text()), QString::fromLatin1(languageFacts(m_language).code));
 }
 
 void TFormPrincipal::SpinEditTempsTimerChange()
@@ -917,7 +908,7 @@ void TFormPrincipal::ReloadSpeechEngine()
         return;
     engine.release();
     if (!engine.load()) {
-        messages().information(this, kNoEngineMessage, kNoEngineCaption);
+        messages().information(this, noEngineMessage(), noEngineCaption());
         applyNoSpeechMenuState();
         return;
     }
@@ -997,8 +988,9 @@ void TFormPrincipal::EditVelocitatChange()
 
 // ---------------------------------------------------------------- languages
 
-void TFormPrincipal::switchLanguage(InterfaceLanguage language, QAction* item, QByteArrayView storedValue, int engineLanguage)
+void TFormPrincipal::switchLanguage(InterfaceLanguage language, QAction* item)
 {
+    const int engineLanguage = languageFacts(language).engineLanguage;
     m_language = language;
     const Captions& captions = captionsFor(language);
     applyCaptions(captions);
@@ -1018,23 +1010,23 @@ void TFormPrincipal::switchLanguage(InterfaceLanguage language, QAction* item, Q
     if (m_interfaceReady) {
         ShowPage();
         followActiu();
-        SettingsFile().write(settings::kSection, settings::kLanguageKey, storedValue);
+        m_services.settings.setLanguage(language);
     }
 }
 
 void TFormPrincipal::PopupCatalaClick()
 {
-    switchLanguage(InterfaceLanguage::Catalan, PopupCatala, settings::kLanguageCatalan, upctv::kCatalan);
+    switchLanguage(InterfaceLanguage::Catalan, PopupCatala);
 }
 
 void TFormPrincipal::PopupCastellanoClick()
 {
-    switchLanguage(InterfaceLanguage::Spanish, PopupCastellano, settings::kLanguageSpanish, upctv::kCastilian);
+    switchLanguage(InterfaceLanguage::Spanish, PopupCastellano);
 }
 
 void TFormPrincipal::MenuPortuguesClick()
 {
-    switchLanguage(InterfaceLanguage::Portuguese, MenuPortugues, settings::kLanguagePortuguese, upctv::kCastilian);
+    switchLanguage(InterfaceLanguage::Portuguese, MenuPortugues);
 }
 
 } // namespace tirvelo

@@ -7,8 +7,8 @@
 #include "book/PagePresenter.h"
 #include "desktop/AccessOptions.h"
 #include "scan/ScanCycle.h"
-#include "ui/Captions.h"
-#include "ui/Services.h"
+#include "modes/Captions.h"
+#include "modes/Services.h"
 
 #include <QWidget>
 #include <functional>
@@ -160,7 +160,7 @@ private:
     void speakHighlight(const NavigationButton* button);
     std::optional<QString> chooseBookFile();
     void chooseVoice(QAction* chosen, QAction* other);
-    void switchLanguage(InterfaceLanguage language, QAction* item, QByteArrayView storedValue, int engineLanguage);
+    void switchLanguage(InterfaceLanguage language, QAction* item);
     void applyCaptions(const Captions& captions);
     int voiceNumber(int engineLanguage) const;
     bool speechGuard(bool accepted);

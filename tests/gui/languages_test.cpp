@@ -15,7 +15,7 @@
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/NavigationButton.h"
 #include "ui/ScanIntervalSpinBox.h"
-#include "ui/StartupAssociation.h"
+#include "ui/AttachedLevelDialog.h"
 
 #include <QAction>
 #include <QApplication>
