@@ -2,7 +2,6 @@
 
 #include "book/CommandLine.h"
 #include "app/ProgramServices.h"
-#include "modes/Settings.h"
 #include "book/BookLoader.h"
 #include "ui/AboutBox.h"
 #include "ui/Accessibility.h"
@@ -94,22 +93,13 @@ int runStartupSequence(QApplication& app, const QStringList& parameters, Program
     TAboutBox aboutBox(services);
     mainWindow.setAboutBox(&aboutBox);
 
+    ModeController& modes = mainWindow.modes();
     if (!engine.isAvailable()) {
         aboutBox.ProductName->setText(QStringLiteral(u"Tirvelo per escaneig d'un teclat. Sense lectura"));
-        mainWindow.applyNoSpeechMenuState();
+        modes.applyNoSpeech();
     }
-
-    switch (services.settings.language()) {
-    case InterfaceLanguage::Spanish:
-        mainWindow.PopupCastellanoClick();
-        break;
-    case InterfaceLanguage::Portuguese:
-        mainWindow.MenuPortuguesClick();
-        break;
-    case InterfaceLanguage::Catalan:
-        break;
-    }
-    mainWindow.setInterfaceReady(true);
+    modes.applyStoredLanguage();
+    modes.setInterfaceReady(true);
 
     aboutBox.showAsSplash(kSplashMilliseconds);
 

@@ -120,6 +120,17 @@ void ModeController::stopReading()
     }
 }
 
+void ModeController::readPage(ReadingSource source, const QByteArray& cp1252)
+{
+    SpeechEngine& engine = m_services.speech;
+    const bool accepted = source == ReadingSource::File ? engine.readFile(cp1252) : engine.read(cp1252);
+    if (!accepted) {
+        m_services.messages.plain(m_messageOwner, speechFailureMessage());
+        return;
+    }
+    m_speaking = true;
+}
+
 void ModeController::toggleScanning()
 {
     m_scanning = !m_scanning;

@@ -23,6 +23,8 @@ class QWidget;
 namespace tirvelo {
 
 enum class Voice { Male, Female };
+// What the engine reads: a text, or a text file it opens itself.
+enum class ReadingSource { Text, File };
 
 class ModeController : public QObject {
     Q_OBJECT
@@ -82,6 +84,9 @@ public:
     void stopReading();
     // The page presentation tells whether the engine was asked to read the page shown.
     void setSpeaking(bool speaking) { m_speaking = speaking; }
+    // The page shown is read aloud: a refusal (the engine lacks the call) is
+    // told, and only an accepted reading is going on.
+    void readPage(ReadingSource source, const QByteArray& cp1252);
     // The window closes: a reading stops (and the engine is given 100 ms), and
     // the scanning choice is stored.
     void close();

@@ -13,7 +13,10 @@ AttachedLevelDialog::AttachedLevelDialog(const Services& services, TFormPrincipa
     // still be open then, and must not keep the program running.
     dialog->setAttribute(Qt::WA_QuitOnClose, false);
     mainWindow.setLevelDialog(dialog);
-    mainWindow.setLanguageListener([dialog](const Captions& captions) {
+    // The dialog's captions follow the language.
+    ModeController& modes = mainWindow.modes();
+    QObject::connect(&modes, &ModeController::languageChanged, dialog, [dialog](InterfaceLanguage language) {
+        const Captions& captions = captionsFor(language);
         dialog->setCaptions(captions.LevelDialogTitle, captions.BitBtn1, captions.BitBtn2, captions.BitBtnCalibra);
     });
 }
@@ -24,10 +27,8 @@ AttachedLevelDialog::~AttachedLevelDialog()
     // that closes the capture, waits for the returned buffers and frees them.
     m_dialog->hide();
     m_dialog.reset();
-    if (TFormPrincipal* window = m_window) {
+    if (TFormPrincipal* window = m_window)
         window->setLevelDialog(nullptr);
-        window->setLanguageListener({});
-    }
 }
 
 } // namespace tirvelo
