@@ -61,6 +61,7 @@ TEST_F(MainWindowOnRecordingEngine, TheMenuShowsTheModesItsItemsChange)
 {
     createWindow();
     FakeDeviceFactoryGuard devices(*services);
+    services->capture.SetupWaveInput(WavMax::DefaultBufferLength); // as the level dialog does
     MainWindowMenu& menu = *window->PopupMenu1;
     const auto expectShown = [&](const QString& step) {
         const ModeMenu modes = window->modes().menu();
