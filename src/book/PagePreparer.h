@@ -47,7 +47,8 @@ public:
     // Off: nothing is prepared, every turn loads its page.
     void setEnabled(bool enabled);
     // A turn to the very page being prepared waits for it (true) instead of
-    // loading the page itself.
+    // loading the page itself (false, as measured best: the worker runs at
+    // low priority, and on a busy machine it may be far from done).
     void setWaitForPreparation(bool wait) { m_waitForPreparation = wait; }
 
     // The page book.CurrentPage shows: prepares its neighbour in direction,
@@ -87,7 +88,7 @@ private:
     static bool unchanged(const Result& result);
 
     bool m_enabled = true;
-    bool m_waitForPreparation = true;
+    bool m_waitForPreparation = false;
     int m_pagesTaken = 0;
 
     mutable std::mutex m_mutex;
