@@ -200,7 +200,8 @@ void TFormPrincipal::turnPage(PageCommand command)
         soundPlayer().stop();
     if (turn.showPage) {
         book.CurrentPage = *turn.showPage;
-        ShowPage();
+        showPage(m_preparer.take(book, command, readingState()));
+        m_preparer.prepareAfter(book, command, readingState());
     }
     if (!SpinEditTempsTimer->isVisible() || !SpinEditTempsTimer->isEnabled()) {
         messages().plain(this, turn.failureMessage);
@@ -277,6 +278,7 @@ std::optional<QString> TFormPrincipal::chooseBookFile()
 
 void TFormPrincipal::LoadBook(const QString& requestedName)
 {
+    m_preparer.drop();
     m_modes->stopReading();
     if (SoundPlaying)
         soundPlayer().stop();
@@ -311,14 +313,25 @@ void TFormPrincipal::LoadBook(const QString& requestedName)
         return;
     }
     ShowPage();
+    m_preparer.prepareAfter(book, PageCommand::Next, readingState());
     m_modes->followScanning();
+}
+
+ReadingState TFormPrincipal::readingState() const
+{
+    return {m_modes->readsPages(), m_pageBoxes.pictureSize()};
 }
 
 void TFormPrincipal::ShowPage()
 {
+    showPage(std::nullopt);
+}
+
+void TFormPrincipal::showPage(std::optional<PreparedPage> prepared)
+{
     m_modes->setSpeaking(false);
     SoundPlaying = false;
-    const PageView page = m_pageBoxes.present(m_presenter, book, m_modes->readsPages());
+    const PageView page = m_pageBoxes.present(m_presenter, book, readingState(), std::move(prepared));
     if (page.failure) {
         messages().plain(this, *page.failure);
         return;

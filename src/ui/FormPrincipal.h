@@ -6,6 +6,7 @@
 // speed) live in its ModeController, whose state it maps onto the menu, the
 // scan timer and the captions.
 #include "book/Book.h"
+#include "book/PagePreparer.h"
 #include "book/PagePresenter.h"
 #include "desktop/AccessOptions.h"
 #include "modes/Captions.h"
@@ -90,6 +91,8 @@ public:
     qreal layoutScale() const { return m_scale; }
     // The client point of the highlighted button's centre, where the pointer goes.
     QPoint scanPointerClientPoint() const;
+    // The next page in the direction of travel, made ready while this one is read.
+    PagePreparer& preparer() { return m_preparer; }
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -107,6 +110,9 @@ private:
     void FormCreate();
     void FormActivate();
     void turnPage(PageCommand command);
+    // ShowPage, with the page made ready beforehand when there is one.
+    void showPage(std::optional<PreparedPage> prepared);
+    ReadingState readingState() const;
     // A switch's activation: turns the page unless the post-acceptance delay runs.
     void activate(PageCommand command);
     void selectKeyPressed();
@@ -125,6 +131,7 @@ private:
     OpenBookDialog m_openDialog;
     PagePresenter m_presenter;
     PageBoxes m_pageBoxes;
+    PagePreparer m_preparer;
     SwitchInput* m_switches = nullptr;
     CueVoice* m_cue = nullptr;
     qreal m_scale = 1.0;

@@ -10,15 +10,20 @@
 
 namespace tirvelo {
 
-PageView PageBoxes::present(PagePresenter& presenter, Book& book, bool reading)
+QSize PageBoxes::pictureSize() const
+{
+    return m_picture->size() * m_picture->devicePixelRatioF();
+}
+
+PageView PageBoxes::present(PagePresenter& presenter, Book& book, const ReadingState& state,
+                            std::optional<PreparedPage> prepared)
 {
     // Hiding the box that has the keyboard focus hands the focus on to the next
     // control; when that box is shown again, the focus goes back to it.
     const QPointer<QWidget> focused = QApplication::focusWidget();
     m_richText->hide();
     m_picture->hide(); // the picture box lets go of its picture before the next one is loaded
-    const QSize pictureSize = m_picture->size() * m_picture->devicePixelRatioF();
-    PageView page = presenter.present(book, {reading, pictureSize}, *m_richText->document());
+    PageView page = prepared ? std::move(prepared->view) : presenter.present(book, state, *m_richText->document());
     book.CurrentPage = page.currentPage;
     // The text box stays up from one text page to the next: hidden and shown
     // again, it would be repainted whole, frame and scroll bars, and the form
@@ -34,9 +39,13 @@ PageView PageBoxes::present(PagePresenter& presenter, Book& book, bool reading)
         m_text->setPlainText(*page.text);
     if (page.picture) {
         m_picture->setStretch(page.stretch);
-        m_picture->setPicture(*page.picture);
+        if (prepared)
+            m_picture->setPicture(*page.picture, prepared->shown);
+        else
+            m_picture->setPicture(*page.picture);
         m_picture->setAccessibleDescription(page.pictureDescription);
         page.picture.reset(); // the box holds what it draws; nothing else keeps the page
+        prepared.reset();
     }
     return page;
 }

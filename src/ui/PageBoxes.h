@@ -1,7 +1,10 @@
 #pragma once
 // The boxes a page is shown in (the picture, the text box, the rich-text box)
 // and the page label: what the page presenter returns, put on the screen.
+#include "book/PagePreparer.h"
 #include "book/PagePresenter.h"
+
+#include <optional>
 
 class QLabel;
 class QPlainTextEdit;
@@ -20,9 +23,13 @@ public:
     {
     }
 
-    // Presents the book's current page into the boxes and shows its box; the
-    // other boxes are hidden, and a box that had the keyboard focus gets it back.
-    PageView present(PagePresenter& presenter, Book& book, bool reading);
+    // Presents the book's current page into the boxes (the page made ready
+    // beforehand when there is one) and shows its box; the other boxes are
+    // hidden, and a box that had the keyboard focus gets it back.
+    PageView present(PagePresenter& presenter, Book& book, const ReadingState& state,
+                     std::optional<PreparedPage> prepared);
+    // The picture box's size in device pixels, what pictures are stretched to.
+    QSize pictureSize() const;
     QWidget* box(PageBox box) const;
     // The page number of the book's current page, written only when it changes.
     void showLabel(const Book& book);
