@@ -9,7 +9,6 @@
 #include "modes/Settings.h"
 #include "speech/CueVoice.h"
 #include "speech/SpeechEngine.h"
-#include "speech/SpeechMessages.h"
 #include "ui/AboutBox.h"
 #include "ui/Accessibility.h"
 #include "ui/FormNivellEntradaDAudio.h"
@@ -25,16 +24,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
-#include <QScreen>
 #include <QTextEdit>
 #include <QTimer>
 
 namespace tirvelo {
+
 TFormPrincipal::TFormPrincipal(const Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(services),
       m_modes(new ModeController(services, this, this, this))
