@@ -128,19 +128,11 @@ GdiObject fontObject(const LogFontW& lf)
 {
     GdiObject o;
     o.kind = GdiObject::Kind::Font;
-    FontSpec& f = o.font;
-    f.height = lf.height;
-    f.width = lf.width;
-    f.escapement = lf.escapement;
-    f.weight = lf.weight;
-    f.italic = lf.italic;
-    f.underline = lf.underline;
-    f.strikeout = lf.strikeout;
-    f.charset = lf.charset;
+    o.font = fontSpecOf(lf);
     for (const char16_t ch : lf.face) {
         if (ch == 0)
             break;
-        f.face.append(QChar(ch));
+        o.font.face.append(QChar(ch));
     }
     return o;
 }

@@ -85,6 +85,23 @@ struct FontSpec {
     QString face;
 };
 
+// A font from the LOGFONT fields both formats' records hold (the face name
+// is read by each player, in its own encoding).
+template <class LogFont>
+FontSpec fontSpecOf(const LogFont& lf)
+{
+    FontSpec f;
+    f.height = lf.height;
+    f.width = lf.width;
+    f.escapement = lf.escapement;
+    f.weight = lf.weight;
+    f.italic = lf.italic;
+    f.underline = lf.underline;
+    f.strikeout = lf.strikeout;
+    f.charset = lf.charset;
+    return f;
+}
+
 struct GdiObject {
     enum class Kind { Pen, Brush, Font, Region, Palette, Other };
     Kind kind = Kind::Other;

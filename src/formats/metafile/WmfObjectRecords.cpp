@@ -60,20 +60,12 @@ GdiObject fontFromRecord(ByteView r)
     const auto c = r.layout<CreateFontRecord>();
     GdiObject o;
     o.kind = GdiObject::Kind::Font;
-    FontSpec& f = o.font;
-    f.height = c.height;
-    f.width = c.width;
-    f.escapement = c.escapement;
-    f.weight = c.weight;
-    f.italic = c.italic;
-    f.underline = c.underline;
-    f.strikeout = c.strikeout;
-    f.charset = c.charset;
+    o.font = fontSpecOf(c);
     QByteArray face;
     const int64_t faceAt = sizeof(CreateFontRecord);
     for (int64_t i = faceAt; i < r.size() && i < faceAt + 32 && r.u8(i) != 0; ++i)
         face.append(char(r.u8(i)));
-    f.face = decodeCharset(face, 0);
+    o.font.face = decodeCharset(face, 0);
     return o;
 }
 
