@@ -1,13 +1,16 @@
 #include "tools/Commands.h"
 
 #include "desktop/InterfaceLanguage.h"
-#include "tools/BookCheck.h"
+#include "authoring/BookCheck.h"
 #include "tools/BookMaker.h"
 #include "tools/ReportOutput.h"
 #include "tools/ToolTexts.h"
 
 namespace tirvelo::booktool {
 namespace {
+
+using authoring::checkBook;
+using authoring::exitCodeFor;
 
 constexpr int kUsageError = 2;
 
