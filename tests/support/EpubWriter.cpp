@@ -149,7 +149,7 @@ QByteArray photoPicture(int width, int height, const char* format)
     return bytes;
 }
 
-QList<ZipEntry> epub2WithMp3(int pages)
+QList<ZipEntry> epub2WithMp3(int pages, QSize picture, int firstSoundMs)
 {
     QByteArray manifest = "<item id=\"ncx\" href=\"toc.ncx\" media-type=\"application/x-dtbncx+xml\"/>"
                           "<item id=\"cover\" href=\"cover.xhtml\" media-type=\"application/xhtml+xml\"/>"
@@ -168,8 +168,8 @@ QList<ZipEntry> epub2WithMp3(int pages)
         spine += "<itemref idref=\"p" + n + "\"/>";
         files << ZipEntry{"OEBPS/p" + n + ".xhtml",
                           xhtmlPage("Page " + n, "<div><img src=\"images/p" + n + ".png\" alt=\"\"/></div><p>The cat sat on page " + n + ".</p>", false)}
-              << ZipEntry{"OEBPS/images/p" + n + ".png", photoPicture(160, 120, "png")}
-              << ZipEntry{"OEBPS/audio/p" + n + ".mp3", mp3Tone(400 + 100 * i)};
+              << ZipEntry{"OEBPS/images/p" + n + ".png", photoPicture(picture.width(), picture.height(), "png")}
+              << ZipEntry{"OEBPS/audio/p" + n + ".mp3", mp3Tone(firstSoundMs + 100 * (i - 1))};
         pageNames << "p" + n + ".xhtml";
     }
     const QByteArray opf =
@@ -198,10 +198,9 @@ QByteArray epub3Package(const QByteArray& title, const QByteArray& manifest, con
 
 } // namespace
 
-QList<ZipEntry> epub3WithOverlays(int pages)
+QList<ZipEntry> epub3WithOverlays(int pages, QSize picture, double sentenceSeconds)
 {
-    // One MP3 holds every page's narration, 0.5 s a sentence, two sentences a page.
-    constexpr double kSentence = 0.5;
+    // One MP3 holds every page's narration, two sentences a page.
     QByteArray manifest = "<item id=\"cover\" href=\"cover.xhtml\" media-type=\"application/xhtml+xml\"/>"
                           "<item id=\"cover-image\" href=\"images/cover.png\" media-type=\"image/png\" properties=\"cover-image\"/>"
                           "<item id=\"narration\" href=\"audio/narration.mp3\" media-type=\"audio/mpeg\"/>";
@@ -210,7 +209,7 @@ QList<ZipEntry> epub3WithOverlays(int pages)
     QList<ZipEntry> files = {
         {"OEBPS/cover.xhtml", xhtmlPage("Cover", "<section epub:type=\"cover\"><img src=\"images/cover.png\" alt=\"cover\"/></section>", true)},
         {"OEBPS/images/cover.png", photoPicture(100, 100, "png")},
-        {"OEBPS/audio/narration.mp3", mp3Tone(int(1000 * kSentence * 2 * pages))},
+        {"OEBPS/audio/narration.mp3", mp3Tone(int(1000 * sentenceSeconds * 2 * pages))},
     };
     QList<QByteArray> pageNames;
     for (int i = 1; i <= pages; ++i) {
@@ -218,18 +217,18 @@ QList<ZipEntry> epub3WithOverlays(int pages)
         manifest += "<item id=\"p" + n + "\" href=\"p" + n + ".xhtml\" media-type=\"application/xhtml+xml\" media-overlay=\"s" + n + "\"/>"
                     "<item id=\"i" + n + "\" href=\"images/p" + n + ".jpg\" media-type=\"image/jpeg\"/>"
                     "<item id=\"s" + n + "\" href=\"p" + n + ".smil\" media-type=\"application/smil+xml\"/>";
-        metadata += "<meta property=\"media:duration\" refines=\"#s" + n + "\">" + clock(2 * kSentence) + "</meta>";
+        metadata += "<meta property=\"media:duration\" refines=\"#s" + n + "\">" + clock(2 * sentenceSeconds) + "</meta>";
         spine += "<itemref idref=\"p" + n + "\"/>";
-        const double start = 2 * kSentence * (i - 1);
+        const double start = 2 * sentenceSeconds * (i - 1);
         files << ZipEntry{"OEBPS/p" + n + ".xhtml",
                           xhtmlPage("Page " + n, "<div><img src=\"images/p" + n + ".jpg\" alt=\"\"/></div>"
-                                    "<p><span id=\"a\">La gata és aquí.</span> <span id=\"b\">Pàgina " + n + ".</span></p>", true)}
-              << ZipEntry{"OEBPS/images/p" + n + ".jpg", photoPicture(200, 150, "jpeg")}
+                                    "<p id=\"t\"><span id=\"a\">La gata és aquí.</span> <span id=\"b\">Pàgina " + n + ".</span></p>", true)}
+              << ZipEntry{"OEBPS/images/p" + n + ".jpg", photoPicture(picture.width(), picture.height(), "jpeg")}
               << ZipEntry{"OEBPS/p" + n + ".smil",
                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<smil xmlns=\"http://www.w3.org/ns/SMIL\" xmlns:epub=\"http://www.idpf.org/2007/ops\" version=\"3.0\">"
-                          "<body><seq id=\"q\" epub:textref=\"p" + n + ".xhtml\">"
-                          "<par id=\"c1\"><text src=\"p" + n + ".xhtml#a\"/><audio src=\"audio/narration.mp3\" clipBegin=\"" + clock(start) + "\" clipEnd=\"" + clock(start + kSentence) + "\"/></par>"
-                          "<par id=\"c2\"><text src=\"p" + n + ".xhtml#b\"/><audio src=\"audio/narration.mp3\" clipBegin=\"" + clock(start + kSentence) + "\" clipEnd=\"" + clock(start + 2 * kSentence) + "\"/></par>"
+                          "<body><seq id=\"q\" epub:textref=\"p" + n + ".xhtml#t\">"
+                          "<par id=\"c1\"><text src=\"p" + n + ".xhtml#a\"/><audio src=\"audio/narration.mp3\" clipBegin=\"" + clock(start) + "\" clipEnd=\"" + clock(start + sentenceSeconds) + "\"/></par>"
+                          "<par id=\"c2\"><text src=\"p" + n + ".xhtml#b\"/><audio src=\"audio/narration.mp3\" clipBegin=\"" + clock(start + sentenceSeconds) + "\" clipEnd=\"" + clock(start + 2 * sentenceSeconds) + "\"/></par>"
                           "</seq></body></smil>\n"};
         pageNames << "p" + n + ".xhtml";
     }
@@ -238,7 +237,7 @@ QList<ZipEntry> epub3WithOverlays(int pages)
                 "<item id=\"sound-mp3\" href=\"audio/sound.mp3\" media-type=\"audio/mpeg\"/>"
                 "<item id=\"text\" href=\"text.xhtml\" media-type=\"application/xhtml+xml\"/>"
                 "<item id=\"empty\" href=\"empty.xhtml\" media-type=\"application/xhtml+xml\"/>";
-    metadata += "<meta property=\"media:duration\">" + clock(2 * kSentence * pages) + "</meta>";
+    metadata += "<meta property=\"media:duration\">" + clock(2 * sentenceSeconds * pages) + "</meta>";
     spine += "<itemref idref=\"sound\"/><itemref idref=\"text\"/><itemref idref=\"empty\"/>";
     files << ZipEntry{"OEBPS/sound.xhtml", xhtmlPage("Sound", "<img src=\"images/sound.png\" alt=\"\"/><audio src=\"audio/sound.mp3\" controls=\"controls\"/><p>Miau.</p>", true)}
           << ZipEntry{"OEBPS/images/sound.png", photoPicture(64, 64, "png")}
