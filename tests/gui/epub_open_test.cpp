@@ -78,6 +78,14 @@ TEST_F(EpubOpen, ChosenAgainTheBookMadeBeforeOpensAsItIs)
     EXPECT_EQ(window->book.CurrentPage, 0);
     EXPECT_EQ(QDir(path("Contes")).entryList(QDir::Files), made);
     EXPECT_TRUE(boxes->seen().isEmpty());
+
+    // A folder of that name holding something else is left alone: the book goes beside it.
+    writeFile(path("Altres/notes.txt"), "mine");
+    const QString other = writeZip(path("Altres.epub"), epub3TextOnly());
+    loadFromMenu(other);
+    EXPECT_EQ(window->book.PageCount, 3);
+    EXPECT_TRUE(QFileInfo::exists(path("Altres-2/Altres-2.Lumbrix")));
+    EXPECT_EQ(QDir(path("Altres")).entryList(QDir::Files), QStringList{"notes.txt"});
 }
 
 TEST_F(EpubOpen, AnEpubThatCannotBeImportedIsSaidAndTheDialogComesBack)

@@ -303,15 +303,28 @@ ImportResult importEpub(const ImportOptions& options)
 
 BookFromEpub bookFromEpub(const QString& epub, InterfaceLanguage language)
 {
-    const QString book = bookPathInFolder(defaultImportFolder(epub));
-    if (isBookFile(book))
-        return {book, {}};
-    ImportOptions options;
-    options.epub = epub;
-    const ImportResult result = importEpub(options);
-    if (result.error != ImportError::None)
-        return {{}, importErrorText(result, language)};
-    return {result.bookPath, {}};
+    // "Conte", else "Conte-2", "Conte-3"...: the first folder that holds the
+    // book made before, or does not exist yet. Other folders are left alone.
+    constexpr int kMaxTries = 100;
+    const QString base = defaultImportFolder(epub);
+    for (int n = 1; n <= kMaxTries; ++n) {
+        ImportOptions options;
+        options.epub = epub;
+        options.folder = n == 1 ? base : base + u'-' + QString::number(n);
+        const QString book = bookPathInFolder(options.folder);
+        if (isBookFile(book))
+            return {book, {}};
+        if (QFileInfo::exists(options.folder) || QFileInfo(book).isSymLink())
+            continue;
+        const ImportResult result = importEpub(options);
+        if (result.error != ImportError::None)
+            return {{}, importErrorText(result, language)};
+        return {result.bookPath, {}};
+    }
+    ImportResult taken;
+    taken.error = ImportError::FolderNotEmpty;
+    taken.subject = base;
+    return {{}, importErrorText(taken, language)};
 }
 
 } // namespace tirvelo::authoring
