@@ -258,8 +258,12 @@ ImportResult importEpub(const ImportOptions& options)
         return result;
     }
 
-    const bool folderIsNew = !QFileInfo::exists(result.folder);
-    if (folderIsNew && !QDir().mkpath(result.folder)) {
+    // The outermost folder this import makes, which a failure takes away whole.
+    QString madeFolder;
+    for (QString folder = result.folder; !QFileInfo::exists(folder); folder = QFileInfo(folder).absolutePath())
+        madeFolder = folder;
+    if (!madeFolder.isEmpty() && !QDir().mkpath(result.folder)) {
+        QDir(madeFolder).removeRecursively();
         result.error = ImportError::WriteFailed;
         result.subject = result.folder;
         return result;
@@ -282,8 +286,8 @@ ImportResult importEpub(const ImportOptions& options)
     }
     if (result.error != ImportError::None) {
         // Nothing of a failed import stays.
-        if (folderIsNew) {
-            QDir(result.folder).removeRecursively();
+        if (!madeFolder.isEmpty()) {
+            QDir(madeFolder).removeRecursively();
         } else {
             for (const QString& file : writer.written())
                 QFile::remove(file);
