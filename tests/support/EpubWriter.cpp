@@ -1,5 +1,7 @@
 #include "support/EpubWriter.h"
 
+#include "authoring/PageSound.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
@@ -7,10 +9,8 @@
 #include <sndfile.h>
 #include <zip.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <vector>
 
 namespace tirvelo::test {
 namespace {
@@ -80,60 +80,15 @@ QString writeZip(const QString& path, const QList<ZipEntry>& entries)
     return path;
 }
 
-namespace {
-
-struct MemoryFile {
-    QByteArray bytes;
-    sf_count_t at = 0;
-};
-
-SF_VIRTUAL_IO memoryIo()
-{
-    SF_VIRTUAL_IO io{};
-    io.get_filelen = [](void* user) -> sf_count_t { return static_cast<MemoryFile*>(user)->bytes.size(); };
-    io.seek = [](sf_count_t offset, int whence, void* user) -> sf_count_t {
-        auto* file = static_cast<MemoryFile*>(user);
-        file->at = (whence == SEEK_CUR ? file->at : whence == SEEK_END ? file->bytes.size() : 0) + offset;
-        return file->at;
-    };
-    io.read = [](void* out, sf_count_t count, void* user) -> sf_count_t {
-        auto* file = static_cast<MemoryFile*>(user);
-        const sf_count_t n = std::min(count, std::max<sf_count_t>(0, file->bytes.size() - file->at));
-        std::memcpy(out, file->bytes.constData() + file->at, size_t(n));
-        file->at += n;
-        return n;
-    };
-    io.write = [](const void* in, sf_count_t count, void* user) -> sf_count_t {
-        auto* file = static_cast<MemoryFile*>(user);
-        if (file->at + count > file->bytes.size())
-            file->bytes.resize(qsizetype(file->at + count));
-        std::memcpy(file->bytes.data() + file->at, in, size_t(count));
-        file->at += count;
-        return count;
-    };
-    io.tell = [](void* user) -> sf_count_t { return static_cast<MemoryFile*>(user)->at; };
-    return io;
-}
-
-} // namespace
-
 QByteArray mp3Tone(int milliseconds, int sampleRate)
 {
-    MemoryFile file;
-    SF_VIRTUAL_IO io = memoryIo();
-    SF_INFO info{};
-    info.channels = 1;
-    info.samplerate = sampleRate;
-    info.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
-    SNDFILE* out = sf_open_virtual(&io, SFM_WRITE, &info, &file);
-    if (!out)
-        return {};
-    std::vector<float> samples(size_t(sampleRate) * size_t(milliseconds) / 1000);
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = 0.5f * float(std::sin(2 * M_PI * 440.0 * double(i) / sampleRate));
-    sf_writef_float(out, samples.data(), sf_count_t(samples.size()));
-    sf_close(out);
-    return file.bytes;
+    DecodedSound tone;
+    tone.channels = 1;
+    tone.sampleRate = sampleRate;
+    tone.samples.resize(size_t(sampleRate) * size_t(milliseconds) / 1000);
+    for (size_t i = 0; i < tone.samples.size(); ++i)
+        tone.samples[i] = 0.5f * float(std::sin(2 * M_PI * 440.0 * double(i) / sampleRate));
+    return authoring::soundFileBytes(tone, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III);
 }
 
 QByteArray photoPicture(int width, int height, const char* format)

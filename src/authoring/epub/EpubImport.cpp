@@ -32,30 +32,6 @@ ImportError errorFor(BookWrite refusal)
     return ImportError::None;
 }
 
-ImportError errorFor(ArchiveFault fault)
-{
-    switch (fault) {
-    case ArchiveFault::CannotOpen:
-        return ImportError::CannotOpen;
-    case ArchiveFault::TooManyEntries:
-        return ImportError::TooManyEntries;
-    case ArchiveFault::UnsafeName:
-        return ImportError::UnsafeName;
-    case ArchiveFault::Link:
-        return ImportError::Link;
-    case ArchiveFault::Encrypted:
-        return ImportError::Encrypted;
-    case ArchiveFault::TooLarge:
-        return ImportError::TooLarge;
-    case ArchiveFault::Missing:
-        return ImportError::MissingFile;
-    case ArchiveFault::Corrupt:
-    case ArchiveFault::None:
-        break;
-    }
-    return ImportError::Corrupt;
-}
-
 // Counts every character replaced in the book's texts, for one warning each.
 class Replacements {
 public:
@@ -139,7 +115,7 @@ private:
         ArchiveProblem problem;
         std::optional<QByteArray> bytes = m_archive.read(entry, problem);
         if (!bytes)
-            fail(errorFor(problem.fault), problem.subject);
+            fail(importErrorFor(problem.fault), problem.subject);
         return bytes;
     }
 
@@ -246,7 +222,7 @@ ImportResult importEpub(const ImportOptions& options)
     ArchiveProblem problem;
     const std::unique_ptr<EpubArchive> archive = EpubArchive::openFile(options.epub, problem, options.limits);
     if (!archive) {
-        result.error = errorFor(problem.fault);
+        result.error = importErrorFor(problem.fault);
         result.subject = problem.fault == ArchiveFault::CannotOpen ? options.epub : problem.subject;
         return result;
     }
