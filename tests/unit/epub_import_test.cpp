@@ -88,7 +88,7 @@ TEST_F(EpubImport, Epub3MediaOverlaysAudioElementAndTextPage)
     ASSERT_EQ(result.warnings.size(), 1);
     EXPECT_EQ(result.warnings[0].code, ImportWarningCode::CharacterReplaced);
     EXPECT_EQ(importWarningText(result.warnings[0], InterfaceLanguage::Catalan),
-              u"«‑ (U+2011)» no cap en Windows-1252: s'ha escrit «-» (1 vegades)"_qs);
+              u"«‑ (U+2011)» no cap en Windows-1252: s'ha escrit «-» (vegades: 1)"_qs);
 }
 
 TEST_F(EpubImport, TextOnlyBookWithTheTitleFirst)
