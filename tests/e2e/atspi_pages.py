@@ -90,7 +90,7 @@ def shown_page(app, wanted):
     return label.name if label is not None and wanted.match(label.name) else None
 
 
-app = wait_for("the program on the accessibility bus", application)
+app = wait_for("the program on the accessibility bus", application, seconds=120)
 frame = wait_for("the main window", lambda: find(app, lambda n: n.getRoleName() == "frame"))
 print("title:", frame.name)
 

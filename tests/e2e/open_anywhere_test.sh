@@ -23,7 +23,7 @@ cp "$prefix/share/applications/tirvelo.desktop" "$XDG_DATA_HOME/applications/"
 cp "$prefix/share/mime/packages/tirvelo-lumbrix.xml" "$XDG_DATA_HOME/mime/packages/"
 update-mime-database "$XDG_DATA_HOME/mime"
 update-desktop-database "$XDG_DATA_HOME/applications"
-handler=$(gio mime application/x-lumbrix | head -1)
+handler=$(gio mime application/x-lumbrix | sed -n 1p)
 [[ $handler == *": tirvelo.desktop" ]] || fail "the book type's handler: $handler"
 
 # A book made from a folder whose name has blanks, as in the report.
@@ -62,7 +62,7 @@ for book in "$made" "$prefix/share/doc/tirvelo/examples/sample/Conte.Lumbrix"; d
     launcher=$!
     trap "kill -- -$launcher 2>/dev/null || true" EXIT
     wait "$launcher"
-    timeout 180 /usr/bin/python3 "$0" --every-page
+    timeout 300 /usr/bin/python3 "$0" --every-page
   ' "$source/tests/e2e/atspi_pages.py" "$book" || fail "$book does not show every page"
 done
 echo "every page of both books shows when opened from the home folder"

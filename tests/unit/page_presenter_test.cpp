@@ -160,7 +160,7 @@ TEST_F(PagePresenterTest, NamesMissingFromTheCurrentFolderAreFoundFromTheBooksFo
     const QString folder = path("Llibre");
     writeFile(folder + "/lluny.txt", "de lluny");
     writeFile(folder + "/conte.txt", "no aquest");
-    writeFile(folder + "/notes.txt", "notes");
+    writeFile(folder + "/apunts.txt", "apunts");
     writeFile(folder + "/Imatges/lluny.rtf", "{\\rtf1 ric}");
     writeBmp(folder + "/Imatges/lluny.bmp", 12, 12);
     writeWav(folder + "/lluny.wav");
@@ -176,9 +176,9 @@ TEST_F(PagePresenterTest, NamesMissingFromTheCurrentFolderAreFoundFromTheBooksFo
     page = show(QStringLiteral("Imatges/lluny.bmp#lluny.wav"), true);
     EXPECT_EQ(page.picture ? page.picture->naturalSize : QSize(), QSize(12, 12));
     EXPECT_EQ(page.sound, folder + "/lluny.wav");
-    page = show(QStringLiteral("Imatges/lluny.bmp#notes.txt"), true);
-    EXPECT_EQ(page.speech.cp1252, here + "/notes.txt");
-    EXPECT_EQ(page.pictureDescription, QStringLiteral("notes"));
+    page = show(QStringLiteral("Imatges/lluny.bmp#apunts.txt"), true);
+    EXPECT_EQ(page.speech.cp1252, here + "/apunts.txt");
+    EXPECT_EQ(page.pictureDescription, QStringLiteral("apunts"));
 
     // A sound whose full path is longer than the sound call takes, but whose
     // name as written is not: named from the current folder instead.
