@@ -22,6 +22,7 @@ SpokenPage readFileAloud(const QString& name, const QString& bookFolder)
 bool loadRichText(const QString& name, const QString& bookFolder, bool readingAloud, QTextDocument& document,
                   PageView& page)
 {
+    page.filesRead.append(name);
     if (!loadRichTextFile(resolveBookFile(name, bookFolder), document))
         return false;
     page.richTextLoaded = true;
@@ -32,6 +33,7 @@ bool loadRichText(const QString& name, const QString& bookFolder, bool readingAl
 
 bool loadTextPage(const QString& name, const QString& bookFolder, bool readingAloud, PageView& page)
 {
+    page.filesRead.append(name);
     const std::optional<QString> text = readTextBoxFile(resolveBookFile(name, bookFolder));
     if (!text)
         return false;
@@ -54,6 +56,7 @@ QString describePicture(const QString& file, const QString& companionText)
 bool loadPicturePage(const PageEntry& entry, const QString& bookFolder, const ReadingState& reading,
                      QTextDocument& document, PageView& page)
 {
+    page.filesRead.append(entry.file);
     std::optional<Picture> picture = loadPicture(resolveBookFile(entry.file, bookFolder), reading.pictureBox);
     if (!picture)
         return false;
@@ -68,6 +71,7 @@ bool loadPicturePage(const PageEntry& entry, const QString& bookFolder, const Re
     case CompanionKind::TextFile:
         if (reading.readingAloud)
             page.speech = readFileAloud(entry.companion, bookFolder);
+        page.filesRead.append(entry.companion);
         page.pictureDescription =
             describePicture(entry.file, readFirstTextLine(resolveBookFile(entry.companion, bookFolder)).value_or(QString()));
         return true;
