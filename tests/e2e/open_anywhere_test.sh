@@ -30,20 +30,16 @@ handler=$(gio mime application/x-lumbrix | sed -n 1p)
 pages="$work/books/Conte del sol"
 mkdir -p "$pages"
 sample=$source/examples/sample
-while read -r from to; do cp "$sample/$from" "$pages/$to"; done <<'LIST'
-portada.jpg 1-portada.jpg
-pagina1.txt 2-pagina.txt
-arbre.bmp 3-arbre.bmp
-campana.wav 3-arbre.wav
-pagina2.rtf 4-pagina.rtf
-somriure.jpg 5-somriure.jpg
-somriure.txt 5-somriure.txt
-flor.wmf 6-flor.wmf
-estrella.ico 7-estrella.ico
-lluna.emf 8-lluna.emf
-final.jpg 9-final.jpg
-final.rtf 9-final.rtf
-LIST
+# The sample's pages, numbered in its order; a companion takes its picture's name.
+page=0
+for entry in $(tr -d '\r' <"$sample/Conte.Lumbrix" | tail -n +7); do
+  page=$((page + 1)) picture=${entry%%#*}
+  cp "$sample/$picture" "$pages/$page-$picture"
+  if [[ $entry == *#* ]]; then
+    companion=${entry#*#}
+    cp "$sample/$companion" "$pages/$page-${picture%.*}.${companion##*.}"
+  fi
+done
 "$prefix/bin/tirvelo-llibre" make "$pages" >"$work/make.log" || { cat "$work/make.log"; fail "make"; }
 made="$pages/Conte del sol.Lumbrix"
 # The check agrees with the program started from the home folder.
