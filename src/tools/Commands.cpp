@@ -27,10 +27,13 @@ int runCheck(const QStringList& arguments, QTextStream& out, QTextStream& err, I
 {
     bool json = false;
     QStringList books;
+    bool optionsEnded = false; // after "--", a name starting with "-" is a book
     for (const QString& argument : arguments) {
-        if (argument == u"--json")
+        if (!optionsEnded && argument == u"--")
+            optionsEnded = true;
+        else if (!optionsEnded && argument == u"--json")
             json = true;
-        else if (argument.startsWith(u'-') && argument != u"-")
+        else if (!optionsEnded && argument.startsWith(u'-') && argument != u"-")
             return usage(err, language, kUsageError);
         else
             books << argument;
@@ -61,9 +64,14 @@ std::optional<WriteArguments> writeArguments(const QStringList& arguments, const
 {
     WriteArguments parsed;
     QStringList operands;
+    bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
-        if (argument == u"-o" || argument == u"--output") {
+        if (optionsEnded) {
+            operands << argument;
+        } else if (argument == u"--") {
+            optionsEnded = true;
+        } else if (argument == u"-o" || argument == u"--output") {
             if (++i == arguments.size())
                 return std::nullopt;
             parsed.output = arguments[i];
