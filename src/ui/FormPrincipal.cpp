@@ -3,6 +3,7 @@
 #include "audio/SoundPlayer.h"
 #include "audio/SoundTrigger.h"
 #include "audio/WavMax.h"
+#include "authoring/epub/EpubImport.h"
 #include "base/IntegerText.h"
 #include "book/BookLoader.h"
 #include "modes/MessageSink.h"
@@ -24,6 +25,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -282,6 +285,7 @@ void TFormPrincipal::LoadBook(const QString& requestedName)
 
     QString name = requestedName;
     QStringList lines;
+    QString bookFolder;
     for (;;) {
         QString fileName;
         if (!name.isEmpty()) {
@@ -294,17 +298,28 @@ void TFormPrincipal::LoadBook(const QString& requestedName)
                 return;
             }
             fileName = chosen->left(kMaxFileNameLength);
+            if (authoring::isEpubName(fileName)) {
+                // An EPUB chosen here is imported beside it, and its book opened.
+                const authoring::BookFromEpub imported = authoring::bookFromEpub(fileName, m_modes->language());
+                if (imported.book.isEmpty()) {
+                    messages().plain(this, imported.message);
+                    continue;
+                }
+                fileName = imported.book;
+                QDir::setCurrent(QFileInfo(fileName).absolutePath());
+            }
         }
-        if (std::optional<QStringList> read = readBookLines(fileName)) {
+        if (std::optional<BookText> read = readBookText(fileName)) {
             // The book's lines are read through the text box, which now holds the file.
-            lines = std::move(*read);
+            lines = std::move(read->lines);
+            bookFolder = read->folder;
             Memo1->setPlainText(lines.join(u'\n'));
             break;
         }
         messages().plain(this, unreadableBookMessage(fileName));
         name.clear();
     }
-    const BookFailure failure = applyBookLines(lines, book);
+    const BookFailure failure = applyBookLines(lines, book, bookFolder);
     if (failure != BookFailure::None) {
         messages().plain(this, bookFailureMessage(failure));
         return;
