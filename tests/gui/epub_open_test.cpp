@@ -26,7 +26,7 @@ protected:
     {
         MainWindowFixture::SetUp();
         createWindow();
-        window->PopupMenu1->PopupLlegeixelsfitxerstext->setChecked(true);
+        ASSERT_TRUE(window->modes().reading()); // reading aloud is on with an engine
         auto player = std::make_unique<RecordingSoundPlayer>();
         sounds = player.get();
         services->sound.use(std::move(player));
