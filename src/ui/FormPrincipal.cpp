@@ -134,8 +134,6 @@ void TFormPrincipal::FormCreate()
     applyAccessOptions(m_services.settings.accessOptions());
 }
 
-// ---------------------------------------------------------------- window events
-
 void TFormPrincipal::FormActivate()
 {
     // Maximised on every activation, and covering the available screen also
@@ -185,8 +183,6 @@ void TFormPrincipal::customEvent(QEvent* event)
     }
     QWidget::customEvent(event);
 }
-
-// ---------------------------------------------------------------- page turning
 
 void TFormPrincipal::turnPage(PageCommand command)
 {
@@ -266,8 +262,6 @@ void TFormPrincipal::PopupMenuOpcionsAccesClick()
     }
     m_modes->followScanning();
 }
-
-// ---------------------------------------------------------------- book and pages
 
 std::optional<QString> TFormPrincipal::chooseBookFile()
 {
@@ -377,16 +371,11 @@ void TFormPrincipal::MenuCarregarLlibreClick()
     }
 }
 
-// ---------------------------------------------------------------- scanning
-
 void TFormPrincipal::setScanTimerEnabled(bool enabled)
 {
-    if (Timer1->isActive() == enabled)
-        return; // a running period goes on, no extra tick
-    if (enabled)
-        Timer1->start();
-    else
-        Timer1->stop();
+    // The state it has already changes nothing: a running period goes on, no extra tick.
+    if (Timer1->isActive() != enabled)
+        enabled ? Timer1->start() : Timer1->stop();
 }
 
 void TFormPrincipal::ClearScanHighlight()
@@ -450,8 +439,6 @@ void TFormPrincipal::PopupMenu1Popup()
     scan.parkForMenu();
 }
 
-// ---------------------------------------------------------------- about and exit
-
 void TFormPrincipal::PopupMenuParlantDeClick()
 {
     if (m_aboutBox) {
@@ -465,8 +452,6 @@ void TFormPrincipal::PopupMenuSortirClick()
 {
     close();
 }
-
-// ---------------------------------------------------------------- voice mode
 
 void TFormPrincipal::PopupMenuControlDelVolumDelMicrfonClick()
 {
@@ -497,8 +482,6 @@ void TFormPrincipal::HandleWaveInData()
     if (const std::optional<PageCommand> command = PagePresenter::activate(scan.ScanPosition))
         activate(*command);
 }
-
-// ---------------------------------------------------------------- reading speed
 
 void TFormPrincipal::EditVelocitatChange()
 {
