@@ -91,8 +91,11 @@ public:
     // the scanning choice is stored.
     void close();
 
-    // While another window (the book editor) has the user: no scanning, no
-    // capture, no reading; resume() brings back what was on. Nested pairs count once.
+    // While another window (the book editor) has the user: the scan timer
+    // stops and stays stopped, capture closes, a reading stops and pages shown
+    // are not read; the ticks stay as they are, and resume() brings back what
+    // was on (voice mode ends if its input cannot be opened again). A pause
+    // while paused changes nothing: one resume() ends it.
     void pause();
     void resume();
 
