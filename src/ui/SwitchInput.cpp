@@ -38,6 +38,7 @@ void SwitchInput::setOptions(const AccessOptions& options)
     m_timings.setPostAcceptanceMs(options.postAcceptanceMs);
     m_holdTimer.stop();
     m_held = nullptr;
+    m_keysDown.clear();
     // Events are looked at only when an option needs it, so the defaults cost nothing.
     const bool needed = m_timings.holdsPresses() || options.selectKey != SwitchKey::None
         || options.stepKey != SwitchKey::None;
@@ -55,6 +56,11 @@ bool SwitchInput::admit()
     return m_timings.admit(m_clock.elapsed());
 }
 
+bool SwitchInput::delayRunning() const
+{
+    return m_timings.delayRunning(m_clock.elapsed());
+}
+
 std::function<void()> SwitchInput::actionForPress(QObject* target) const
 {
     if (target == m_previousTarget)
@@ -64,13 +70,21 @@ std::function<void()> SwitchInput::actionForPress(QObject* target) const
     return nullptr;
 }
 
-std::function<void()> SwitchInput::actionForKey(int key) const
+std::function<void()> SwitchInput::actionForKey(int key, Qt::KeyboardModifiers modifiers)
 {
-    const SwitchKey pressed = switchKeyForQtKey(key);
-    if (pressed != SwitchKey::None && pressed == m_options.selectKey)
-        return m_actions.select;
-    if (pressed != SwitchKey::None && pressed == m_options.stepKey)
-        return m_actions.step;
+    const SwitchKey pressed = switchKeyForKeyPress(key, modifiers);
+    if (pressed != SwitchKey::None && pressed == m_options.selectKey) {
+        // Taken even with nothing to act on, so that the key never types.
+        std::function<void()> selected = m_actions.select ? m_actions.select() : nullptr;
+        return selected ? selected : [] {};
+    }
+    if (pressed != SwitchKey::None && pressed == m_options.stepKey) {
+        // A bouncing step switch must not move the highlight there and back.
+        return [this] {
+            if (admit() && m_actions.step)
+                m_actions.step();
+        };
+    }
     if (m_timings.holdsPresses() && key == Qt::Key_PageDown)
         return m_actions.next;
     if (m_timings.holdsPresses() && key == Qt::Key_PageUp)
@@ -84,6 +98,10 @@ bool SwitchInput::hold(std::function<void()> action, quint64 pressedAt, int sour
         action();
         return true;
     }
+    // A second switch pressed while one is held (a tremor, a brush) does not
+    // take the place of the press under way.
+    if (m_held && source != m_heldSource)
+        return true;
     m_held = std::move(action);
     m_heldSince = pressedAt;
     m_heldSource = source;
@@ -125,19 +143,31 @@ bool SwitchInput::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
-        std::function<void()> action = actionForKey(key->key());
+        // A switch held down repeats its key; the press counts once.
+        if (key->isAutoRepeat())
+            return m_keysDown.contains(keySwitch(key->key()));
+        std::function<void()> action = actionForKey(key->key(), key->modifiers());
         if (!action)
             return false;
-        // A switch held down repeats its key; the press counts once.
-        return key->isAutoRepeat() ? true : hold(std::move(action), key->timestamp(), keySwitch(key->key()));
+        m_keysDown.insert(keySwitch(key->key()));
+        return hold(std::move(action), key->timestamp(), keySwitch(key->key()));
     }
     case QEvent::KeyRelease: {
+        // The release of a press taken here, whatever modifiers came meanwhile.
         auto* key = static_cast<QKeyEvent*>(event);
-        if (!actionForKey(key->key()))
+        const int source = keySwitch(key->key());
+        if (!m_keysDown.contains(source))
             return false;
-        return key->isAutoRepeat() ? true
-                                    : (m_timings.holdsPresses() ? release(key->timestamp(), keySwitch(key->key())) : true);
+        if (key->isAutoRepeat())
+            return true;
+        m_keysDown.remove(source);
+        return m_timings.holdsPresses() ? release(key->timestamp(), source) : true;
     }
+    case QEvent::WindowDeactivate:
+        // The releases of keys held now go to another window: none is held here any more.
+        if (watched == m_window)
+            m_keysDown.clear();
+        return false;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
         if (!m_timings.holdsPresses() || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
