@@ -38,6 +38,7 @@ void SwitchInput::setOptions(const AccessOptions& options)
     m_timings.setPostAcceptanceMs(options.postAcceptanceMs);
     m_holdTimer.stop();
     m_held = nullptr;
+    m_waiting.clear();
     m_keysDown.clear();
     // Events are looked at only when an option needs it, so the defaults cost nothing.
     const bool needed = m_timings.holdsPresses() || options.selectKey != SwitchKey::None
@@ -99,30 +100,51 @@ bool SwitchInput::hold(std::function<void()> action, quint64 pressedAt, int sour
         return true;
     }
     // A second switch pressed while one is held (a tremor, a brush) does not
-    // take the place of the press under way.
-    if (m_held && source != m_heldSource)
+    // take the place of the press under way: it waits behind it.
+    if (m_held) {
+        if (source != m_heldSource)
+            m_waiting.push_back({std::move(action), pressedAt, m_clock.elapsed(), source});
         return true;
-    m_held = std::move(action);
-    m_heldSince = pressedAt;
-    m_heldSource = source;
-    m_holdTimer.start(m_timings.pressBegan(m_clock.elapsed()) - m_clock.elapsed());
+    }
+    startHeld({std::move(action), pressedAt, m_clock.elapsed(), source});
     return true;
+}
+
+void SwitchInput::startHeld(Press press)
+{
+    m_held = std::move(press.action);
+    m_heldSince = press.stamp;
+    m_heldSource = press.source;
+    // From its own press: a press that waited may be due at once.
+    const qint64 due = m_timings.pressBegan(press.clockAt);
+    m_holdTimer.start(int(qMax<qint64>(0, due - m_clock.elapsed())));
 }
 
 bool SwitchInput::release(quint64 releasedAt, int source)
 {
-    // Another switch let go while this one is held (presses overlap, as with a
-    // tremor): the held press still counts.
-    if (m_held && source != m_heldSource)
+    // A waiting switch let go: it waits no more, and the held press still counts.
+    if (m_held && source != m_heldSource) {
+        std::erase_if(m_waiting, [source](const Press& press) { return press.source == source; });
         return true;
+    }
     // Held long enough by the events' own time stamps, it counts even when the
     // program was too busy to see the time pass; let go before that, never.
     std::function<void()> action = std::move(m_held);
     m_held = nullptr;
     m_timings.pressEnded();
     m_holdTimer.stop();
-    if (action && releasedAt >= m_heldSince + quint64(m_timings.acceptanceMs()))
+    if (action && releasedAt >= m_heldSince + quint64(m_timings.acceptanceMs())) {
+        m_waiting.clear(); // one activation for presses that overlap
         action();
+        return true;
+    }
+    // Let go too soon (presses overlap, as with a tremor): a switch pressed
+    // meanwhile and still held takes its place.
+    if (!m_waiting.empty()) {
+        Press next = std::move(m_waiting.front());
+        m_waiting.erase(m_waiting.begin());
+        startHeld(std::move(next));
+    }
     return true;
 }
 
@@ -132,6 +154,7 @@ void SwitchInput::holdElapsed()
         return;
     const std::function<void()> action = std::move(m_held);
     m_held = nullptr;
+    m_waiting.clear(); // one activation for presses that overlap
     action();
 }
 

@@ -8,8 +8,8 @@
 // intercepted and admit() lets everything through.
 //
 // One press at a time: while a press waits out its acceptance time, another
-// switch pressed meanwhile is ignored. A select acts on what was highlighted
-// when its press began.
+// switch pressed meanwhile waits behind it, and takes its place only if it is
+// let go too soon. A select acts on what was highlighted when its press began.
 #include "desktop/AccessOptions.h"
 #include "scan/SwitchTimings.h"
 
@@ -62,7 +62,16 @@ private:
     // Which switch a press or release comes from: a key's code, or the mouse button.
     static constexpr int kMouseSwitch = -1;
     static int keySwitch(int key) { return key == Qt::Key_Enter ? Qt::Key_Return : key; }
+    // A press waiting out its acceptance time: its action, the event's time
+    // stamp, the clock's reading when it came, and its switch.
+    struct Press {
+        std::function<void()> action;
+        quint64 stamp;
+        qint64 clockAt;
+        int source;
+    };
     bool hold(std::function<void()> action, quint64 pressedAt, int source);
+    void startHeld(Press press);
     bool release(quint64 releasedAt, int source);
     void holdElapsed();
 
@@ -75,6 +84,7 @@ private:
     std::function<void()> m_held;
     quint64 m_heldSince = 0; // the press event's time stamp
     int m_heldSource = 0;
+    std::vector<Press> m_waiting; // pressed while another was held, in order
     QSet<int> m_keysDown; // switch and page keys whose press was taken, until their release
     QPointer<QWidget> m_previousTarget;
     std::vector<QPointer<QWidget>> m_nextTargets;

@@ -254,8 +254,10 @@ TEST_F(SwitchOptions, AHeldSelectKeyPressesTheButtonHighlightedWhenThePressBegan
     ASSERT_TRUE(xdotool({QStringLiteral("sleep"), QStringLiteral("1.3"), QStringLiteral("keyup"), QStringLiteral("1")}));
     EXPECT_TRUE(pageBecomes(aimed == 0 ? 1 : 3)) << "page " << window->book.CurrentPage;
     window->ClearScanHighlight();
-    window->Timer1Timer(); // let go: the scan goes on
-    EXPECT_NE(highlighted(), -1);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        window->Timer1Timer();
+        return highlighted() != -1;
+    }, 5000)) << "let go, the scan goes on";
 }
 
 // Presses that overlap the other way round: a brief press of the step key
