@@ -508,7 +508,7 @@ TEST_F(VoiceModeWindow, CalibraHearsTheRoomForThreeSecondsWithoutTurningPagesThe
     sound(0);
     sound(0); // the last page turn's hold-off
     sound(100);
-    EXPECT_EQ(services->capture.TriggerThreshold, 39);
+    EXPECT_EQ(services->capture.TriggerThreshold, 52);
     EXPECT_EQ(window->book.CurrentPage, 3);
 }
 

@@ -171,8 +171,9 @@ TEST(LevelCalibration, ThresholdSitsJustAboveTheRoom)
     for (const Room room : {Room{0, true}, Room{2, true}, Room{80, true}, Room{84, false}, Room{127, false}}) {
         calibration.start(0);
         calibration.hear(room.loudest, 3000);
-        if (room.crossable)
+        if (room.crossable) {
             EXPECT_GT(calibration.threshold(), room.loudest) << room.loudest;
+        }
         EXPECT_LT(calibration.threshold(), 127) << "a sound at the top level must still cross it";
         EXPECT_EQ(calibration.threshold() >= room.loudest + qMax(6, room.loudest / 2), room.crossable) << room.loudest;
     }
