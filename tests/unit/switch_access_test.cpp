@@ -179,13 +179,20 @@ TEST(LevelCalibration, ThresholdSitsJustAboveTheRoom)
     }
 }
 
-TEST(CueVoice, SaysTheTextThroughItsOwnProcessAndCutsTheCueBefore)
-{
+// The cue voice's process needs an event loop; a stand-in program replaces espeak-ng.
+class CueVoiceTest : public ::testing::Test {
+protected:
+    ~CueVoiceTest() override { qunsetenv("TIRVELO_CUE_PROGRAM"); }
+
     int argc = 1;
-    char name[] = "switch_access_test";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
+    char name[19] = "switch_access_test";
+    char* argv[2] = {name, nullptr};
+    QCoreApplication app{argc, argv};
     QTemporaryDir dir;
+};
+
+TEST_F(CueVoiceTest, SaysTheTextThroughItsOwnProcessAndCutsTheCueBefore)
+{
     // A stand-in for espeak-ng: records its arguments and its input, then
     // sounds for a while unless it is cut.
     const QString script = dir.filePath(QStringLiteral("cue.sh"));
@@ -206,16 +213,10 @@ TEST(CueVoice, SaysTheTextThroughItsOwnProcessAndCutsTheCueBefore)
     EXPECT_EQ(contents(second + QStringLiteral(".text")), QByteArray("Anterior\n"));
     EXPECT_EQ(contents(second + QStringLiteral(".args")).trimmed(), CueVoice::argumentsFor(QStringLiteral("es")).join(u' ').toUtf8());
     EXPECT_FALSE(QFile::exists(first + QStringLiteral(".end"))) << "the first cue was cut when the highlight moved on";
-    qunsetenv("TIRVELO_CUE_PROGRAM");
 }
 
-TEST(CueVoice, TheProgramIsFoundOnceAndAMissingOneSaysNothing)
+TEST_F(CueVoiceTest, TheProgramIsFoundOnceAndAMissingOneSaysNothing)
 {
-    int argc = 1;
-    char name[] = "switch_access_test";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
     const QString first = dir.filePath(QStringLiteral("first.sh"));
     const QString second = dir.filePath(QStringLiteral("second.sh"));
     for (const QString& script : {first, second}) {
@@ -232,5 +233,4 @@ TEST(CueVoice, TheProgramIsFoundOnceAndAMissingOneSaysNothing)
     qputenv("TIRVELO_CUE_PROGRAM", dir.filePath(QStringLiteral("missing")).toLocal8Bit());
     CueVoice missing;
     EXPECT_FALSE(missing.say(QStringLiteral("Anterior"), QStringLiteral("ca")));
-    qunsetenv("TIRVELO_CUE_PROGRAM");
 }
