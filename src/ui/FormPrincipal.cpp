@@ -127,7 +127,6 @@ void TFormPrincipal::createControls()
     // Back to front: the picture, the buttons and labels, then the boxes.
     Image1 = new PictureBox(this);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setAccessibleName(QStringLiteral(u"Plana"));
     connect(Image1, &PictureBox::clicked, this, &TFormPrincipal::Image1Click);
 
     const Captions& captions = captionsFor(InterfaceLanguage::Catalan);
@@ -172,14 +171,13 @@ void TFormPrincipal::createControls()
     pageFont.setPixelSize(qRound(11 * m_scale));
     LabelPagina->setFont(pageFont);
     LabelPagina->setToolTip(fixed_texts::HintPageNumber);
-    // Its name is the number shown, so a screen reader hears every new page.
-    LabelPagina->setAccessibleDescription(fixed_texts::HintPageNumber);
+    // Its name is the number shown; a new page takes the screen reader's focus (showPageLabel).
+    announcesItsChanges(LabelPagina);
 
     SpinEditTempsTimer = new ScanIntervalSpinBox(this);
     SpinEditTempsTimer->setObjectName(QStringLiteral("SpinEditTempsTimer"));
     SpinEditTempsTimer->setGeometry(scaled(118, 5, 41, 22));
     SpinEditTempsTimer->setToolTip(fixed_texts::HintScanInterval);
-    SpinEditTempsTimer->setAccessibleName(fixed_texts::HintScanInterval);
     connect(SpinEditTempsTimer, &QSpinBox::valueChanged, this, &TFormPrincipal::SpinEditTempsTimerChange);
     connect(SpinEditTempsTimer, &ScanIntervalSpinBox::pageKeyPressed, this, [this](int key) {
         if (key == Qt::Key_PageDown)
@@ -222,7 +220,6 @@ void TFormPrincipal::createControls()
     speedFont.setBold(true);
     EditVelocitat->setFont(speedFont);
     EditVelocitat->setToolTip(fixed_texts::HintReadingSpeed);
-    EditVelocitat->setAccessibleName(fixed_texts::HintReadingSpeed);
     connect(EditVelocitat, &QLineEdit::textChanged, this, &TFormPrincipal::EditVelocitatChange);
     EditVelocitat->setContextMenuPolicy(Qt::DefaultContextMenu); // its own edit menu (see Memo1 above)
 
@@ -241,7 +238,7 @@ void TFormPrincipal::createControls()
     connect(Timer1, &QTimer::timeout, this, &TFormPrincipal::Timer1Timer);
 
     m_switches = new SwitchInput(this, {[this] { SpeedButtonEsquerraClick(); }, [this] { SpeedButtonDretaClick(); },
-                                        [this] { selectKeyPressed(); }, [this] { ScanStep(); }},
+                                        [this] { return selectAction(); }, [this] { ScanStep(); }},
                                  this);
     m_switches->setPressTargets(SpeedButtonEsquerra, {SpeedButtonDreta, Image1, Memo1->viewport(), RichEdit1->viewport()});
 
@@ -323,6 +320,11 @@ void TFormPrincipal::applyCaptions(const Captions& captions)
         LabelInformacio->adjustSize();
         Memo1->setAccessibleName(captions.TextBoxName);
         RichEdit1->setAccessibleName(captions.TextBoxName);
+        // The hints stay Catalan; what a screen reader calls the controls follows the language.
+        Image1->setAccessibleName(captions.PictureName);
+        LabelPagina->setAccessibleDescription(captions.PageNumberName);
+        SpinEditTempsTimer->setAccessibleName(captions.ScanIntervalName);
+        EditVelocitat->setAccessibleName(captions.ReadingSpeedName);
     }
     if (!PopupMenuActiu)
         return;
@@ -522,15 +524,15 @@ void TFormPrincipal::SpeedButtonDretaClick()
     activate(PageCommand::Next);
 }
 
-void TFormPrincipal::selectKeyPressed()
+std::function<void()> TFormPrincipal::selectAction()
 {
-    // While scanning, the key presses the highlighted button; otherwise it turns on.
-    if (!PopupMenuActiu->isChecked())
-        SpeedButtonDretaClick();
-    else if (SpeedButtonEsquerra->isHighlighted())
-        SpeedButtonEsquerraClick();
-    else if (SpeedButtonDreta->isHighlighted())
-        SpeedButtonDretaClick();
+    // The highlighted button whenever one is highlighted (the step key shows
+    // one with scanning off too); with none and scanning off, the next page.
+    if (SpeedButtonEsquerra->isHighlighted())
+        return [this] { SpeedButtonEsquerraClick(); };
+    if (SpeedButtonDreta->isHighlighted() || !PopupMenuActiu->isChecked())
+        return [this] { SpeedButtonDretaClick(); };
+    return nullptr;
 }
 
 const AccessOptions& TFormPrincipal::accessOptions() const
@@ -550,11 +552,14 @@ void TFormPrincipal::PopupMenuOpcionsAccesClick()
     TFormOpcionsAcces dialog(this);
     dialog.setLanguage(m_language);
     dialog.setOptions(accessOptions());
+    dialog.setCueVoiceMissing(!cueVoice().available());
     if (dialog.exec() == QDialog::Accepted) {
         const AccessOptions chosen = dialog.options();
         SettingsFile settingsFile;
-        writeAccessOptions(settingsFile, chosen);
+        // Used all the same: only the next start loses them.
         applyAccessOptions(chosen);
+        if (!writeAccessOptions(settingsFile, chosen))
+            messages().plain(this, accessOptionsCaptionsFor(m_language).NotStored);
     }
     followActiu();
 }
@@ -761,8 +766,11 @@ void TFormPrincipal::showPageLabel()
 {
     // Written once per page: a screen reader announces each change of the text.
     const QString label = PagePresenter::pageLabel(book);
-    if (LabelPagina->text() != label)
-        LabelPagina->setText(label);
+    if (LabelPagina->text() == label)
+        return;
+    LabelPagina->setText(label);
+    // After the turn has moved the keyboard focus, so that this is what a screen reader says last.
+    QTimer::singleShot(0, LabelPagina, [label = LabelPagina] { announceChange(label); });
 }
 
 void TFormPrincipal::paintNow(QWidget* box)
@@ -834,7 +842,7 @@ void TFormPrincipal::Timer1Timer()
     // A button clicks when it is let go over it: a step while a switch wired
     // as the left button is held would move the pointer away and lose the
     // press. The scan waits for the release.
-    if (QGuiApplication::mouseButtons() & Qt::LeftButton)
+    if ((QGuiApplication::mouseButtons() & Qt::LeftButton) || m_switches->switchKeyHeld())
         return;
     if (accessOptions().stepKey == SwitchKey::None)
         ScanStep();
@@ -844,10 +852,16 @@ void TFormPrincipal::speakHighlight(const NavigationButton* button)
 {
     if (!button || !accessOptions().spokenHighlight)
         return;
+    static constexpr const char* codes[] = {"ca", "es", "pt"};
+    cueVoice().say(spokenCaption(button->text()), QString::fromLatin1(codes[int(m_language)]));
+}
+
+CueVoice& TFormPrincipal::cueVoice()
+{
+    // Made on first use, which looks for its program once.
     if (!m_cue)
         m_cue = new CueVoice(this);
-    static constexpr const char* codes[] = {"ca", "es", "pt"};
-    m_cue->say(spokenCaption(button->text()), QString::fromLatin1(codes[int(m_language)]));
+    return *m_cue;
 }
 
 void TFormPrincipal::SpinEditTempsTimerChange()
@@ -925,8 +939,12 @@ void TFormPrincipal::HandleWaveInData()
     }
     // With headphones the page's own sound cannot reach the microphone, so the
     // option lets the trigger listen through it.
-    const bool deafToPageSound = soundPlayer().guardActive() && !accessOptions().soundSwitchDuringPageSound;
-    const WaveInOutcome outcome = HandleWaveInDataCore(m_services.capture, PopupMenuActiu->isChecked(), deafToPageSound);
+    // The spoken highlight's cue is heard through the loudspeakers as the page's sound is.
+    const bool ownSound = soundPlayer().guardActive() || (m_cue && m_cue->guardActive());
+    // A sound inside the post-acceptance delay is ignored whole: it neither
+    // clears the highlight nor starts the hold-off.
+    const bool deaf = (ownSound && !accessOptions().soundSwitchDuringPageSound) || m_switches->delayRunning();
+    const WaveInOutcome outcome = HandleWaveInDataCore(m_services.capture, PopupMenuActiu->isChecked(), deaf);
     if (m_levelDialog && m_levelDialog->isVisible())
         m_levelDialog->setLevel(outcome.level);
     if (!outcome.activate)

@@ -162,8 +162,10 @@ private:
     ReadingState readingState() const;
     // A switch's activation: turns the page unless the post-acceptance delay runs.
     void activate(PageCommand command);
-    void selectKeyPressed();
+    // What a select key pressed now acts on.
+    std::function<void()> selectAction();
     void speakHighlight(const NavigationButton* button);
+    CueVoice& cueVoice();
     std::optional<QString> chooseBookFile();
     void chooseVoice(QAction* chosen, QAction* other);
     void switchLanguage(InterfaceLanguage language, QAction* item, QByteArrayView storedValue, int engineLanguage);
