@@ -17,6 +17,7 @@
 #include "speech/CueVoice.h"
 #include "ui/AboutBox.h"
 #include "ui/AccessOptionsCaptions.h"
+#include "ui/CurrentDesktop.h"
 #include "ui/Accessibility.h"
 #include "ui/FormOpcionsAcces.h"
 #include "ui/SwitchInput.h"
@@ -90,7 +91,7 @@ QStringList qtNameFilters(const QString& filter)
 } // namespace
 
 TFormPrincipal::TFormPrincipal(const Services& services, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(services)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(services), m_session(currentDesktopSession())
 {
     setObjectName(QStringLiteral("FormPrincipal"));
     setWindowTitle(applicationTitle());
@@ -109,6 +110,8 @@ TFormPrincipal::TFormPrincipal(const Services& services, QWidget* parent)
     windowFont.setPixelSize(qRound(11 * m_scale));
     setFont(windowFont);
     resize(int(536 * m_scale), int(348 * m_scale));
+    // Asked before the first show, so that a window manager maps it full screen.
+    setWindowState(Qt::WindowFullScreen);
     createControls();
     createMenu();
     FormCreate();
@@ -240,9 +243,9 @@ void TFormPrincipal::createControls()
     connect(Timer1, &QTimer::timeout, this, &TFormPrincipal::Timer1Timer);
 
     m_switches = new SwitchInput(this, {[this] { SpeedButtonEsquerraClick(); }, [this] { SpeedButtonDretaClick(); },
-                                        [this] { selectKeyPressed(); }, [this] { ScanStep(); }},
+                                        [this] { selectKeyPressed(); }, [this] { ScanStep(); }, [this] { pageClicked(); }},
                                  this);
-    m_switches->setPressTargets(SpeedButtonEsquerra, {SpeedButtonDreta, Image1, Memo1->viewport(), RichEdit1->viewport()});
+    m_switches->setPressTargets(SpeedButtonEsquerra, {SpeedButtonDreta}, {Image1, Memo1->viewport(), RichEdit1->viewport()});
 
     applyCaptions(captions);
 }
@@ -392,13 +395,15 @@ void TFormPrincipal::applyNoSpeechMenuState()
 
 void TFormPrincipal::FormActivate()
 {
-    // Maximised on every activation, and covering the available screen also
-    // where no window manager maximises.
-    const QRect target = availableScreenGeometry(this);
-    if (!(windowState() & Qt::WindowMaximized))
-        setWindowState(windowState() | Qt::WindowMaximized);
-    if (geometry() != target)
-        setGeometry(target);
+    // Full screen on every activation, by the platform's own request; where
+    // nothing may answer it, the window covers the screen itself too.
+    if (!(windowState() & Qt::WindowFullScreen))
+        setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowFullScreen);
+    if (!m_session.coversScreenItself())
+        return;
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen && geometry() != screen->geometry())
+        setGeometry(screen->geometry());
 }
 
 void TFormPrincipal::changeEvent(QEvent* event)
@@ -416,7 +421,10 @@ void TFormPrincipal::showEvent(QShowEvent* event)
 
 void TFormPrincipal::resizeEvent(QResizeEvent* event)
 {
+    // The page boxes follow whatever size the window is given.
     Image1->setGeometry(rect());
+    Memo1->setGeometry(qRound(20 * m_scale), qRound(74 * m_scale), width() - qRound(50 * m_scale), height() - qRound(94 * m_scale));
+    RichEdit1->setGeometry(Memo1->geometry());
     QWidget::resizeEvent(event);
 }
 
@@ -455,7 +463,7 @@ bool TFormPrincipal::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::MouseButtonPress:
         if (inRich && watched == RichEdit1->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            SpeedButtonDretaClick();
+            pageClicked();
         break;
     case QEvent::MouseButtonRelease:
         if (inMemo && watched == Memo1->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
@@ -518,6 +526,17 @@ void TFormPrincipal::SpeedButtonEsquerraClick()
 void TFormPrincipal::SpeedButtonDretaClick()
 {
     activate(PageCommand::Next);
+}
+
+void TFormPrincipal::pageClicked()
+{
+    if (m_session.pageClickPressesHighlight() && PopupMenuActiu->isChecked()) {
+        if (SpeedButtonEsquerra->isHighlighted())
+            return SpeedButtonEsquerraClick();
+        if (SpeedButtonDreta->isHighlighted())
+            return SpeedButtonDretaClick();
+    }
+    SpeedButtonDretaClick();
 }
 
 void TFormPrincipal::selectKeyPressed()
@@ -796,8 +815,10 @@ void TFormPrincipal::ScanStep()
     else if (position == 1)
         SpeedButtonDreta->setHighlighted(true);
     speakHighlight(position == 0 ? SpeedButtonEsquerra : position == 1 ? SpeedButtonDreta : nullptr);
-    // Every step, also when the pointer is already there or the user moved it away.
-    QCursor::setPos(mapToGlobal(scanPointerClientPoint()));
+    // Every step, also when the pointer is already there or the user moved it
+    // away. Where it cannot follow, a click on the page stands for it (pageClicked).
+    if (m_session.movesPointer())
+        QCursor::setPos(mapToGlobal(scanPointerClientPoint()));
 }
 
 void TFormPrincipal::Timer1Timer()

@@ -6,6 +6,7 @@
 #include "book/Book.h"
 #include "book/PagePresenter.h"
 #include "desktop/AccessOptions.h"
+#include "desktop/DesktopSession.h"
 #include "scan/ScanCycle.h"
 #include "ui/Captions.h"
 #include "ui/Services.h"
@@ -105,8 +106,11 @@ public:
     // ---- handlers ----
     void SpeedButtonEsquerraClick();
     void SpeedButtonDretaClick();
-    void Image1Click() { SpeedButtonDretaClick(); }
-    void Memo1Click() { SpeedButtonDretaClick(); }
+    void Image1Click() { pageClicked(); }
+    void Memo1Click() { pageClicked(); }
+    // A left click on the picture or a text box: the next page, or, where the
+    // pointer does not follow the scan, the highlighted button while scanning.
+    void pageClicked();
     void SpinEditTempsTimerChange();
     void EditVelocitatChange();
     // With a step key chosen the highlight moves by that key only.
@@ -136,6 +140,8 @@ public:
     QString openDialogLastName() const { return m_openDialogLastName; }
     // Layout factor for screens above 96 dpi.
     qreal layoutScale() const { return m_scale; }
+    // The desktop the window was made on, and what it allows.
+    const DesktopSession& desktopSession() const { return m_session; }
     // The client point of the highlighted button's centre, where the pointer goes.
     QPoint scanPointerClientPoint() const;
 
@@ -179,6 +185,7 @@ private:
     MessageSink& messages() const { return m_services.messages; }
 
     Services m_services;
+    DesktopSession m_session;
     bool m_interfaceReady = false;
 
     TAboutBox* m_aboutBox = nullptr;

@@ -26,16 +26,18 @@ class SwitchInput : public QObject {
 public:
     struct Actions {
         std::function<void()> previous; // the previous-page button
-        std::function<void()> next;     // the next-page button, the picture, the text boxes
+        std::function<void()> next;     // the next-page button
         std::function<void()> select;   // the select key
         std::function<void()> step;     // the step key
+        std::function<void()> page;     // the picture, the text boxes; when empty, next
     };
 
     SwitchInput(QWidget* window, Actions actions, QObject* parent = nullptr);
     ~SwitchInput() override;
 
-    // Where a left press turns to the previous page, and where to the next.
-    void setPressTargets(QWidget* previous, std::vector<QWidget*> next);
+    // Where a left press turns to the previous page, where to the next, and
+    // where it is a click on the page.
+    void setPressTargets(QWidget* previous, std::vector<QWidget*> next, std::vector<QWidget*> page = {});
     void setOptions(const AccessOptions& options);
     const AccessOptions& options() const { return m_options; }
 
@@ -66,6 +68,7 @@ private:
     int m_heldSource = 0;
     QPointer<QWidget> m_previousTarget;
     std::vector<QPointer<QWidget>> m_nextTargets;
+    std::vector<QPointer<QWidget>> m_pageTargets;
     bool m_filtering = false;
 };
 
