@@ -25,10 +25,9 @@ struct DesktopSession {
     bool findsOtherWindows() const { return kind == DesktopKind::X11; }
     // The program places its own dialogs; a Wayland client cannot.
     bool placesOwnWindows() const { return kind != DesktopKind::Wayland; }
-    // Full screen is asked of the window manager. Only an X server may have
-    // none, and then the window covers the screen itself; a compositor answers
-    // (weston's X window manager misplaces a window that also sizes itself,
-    // and ends a Wayland client whose size differs from what it configured).
+    // On X the window covers the screen itself (a bare X server has no window
+    // manager to answer a request); on a Wayland session it asks for full
+    // screen and takes the size the compositor gives.
     bool coversScreenItself() const { return kind == DesktopKind::X11 || kind == DesktopKind::Other; }
 };
 

@@ -1,5 +1,6 @@
 #include "ui/FormNivellEntradaDAudio.h"
 
+#include "ui/CurrentDesktop.h"
 #include "ui/Delay.h"
 #include "audio/WavMax.h"
 #include "ui/MessageSink.h"
@@ -201,6 +202,9 @@ void TFormNivellEntradaDAudio::FormCreate()
 
 void TFormNivellEntradaDAudio::placeBottomRight()
 {
+    // A Wayland client cannot place its windows: the compositor does.
+    if (!currentDesktopSession().placesOwnWindows())
+        return;
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;

@@ -110,8 +110,10 @@ TFormPrincipal::TFormPrincipal(const Services& services, QWidget* parent)
     windowFont.setPixelSize(qRound(11 * m_scale));
     setFont(windowFont);
     resize(int(536 * m_scale), int(348 * m_scale));
-    // Asked before the first show, so that a window manager maps it full screen.
-    setWindowState(Qt::WindowFullScreen);
+    // On a Wayland session asked before the first show, so that the
+    // compositor maps it full screen.
+    if (!m_session.coversScreenItself())
+        setWindowState(Qt::WindowFullScreen);
     createControls();
     createMenu();
     FormCreate();
@@ -395,15 +397,21 @@ void TFormPrincipal::applyNoSpeechMenuState()
 
 void TFormPrincipal::FormActivate()
 {
-    // Full screen on every activation, by the platform's own request; where
-    // nothing may answer it, the window covers the screen itself too.
-    if (!(windowState() & Qt::WindowFullScreen))
-        setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowFullScreen);
-    if (!m_session.coversScreenItself())
+    // On a Wayland session full screen by the platform's own request, the size
+    // left to the compositor (weston ends a client whose size differs from what
+    // it configured, and misplaces an X window that sizes itself).
+    if (!m_session.coversScreenItself()) {
+        if (!(windowState() & Qt::WindowFullScreen))
+            setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowFullScreen);
         return;
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (screen && geometry() != screen->geometry())
-        setGeometry(screen->geometry());
+    }
+    // On X, maximised on every activation, and covering the available screen
+    // also where no window manager maximises.
+    const QRect target = availableScreenGeometry(this);
+    if (!(windowState() & Qt::WindowMaximized))
+        setWindowState(windowState() | Qt::WindowMaximized);
+    if (geometry() != target)
+        setGeometry(target);
 }
 
 void TFormPrincipal::changeEvent(QEvent* event)
