@@ -1,6 +1,7 @@
 #include "ui/FormNivellEntradaDAudio.h"
 
 #include "ui/AccessOptionsCaptions.h"
+#include "ui/CurrentDesktop.h"
 #include "ui/Delay.h"
 #include "audio/WavMax.h"
 #include "ui/MessageSink.h"
@@ -203,6 +204,9 @@ void TFormNivellEntradaDAudio::FormCreate()
 
 void TFormNivellEntradaDAudio::placeBottomRight()
 {
+    // A Wayland client cannot place its windows: the compositor does.
+    if (!currentDesktopSession().placesOwnWindows())
+        return;
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;

@@ -18,6 +18,7 @@
 #include "speech/CueVoice.h"
 #include "ui/AboutBox.h"
 #include "ui/AccessOptionsCaptions.h"
+#include "ui/CurrentDesktop.h"
 #include "ui/Accessibility.h"
 #include "ui/FormOpcionsAcces.h"
 #include "ui/SwitchInput.h"
@@ -91,7 +92,7 @@ QStringList qtNameFilters(const QString& filter)
 } // namespace
 
 TFormPrincipal::TFormPrincipal(const Services& services, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(services)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(services), m_session(currentDesktopSession())
 {
     setObjectName(QStringLiteral("FormPrincipal"));
     setWindowTitle(applicationTitle());
@@ -110,6 +111,10 @@ TFormPrincipal::TFormPrincipal(const Services& services, QWidget* parent)
     windowFont.setPixelSize(qRound(11 * m_scale));
     setFont(windowFont);
     resize(int(536 * m_scale), int(348 * m_scale));
+    // On a Wayland session asked before the first show, so that the
+    // compositor maps it full screen.
+    if (!m_session.coversScreenItself())
+        setWindowState(Qt::WindowFullScreen);
     createControls();
     createMenu();
     FormCreate();
@@ -238,9 +243,10 @@ void TFormPrincipal::createControls()
     connect(Timer1, &QTimer::timeout, this, &TFormPrincipal::Timer1Timer);
 
     m_switches = new SwitchInput(this, {[this] { SpeedButtonEsquerraClick(); }, [this] { SpeedButtonDretaClick(); },
-                                        [this] { return selectAction(); }, [this] { ScanStep(); }},
+                                        [this] { return selectAction(); }, [this] { ScanStep(); },
+                                        [this] { return pageAction(); }},
                                  this);
-    m_switches->setPressTargets(SpeedButtonEsquerra, {SpeedButtonDreta, Image1, Memo1->viewport(), RichEdit1->viewport()});
+    m_switches->setPressTargets(SpeedButtonEsquerra, {SpeedButtonDreta}, {Image1, Memo1->viewport(), RichEdit1->viewport()});
 
     applyCaptions(captions);
 }
@@ -395,8 +401,16 @@ void TFormPrincipal::applyNoSpeechMenuState()
 
 void TFormPrincipal::FormActivate()
 {
-    // Maximised on every activation, and covering the available screen also
-    // where no window manager maximises.
+    // On a Wayland session full screen by the platform's own request, the size
+    // left to the compositor (weston ends a client whose size differs from what
+    // it configured, and misplaces an X window that sizes itself).
+    if (!m_session.coversScreenItself()) {
+        if (!(windowState() & Qt::WindowFullScreen))
+            setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowFullScreen);
+        return;
+    }
+    // On X, maximised on every activation, and covering the available screen
+    // also where no window manager maximises.
     const QRect target = availableScreenGeometry(this);
     if (!(windowState() & Qt::WindowMaximized))
         setWindowState(windowState() | Qt::WindowMaximized);
@@ -419,7 +433,10 @@ void TFormPrincipal::showEvent(QShowEvent* event)
 
 void TFormPrincipal::resizeEvent(QResizeEvent* event)
 {
+    // The page boxes follow whatever size the window is given.
     Image1->setGeometry(rect());
+    Memo1->setGeometry(qRound(20 * m_scale), qRound(74 * m_scale), width() - qRound(50 * m_scale), height() - qRound(94 * m_scale));
+    RichEdit1->setGeometry(Memo1->geometry());
     QWidget::resizeEvent(event);
 }
 
@@ -458,7 +475,7 @@ bool TFormPrincipal::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::MouseButtonPress:
         if (inRich && watched == RichEdit1->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            SpeedButtonDretaClick();
+            pageClicked();
         break;
     case QEvent::MouseButtonRelease:
         if (inMemo && watched == Memo1->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
@@ -522,6 +539,25 @@ void TFormPrincipal::SpeedButtonEsquerraClick()
 void TFormPrincipal::SpeedButtonDretaClick()
 {
     activate(PageCommand::Next);
+}
+
+void TFormPrincipal::pageClicked()
+{
+    pageAction()();
+}
+
+std::function<void()> TFormPrincipal::pageAction()
+{
+    // On a Wayland session the pointer cannot rest on the highlight, so while
+    // scanning a click on the page presses the highlighted button, as it was
+    // when the press began.
+    if (m_session.pageClickPressesHighlight() && PopupMenuActiu->isChecked()) {
+        if (SpeedButtonEsquerra->isHighlighted())
+            return [this] { SpeedButtonEsquerraClick(); };
+        if (SpeedButtonDreta->isHighlighted())
+            return [this] { SpeedButtonDretaClick(); };
+    }
+    return [this] { SpeedButtonDretaClick(); };
 }
 
 std::function<void()> TFormPrincipal::selectAction()
@@ -833,8 +869,10 @@ void TFormPrincipal::ScanStep()
     else if (position == 1)
         SpeedButtonDreta->setHighlighted(true);
     speakHighlight(position == 0 ? SpeedButtonEsquerra : position == 1 ? SpeedButtonDreta : nullptr);
-    // Every step, also when the pointer is already there or the user moved it away.
-    QCursor::setPos(mapToGlobal(scanPointerClientPoint()));
+    // Every step, also when the pointer is already there or the user moved it
+    // away. Where it cannot follow, a click on the page stands for it (pageClicked).
+    if (m_session.movesPointer())
+        QCursor::setPos(mapToGlobal(scanPointerClientPoint()));
 }
 
 void TFormPrincipal::Timer1Timer()

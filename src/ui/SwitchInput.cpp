@@ -24,10 +24,11 @@ SwitchInput::~SwitchInput()
         QCoreApplication::instance()->removeEventFilter(this);
 }
 
-void SwitchInput::setPressTargets(QWidget* previous, std::vector<QWidget*> next)
+void SwitchInput::setPressTargets(QWidget* previous, std::vector<QWidget*> next, std::vector<QWidget*> page)
 {
     m_previousTarget = previous;
     m_nextTargets.assign(next.begin(), next.end());
+    m_pageTargets.assign(page.begin(), page.end());
 }
 
 void SwitchInput::setOptions(const AccessOptions& options)
@@ -68,6 +69,8 @@ std::function<void()> SwitchInput::actionForPress(QObject* target) const
         return m_actions.previous;
     if (std::find(m_nextTargets.begin(), m_nextTargets.end(), target) != m_nextTargets.end())
         return m_actions.next;
+    if (std::find(m_pageTargets.begin(), m_pageTargets.end(), target) != m_pageTargets.end())
+        return m_actions.page ? m_actions.page() : m_actions.next;
     return nullptr;
 }
 

@@ -31,17 +31,21 @@ class SwitchInput : public QObject {
 public:
     struct Actions {
         std::function<void()> previous; // the previous-page button
-        std::function<void()> next;     // the next-page button, the picture, the text boxes
+        std::function<void()> next;     // the next-page button
         // What a select pressed now acts on (empty: nothing), asked as the press begins.
         std::function<std::function<void()>()> select;
         std::function<void()> step;     // the step key
+        // What a press on the picture or a text box acts on, asked as the press
+        // begins; when empty, next.
+        std::function<std::function<void()>()> page;
     };
 
     SwitchInput(QWidget* window, Actions actions, QObject* parent = nullptr);
     ~SwitchInput() override;
 
-    // Where a left press turns to the previous page, and where to the next.
-    void setPressTargets(QWidget* previous, std::vector<QWidget*> next);
+    // Where a left press turns to the previous page, where to the next, and
+    // where it is a click on the page.
+    void setPressTargets(QWidget* previous, std::vector<QWidget*> next, std::vector<QWidget*> page = {});
     void setOptions(const AccessOptions& options);
     const AccessOptions& options() const { return m_options; }
 
@@ -88,6 +92,7 @@ private:
     QSet<int> m_keysDown; // switch and page keys whose press was taken, until their release
     QPointer<QWidget> m_previousTarget;
     std::vector<QPointer<QWidget>> m_nextTargets;
+    std::vector<QPointer<QWidget>> m_pageTargets;
     bool m_filtering = false;
 };
 
