@@ -28,6 +28,10 @@ const Captions catalan{
     QStringLiteral(u"Nivell &Micròfon"),
     QStringLiteral(u"Calibra"),
     QStringLiteral(u"Text de la pàgina"),
+    QStringLiteral(u"Plana"),
+    QStringLiteral(u"Número de pàgina"),
+    QStringLiteral(u"Decimes de segon que dura cada salt de l'escaneig"),
+    QStringLiteral(u"Velocitat de lectura"),
 };
 const Captions spanish{
     QStringLiteral(u"&Anterior"),
@@ -51,6 +55,10 @@ const Captions spanish{
     QStringLiteral(u"Nivel &Micrófono"),
     QStringLiteral(u"Calibrar"),
     QStringLiteral(u"Texto de la página"),
+    QStringLiteral(u"Página"),
+    QStringLiteral(u"Número de página"),
+    QStringLiteral(u"Décimas de segundo que dura cada salto del escaneo"),
+    QStringLiteral(u"Velocidad de lectura"),
 };
 const Captions portuguese{
     QStringLiteral(u"&Anterior"),
@@ -74,6 +82,10 @@ const Captions portuguese{
     QStringLiteral(u"Volume do &Microfone"),
     QStringLiteral(u"Calibrar"),
     QStringLiteral(u"Texto da página"),
+    QStringLiteral(u"Página"),
+    QStringLiteral(u"Número da página"),
+    QStringLiteral(u"Décimas de segundo que dura cada salto do varrimento"),
+    QStringLiteral(u"Velocidade de leitura"),
 };
 } // namespace
 

@@ -55,7 +55,7 @@ AccessOptions Settings::accessOptions() const
 bool Settings::setAccessOptions(const AccessOptions& options)
 {
     SettingsFile target = file();
-    return written(writeAccessOptions(target, options));
+    return writeAccessOptions(target, options);
 }
 
 } // namespace tirvelo

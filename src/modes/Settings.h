@@ -26,7 +26,8 @@ public:
     // "Escaneig": on only for the exact "sí".
     bool scanning() const;
     bool setScanning(bool on);
-    // The switch-access keys; only the keys that change are written.
+    // The switch-access keys; only the keys that change are written. A failure
+    // is only returned: the options dialog tells its own message.
     AccessOptions accessOptions() const;
     bool setAccessOptions(const AccessOptions& options);
 

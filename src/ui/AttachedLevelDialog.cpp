@@ -1,5 +1,6 @@
 #include "ui/AttachedLevelDialog.h"
 
+#include "ui/AccessOptionsCaptions.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/FormPrincipal.h"
 
@@ -18,6 +19,9 @@ AttachedLevelDialog::AttachedLevelDialog(const Services& services, TFormPrincipa
     QObject::connect(&modes, &ModeController::languageChanged, dialog, [dialog](InterfaceLanguage language) {
         const Captions& captions = captionsFor(language);
         dialog->setCaptions(captions.LevelDialogTitle, captions.BitBtn1, captions.BitBtn2, captions.BitBtnCalibra);
+        const AccessOptionsCaptions& calibration = accessOptionsCaptionsFor(language);
+        dialog->setCalibrationCaptions(calibration.CalibrationCountdown, calibration.RoomTooLoud,
+                                       calibration.RoomTooLoudHint);
     });
 }
 

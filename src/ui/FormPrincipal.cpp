@@ -12,6 +12,7 @@
 #include "speech/SpeechEngine.h"
 #include "ui/AboutBox.h"
 #include "ui/Accessibility.h"
+#include "ui/CurrentDesktop.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/FormOpcionsAcces.h"
 #include "ui/MainWindowControls.h"
@@ -37,7 +38,7 @@ namespace tirvelo {
 
 TFormPrincipal::TFormPrincipal(const Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(services),
-      m_modes(new ModeController(services, this, this, this))
+      m_modes(new ModeController(services, this, this, this)), m_session(currentDesktopSession())
 {
     setObjectName(QStringLiteral("FormPrincipal"));
     setWindowTitle(applicationTitle());
@@ -49,6 +50,10 @@ TFormPrincipal::TFormPrincipal(const Services& services, QWidget* parent)
     m_layout = MainWindowLayout::scaledBy(m_scale);
     setFont(m_layout.windowFont);
     resize(m_layout.window);
+    // On a Wayland session asked before the first show, so that the
+    // compositor maps it full screen.
+    if (!m_session.coversScreenItself())
+        setWindowState(Qt::WindowFullScreen);
     createControls();
     createMenu();
     followModes();
@@ -73,13 +78,14 @@ void TFormPrincipal::createControls()
     connect(EditVelocitat, &QLineEdit::textChanged, this, &TFormPrincipal::EditVelocitatChange);
     new PageKeys(
         Memo1, RichEdit1, [this] { SpeedButtonEsquerraClick(); }, [this] { SpeedButtonDretaClick(); },
-        [this] { Memo1Click(); }, this);
+        [this] { pageClicked(); }, this);
     connect(Timer1, &QTimer::timeout, this, &TFormPrincipal::Timer1Timer);
 
     m_switches = new SwitchInput(this, {[this] { SpeedButtonEsquerraClick(); }, [this] { SpeedButtonDretaClick(); },
-                                        [this] { selectKeyPressed(); }, [this] { ScanStep(); }},
+                                        [this] { return selectAction(); }, [this] { ScanStep(); },
+                                        [this] { return pageAction(); }},
                                  this);
-    m_switches->setPressTargets(SpeedButtonEsquerra, {SpeedButtonDreta, Image1, Memo1->viewport(), RichEdit1->viewport()});
+    m_switches->setPressTargets(SpeedButtonEsquerra, {SpeedButtonDreta}, {Image1, Memo1->viewport(), RichEdit1->viewport()});
 
     m_pageBoxes = PageBoxes(Image1, Memo1, RichEdit1, LabelPagina);
     showCaptions(*this, captionsFor(InterfaceLanguage::Catalan));
@@ -136,6 +142,14 @@ void TFormPrincipal::FormCreate()
 
 void TFormPrincipal::FormActivate()
 {
+    // On a Wayland session full screen by the platform's own request, the size
+    // left to the compositor (weston ends a client whose size differs from what
+    // it configured, and misplaces an X window that sizes itself).
+    if (!m_session.coversScreenItself()) {
+        if (!(windowState() & Qt::WindowFullScreen))
+            setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowFullScreen);
+        return;
+    }
     // Maximised on every activation, and covering the available screen also
     // where no window manager maximises.
     const QRect target = MainWindowLayout::availableScreen(this);
@@ -160,7 +174,10 @@ void TFormPrincipal::showEvent(QShowEvent* event)
 
 void TFormPrincipal::resizeEvent(QResizeEvent* event)
 {
+    // The page boxes follow whatever size the window is given.
     Image1->setGeometry(rect());
+    Memo1->setGeometry(m_layout.textBoxes(size()));
+    RichEdit1->setGeometry(Memo1->geometry());
     QWidget::resizeEvent(event);
 }
 
@@ -227,15 +244,34 @@ void TFormPrincipal::SpeedButtonDretaClick()
     activate(PageCommand::Next);
 }
 
-void TFormPrincipal::selectKeyPressed()
+void TFormPrincipal::pageClicked()
 {
-    // While scanning, the key presses the highlighted button; otherwise it turns on.
-    if (!m_modes->scanning())
-        SpeedButtonDretaClick();
-    else if (SpeedButtonEsquerra->isHighlighted())
-        SpeedButtonEsquerraClick();
-    else if (SpeedButtonDreta->isHighlighted())
-        SpeedButtonDretaClick();
+    pageAction()();
+}
+
+std::function<void()> TFormPrincipal::pageAction()
+{
+    // On a Wayland session the pointer cannot rest on the highlight, so while
+    // scanning a click on the page presses the highlighted button, as it was
+    // when the press began.
+    if (m_session.pageClickPressesHighlight() && m_modes->scanning()) {
+        if (SpeedButtonEsquerra->isHighlighted())
+            return [this] { SpeedButtonEsquerraClick(); };
+        if (SpeedButtonDreta->isHighlighted())
+            return [this] { SpeedButtonDretaClick(); };
+    }
+    return [this] { SpeedButtonDretaClick(); };
+}
+
+std::function<void()> TFormPrincipal::selectAction()
+{
+    // The highlighted button whenever one is highlighted (the step key shows
+    // one with scanning off too); with none and scanning off, the next page.
+    if (SpeedButtonEsquerra->isHighlighted())
+        return [this] { SpeedButtonEsquerraClick(); };
+    if (SpeedButtonDreta->isHighlighted() || !m_modes->scanning())
+        return [this] { SpeedButtonDretaClick(); };
+    return nullptr;
 }
 
 const AccessOptions& TFormPrincipal::accessOptions() const
@@ -255,10 +291,13 @@ void TFormPrincipal::PopupMenuOpcionsAccesClick()
     TFormOpcionsAcces dialog(this);
     dialog.setLanguage(m_modes->language());
     dialog.setOptions(accessOptions());
+    dialog.setCueVoiceMissing(!cueVoice().available());
     if (dialog.exec() == QDialog::Accepted) {
         const AccessOptions chosen = dialog.options();
-        m_services.settings.setAccessOptions(chosen);
+        // Used all the same: only the next start loses them.
         applyAccessOptions(chosen);
+        if (!m_services.settings.setAccessOptions(chosen))
+            messages().plain(this, accessOptionsCaptionsFor(m_modes->language()).NotStored);
     }
     m_modes->followScanning();
 }
@@ -399,8 +438,10 @@ void TFormPrincipal::ScanStep()
     else if (position == 1)
         SpeedButtonDreta->setHighlighted(true);
     speakHighlight(position == 0 ? SpeedButtonEsquerra : position == 1 ? SpeedButtonDreta : nullptr);
-    // Every step, also when the pointer is already there or the user moved it away.
-    QCursor::setPos(mapToGlobal(scanPointerClientPoint()));
+    // Every step, also when the pointer is already there or the user moved it
+    // away. Where it cannot follow, a click on the page stands for it (pageClicked).
+    if (m_session.movesPointer())
+        QCursor::setPos(mapToGlobal(scanPointerClientPoint()));
 }
 
 void TFormPrincipal::Timer1Timer()
@@ -408,7 +449,7 @@ void TFormPrincipal::Timer1Timer()
     // A button clicks when it is let go over it: a step while a switch wired
     // as the left button is held would move the pointer away and lose the
     // press. The scan waits for the release.
-    if (QGuiApplication::mouseButtons() & Qt::LeftButton)
+    if ((QGuiApplication::mouseButtons() & Qt::LeftButton) || m_switches->switchKeyHeld())
         return;
     if (accessOptions().stepKey == SwitchKey::None)
         ScanStep();
@@ -418,9 +459,15 @@ void TFormPrincipal::speakHighlight(const NavigationButton* button)
 {
     if (!button || !accessOptions().spokenHighlight)
         return;
+    cueVoice().say(spokenCaption(button->text()), QString::fromLatin1(languageFacts(m_modes->language()).code));
+}
+
+CueVoice& TFormPrincipal::cueVoice()
+{
+    // Made on first use, which looks for its program once.
     if (!m_cue)
         m_cue = new CueVoice(this);
-    m_cue->say(spokenCaption(button->text()), QString::fromLatin1(languageFacts(m_modes->language()).code));
+    return *m_cue;
 }
 
 void TFormPrincipal::SpinEditTempsTimerChange()
@@ -471,8 +518,12 @@ void TFormPrincipal::HandleWaveInData()
     }
     // With headphones the page's own sound cannot reach the microphone, so the
     // option lets the trigger listen through it.
-    const bool deafToPageSound = soundPlayer().guardActive() && !accessOptions().soundSwitchDuringPageSound;
-    const WaveInOutcome outcome = HandleWaveInDataCore(m_services.capture, m_modes->scanning(), deafToPageSound);
+    // The spoken highlight's cue is heard through the loudspeakers as the page's sound is.
+    const bool ownSound = soundPlayer().guardActive() || (m_cue && m_cue->guardActive());
+    // A sound inside the post-acceptance delay is ignored whole: it neither
+    // clears the highlight nor starts the hold-off.
+    const bool deaf = (ownSound && !accessOptions().soundSwitchDuringPageSound) || m_switches->delayRunning();
+    const WaveInOutcome outcome = HandleWaveInDataCore(m_services.capture, m_modes->scanning(), deaf);
     if (m_levelDialog && m_levelDialog->isVisible())
         m_levelDialog->setLevel(outcome.level);
     if (!outcome.activate)

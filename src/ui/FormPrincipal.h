@@ -9,6 +9,7 @@
 #include "book/PagePreparer.h"
 #include "book/PagePresenter.h"
 #include "desktop/AccessOptions.h"
+#include "desktop/DesktopSession.h"
 #include "modes/Captions.h"
 #include "modes/ModeController.h"
 #include "modes/Services.h"
@@ -66,8 +67,11 @@ public:
     // ---- handlers ----
     void SpeedButtonEsquerraClick();
     void SpeedButtonDretaClick();
-    void Image1Click() { SpeedButtonDretaClick(); }
-    void Memo1Click() { SpeedButtonDretaClick(); }
+    void Image1Click() { pageClicked(); }
+    void Memo1Click() { pageClicked(); }
+    // A left click on the picture or a text box: the next page, or, where the
+    // pointer does not follow the scan, the highlighted button while scanning.
+    void pageClicked();
     void SpinEditTempsTimerChange();
     void EditVelocitatChange();
     // With a step key chosen the highlight moves by that key only.
@@ -89,6 +93,8 @@ public:
     QString openDialogLastName() const { return m_openDialog.lastName(); }
     // Layout factor for screens above 96 dpi.
     qreal layoutScale() const { return m_scale; }
+    // The desktop the window was made on, and what it allows.
+    const DesktopSession& desktopSession() const { return m_session; }
     // The client point of the highlighted button's centre, where the pointer goes.
     QPoint scanPointerClientPoint() const;
     // The next page in the direction of travel, made ready while this one is read.
@@ -115,8 +121,11 @@ private:
     ReadingState readingState() const;
     // A switch's activation: turns the page unless the post-acceptance delay runs.
     void activate(PageCommand command);
-    void selectKeyPressed();
+    // What a select key pressed now acts on.
+    std::function<void()> selectAction();
+    std::function<void()> pageAction();
     void speakHighlight(const NavigationButton* button);
+    CueVoice& cueVoice();
     std::optional<QString> chooseBookFile();
     SpeechEngine& speechEngine() const { return m_services.speech; }
     SoundPlayer& soundPlayer() const { return m_services.sound; }
@@ -124,6 +133,7 @@ private:
 
     Services m_services;
     ModeController* m_modes = nullptr;
+    DesktopSession m_session;
 
     TAboutBox* m_aboutBox = nullptr;
     TFormNivellEntradaDAudio* m_levelDialog = nullptr;

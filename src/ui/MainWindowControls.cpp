@@ -35,7 +35,6 @@ MainWindowControls createMainWindowControls(QWidget* window, const MainWindowLay
     // Back to front: the picture, the buttons and labels, then the boxes.
     c.Image1 = new PictureBox(window);
     c.Image1->setObjectName(QStringLiteral("Image1"));
-    c.Image1->setAccessibleName(QStringLiteral(u"Plana"));
 
     c.SpeedButtonEsquerra = new NavigationButton(arrowGlyph(ArrowDirection::Left), window);
     c.SpeedButtonEsquerra->setObjectName(QStringLiteral("SpeedButtonEsquerra"));
@@ -69,14 +68,13 @@ MainWindowControls createMainWindowControls(QWidget* window, const MainWindowLay
     onBlack(c.LabelPagina);
     c.LabelPagina->setFont(layout.pageFont);
     c.LabelPagina->setToolTip(fixed_texts::HintPageNumber);
-    // Its name is the number shown, so a screen reader hears every new page.
-    c.LabelPagina->setAccessibleDescription(fixed_texts::HintPageNumber);
+    // Its name is the number shown; a new page takes the screen reader's focus (PageBoxes::showLabel).
+    announcesItsChanges(c.LabelPagina);
 
     c.SpinEditTempsTimer = new ScanIntervalSpinBox(window);
     c.SpinEditTempsTimer->setObjectName(QStringLiteral("SpinEditTempsTimer"));
     c.SpinEditTempsTimer->setGeometry(layout.scanInterval);
     c.SpinEditTempsTimer->setToolTip(fixed_texts::HintScanInterval);
-    c.SpinEditTempsTimer->setAccessibleName(fixed_texts::HintScanInterval);
 
     c.Memo1 = new QPlainTextEdit(window);
     c.Memo1->setObjectName(QStringLiteral("Memo1"));
@@ -106,7 +104,6 @@ MainWindowControls createMainWindowControls(QWidget* window, const MainWindowLay
     c.EditVelocitat->setGeometry(layout.speedEdit);
     c.EditVelocitat->setFont(layout.speedFont);
     c.EditVelocitat->setToolTip(fixed_texts::HintReadingSpeed);
-    c.EditVelocitat->setAccessibleName(fixed_texts::HintReadingSpeed);
     c.EditVelocitat->setContextMenuPolicy(Qt::DefaultContextMenu); // its own edit menu (see Memo1 above)
 
     QWidget::setTabOrder(c.SpinEditTempsTimer, c.Memo1);
@@ -129,6 +126,11 @@ void showCaptions(const MainWindowControls& c, const Captions& captions)
     c.LabelInformacio->adjustSize();
     c.Memo1->setAccessibleName(captions.TextBoxName);
     c.RichEdit1->setAccessibleName(captions.TextBoxName);
+    // The hints stay Catalan; what a screen reader calls the controls follows the language.
+    c.Image1->setAccessibleName(captions.PictureName);
+    c.LabelPagina->setAccessibleDescription(captions.PageNumberName);
+    c.SpinEditTempsTimer->setAccessibleName(captions.ScanIntervalName);
+    c.EditVelocitat->setAccessibleName(captions.ReadingSpeedName);
 }
 
 } // namespace tirvelo

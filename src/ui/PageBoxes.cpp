@@ -1,5 +1,6 @@
 #include "ui/PageBoxes.h"
 
+#include "ui/Accessibility.h"
 #include "ui/PictureBox.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace tirvelo {
 
@@ -69,8 +71,11 @@ void PageBoxes::showLabel(const Book& book)
 {
     // Written once per page: a screen reader announces each change of the text.
     const QString label = PagePresenter::pageLabel(book);
-    if (m_label->text() != label)
-        m_label->setText(label);
+    if (m_label->text() == label)
+        return;
+    m_label->setText(label);
+    // After the turn has moved the keyboard focus, so that this is what a screen reader says last.
+    QTimer::singleShot(0, m_label, [shown = m_label] { announceChange(shown); });
 }
 
 void PageBoxes::paintNow(QWidget* window, QWidget* box)

@@ -8,9 +8,9 @@
 namespace tirvelo {
 
 PageKeys::PageKeys(QPlainTextEdit* text, QTextEdit* richText, std::function<void()> previous,
-                   std::function<void()> next, std::function<void()> textClicked, QObject* parent)
+                   std::function<void()> next, std::function<void()> pageClicked, QObject* parent)
     : QObject(parent), m_text(text), m_richText(richText), m_previous(std::move(previous)), m_next(std::move(next)),
-      m_textClicked(std::move(textClicked))
+      m_pageClicked(std::move(pageClicked))
 {
     for (QAbstractScrollArea* box : {static_cast<QAbstractScrollArea*>(text), static_cast<QAbstractScrollArea*>(richText)}) {
         box->installEventFilter(this);
@@ -36,11 +36,11 @@ bool PageKeys::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::MouseButtonPress:
         if (inRich && watched == m_richText->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            m_next();
+            m_pageClicked();
         break;
     case QEvent::MouseButtonRelease:
         if (inMemo && watched == m_text->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            m_textClicked();
+            m_pageClicked();
         break;
     default:
         break;

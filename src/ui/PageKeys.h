@@ -1,7 +1,7 @@
 #pragma once
 // The page boxes' own shortcuts: Page Down and Page Up turn the page and still
 // reach the box; a left click in the text box and a left press in the rich-text
-// box turn to the next page.
+// box are clicks on the page.
 #include <QObject>
 #include <functional>
 
@@ -13,7 +13,7 @@ namespace tirvelo {
 class PageKeys : public QObject {
 public:
     PageKeys(QPlainTextEdit* text, QTextEdit* richText, std::function<void()> previous, std::function<void()> next,
-             std::function<void()> textClicked, QObject* parent);
+             std::function<void()> pageClicked, QObject* parent);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -23,7 +23,7 @@ private:
     QTextEdit* m_richText;
     std::function<void()> m_previous;
     std::function<void()> m_next;
-    std::function<void()> m_textClicked;
+    std::function<void()> m_pageClicked;
 };
 
 } // namespace tirvelo
