@@ -38,11 +38,6 @@ struct Captions {
     QString PageNumberName;
     QString ScanIntervalName;
     QString ReadingSpeedName;
-    // What a screen reader calls the picture, the page number, the scan interval and the speed box.
-    QString PictureName;
-    QString PageNumberName;
-    QString ScanIntervalName;
-    QString ReadingSpeedName;
 };
 
 const Captions& captionsFor(InterfaceLanguage language);
