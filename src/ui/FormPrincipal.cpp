@@ -11,6 +11,7 @@
 #include "speech/CueVoice.h"
 #include "speech/SpeechEngine.h"
 #include "ui/AboutBox.h"
+#include "ui/AccessOptionsCaptions.h"
 #include "ui/Accessibility.h"
 #include "ui/CurrentDesktop.h"
 #include "ui/FormNivellEntradaDAudio.h"
