@@ -26,6 +26,7 @@
 #include "ui/MessageSink.h"
 #include "ui/NavigationButton.h"
 #include "ui/PictureBox.h"
+#include "ui/PreparedSound.h"
 #include "ui/ScanIntervalSpinBox.h"
 
 #include <QAction>
@@ -93,6 +94,7 @@ TFormPrincipal::TFormPrincipal(const Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(services)
 {
     setObjectName(QStringLiteral("FormPrincipal"));
+    m_preparer.setExtraPreparation(prepareCompanionSound);
     setWindowTitle(applicationTitle());
     setAutoFillBackground(true);
     QPalette black = palette();
@@ -696,6 +698,7 @@ void TFormPrincipal::showPage(std::optional<PreparedPage> prepared)
     RichEdit1->hide();
     Image1->hide(); // the picture box lets go of its picture before the next one is loaded
     PageView page = prepared ? std::move(prepared->view) : m_presenter.present(book, readingState(), *RichEdit1->document());
+    const std::shared_ptr<PageExtra> extra = prepared ? prepared->extra : nullptr;
     book.CurrentPage = page.currentPage;
     // The text box stays up from one text page to the next: hidden and shown
     // again, it would be repainted whole, frame and scroll bars, and the form
@@ -724,7 +727,7 @@ void TFormPrincipal::showPage(std::optional<PreparedPage> prepared)
         return;
     }
     if (page.sound) {
-        soundPlayer().play(*page.sound);
+        playPageSound(*page.sound, extra.get());
         SoundPlaying = true;
     }
     // A page read aloud is on the screen before its reading starts: the
@@ -742,6 +745,14 @@ void TFormPrincipal::showPage(std::optional<PreparedPage> prepared)
     // is the page now shown.
     if (page.label)
         showPageLabel();
+}
+
+void TFormPrincipal::playPageSound(const QString& file, PageExtra* prepared)
+{
+    if (std::optional<DecodedSound> sound = takePreparedSound(prepared, file))
+        soundPlayer().playDecoded(file, std::move(*sound));
+    else
+        soundPlayer().play(file);
 }
 
 void TFormPrincipal::showPageLabel()

@@ -174,6 +174,8 @@ private:
     bool speak(const SpokenPage& speech);
     // The page number of the book's current page, on the label.
     void showPageLabel();
+    // The page's sound, from the samples prepared with the page when there are.
+    void playPageSound(const QString& file, PageExtra* prepared);
     // Paints the window's changed parts and hands the frame to the screen now.
     void paintNow(QWidget* box);
     QWidget* pageBox(PageBox box) const;

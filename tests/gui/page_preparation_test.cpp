@@ -1,7 +1,9 @@
 // The next page made ready while this one shows, through the real main
 // window: a turn to a prepared page draws what a turn that loads it draws,
-// and a prepared page that fails tells its message at the turn, not before.
+// a prepared page that fails tells its message at the turn, not before, and
+// a companion sound decoded with its page is what the turn plays.
 #include "support/MainWindowFixture.h"
+#include "support/RecordingSoundPlayer.h"
 #include "support/RecordingMessageSink.h"
 #include "support/TestPaths.h"
 #include "ui/PictureBox.h"
@@ -91,4 +93,34 @@ TEST_F(PagePreparation, APreparedPageThatFailsTellsItsMessageAtTheTurn)
     EXPECT_EQ(window->preparer().pagesTaken(), 1);
     ASSERT_EQ(boxes->texts(), QStringList {QStringLiteral(u"Nom de fitxer de plana incorrecte o no existeix.")});
     EXPECT_EQ(window->book.CurrentPage, 1);
+}
+
+TEST_F(PagePreparation, ATurnPlaysTheSoundDecodedWithItsPage)
+{
+    start();
+    auto recording = std::make_unique<RecordingSoundPlayer>();
+    RecordingSoundPlayer& player = *recording;
+    services->sound.use(std::move(recording));
+    writeFile(path("conte.txt"), readAll(testDataPath("pages/conte.txt")));
+    writeFile(path("so.wav"), readAll(testDataPath("audio/tone-u8-11025.wav")));
+    writeFile(path("no.wav"), "Hola\r\n");
+    ASSERT_TRUE(QImage(40, 30, QImage::Format_RGB32).save(path("petita.bmp"), "BMP"));
+    load(writeBook("s.Lumbrix", 4, "", {"conte.txt", "petita.bmp#so.wav", "conte.txt", "petita.bmp#no.wav"}));
+
+    turnForwards();
+    ASSERT_EQ(player.playedDecoded.size(), 1);
+    EXPECT_TRUE(player.playedDecoded[0].endsWith(QStringLiteral("so.wav")));
+    EXPECT_EQ(player.decodedFrames, QList<qsizetype> {decodeSoundFile(path("so.wav"))->frames()});
+    EXPECT_TRUE(player.played.isEmpty()) << "not read again at the turn";
+
+    // A sound that does not decode was not prepared: the turn plays its file,
+    // whose alert comes then.
+    turnForwards();
+    EXPECT_TRUE(player.played.isEmpty()) << "nothing before the turn";
+    turnForwards();
+    EXPECT_EQ(window->preparer().pagesTaken(), 3);
+    ASSERT_EQ(player.played.size(), 1);
+    EXPECT_TRUE(player.played[0].endsWith(QStringLiteral("no.wav")));
+    EXPECT_EQ(player.playedDecoded.size(), 1);
+    EXPECT_TRUE(boxes->seen().isEmpty());
 }
