@@ -94,7 +94,11 @@ TFormPrincipal::TFormPrincipal(const Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(services)
 {
     setObjectName(QStringLiteral("FormPrincipal"));
-    m_preparer.setExtraPreparation(prepareCompanionSound);
+    m_preparer.setExtraPreparation([this](const PageView& page, QStringList& filesRead) {
+        if (std::shared_ptr<PageExtra> text = m_textPageLook.prepare(page))
+            return text;
+        return prepareCompanionSound(page, filesRead);
+    });
     setWindowTitle(applicationTitle());
     setAutoFillBackground(true);
     QPalette black = palette();
@@ -189,7 +193,7 @@ void TFormPrincipal::createControls()
             SpeedButtonEsquerraClick();
     });
 
-    Memo1 = new QPlainTextEdit(this);
+    Memo1 = new TextPageBox(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -493,7 +497,7 @@ void TFormPrincipal::turnPage(PageCommand command)
     if (turn.showPage) {
         book.CurrentPage = *turn.showPage;
         showPage(m_preparer.take(book, command, readingState()));
-        m_preparer.prepareAfter(book, command, readingState());
+        prepareNext(command);
     }
     if (!SpinEditTempsTimer->isVisible() || !SpinEditTempsTimer->isEnabled()) {
         messages().plain(this, turn.failureMessage);
@@ -634,7 +638,7 @@ void TFormPrincipal::LoadBook(const QString& requestedName)
         return;
     }
     ShowPage();
-    m_preparer.prepareAfter(book, PageCommand::Next, readingState());
+    prepareNext(PageCommand::Next);
     followActiu();
 }
 
@@ -711,7 +715,7 @@ void TFormPrincipal::showPage(std::optional<PreparedPage> prepared)
             focused->setFocus(Qt::OtherFocusReason);
     }
     if (page.text)
-        Memo1->setPlainText(*page.text);
+        Memo1->showPage(*page.text, dynamic_cast<const PreparedTextPage*>(extra.get()));
     if (page.picture) {
         Image1->setStretch(page.stretch);
         if (prepared)
@@ -745,6 +749,12 @@ void TFormPrincipal::showPage(std::optional<PreparedPage> prepared)
     // is the page now shown.
     if (page.label)
         showPageLabel();
+}
+
+void TFormPrincipal::prepareNext(PageCommand direction)
+{
+    m_textPageLook.set(Memo1->look());
+    m_preparer.prepareAfter(book, direction, readingState());
 }
 
 void TFormPrincipal::playPageSound(const QString& file, PageExtra* prepared)

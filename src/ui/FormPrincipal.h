@@ -10,6 +10,7 @@
 #include "scan/ScanCycle.h"
 #include "ui/Captions.h"
 #include "ui/Services.h"
+#include "ui/TextPageBox.h"
 
 #include <QWidget>
 #include <functional>
@@ -48,7 +49,7 @@ public:
     QLabel* LabelInformacio = nullptr;
     QLabel* LabelPagina = nullptr;
     ScanIntervalSpinBox* SpinEditTempsTimer = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
+    TextPageBox* Memo1 = nullptr;
     QTextEdit* RichEdit1 = nullptr;
     QLineEdit* EditVelocitat = nullptr;
     QTimer* Timer1 = nullptr;
@@ -174,6 +175,8 @@ private:
     bool speak(const SpokenPage& speech);
     // The page number of the book's current page, on the label.
     void showPageLabel();
+    // Prepares the page after this one in direction, the text box's look included.
+    void prepareNext(PageCommand direction);
     // The page's sound, from the samples prepared with the page when there are.
     void playPageSound(const QString& file, PageExtra* prepared);
     // Paints the window's changed parts and hands the frame to the screen now.
@@ -197,6 +200,7 @@ private:
     int m_openDialogFilterIndex = 0;
     QString m_openDialogLastName;
     PagePresenter m_presenter;
+    TextPageLookout m_textPageLook; // read by the preparer's worker: made before it, gone after it
     PagePreparer m_preparer;
     SwitchInput* m_switches = nullptr;
     CueVoice* m_cue = nullptr;

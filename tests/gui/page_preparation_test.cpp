@@ -1,16 +1,19 @@
 // The next page made ready while this one shows, through the real main
 // window: a turn to a prepared page draws what a turn that loads it draws,
-// a prepared page that fails tells its message at the turn, not before, and
-// a companion sound decoded with its page is what the turn plays.
+// a text page drawn ahead looks as the text box draws it, a prepared page
+// that fails tells its message at the turn, not before, and a companion
+// sound decoded with its page is what the turn plays.
 #include "support/MainWindowFixture.h"
 #include "support/RecordingSoundPlayer.h"
 #include "support/RecordingMessageSink.h"
 #include "support/TestPaths.h"
 #include "ui/PictureBox.h"
+#include "ui/TextPageBox.h"
 
 #include <QImage>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace tirvelo;
@@ -123,4 +126,47 @@ TEST_F(PagePreparation, ATurnPlaysTheSoundDecodedWithItsPage)
     EXPECT_TRUE(player.played[0].endsWith(QStringLiteral("no.wav")));
     EXPECT_EQ(player.playedDecoded.size(), 1);
     EXPECT_TRUE(boxes->seen().isEmpty());
+}
+
+TEST_F(PagePreparation, ATextPageDrawnAheadIsTheTextBoxsOwnPixels)
+{
+    start();
+    // A page longer and wider than the box, one shorter than it with tabs
+    // and letters beyond ASCII, a story, an empty page, and a page turned
+    // to after a scrolled one.
+    QByteArray longPage;
+    for (int line = 0; line < 300; ++line)
+        longPage += QByteArray("Una l\xEDnia de text llarga, ").repeated(1 + line % 7) + "\r\n";
+    writeFile(path("llarg.txt"), longPage);
+    writeFile(path("curt.txt"), "\tPer\xF2 \x80 5\r\n\r\nA\tB\tC\r\n\xC7" "a \x93" "cometes\x94 \x85\n\rfi");
+    writeFile(path("conte.txt"), readAll(testDataPath("pages/conte.txt")));
+    writeFile(path("buit.txt"), "");
+    const QString book = writeBook("t.Lumbrix", 6, "",
+                                   {"conte.txt", "llarg.txt", "curt.txt", "conte.txt", "buit.txt", "llarg.txt"});
+    const auto textBox = [&] { return window->Memo1->grab().toImage(); };
+
+    QList<QImage> prepared, loaded;
+    load(book);
+    for (int page = 1; page < 6; ++page) {
+        window->SpeedButtonDretaClick();
+        EXPECT_TRUE(window->Memo1->drawsPreparedPage()) << "page " << page + 1;
+        prepared.append(textBox());
+        QCoreApplication::processEvents(); // the next page's preparation starts
+        window->preparer().waitUntilIdle();
+        if (page == 4)
+            window->Memo1->verticalScrollBar()->setValue(5); // scrolled on the page before
+    }
+    // Scrolled, the box paints itself.
+    window->Memo1->verticalScrollBar()->setValue(3);
+    EXPECT_FALSE(window->Memo1->drawsPreparedPage());
+
+    window->preparer().setEnabled(false);
+    load(book);
+    for (int page = 1; page < 6; ++page) {
+        window->SpeedButtonDretaClick();
+        EXPECT_FALSE(window->Memo1->drawsPreparedPage());
+        loaded.append(textBox());
+    }
+    for (int page = 0; page < 5; ++page)
+        EXPECT_TRUE(prepared[page] == loaded[page]) << "page " << page + 2;
 }
