@@ -1,31 +1,13 @@
 #include "tools/ToolTexts.h"
 
-#include <algorithm>
-#include <array>
-#include <initializer_list>
-#include <iterator>
+#include "authoring/LanguageTexts.h"
 
 namespace tirvelo::booktool {
 namespace {
 
-// One text in Catalan, Spanish and Portuguese, in the order of InterfaceLanguage.
-using Texts = std::array<const char16_t*, 3>;
-
 template <typename Key>
-struct Row {
-    Key key;
-    Texts texts;
-};
-
-// The text of key in language (empty for a key without a row).
-template <typename Key, std::size_t N>
-QString pick(const Row<Key> (&rows)[N], Key key, InterfaceLanguage language)
-{
-    const auto row = std::find_if(std::begin(rows), std::end(rows), [key](const Row<Key>& r) { return r.key == key; });
-    if (row == std::end(rows))
-        return {};
-    return QString::fromUtf16(row->texts[static_cast<std::size_t>(language)]);
-}
+using Row = authoring::TextRow<Key>;
+using authoring::withValues;
 
 const Row<Label> kLabels[] = {
     {Label::Error, {u"error", u"error", u"erro"}},
@@ -41,12 +23,15 @@ const Row<Label> kLabels[] = {
     {Label::NothingWritten, {u"No s'ha escrit res.", u"No se ha escrito nada.", u"Nada foi escrito."}},
     {Label::UnusedFile, {u"no fa de plana ni d'acompanyant: «%1»", u"no sirve de página ni de acompañante: «%1»",
      u"não serve de página nem de acompanhante: «%1»"}},
-    {Label::Usage, {u"Ús: tirvelo-llibre check [--json] LLIBRE...\n"
-     u"    tirvelo-llibre make CARPETA [-o LLIBRE] [--windows] [--force]\n",
-     u"Uso: tirvelo-llibre check [--json] LIBRO...\n"
-     u"     tirvelo-llibre make CARPETA [-o LIBRO] [--windows] [--force]\n",
-     u"Uso: tirvelo-llibre check [--json] LIVRO...\n"
-     u"     tirvelo-llibre make PASTA [-o LIVRO] [--windows] [--force]\n"}},
+    {Label::Usage, {u"Ús: tirvelo-llibre check [--json] [--] LLIBRE...\n"
+     u"    tirvelo-llibre make [-o LLIBRE] [--windows] [--force] [--] CARPETA\n"
+     u"    tirvelo-llibre import [-o CARPETA] [--force] [--] LLIBRE.epub\n",
+     u"Uso: tirvelo-llibre check [--json] [--] LIBRO...\n"
+     u"     tirvelo-llibre make [-o LIBRO] [--windows] [--force] [--] CARPETA\n"
+     u"     tirvelo-llibre import [-o CARPETA] [--force] [--] LIBRO.epub\n",
+     u"Uso: tirvelo-llibre check [--json] [--] LIVRO...\n"
+     u"     tirvelo-llibre make [-o LIVRO] [--windows] [--force] [--] PASTA\n"
+     u"     tirvelo-llibre import [-o PASTA] [--force] [--] LIVRO.epub\n"}},
 };
 
 // %1 is the finding's subject, %2 its second value.
@@ -84,6 +69,9 @@ const Row<FindingCode> kFindings[] = {
     {FindingCode::FoundIgnoringCase, {u"«%1» només es troba com a «%2», amb majúscules i minúscules diferents: en altres sistemes no es trobaria",
      u"«%1» solo se encuentra como «%2», con mayúsculas y minúsculas distintas: en otros sistemas no se encontraría",
      u"«%1» só se encontra como «%2», com maiúsculas e minúsculas diferentes: noutros sistemas não se encontraria"}},
+    {FindingCode::FoundOnlyFromCurrentFolder, {u"«%1» es troba des de la carpeta actual com a «%2», però des de la carpeta del llibre no: obert des d'una altra carpeta, el programa no el trobaria",
+     u"«%1» se encuentra desde la carpeta actual como «%2», pero desde la carpeta del libro no: abierto desde otra carpeta, el programa no lo encontraría",
+     u"«%1» encontra-se a partir da pasta atual como «%2», mas a partir da pasta do livro não: aberto a partir de outra pasta, o programa não o encontraria"}},
     {FindingCode::Unreadable, {u"«%1» no es pot llegir (no és un fitxer normal o no hi ha permís)",
      u"«%1» no se puede leer (no es un archivo normal o no hay permiso)",
      u"«%1» não pode ser lido (não é um ficheiro normal ou não há permissão)"}},
@@ -158,39 +146,21 @@ const Row<Refusal> kRefusals[] = {
      u"não é possível escrever o livro «%1»"}},
 };
 
-// %1, %2... replaced by the values in one pass: a value that itself holds "%1"
-// (a file name may) is put in as it is.
-QString withValues(const QString& text, std::initializer_list<QString> values)
-{
-    QString result;
-    result.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const int n = i + 1 < text.size() && text[i] == u'%' ? text[i + 1].digitValue() : -1;
-        if (n >= 1 && std::size_t(n) <= values.size()) {
-            result += values.begin()[n - 1];
-            ++i;
-        } else {
-            result += text[i];
-        }
-    }
-    return result;
-}
-
 } // namespace
 
 QString labelText(Label label, InterfaceLanguage language)
 {
-    return pick(kLabels, label, language);
+    return authoring::pickText(kLabels, label, language);
 }
 
 QString findingText(const Finding& finding, InterfaceLanguage language)
 {
-    return withValues(pick(kFindings, finding.code, language), {finding.subject, finding.other});
+    return withValues(authoring::pickText(kFindings, finding.code, language), {finding.subject, finding.other});
 }
 
 QString refusalText(Refusal refusal, const QString& name, InterfaceLanguage language)
 {
-    return withValues(pick(kRefusals, refusal, language), {name});
+    return withValues(authoring::pickText(kRefusals, refusal, language), {name});
 }
 
 } // namespace tirvelo::booktool

@@ -7,6 +7,7 @@
 #include "book/PagePreparer.h"
 #include "book/PagePresenter.h"
 #include "desktop/AccessOptions.h"
+#include "desktop/DesktopSession.h"
 #include "scan/ScanCycle.h"
 #include "ui/Captions.h"
 #include "ui/Services.h"
@@ -107,8 +108,11 @@ public:
     // ---- handlers ----
     void SpeedButtonEsquerraClick();
     void SpeedButtonDretaClick();
-    void Image1Click() { SpeedButtonDretaClick(); }
-    void Memo1Click() { SpeedButtonDretaClick(); }
+    void Image1Click() { pageClicked(); }
+    void Memo1Click() { pageClicked(); }
+    // A left click on the picture or a text box: the next page, or, where the
+    // pointer does not follow the scan, the highlighted button while scanning.
+    void pageClicked();
     void SpinEditTempsTimerChange();
     void EditVelocitatChange();
     // With a step key chosen the highlight moves by that key only.
@@ -138,6 +142,8 @@ public:
     QString openDialogLastName() const { return m_openDialogLastName; }
     // Layout factor for screens above 96 dpi.
     qreal layoutScale() const { return m_scale; }
+    // The desktop the window was made on, and what it allows.
+    const DesktopSession& desktopSession() const { return m_session; }
     // The client point of the highlighted button's centre, where the pointer goes.
     QPoint scanPointerClientPoint() const;
     // The next page in the direction of travel, made ready while this one is read.
@@ -163,8 +169,11 @@ private:
     ReadingState readingState() const;
     // A switch's activation: turns the page unless the post-acceptance delay runs.
     void activate(PageCommand command);
-    void selectKeyPressed();
+    // What a select key pressed now acts on.
+    std::function<void()> selectAction();
+    std::function<void()> pageAction();
     void speakHighlight(const NavigationButton* button);
+    CueVoice& cueVoice();
     std::optional<QString> chooseBookFile();
     void chooseVoice(QAction* chosen, QAction* other);
     void switchLanguage(InterfaceLanguage language, QAction* item, QByteArrayView storedValue, int engineLanguage);
@@ -190,6 +199,7 @@ private:
     MessageSink& messages() const { return m_services.messages; }
 
     Services m_services;
+    DesktopSession m_session;
     bool m_interfaceReady = false;
 
     TAboutBox* m_aboutBox = nullptr;

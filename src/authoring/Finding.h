@@ -4,7 +4,7 @@
 #include <QList>
 #include <QString>
 
-namespace tirvelo::booktool {
+namespace tirvelo::authoring {
 
 enum class FindingCode {
     // The header.
@@ -22,6 +22,7 @@ enum class FindingCode {
     MissingFile,
     DriveLetter,
     FoundIgnoringCase,
+    FoundOnlyFromCurrentFolder,
     Unreadable,
     OverCapacity,
     UnknownPictureType,
@@ -71,4 +72,4 @@ struct BookReport {
 // cannot be read at all.
 int exitCodeFor(const QList<BookReport>& reports);
 
-} // namespace tirvelo::booktool
+} // namespace tirvelo::authoring
