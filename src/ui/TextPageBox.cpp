@@ -1,5 +1,6 @@
 #include "ui/TextPageBox.h"
 
+#include <QFontMetricsF>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPlainTextDocumentLayout>
@@ -114,6 +115,10 @@ void TextPageBox::paintEvent(QPaintEvent* event)
                                          - document()->documentMargin() + cursorWidth())));
     QPainter painter(viewport());
     painter.drawImage(area, m_prepared, QRectF(area.topLeft() * m_prepared.devicePixelRatio(), area.size() * m_prepared.devicePixelRatio()));
+    // Once the whole area is on the screen, the picture's memory goes: a
+    // later repaint of part of it costs the box little.
+    if (event->rect().contains(viewport()->rect()))
+        m_prepared = QImage();
 }
 
 void TextPageLookout::set(const TextPageLook& look)
@@ -132,6 +137,13 @@ std::shared_ptr<PageExtra> TextPageLookout::prepare(const PageView& page) const
         look = m_look;
     }
     if (look.area.isEmpty())
+        return nullptr;
+    // A page of a few lines lays out and draws faster than a picture of the
+    // whole area is copied: only a page filling half the box or more.
+    QFont font;
+    font.fromString(look.font);
+    const qreal lineHeight = QFontMetricsF(font).lineSpacing();
+    if (qreal(page.text->count(u'\n') + page.text->count(u'\r') + 1) * lineHeight < look.area.height() / 2.0)
         return nullptr;
     auto prepared = std::make_shared<PreparedTextPage>();
     prepared->text = *page.text;

@@ -131,16 +131,17 @@ TEST_F(PagePreparation, ATurnPlaysTheSoundDecodedWithItsPage)
 TEST_F(PagePreparation, ATextPageDrawnAheadIsTheTextBoxsOwnPixels)
 {
     start();
-    // A page longer and wider than the box, one shorter than it with tabs
-    // and letters beyond ASCII, a story, an empty page, and a page turned
-    // to after a scrolled one.
+    // A page longer and wider than the box, one with tabs and letters beyond
+    // ASCII, a story, an empty page (the last three fill the box's half only
+    // with their line breaks), and a page turned to after a scrolled one.
     QByteArray longPage;
     for (int line = 0; line < 300; ++line)
         longPage += QByteArray("Una l\xEDnia de text llarga, ").repeated(1 + line % 7) + "\r\n";
     writeFile(path("llarg.txt"), longPage);
-    writeFile(path("curt.txt"), "\tPer\xF2 \x80 5\r\n\r\nA\tB\tC\r\n\xC7" "a \x93" "cometes\x94 \x85\n\rfi");
-    writeFile(path("conte.txt"), readAll(testDataPath("pages/conte.txt")));
-    writeFile(path("buit.txt"), "");
+    const QByteArray breaks = QByteArray("\r\n").repeated(40);
+    writeFile(path("curt.txt"), "\tPer\xF2 \x80 5\r\n\r\nA\tB\tC\r\n\xC7" "a \x93" "cometes\x94 \x85\n\rfi" + breaks);
+    writeFile(path("conte.txt"), readAll(testDataPath("pages/conte.txt")) + breaks);
+    writeFile(path("buit.txt"), breaks);
     const QString book = writeBook("t.Lumbrix", 6, "",
                                    {"conte.txt", "llarg.txt", "curt.txt", "conte.txt", "buit.txt", "llarg.txt"});
     const auto textBox = [&] { return window->Memo1->grab().toImage(); };
