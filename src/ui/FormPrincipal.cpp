@@ -21,6 +21,7 @@
 #include "ui/NavigationButton.h"
 #include "ui/PageKeys.h"
 #include "ui/PictureBox.h"
+#include "ui/PreparedSound.h"
 #include "ui/ScanIntervalSpinBox.h"
 #include "ui/SwitchInput.h"
 
@@ -42,6 +43,11 @@ TFormPrincipal::TFormPrincipal(const Services& services, QWidget* parent)
       m_modes(new ModeController(services, this, this, this)), m_session(currentDesktopSession())
 {
     setObjectName(QStringLiteral("FormPrincipal"));
+    m_preparer.setExtraPreparation([this](const PageView& page, QStringList& filesRead) {
+        if (std::shared_ptr<PageExtra> text = m_textPageLook.prepare(page))
+            return text;
+        return prepareCompanionSound(page, filesRead);
+    });
     setWindowTitle(applicationTitle());
     setAutoFillBackground(true);
     QPalette black = palette();
@@ -215,7 +221,7 @@ void TFormPrincipal::turnPage(PageCommand command)
     if (turn.showPage) {
         book.CurrentPage = *turn.showPage;
         showPage(m_preparer.take(book, command, readingState()));
-        m_preparer.prepareAfter(book, command, readingState());
+        prepareNext(command);
     }
     if (!SpinEditTempsTimer->isVisible() || !SpinEditTempsTimer->isEnabled()) {
         messages().plain(this, turn.failureMessage);
@@ -359,7 +365,7 @@ void TFormPrincipal::LoadBook(const QString& requestedName)
         return;
     }
     ShowPage();
-    m_preparer.prepareAfter(book, PageCommand::Next, readingState());
+    prepareNext(PageCommand::Next);
     m_modes->followScanning();
 }
 
@@ -377,13 +383,14 @@ void TFormPrincipal::showPage(std::optional<PreparedPage> prepared)
 {
     m_modes->setSpeaking(false);
     SoundPlaying = false;
+    const std::shared_ptr<PageExtra> extra = prepared ? prepared->extra : nullptr;
     const PageView page = m_pageBoxes.present(m_presenter, book, readingState(), std::move(prepared));
     if (page.failure) {
         messages().plain(this, *page.failure);
         return;
     }
     if (page.sound) {
-        soundPlayer().play(*page.sound);
+        playPageSound(*page.sound, extra.get());
         SoundPlaying = true;
     }
     if (page.speech.call != SpokenPage::Call::None) {
@@ -400,6 +407,20 @@ void TFormPrincipal::showPage(std::optional<PreparedPage> prepared)
     // is the page now shown.
     if (page.label)
         m_pageBoxes.showLabel(book);
+}
+
+void TFormPrincipal::prepareNext(PageCommand direction)
+{
+    m_textPageLook.set(Memo1->look());
+    m_preparer.prepareAfter(book, direction, readingState());
+}
+
+void TFormPrincipal::playPageSound(const QString& file, PageExtra* prepared)
+{
+    if (std::optional<DecodedSound> sound = takePreparedSound(prepared, file))
+        soundPlayer().playDecoded(file, std::move(*sound));
+    else
+        soundPlayer().play(file);
 }
 
 void TFormPrincipal::MenuCarregarLlibreClick()

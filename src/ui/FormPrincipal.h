@@ -19,6 +19,7 @@
 #include "ui/MainWindowMenu.h"
 #include "ui/OpenBookDialog.h"
 #include "ui/PageBoxes.h"
+#include "ui/TextPageBox.h"
 
 #include <QWidget>
 #include <functional>
@@ -127,6 +128,10 @@ private:
     void speakHighlight(const NavigationButton* button);
     CueVoice& cueVoice();
     std::optional<QString> chooseBookFile();
+    // Prepares the page after this one in direction, the text box's look included.
+    void prepareNext(PageCommand direction);
+    // The page's sound, from the samples prepared with the page when there are.
+    void playPageSound(const QString& file, PageExtra* prepared);
     SpeechEngine& speechEngine() const { return m_services.speech; }
     SoundPlayer& soundPlayer() const { return m_services.sound; }
     MessageSink& messages() const { return m_services.messages; }
@@ -141,6 +146,7 @@ private:
     OpenBookDialog m_openDialog;
     PagePresenter m_presenter;
     PageBoxes m_pageBoxes;
+    TextPageLookout m_textPageLook; // read by the preparer's worker: made before it, gone after it
     PagePreparer m_preparer;
     SwitchInput* m_switches = nullptr;
     CueVoice* m_cue = nullptr;

@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include "ui/TextPageBox.h"
+
 #include <QPlainTextEdit>
 #include <QTextEdit>
 #include <QTimer>
@@ -76,7 +78,7 @@ MainWindowControls createMainWindowControls(QWidget* window, const MainWindowLay
     c.SpinEditTempsTimer->setGeometry(layout.scanInterval);
     c.SpinEditTempsTimer->setToolTip(fixed_texts::HintScanInterval);
 
-    c.Memo1 = new QPlainTextEdit(window);
+    c.Memo1 = new TextPageBox(window);
     c.Memo1->setObjectName(QStringLiteral("Memo1"));
     c.Memo1->setReadOnly(true);
     c.Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);

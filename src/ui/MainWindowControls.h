@@ -16,6 +16,7 @@ class NavigationButton;
 class PictureBox;
 class ScanIntervalSpinBox;
 struct Captions;
+class TextPageBox;
 
 struct MainWindowControls {
     PictureBox* Image1 = nullptr;
@@ -24,7 +25,7 @@ struct MainWindowControls {
     QLabel* LabelInformacio = nullptr;
     QLabel* LabelPagina = nullptr;
     ScanIntervalSpinBox* SpinEditTempsTimer = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
+    TextPageBox* Memo1 = nullptr;
     QTextEdit* RichEdit1 = nullptr;
     QLineEdit* EditVelocitat = nullptr;
     QTimer* Timer1 = nullptr;

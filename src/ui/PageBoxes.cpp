@@ -1,4 +1,5 @@
 #include "ui/PageBoxes.h"
+#include "ui/TextPageBox.h"
 
 #include "ui/Accessibility.h"
 #include "ui/PictureBox.h"
@@ -26,6 +27,7 @@ PageView PageBoxes::present(PagePresenter& presenter, Book& book, const ReadingS
     m_richText->hide();
     m_picture->hide(); // the picture box lets go of its picture before the next one is loaded
     PageView page = prepared ? std::move(prepared->view) : presenter.present(book, state, *m_richText->document());
+    const std::shared_ptr<PageExtra> extra = prepared ? prepared->extra : nullptr;
     book.CurrentPage = page.currentPage;
     // The text box stays up from one text page to the next: hidden and shown
     // again, it would be repainted whole, frame and scroll bars, and the form
@@ -38,7 +40,7 @@ PageView PageBoxes::present(PagePresenter& presenter, Book& book, const ReadingS
             focused->setFocus(Qt::OtherFocusReason);
     }
     if (page.text)
-        m_text->setPlainText(*page.text);
+        m_text->showPage(*page.text, dynamic_cast<const PreparedTextPage*>(extra.get()));
     if (page.picture) {
         m_picture->setStretch(page.stretch);
         if (prepared)

@@ -14,11 +14,12 @@ class QWidget;
 namespace tirvelo {
 
 class PictureBox;
+class TextPageBox;
 
 class PageBoxes {
 public:
     PageBoxes() = default;
-    PageBoxes(PictureBox* picture, QPlainTextEdit* text, QTextEdit* richText, QLabel* label)
+    PageBoxes(PictureBox* picture, TextPageBox* text, QTextEdit* richText, QLabel* label)
         : m_picture(picture), m_text(text), m_richText(richText), m_label(label)
     {
     }
@@ -38,7 +39,7 @@ public:
 
 private:
     PictureBox* m_picture = nullptr;
-    QPlainTextEdit* m_text = nullptr;
+    TextPageBox* m_text = nullptr;
     QTextEdit* m_richText = nullptr;
     QLabel* m_label = nullptr;
 };
