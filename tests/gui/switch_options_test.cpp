@@ -279,6 +279,53 @@ TEST_F(SwitchOptions, AHeldSelectKeyPressesTheButtonHighlightedWhenThePressBegan
     }, 5000)) << "let go, the scan goes on";
 }
 
+// Past the X server's key-repeat delay a held key comes as releases and
+// presses at one time stamp, marked as repeats or not (the toolkit marks them
+// only when it sees both at once). Either way they are one hold.
+TEST_F(SwitchOptions, AHeldSwitchKeyIsOneHoldThroughItsKeyRepeat)
+{
+    const auto send = [&](QEvent::Type type, quint64 stamp, bool repeat = false) {
+        QKeyEvent event(type, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"), repeat);
+        event.setTimestamp(stamp);
+        QApplication::sendEvent(window->SpinEditTempsTimer, &event);
+    };
+    const auto repeatAt = [&](quint64 stamp, bool marked) {
+        send(QEvent::KeyRelease, stamp, marked);
+        send(QEvent::KeyPress, stamp, marked);
+    };
+    AccessOptions options;
+    options.acceptanceMs = 1000;
+    options.selectKey = SwitchKey::Digit1;
+    use(options);
+
+    // Let go 1.3 s after the press, before the window's own clock says so.
+    send(QEvent::KeyPress, 10000);
+    repeatAt(10660, true);
+    repeatAt(10700, false);
+    repeatAt(10740, true);
+    send(QEvent::KeyRelease, 11300);
+    EXPECT_TRUE(pageBecomes(1)) << "a key held longer than the acceptance time did not count";
+
+    // Counted while held, then held on through the key repeat: once.
+    send(QEvent::KeyPress, 20000);
+    ASSERT_TRUE(pageBecomes(2));
+    repeatAt(21100, false);
+    send(QEvent::KeyRelease, 22200);
+    send(QEvent::KeyPress, 30000);
+    send(QEvent::KeyRelease, 31200);
+    EXPECT_TRUE(pageBecomes(3));
+    EXPECT_EQ(window->book.CurrentPage, 3) << "one hold counted twice";
+
+    // Without an acceptance time the press acts at once, and once.
+    options.acceptanceMs = 0;
+    use(options);
+    send(QEvent::KeyPress, 40000);
+    repeatAt(40660, false);
+    repeatAt(40700, true);
+    send(QEvent::KeyRelease, 41000);
+    EXPECT_EQ(window->book.CurrentPage, 4);
+}
+
 TEST_F(SwitchOptions, WithScanningOffTheSelectKeyPressesTheButtonTheStepKeyHighlighted)
 {
     AccessOptions options;
