@@ -86,7 +86,9 @@ protected:
 // application, while the key is still held.
 class OnKeyPress : public QObject {
 public:
-    OnKeyPress(int key, std::function<void()> then) : m_key(key), m_then(std::move(then))
+    // Counts the key's presses, repeats included, into count when given.
+    OnKeyPress(int key, std::function<void()> then, int* count = nullptr)
+        : m_key(key), m_then(std::move(then)), m_count(count)
     {
         QCoreApplication::instance()->installEventFilter(this);
     }
@@ -95,7 +97,11 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (m_then && event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == m_key)
+        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != m_key)
+            return false;
+        if (m_count)
+            ++*m_count;
+        if (m_then)
             QTimer::singleShot(0, this, std::exchange(m_then, nullptr));
         return false;
     }
@@ -103,6 +109,7 @@ protected:
 private:
     int m_key;
     std::function<void()> m_then;
+    int* m_count;
 };
 
 } // namespace
@@ -324,6 +331,26 @@ TEST_F(SwitchOptions, AHeldSwitchKeyIsOneHoldThroughItsKeyRepeat)
     repeatAt(40700, true);
     send(QEvent::KeyRelease, 41000);
     EXPECT_EQ(window->book.CurrentPage, 4);
+}
+
+// The same with a real key held on the X server, key repeat on: counted once
+// at the acceptance time, not again while held on.
+TEST_F(SwitchOptions, AKeyHeldThroughTheServersKeyRepeatCountsOnce)
+{
+    if (!xdotoolAvailable() || QProcess::execute(QStringLiteral("xset"), {QStringLiteral("r"), QStringLiteral("on")}) != 0)
+        GTEST_SKIP() << "xdotool or xset is not installed";
+    AccessOptions options;
+    options.acceptanceMs = 1000;
+    options.selectKey = SwitchKey::Digit1;
+    use(options);
+    int presses = 0;
+    OnKeyPress counter(Qt::Key_1, nullptr, &presses);
+    ASSERT_TRUE(xdotool({QStringLiteral("keydown"), QStringLiteral("1"), QStringLiteral("sleep"), QStringLiteral("2.3"),
+                         QStringLiteral("keyup"), QStringLiteral("1")}));
+    ASSERT_GT(presses, 1) << "the key did not repeat";
+    EXPECT_TRUE(pageBecomes(1));
+    QTest::keyClick(window->SpinEditTempsTimer, Qt::Key_Shift); // comes after the release: it has been seen
+    EXPECT_EQ(window->book.CurrentPage, 1) << "one hold counted twice";
 }
 
 TEST_F(SwitchOptions, WithScanningOffTheSelectKeyPressesTheButtonTheStepKeyHighlighted)
