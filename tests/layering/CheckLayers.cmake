@@ -1,7 +1,9 @@
 # Fails when a source file includes a header from a folder its library does not
 # link: the folders stay libraries with a one-way order even where a header
 # alone (no symbol) would slip past the linker.
-#   cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake
+# With UNIT_LINKS (lines "suite: every target it links", blank-separated), it also fails when a
+# unit suite links the windows, start-up or Qt Widgets.
+#   cmake -DSOURCE_DIR=<src> [-DUNIT_LINKS=<file>] -P CheckLayers.cmake
 cmake_minimum_required(VERSION 3.25)
 set(allowed_base "")
 set(allowed_formats base)
@@ -11,12 +13,13 @@ set(allowed_speech base)
 set(allowed_scan base)
 set(allowed_desktop base)
 set(allowed_authoring base formats book audio desktop)
-set(allowed_ui base formats book audio speech scan desktop authoring)
-set(allowed_app base formats book audio speech scan desktop authoring ui)
-set(allowed_tools base formats book audio desktop authoring)
+set(allowed_modes base audio speech desktop)
+set(allowed_ui base formats book audio speech scan desktop authoring modes)
+set(allowed_app base formats book audio speech scan desktop authoring modes ui)
+set(allowed_tools base formats book audio desktop authoring modes)
 
 set(faults "")
-foreach(folder base formats book audio speech scan desktop authoring ui app tools)
+foreach(folder base formats book audio speech scan desktop authoring modes ui app tools)
   file(GLOB_RECURSE files ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp)
   foreach(file ${files})
     file(STRINGS ${file} includes REGEX "^#include \"[a-z]+/")
@@ -31,4 +34,29 @@ foreach(folder base formats book audio speech scan desktop authoring ui app tool
 endforeach()
 if(faults)
   message(FATAL_ERROR "Includes against the library order:\n${faults}")
+endif()
+
+if(UNIT_LINKS)
+  if(NOT EXISTS ${UNIT_LINKS})
+    message(FATAL_ERROR "No list of the unit suites' links at ${UNIT_LINKS}")
+  endif()
+  file(STRINGS ${UNIT_LINKS} suites)
+  list(LENGTH suites count)
+  if(count EQUAL 0)
+    message(FATAL_ERROR "The list of the unit suites' links is empty")
+  endif()
+  set(windowed "")
+  foreach(line ${suites})
+    string(REGEX REPLACE ":.*" "" suite "${line}")
+    string(REGEX REPLACE "^[^:]*: *" "" links "${line}")
+    string(REPLACE " " ";" links "${links}")
+    foreach(forbidden tirvelo_ui tirvelo_app Qt6::Widgets)
+      if("${forbidden}" IN_LIST links)
+        string(APPEND windowed "  ${suite} links ${forbidden}\n")
+      endif()
+    endforeach()
+  endforeach()
+  if(windowed)
+    message(FATAL_ERROR "Unit suites that link the windows:\n${windowed}")
+  endif()
 endif()
