@@ -85,7 +85,7 @@ private:
 class TextPageLookout {
 public:
     void set(const TextPageLook& look);
-    // The page drawn ahead when it is a text page.
+    // The page laid out ahead when it is a text page that fills half the box.
     std::shared_ptr<PageExtra> prepare(const PageView& page) const;
 
 private:

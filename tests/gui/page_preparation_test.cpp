@@ -1,7 +1,7 @@
 // The next page made ready while this one shows, through the real main
 // window: a turn to a prepared page draws what a turn that loads it draws,
 // rich text read ahead looks as the rich-text box's own,
-// a text page drawn ahead looks as the text box draws it, a prepared page
+// a text page laid out ahead looks as the text box draws it, a prepared page
 // that fails tells its message at the turn, not before, and a companion
 // sound decoded with its page is what the turn plays.
 #include "support/MainWindowFixture.h"
