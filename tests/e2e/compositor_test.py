@@ -231,14 +231,29 @@ def showing_dialog():
     return dialog is not None and dialog.getState().contains(pyatspi.STATE_SHOWING)
 
 
+def x_menu_mapped(compositor):
+    """True while one of the program's override-redirect windows (its pop-up
+    menu) is mapped on the compositor's XWayland."""
+    env = dict(os.environ, DISPLAY=compositor.x_display)
+    if compositor.xauthority:
+        env["XAUTHORITY"] = compositor.xauthority
+    listing = subprocess.run(["xwininfo", "-root", "-children"], capture_output=True, text=True, timeout=30, env=env)
+    for window in re.findall(r'(0x[0-9a-f]+) "Tirvelo": \("tirvelo"', listing.stdout):
+        info = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True, timeout=30, env=env).stdout
+        if "IsViewable" in info and "Override Redirect State: yes" in info:
+            return True
+    return False
+
+
 def open_menu(compositor, platform):
     """A right click on the page; the menu shows where the pointer is."""
     point_at_page(compositor)
     xdotool("click", "3")
     if compositor.kind == "weston" and platform == "xcb":
-        # weston 10 keeps an XWayland client's pop-up menus out of sight; the
-        # menu still has the keyboard.
-        time.sleep(1)
+        # weston 10 stacks an X client's override-redirect windows (its pop-up
+        # menus) under its full-screen layer: the menu opens, with the
+        # keyboard, out of sight.
+        wait_for("the pop-up menu mapped on XWayland", lambda: x_menu_mapped(compositor))
         return
     wait_for("the pop-up menu on the screen", lambda: menu_shown(compositor), on_timeout=lambda: LAST_MISMATCH)
 
@@ -364,13 +379,13 @@ def run_program(compositor, platform, program, engine, work):
         xdotool("key", "Escape")
         wait_for("the level dialog closed", lambda: not showing_dialog())
         print("level dialog: opened and closed", flush=True)
+        # Under weston an X client's window stays on the screen for about a
+        # second after it was unmapped (XWayland destroys its surface late):
+        # the menu, over the main window that the dialog took out of the
+        # full-screen layer. A click on it meanwhile reaches no window.
+        wait_for("the first menu off the screen", lambda: not menu_shown(compositor),
+                 on_timeout=lambda: LAST_MISMATCH)
 
-        if compositor.kind == "weston" and platform == "xcb":
-            # Known: after the level dialog closed, weston 10 passes no more
-            # input to the XWayland window; the program is ended from outside.
-            print("known limitation: weston + XWayland, no input after the dialog; not checked: the exit",
-                  flush=True)
-            return
         open_menu(compositor, platform)
         xdotool("key", "--delay", "150", "Up", "Return")  # "Sortir", the last item
         try:
