@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The program on a real Wayland compositor nested in the test's X server,
 once as an X client of the compositor's XWayland (xcb) and once as a native
-Wayland client. Input goes to the outer X server, so that it reaches the
+Wayland client (started as a user would, with no platform named: the program
+asks for it). Input goes to the outer X server, so that it reaches the
 program through the compositor, as a device's would; what the program does is
 read through AT-SPI (page number, highlighted button, the level dialog) and
 from screenshots of the compositor's output.
@@ -12,7 +13,8 @@ Checked on each platform: full screen (the page's colour fills the whole
 output), scanning (the highlight), a key switch, a click on the page that
 presses whichever button is highlighted (both directions), the
 post-acceptance delay (a double click turns one page), the level dialog
-opening and closing, and a clean exit. Exits non-zero on the first failure.
+opening from the pop-up menu and closing, the menu on the screen (except
+where weston hides an X client's menu), and a clean exit. Exits non-zero on the first failure.
 """
 import os
 import re
@@ -231,14 +233,20 @@ def showing_dialog():
     return dialog is not None and dialog.getState().contains(pyatspi.STATE_SHOWING)
 
 
-def x_menu_mapped(compositor):
-    """True while one of the program's override-redirect windows (its pop-up
-    menu) is mapped on the compositor's XWayland."""
+def x_windows(compositor):
+    """The ids of the program's top-level windows on the compositor's XWayland."""
     env = dict(os.environ, DISPLAY=compositor.x_display)
     if compositor.xauthority:
         env["XAUTHORITY"] = compositor.xauthority
     listing = subprocess.run(["xwininfo", "-root", "-children"], capture_output=True, text=True, timeout=30, env=env)
-    for window in re.findall(r'(0x[0-9a-f]+) "Tirvelo": \("tirvelo"', listing.stdout):
+    return env, re.findall(r'(0x[0-9a-f]+) "Tirvelo": \("tirvelo"', listing.stdout)
+
+
+def x_menu_mapped(compositor):
+    """True while one of the program's override-redirect windows (its pop-up
+    menu) is mapped on the compositor's XWayland."""
+    env, windows = x_windows(compositor)
+    for window in windows:
         info = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True, timeout=30, env=env).stdout
         if "IsViewable" in info and "Override Redirect State: yes" in info:
             return True
@@ -322,6 +330,9 @@ def run_program(compositor, platform, program, engine, work):
                XDG_DATA_HOME=os.path.join(home, "data"), TIRVELO_SPEECH_LIBRARY=engine,
                TIRVELO_RECORDING_LOG=os.path.join(home, "engine.log"))
     env.pop("XDG_SESSION_TYPE", None)
+    if platform == "wayland":
+        # As a user starts it: the program asks for native Wayland itself.
+        env.pop("QT_QPA_PLATFORM")
     if compositor.xauthority:
         env["XAUTHORITY"] = compositor.xauthority
     log_path = os.path.join(work, f"program-{compositor.kind}-{platform}.log")
@@ -335,6 +346,8 @@ def run_program(compositor, platform, program, engine, work):
         wait_for("the first page covering the compositor's whole output",
                  lambda: covers_output(compositor, PAGE_COLOURS[0]), on_timeout=lambda: LAST_MISMATCH)
         print("full screen: the page fills the output", flush=True)
+        if platform == "wayland" and x_windows(compositor)[1]:
+            fail("the program started without a platform is an X client, not a native Wayland one")
 
         # Scanning: on the first page every step highlights "Següent".
         wait_for('the scan highlighting "Següent"', lambda: highlighted() == "Següent")
