@@ -3,10 +3,22 @@
 #include "authoring/epub/EpubImport.h"
 #include "modes/MessageSink.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 
 namespace tirvelo {
+namespace {
+
+// A long book takes seconds to import: the pointer says the program is at work.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
 
 std::optional<BookText> pickReadableBook(QWidget* owner, const QString& name, const BookFileChooser& choose,
                                          MessageSink& messages, InterfaceLanguage language)
@@ -22,7 +34,10 @@ std::optional<BookText> pickReadableBook(QWidget* owner, const QString& name, co
                 return std::nullopt;
             fileName = chosen->left(kMaxFileNameLength);
             if (authoring::isEpubName(fileName)) {
-                const authoring::BookFromEpub imported = authoring::bookFromEpub(fileName, language);
+                const authoring::BookFromEpub imported = [&] {
+                    const WaitCursor atWork;
+                    return authoring::bookFromEpub(fileName, language);
+                }();
                 if (imported.book.isEmpty()) {
                     messages.plain(owner, imported.message);
                     continue;
