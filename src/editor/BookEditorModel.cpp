@@ -1,0 +1,370 @@
+#include "editor/BookEditorModel.h"
+
+#include "base/AtomicFile.h"
+#include "book/Book.h"
+#include "editor/BookOpening.h"
+#include "editor/EditorTexts.h"
+#include "editor/PageCommands.h"
+#include "editor/SoundFiles.h"
+#include "formats/PictureLoader.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+
+namespace tirvelo::editor {
+namespace {
+
+QString kindText(const EditorPage& page, InterfaceLanguage language)
+{
+    switch (page.kind) {
+    case EditorPageKind::Text:
+        return editorText(EditorText::PageKindText, language);
+    case EditorPageKind::RichText:
+        return editorText(EditorText::PageKindRichText, language);
+    case EditorPageKind::Picture:
+        break;
+    }
+    switch (page.narration) {
+    case Narration::Sound:
+        return editorText(EditorText::PageKindPictureSound, language);
+    case Narration::Text:
+    case Narration::RichText:
+        return editorText(EditorText::PageKindPictureText, language);
+    case Narration::None:
+        break;
+    }
+    return editorText(EditorText::PageKindPicture, language);
+}
+
+// Whether the reader can show the picture: a kind it decodes, and a file that
+// starts as one (the whole picture is decoded by the thumbnails and the check).
+std::optional<EditorText> pictureProblem(const QString& file)
+{
+    const QFileInfo info(file);
+    if (!info.isFile() || !info.isReadable())
+        return EditorText::PictureUnreadable;
+    switch (pictureTypeOf(file)) {
+    case PictureType::Unknown:
+        return EditorText::PictureNotShown;
+    case PictureType::Wmf:
+    case PictureType::Emf:
+        return loadPicture(file, QSize(64, 64)) ? std::nullopt : std::optional(EditorText::PictureUnreadable);
+    case PictureType::Bitmap:
+    case PictureType::Icon:
+    case PictureType::Jpeg:
+        break;
+    }
+    QImageReader reader(file);
+    if (!reader.canRead() || !reader.size().isValid())
+        return EditorText::PictureUnreadable;
+    return std::nullopt;
+}
+
+QString filled(QString text, const QString& value)
+{
+    return text.replace(QStringLiteral("%1"), value);
+}
+
+} // namespace
+
+BookEditorModel::BookEditorModel(QObject* parent) : QAbstractListModel(parent)
+{
+    connect(&m_undo, &QUndoStack::cleanChanged, this, [this] { emit dataChanged(index(0), index(rowCount() - 1)); });
+}
+
+BookEditorModel::~BookEditorModel() = default;
+
+int BookEditorModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_pages.size());
+}
+
+QVariant BookEditorModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_pages.size())
+        return {};
+    const EditorPage& page = m_pages[index.row()];
+    const QString position = editorText(EditorText::PagePosition, m_language)
+                                 .arg(index.row() + 1)
+                                 .arg(m_pages.size());
+    switch (role) {
+    case Qt::DisplayRole:
+        return QString::number(index.row() + 1);
+    case Qt::AccessibleTextRole:
+    case Qt::ToolTipRole:
+        return position + QStringLiteral(", ") + kindText(page, m_language);
+    case PageRole:
+        return QVariant::fromValue(page);
+    case PicturePathRole:
+        return page.kind == EditorPageKind::Picture ? page.file.source : QString();
+    case PositionRole:
+        return position;
+    default:
+        return {};
+    }
+}
+
+void BookEditorModel::setLanguage(InterfaceLanguage language)
+{
+    m_language = language;
+    positionsChanged();
+}
+
+int BookEditorModel::rowOf(quint64 id) const
+{
+    for (int row = 0; row < m_pages.size(); ++row)
+        if (m_pages[row].id == id)
+            return row;
+    return -1;
+}
+
+void BookEditorModel::newBook()
+{
+    beginResetModel();
+    m_pages.clear();
+    m_memory = {};
+    m_undo.clear();
+    endResetModel();
+    emit bookReset();
+}
+
+QString BookEditorModel::openBook(const QString& path)
+{
+    OpenedBook opened = openBookForEditing(path);
+    if (!opened.failure.isEmpty())
+        return opened.failure;
+    beginResetModel();
+    m_pages.clear();
+    for (EditorPage& page : opened.pages)
+        m_pages.append(withNewId(std::move(page)));
+    m_memory = {};
+    m_memory.bookPath = opened.bookPath;
+    m_memory.directoryLine = opened.directoryLine;
+    m_undo.clear();
+    endResetModel();
+    emit bookReset();
+    return {};
+}
+
+QList<AddRefusal> BookEditorModel::addPictures(const QStringList& files, int at)
+{
+    QList<AddRefusal> refused;
+    QList<EditorPage> pages;
+    for (const QString& file : files) {
+        if (const std::optional<EditorText> problem = pictureProblem(file)) {
+            refused.append({file, filled(editorText(*problem, m_language), QFileInfo(file).fileName())});
+            continue;
+        }
+        EditorPage page;
+        page.kind = EditorPageKind::Picture;
+        page.file.source = QDir::cleanPath(QFileInfo(file).absoluteFilePath());
+        pages.append(withNewId(page));
+    }
+    const qsizetype room = MaxPages - m_pages.size();
+    if (pages.size() > room) {
+        for (qsizetype i = std::max<qsizetype>(room, 0); i < pages.size(); ++i)
+            refused.append({pages[i].file.source, editorText(EditorText::TooManyPages, m_language)});
+        pages.resize(std::max<qsizetype>(room, 0));
+    }
+    if (!pages.isEmpty())
+        push(new InsertPagesCommand(*this, std::clamp(at, 0, int(m_pages.size())), pages,
+                                    editorText(EditorText::AddPictures, m_language)));
+    return refused;
+}
+
+void BookEditorModel::addTextPage(int at)
+{
+    if (m_pages.size() >= MaxPages)
+        return;
+    EditorPage page;
+    page.kind = EditorPageKind::Text;
+    push(new InsertPagesCommand(*this, std::clamp(at, 0, int(m_pages.size())), {withNewId(page)},
+                                editorText(EditorText::AddTextPage, m_language)));
+}
+
+bool BookEditorModel::movePage(int from, int to)
+{
+    if (from < 0 || from >= m_pages.size() || to < 0 || to >= m_pages.size() || from == to)
+        return false;
+    push(new MovePageCommand(*this, from, to, editorText(EditorText::MoveDown, m_language)));
+    return true;
+}
+
+void BookEditorModel::duplicatePage(int row)
+{
+    if (row < 0 || row >= m_pages.size() || m_pages.size() >= MaxPages)
+        return;
+    push(new InsertPagesCommand(*this, row + 1, {withNewId(m_pages[row])}, editorText(EditorText::Duplicate, m_language)));
+}
+
+void BookEditorModel::removePage(int row)
+{
+    if (row < 0 || row >= m_pages.size())
+        return;
+    push(new RemovePageCommand(*this, row, editorText(EditorText::Delete, m_language)));
+}
+
+void BookEditorModel::setPageText(int row, const QString& text)
+{
+    if (row < 0 || row >= m_pages.size() || m_pages[row].kind == EditorPageKind::RichText)
+        return;
+    EditorPage after = m_pages[row];
+    if (after.kind == EditorPageKind::Picture && after.narration != Narration::Text) {
+        after.narration = Narration::Text;
+        after.companion = {};
+        after.textOnDisk.clear();
+    }
+    if (after.text == text && after == m_pages[row])
+        return;
+    after.text = text;
+    push(new ChangePageCommand(*this, m_pages[row], after, true, editorText(EditorText::PageText, m_language)));
+}
+
+void BookEditorModel::setNarration(int row, Narration narration)
+{
+    if (row < 0 || row >= m_pages.size() || m_pages[row].kind != EditorPageKind::Picture
+        || m_pages[row].narration == narration || narration == Narration::Sound || narration == Narration::RichText)
+        return;
+    EditorPage after = m_pages[row];
+    after.narration = narration;
+    after.companion = {};
+    after.text.clear();
+    after.textOnDisk.clear();
+    push(new ChangePageCommand(*this, m_pages[row], after, false,
+                               editorText(narration == Narration::Text ? EditorText::NarrationText : EditorText::NarrationNone, m_language)));
+}
+
+void BookEditorModel::setSound(int row, const QString& waveFile)
+{
+    if (row < 0 || row >= m_pages.size() || m_pages[row].kind != EditorPageKind::Picture)
+        return;
+    EditorPage after = m_pages[row];
+    after.narration = Narration::Sound;
+    after.companion = {QDir::cleanPath(QFileInfo(waveFile).absoluteFilePath()), {}};
+    after.text.clear();
+    after.textOnDisk.clear();
+    push(new ChangePageCommand(*this, m_pages[row], after, false, editorText(EditorText::NarrationSound, m_language)));
+}
+
+std::optional<QString> BookEditorModel::importSound(int row, const QString& file)
+{
+    const QString undecodable = filled(editorText(EditorText::SoundUndecodable, m_language), QFileInfo(file).fileName());
+    const std::optional<QByteArray> wave = QFileInfo(file).isFile() ? waveFileFrom(file) : std::nullopt;
+    if (!wave)
+        return undecodable;
+    const QString target = QDir(m_work.path()).filePath(
+        QStringLiteral("%1-%2.wav").arg(m_nextId++).arg(safeFileName(QFileInfo(file).completeBaseName(), 100)));
+    if (!writeFileAtomically(target, *wave))
+        return filled(editorText(EditorText::WriteFailed, m_language), target);
+    setSound(row, target);
+    return std::nullopt;
+}
+
+QList<UnwritableCharacter> BookEditorModel::unwritable(int row) const
+{
+    if (row < 0 || row >= m_pages.size() || !m_pages[row].hasText())
+        return {};
+    return unwritableCharacters(m_pages[row].text);
+}
+
+QString BookEditorModel::unwritableReason(const UnwritableCharacter& character) const
+{
+    const QString shown = character.codePoint == 0 ? QString() : QString::fromUcs4(&character.codePoint, 1);
+    return editorText(EditorText::UnwritableCharacter, m_language)
+        .arg(shown, QStringLiteral("U+") + QStringLiteral("%1").arg(uint(character.codePoint), 4, 16, QLatin1Char('0')).toUpper());
+}
+
+SaveOutcome BookEditorModel::save(const SaveTarget& target)
+{
+    SaveOutcome unwritableFound;
+    for (int row = 0; row < m_pages.size(); ++row)
+        for (const UnwritableCharacter& character : unwritable(row))
+            unwritableFound.findings.append({row, true, unwritableReason(character)});
+    if (!unwritableFound.findings.isEmpty()) {
+        unwritableFound.status = SaveStatus::Refused;
+        return unwritableFound;
+    }
+    SaveTarget withLanguage = target;
+    withLanguage.language = m_language;
+    SaveOutcome outcome = saveBook(m_pages, withLanguage, m_memory);
+    if (outcome.status == SaveStatus::Saved)
+        m_undo.setClean();
+    return outcome;
+}
+
+QString BookEditorModel::outcomeMessage(const SaveOutcome& outcome, const QString& bookPath) const
+{
+    switch (outcome.status) {
+    case SaveStatus::Saved:
+        return {};
+    case SaveStatus::NeedsConfirmation:
+        return filled(editorText(EditorText::ConfirmReplace, m_language), bookPath);
+    case SaveStatus::NoPages:
+        return editorText(EditorText::NoPages, m_language);
+    case SaveStatus::TooManyPages:
+        return editorText(EditorText::TooManyPages, m_language);
+    case SaveStatus::Refused:
+        return editorText(EditorText::Refused, m_language);
+    case SaveStatus::SourceUnreadable:
+        return filled(editorText(EditorText::SourceUnreadable, m_language), outcome.failedPath);
+    case SaveStatus::FolderNotWritable:
+        return filled(editorText(EditorText::FolderNotWritable, m_language), outcome.failedPath);
+    case SaveStatus::WriteFailed:
+        return filled(editorText(EditorText::WriteFailed, m_language), outcome.failedPath);
+    }
+    return {};
+}
+
+void BookEditorModel::insertPagesNow(int at, const QList<EditorPage>& pages)
+{
+    beginInsertRows({}, at, at + int(pages.size()) - 1);
+    for (qsizetype i = 0; i < pages.size(); ++i)
+        m_pages.insert(at + i, pages[i]);
+    endInsertRows();
+    positionsChanged();
+}
+
+void BookEditorModel::removePagesNow(int at, int count)
+{
+    beginRemoveRows({}, at, at + count - 1);
+    m_pages.remove(at, count);
+    endRemoveRows();
+    positionsChanged();
+}
+
+void BookEditorModel::movePageNow(int from, int to)
+{
+    // Qt counts the destination before the move: moving down lands one further.
+    beginMoveRows({}, from, from, {}, to > from ? to + 1 : to);
+    m_pages.move(from, to);
+    endMoveRows();
+    positionsChanged();
+}
+
+void BookEditorModel::replacePageNow(int row, const EditorPage& page)
+{
+    if (row < 0)
+        return;
+    m_pages[row] = page;
+    emit dataChanged(index(row), index(row));
+}
+
+void BookEditorModel::push(QUndoCommand* command)
+{
+    m_undo.push(command);
+}
+
+EditorPage BookEditorModel::withNewId(EditorPage page)
+{
+    page.id = m_nextId++;
+    return page;
+}
+
+void BookEditorModel::positionsChanged()
+{
+    if (!m_pages.isEmpty())
+        emit dataChanged(index(0), index(rowCount() - 1), {Qt::AccessibleTextRole, Qt::ToolTipRole, PositionRole, Qt::DisplayRole});
+}
+
+} // namespace tirvelo::editor

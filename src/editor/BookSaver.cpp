@@ -1,0 +1,361 @@
+#include "editor/BookSaver.h"
+
+#include "base/AtomicFile.h"
+#include "base/Cp1252.h"
+#include "book/Book.h"
+#include "book/BookLoader.h"
+#include "book/PageEntry.h"
+#include "book/PathResolver.h"
+#include "editor/BookOpening.h"
+#include "editor/TextCheck.h"
+#include "tools/BookCheck.h"
+#include "tools/ToolTexts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cstdio>
+
+namespace tirvelo::editor {
+namespace {
+
+constexpr int kFirstPageLine = 7;
+
+QString cleanAbsolute(const QString& path)
+{
+    return path.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+QString canonicalOrClean(const QString& path)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? cleanAbsolute(path) : canonical;
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+    return !a.isEmpty() && !b.isEmpty() && canonicalOrClean(a) == canonicalOrClean(b);
+}
+
+// A file the save is about to make or replace.
+struct WriteJob {
+    QString target;     // the final path
+    QString source;     // copied from here; empty: bytes
+    QByteArray bytes;   // a typed text
+    bool replaces = false; // the target is a file of the book already: staged, renamed after the check
+    int page = -1;
+    QString staged;     // where a replacing job's bytes wait
+};
+
+// Lays out the names of one save: which files keep their names, which are
+// copied or written, and under which new names.
+class SavePlan {
+public:
+    SavePlan(const QList<EditorPage>& pages, const QString& bookPath, const SaveMemory& memory)
+        : m_pages(pages), m_memory(memory), m_bookFolder(QFileInfo(bookPath).absolutePath())
+    {
+        m_inPlace = sameFile(QFileInfo(memory.bookPath).absolutePath(), m_bookFolder) && !memory.bookPath.isEmpty();
+        m_mediaFolder = m_bookFolder;
+        if (m_inPlace && !memory.directoryLine.isEmpty() && !hasDriveLetter(memory.directoryLine)) {
+            const QString folder = pathInBook(m_bookFolder, memory.directoryLine);
+            if (QFileInfo(folder).isDir()) {
+                m_directoryLine = memory.directoryLine;
+                m_mediaFolder = folder;
+            }
+        }
+        m_mediaFolder = canonicalOrClean(m_mediaFolder);
+        const QStringList existing = QDir(m_mediaFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        for (const QString& name : existing)
+            m_taken.insert(name.toCaseFolded());
+    }
+
+    QString directoryLine() const { return m_directoryLine; }
+    const QList<WriteJob>& jobs() const { return m_jobs; }
+    const QHash<QString, QString>& copies() const { return m_copies; }
+    const QHash<quint64, QString>& textFiles() const { return m_textFiles; }
+
+    QStringList pageLines()
+    {
+        QStringList lines;
+        for (int i = 0; i < m_pages.size(); ++i)
+            lines << pageLine(i, m_pages[i]);
+        return lines;
+    }
+
+private:
+    QString pageLine(int index, const EditorPage& page)
+    {
+        if (page.kind == EditorPageKind::Text)
+            return textName(index, page, page.file, false);
+        QString line = fileName(index, page.file, false);
+        switch (page.narration) {
+        case Narration::None:
+            break;
+        case Narration::Sound:
+        case Narration::RichText:
+            line += u'#' + fileName(index, page.companion, true);
+            break;
+        case Narration::Text:
+            line += u'#' + textName(index, page, page.companion, true);
+            break;
+        }
+        return line;
+    }
+
+    // The name a page line writes for file: companions carry the directory
+    // line, since the reader looks for them from the book's folder.
+    QString fileName(int index, const PageFile& file, bool companion)
+    {
+        if (file.source.isEmpty())
+            return {}; // a page the book left empty stays empty
+        const QString prefix = companion ? m_directoryLine : QString();
+        if (m_inPlace && !file.bookName.isEmpty()) {
+            const QString written = companion ? file.bookName : m_directoryLine + file.bookName;
+            if (sameFile(pathInBook(m_bookFolder, written), file.source))
+                return file.bookName; // still where the book says
+        }
+        if (const QString copy = m_memory.copies.value(cleanAbsolute(file.source)); !copy.isEmpty()
+            && QFileInfo(copy).absolutePath() == m_mediaFolder && QFileInfo::exists(copy)) {
+            m_copies.insert(cleanAbsolute(file.source), copy);
+            return prefix + QFileInfo(copy).fileName();
+        }
+        const QFileInfo source(file.source);
+        if (canonicalOrClean(source.absolutePath()) == m_mediaFolder
+            && safeFileName(source.fileName(), maxLength()) == source.fileName())
+            return prefix + source.fileName(); // already in the book's folder
+        const QString name = newName(source.fileName());
+        const QString target = m_mediaFolder + u'/' + name;
+        m_copies.insert(cleanAbsolute(file.source), target);
+        m_jobs.append({target, file.source, {}, false, index, {}});
+        return prefix + name;
+    }
+
+    QString textName(int index, const EditorPage& page, const PageFile& file, bool companion)
+    {
+        if (page.text == page.textOnDisk && QFileInfo(file.source).isFile())
+            return fileName(index, file, companion);
+        const QString prefix = companion ? m_directoryLine : QString();
+        const QByteArray bytes = textFileBytes(page.text);
+        // The file written for this page before, or the book's own one, is rewritten.
+        QString target = m_memory.textFiles.value(page.id);
+        if (!(m_memory.written.contains(target) && QFileInfo(target).absolutePath() == m_mediaFolder))
+            target.clear();
+        if (target.isEmpty() && m_inPlace && !file.bookName.isEmpty() && !m_claimedTexts.contains(cleanAbsolute(file.source))) {
+            const QString written = companion ? file.bookName : m_directoryLine + file.bookName;
+            if (sameFile(pathInBook(m_bookFolder, written), file.source) && QFileInfo(file.source).isFile()) {
+                m_claimedTexts.insert(cleanAbsolute(file.source));
+                m_textFiles.insert(page.id, cleanAbsolute(file.source));
+                m_jobs.append({cleanAbsolute(file.source), {}, bytes, true, index, {}});
+                return file.bookName;
+            }
+        }
+        if (target.isEmpty() || m_claimedTexts.contains(target)) {
+            const QString base = page.kind == EditorPageKind::Picture && !page.file.source.isEmpty()
+                ? QFileInfo(page.file.source).completeBaseName()
+                : QStringLiteral("pagina-%1").arg(index + 1);
+            target = m_mediaFolder + u'/' + newName(base + QStringLiteral(".txt"));
+            m_jobs.append({target, {}, bytes, false, index, {}});
+        } else {
+            m_jobs.append({target, {}, bytes, true, index, {}});
+        }
+        m_claimedTexts.insert(target);
+        m_textFiles.insert(page.id, target);
+        return prefix + QFileInfo(target).fileName();
+    }
+
+    qsizetype maxLength() const { return kNameBufferCharacters - m_directoryLine.size(); }
+
+    // A safe name for original that no file of the folder has, nor another new one.
+    QString newName(const QString& original)
+    {
+        const QString safe = safeFileName(original, maxLength());
+        const QFileInfo info(safe);
+        const QString ending = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
+        const QString base = info.completeBaseName();
+        QString name = safe;
+        for (int n = 2; m_taken.contains(name.toCaseFolded()); ++n) {
+            const QString number = u'-' + QString::number(n);
+            name = base.left(maxLength() - ending.size() - number.size()) + number + ending;
+        }
+        m_taken.insert(name.toCaseFolded());
+        return name;
+    }
+
+    const QList<EditorPage>& m_pages;
+    const SaveMemory& m_memory;
+    QString m_bookFolder;
+    QString m_mediaFolder;
+    QString m_directoryLine;
+    bool m_inPlace = false;
+    QSet<QString> m_taken;
+    QSet<QString> m_claimedTexts;
+    QList<WriteJob> m_jobs;
+    QHash<QString, QString> m_copies;
+    QHash<quint64, QString> m_textFiles;
+};
+
+QByteArray bookBytes(const QString& directoryLine, const QStringList& pageLines)
+{
+    QStringList lines = {headerLineText(1), headerLineText(2), QString::number(pageLines.size()),
+                         headerLineText(4), directoryLine, headerLineText(6)};
+    lines << pageLines;
+    return toCp1252(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+}
+
+QString findingWithEffect(const booktool::Finding& finding, InterfaceLanguage language)
+{
+    using booktool::Label;
+    QString text = booktool::findingText(finding, language);
+    switch (finding.effect) {
+    case booktool::ProgramEffect::None:
+        break;
+    case booktool::ProgramEffect::Message:
+        text += QStringLiteral("; ") + booktool::labelText(Label::ProgramSays, language).replace(QStringLiteral("%1"), finding.programMessage);
+        break;
+    case booktool::ProgramEffect::Alert:
+        text += QStringLiteral("; ") + booktool::labelText(Label::ProgramPlaysAlert, language);
+        break;
+    case booktool::ProgramEffect::NothingRead:
+        text += QStringLiteral("; ") + booktool::labelText(Label::ProgramReadsNothing, language);
+        break;
+    }
+    return text;
+}
+
+// Removes what a failed save made; files that were there before stay.
+void undoWrites(const QList<WriteJob>& jobs, qsizetype done)
+{
+    for (qsizetype i = 0; i < done; ++i)
+        QFile::remove(jobs[i].replaces ? jobs[i].staged : jobs[i].target);
+}
+
+bool folderWritable(const QString& folder)
+{
+    if (!QDir().mkpath(folder))
+        return false;
+    QTemporaryFile probe(folder + QStringLiteral("/.tirvelo-XXXXXX"));
+    return probe.open();
+}
+
+} // namespace
+
+QString safeFileName(const QString& original, qsizetype maxLength)
+{
+    const QFileInfo info(original);
+    QString ending = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
+    QString base = original.left(original.size() - ending.size());
+    auto clean = [](QString& text, bool keepDots) {
+        for (QChar& c : text) {
+            const QString one(c);
+            const bool unsafe = c == u'\\' || c == u'/' || c == u'#' || c == u':' || c.unicode() < 0x20 || c.unicode() == 0x7F
+                || (c == u'.' && !keepDots) || c.isSurrogate() || fromCp1252(toCp1252(one)) != one;
+            if (unsafe)
+                c = u'_';
+        }
+    };
+    clean(base, false);
+    clean(ending, true);
+    ending = ending.left(std::max<qsizetype>(0, std::min<qsizetype>(ending.size(), maxLength / 2)));
+    if (base.isEmpty())
+        base = QStringLiteral("fitxer");
+    return base.left(maxLength - ending.size()) + ending;
+}
+
+SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, SaveMemory& memory)
+{
+    SaveOutcome outcome;
+    if (pages.isEmpty()) {
+        outcome.status = SaveStatus::NoPages;
+        return outcome;
+    }
+    if (pages.size() > MaxPages) {
+        outcome.status = SaveStatus::TooManyPages;
+        return outcome;
+    }
+    const QString bookPath = cleanAbsolute(target.bookPath);
+    const QFileInfo book(bookPath);
+    if ((book.exists() || book.isSymLink()) && !sameFile(bookPath, memory.bookPath) && !target.replaceConfirmed) {
+        outcome.status = SaveStatus::NeedsConfirmation;
+        return outcome;
+    }
+    if (book.isDir() || !folderWritable(book.absolutePath())) {
+        outcome.status = book.isDir() ? SaveStatus::WriteFailed : SaveStatus::FolderNotWritable;
+        outcome.failedPath = book.isDir() ? bookPath : book.absolutePath();
+        return outcome;
+    }
+
+    SavePlan plan(pages, bookPath, memory);
+    const QStringList lines = plan.pageLines();
+    QList<WriteJob> jobs = plan.jobs();
+
+    // New files under their own names (nobody else's, by the plan); files of
+    // the book that change wait beside theirs until the check has passed.
+    for (qsizetype i = 0; i < jobs.size(); ++i) {
+        WriteJob& job = jobs[i];
+        QByteArray bytes = job.bytes;
+        if (!job.source.isEmpty()) {
+            QFile source(job.source);
+            if (!source.open(QIODevice::ReadOnly) || !QFileInfo(job.source).isFile()) {
+                undoWrites(jobs, i);
+                outcome.status = SaveStatus::SourceUnreadable;
+                outcome.failedPath = job.source;
+                outcome.failedPage = job.page;
+                return outcome;
+            }
+            bytes = source.readAll();
+        }
+        if (job.replaces)
+            job.staged = QFileInfo(job.target).absolutePath() + QStringLiteral("/.") + QFileInfo(job.target).fileName()
+                + QStringLiteral(".tirvelo-nou");
+        if (!writeFileAtomically(job.replaces ? job.staged : job.target, bytes)) {
+            undoWrites(jobs, i);
+            outcome.status = SaveStatus::WriteFailed;
+            outcome.failedPath = job.target;
+            return outcome;
+        }
+    }
+
+    const QByteArray bytes = bookBytes(plan.directoryLine(), lines);
+    // The check reads the book as the reader will, from its own folder.
+    const QString checked = book.absolutePath() + QStringLiteral("/.") + book.completeBaseName() + QStringLiteral(".comprova.Lumbrix");
+    if (!writeFileAtomically(checked, bytes)) {
+        undoWrites(jobs, jobs.size());
+        outcome.status = SaveStatus::WriteFailed;
+        outcome.failedPath = bookPath;
+        return outcome;
+    }
+    const booktool::BookReport report = booktool::checkBook(checked);
+    QFile::remove(checked);
+    bool refused = !report.readable;
+    for (const booktool::Finding& finding : report.findings) {
+        const int page = finding.line >= kFirstPageLine ? finding.line - kFirstPageLine : -1;
+        outcome.findings.append({page, finding.isError(), findingWithEffect(finding, target.language)});
+        refused = refused || finding.isError();
+    }
+    if (refused) {
+        undoWrites(jobs, jobs.size());
+        outcome.status = SaveStatus::Refused;
+        return outcome;
+    }
+
+    if (!writeFileAtomically(bookPath, bytes)) {
+        undoWrites(jobs, jobs.size());
+        outcome.status = SaveStatus::WriteFailed;
+        outcome.failedPath = bookPath;
+        return outcome;
+    }
+    for (const WriteJob& job : jobs) {
+        if (job.replaces)
+            ::rename(QFile::encodeName(job.staged).constData(), QFile::encodeName(job.target).constData());
+        memory.written.insert(job.target);
+    }
+    memory.bookPath = bookPath;
+    memory.directoryLine = plan.directoryLine();
+    memory.copies.insert(plan.copies());
+    memory.textFiles.insert(plan.textFiles());
+    return outcome;
+}
+
+} // namespace tirvelo::editor
