@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QMimeData>
 
 namespace tirvelo::editor {
 namespace {
@@ -73,7 +74,11 @@ BookEditorModel::BookEditorModel(QObject* parent) : QAbstractListModel(parent)
     connect(&m_undo, &QUndoStack::cleanChanged, this, [this] { emit dataChanged(index(0), index(rowCount() - 1)); });
 }
 
-BookEditorModel::~BookEditorModel() = default;
+BookEditorModel::~BookEditorModel()
+{
+    // The stack tells of its clean state as it goes; nobody is to hear it.
+    m_undo.disconnect(this);
+}
 
 int BookEditorModel::rowCount(const QModelIndex& parent) const
 {
@@ -103,6 +108,23 @@ QVariant BookEditorModel::data(const QModelIndex& index, int role) const
     default:
         return {};
     }
+}
+
+Qt::ItemFlags BookEditorModel::flags(const QModelIndex& index) const
+{
+    return QAbstractListModel::flags(index) | (index.isValid() ? Qt::ItemIsDragEnabled : Qt::ItemIsDropEnabled);
+}
+
+QStringList BookEditorModel::mimeTypes() const
+{
+    return {QStringLiteral("application/x-tirvelo-page")};
+}
+
+QMimeData* BookEditorModel::mimeData(const QModelIndexList& indexes) const
+{
+    auto* data = new QMimeData;
+    data->setData(mimeTypes().constFirst(), indexes.isEmpty() ? QByteArray() : QByteArray::number(indexes.constFirst().row()));
+    return data;
 }
 
 void BookEditorModel::setLanguage(InterfaceLanguage language)
@@ -352,6 +374,7 @@ void BookEditorModel::replacePageNow(int row, const EditorPage& page)
 
 void BookEditorModel::push(QUndoCommand* command)
 {
+    command->setText(command->text().remove(u'&').remove(QStringLiteral("...")));
     m_undo.push(command);
 }
 

@@ -33,6 +33,11 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // Pages are dragged within the strip; the strip carries out the move.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
 
     void setLanguage(InterfaceLanguage language);
     InterfaceLanguage language() const { return m_language; }
