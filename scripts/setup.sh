@@ -6,6 +6,7 @@ packages=(
   cmake g++ clang pkg-config make
   qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev libxcb1-dev
   libjpeg62-turbo-dev libpixman-1-dev libuemf-dev libespeak-ng-dev espeak-ng libsndfile1-dev
+  libzip-dev qt6-svg-dev qt6-image-formats-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick openbox
   pulseaudio pulseaudio-utils sox

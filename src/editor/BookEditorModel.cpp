@@ -1,11 +1,14 @@
 #include "editor/BookEditorModel.h"
 
+#include "audio/DecodedSound.h"
+#include "authoring/PageNames.h"
+#include "authoring/PageSound.h"
+#include "authoring/WindowsText.h"
 #include "base/AtomicFile.h"
 #include "book/Book.h"
 #include "editor/BookOpening.h"
 #include "editor/EditorTexts.h"
 #include "editor/PageCommands.h"
-#include "editor/SoundFiles.h"
 #include "formats/PictureLoader.h"
 
 #include <QDir>
@@ -38,8 +41,9 @@ QString kindText(const EditorPage& page, InterfaceLanguage language)
     return editorText(EditorText::PageKindPicture, language);
 }
 
-// Whether the reader can show the picture: a kind it decodes, and a file that
-// starts as one (the whole picture is decoded by the thumbnails and the check).
+// Whether the picture can become a page: a kind the reader shows, or one the
+// authoring library converts, and a file that starts as one (the whole
+// picture is decoded when it is made fit, and by the check).
 std::optional<EditorText> pictureProblem(const QString& file)
 {
     const QFileInfo info(file);
@@ -47,7 +51,9 @@ std::optional<EditorText> pictureProblem(const QString& file)
         return EditorText::PictureUnreadable;
     switch (pictureTypeOf(file)) {
     case PictureType::Unknown:
-        return EditorText::PictureNotShown;
+        if (info.suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) == 0)
+            return std::nullopt;
+        break;
     case PictureType::Wmf:
     case PictureType::Emf:
         return loadPicture(file, QSize(64, 64)) ? std::nullopt : std::optional(EditorText::PictureUnreadable);
@@ -69,8 +75,14 @@ QString filled(QString text, const QString& value)
 
 } // namespace
 
-BookEditorModel::BookEditorModel(QObject* parent) : QAbstractListModel(parent)
+BookEditorModel::BookEditorModel(QObject* parent)
+    : QAbstractListModel(parent), m_prepared(std::make_unique<PreparedPictures>(m_work.path()))
 {
+    connect(m_prepared.get(), &PreparedPictures::prepared, this, [this](const QString& source) {
+        for (int row = 0; row < m_pages.size(); ++row)
+            if (m_pages[row].file.source == source)
+                emit dataChanged(index(row), index(row), {PicturePathRole});
+    });
     connect(&m_undo, &QUndoStack::cleanChanged, this, [this] { emit dataChanged(index(0), index(rowCount() - 1)); });
 }
 
@@ -102,7 +114,7 @@ QVariant BookEditorModel::data(const QModelIndex& index, int role) const
     case PageRole:
         return QVariant::fromValue(page);
     case PicturePathRole:
-        return page.kind == EditorPageKind::Picture ? page.file.source : QString();
+        return page.kind == EditorPageKind::Picture ? m_prepared->fileFor(page.file.source) : QString();
     case PositionRole:
         return position;
     default:
@@ -181,6 +193,10 @@ QList<AddRefusal> BookEditorModel::addPictures(const QStringList& files, int at)
         EditorPage page;
         page.kind = EditorPageKind::Picture;
         page.file.source = QDir::cleanPath(QFileInfo(file).absoluteFilePath());
+        // Icons and metafiles are shown as they are; anything else is made fit.
+        const PictureType type = pictureTypeOf(file);
+        if (type != PictureType::Icon && type != PictureType::Wmf && type != PictureType::Emf)
+            m_prepared->prepare(page.file.source);
         pages.append(withNewId(page));
     }
     const qsizetype room = MaxPages - m_pages.size();
@@ -271,13 +287,15 @@ void BookEditorModel::setSound(int row, const QString& waveFile)
 
 std::optional<QString> BookEditorModel::importSound(int row, const QString& file)
 {
-    const QString undecodable = filled(editorText(EditorText::SoundUndecodable, m_language), QFileInfo(file).fileName());
-    const std::optional<QByteArray> wave = QFileInfo(file).isFile() ? waveFileFrom(file) : std::nullopt;
-    if (!wave)
-        return undecodable;
-    const QString target = QDir(m_work.path()).filePath(
-        QStringLiteral("%1-%2.wav").arg(m_nextId++).arg(safeFileName(QFileInfo(file).completeBaseName(), 100)));
-    if (!writeFileAtomically(target, *wave))
+    const std::optional<DecodedSound> sound = QFileInfo(file).isFile() ? decodeSoundFile(file) : std::nullopt;
+    const QByteArray wave = sound ? authoring::waveFileBytes(*sound) : QByteArray();
+    if (wave.isEmpty())
+        return filled(editorText(EditorText::SoundUndecodable, m_language), QFileInfo(file).fileName());
+    // A folder of its own, so that the sound keeps its own name in the book.
+    const QString folder = QDir(m_work.path()).filePath(QStringLiteral("sons/%1").arg(m_nextId++));
+    QDir().mkpath(folder);
+    const QString target = QDir(folder).filePath(authoring::PageNames(folder).claim(QFileInfo(file).completeBaseName(), QStringLiteral(".wav")));
+    if (!writeFileAtomically(target, wave))
         return filled(editorText(EditorText::WriteFailed, m_language), target);
     setSound(row, target);
     return std::nullopt;
@@ -293,8 +311,10 @@ QList<UnwritableCharacter> BookEditorModel::unwritable(int row) const
 QString BookEditorModel::unwritableReason(const UnwritableCharacter& character) const
 {
     const QString shown = character.codePoint == 0 ? QString() : QString::fromUcs4(&character.codePoint, 1);
+    const QString nearest = authoring::toWindowsText(shown).text;
     return editorText(EditorText::UnwritableCharacter, m_language)
-        .arg(shown, QStringLiteral("U+") + QStringLiteral("%1").arg(uint(character.codePoint), 4, 16, QLatin1Char('0')).toUpper());
+        .arg(shown, QStringLiteral("U+") + QStringLiteral("%1").arg(uint(character.codePoint), 4, 16, QLatin1Char('0')).toUpper(),
+             nearest.isEmpty() ? QStringLiteral("-") : nearest);
 }
 
 SaveOutcome BookEditorModel::save(const SaveTarget& target)
@@ -309,7 +329,8 @@ SaveOutcome BookEditorModel::save(const SaveTarget& target)
     }
     SaveTarget withLanguage = target;
     withLanguage.language = m_language;
-    SaveOutcome outcome = saveBook(m_pages, withLanguage, m_memory);
+    m_prepared->waitForAll();
+    SaveOutcome outcome = saveBook(m_pages, withLanguage, m_prepared->made(), m_memory);
     if (outcome.status == SaveStatus::Saved)
         m_undo.setClean();
     return outcome;
@@ -322,6 +343,8 @@ QString BookEditorModel::outcomeMessage(const SaveOutcome& outcome, const QStrin
         return {};
     case SaveStatus::NeedsConfirmation:
         return filled(editorText(EditorText::ConfirmReplace, m_language), bookPath);
+    case SaveStatus::NotABook:
+        return filled(editorText(EditorText::NotABook, m_language), outcome.failedPath);
     case SaveStatus::NoPages:
         return editorText(EditorText::NoPages, m_language);
     case SaveStatus::TooManyPages:
@@ -336,6 +359,14 @@ QString BookEditorModel::outcomeMessage(const SaveOutcome& outcome, const QStrin
         return filled(editorText(EditorText::WriteFailed, m_language), outcome.failedPath);
     }
     return {};
+}
+
+EditorPage BookEditorModel::pageAsSaved(int row) const
+{
+    EditorPage page = m_pages.at(row);
+    if (page.kind == EditorPageKind::Picture)
+        page.file.source = m_prepared->fileFor(page.file.source);
+    return page;
 }
 
 void BookEditorModel::insertPagesNow(int at, const QList<EditorPage>& pages)

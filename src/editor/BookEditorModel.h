@@ -5,6 +5,7 @@
 #include "desktop/InterfaceLanguage.h"
 #include "editor/BookSaver.h"
 #include "editor/EditorPage.h"
+#include "editor/PreparedPictures.h"
 #include "editor/TextCheck.h"
 
 #include <QAbstractListModel>
@@ -80,8 +81,13 @@ public:
     // A message for an outcome that is not Saved (empty for Saved).
     QString outcomeMessage(const SaveOutcome& outcome, const QString& bookPath) const;
 
-    // Where recordings and converted sounds wait until a save copies them.
+    // Where recordings, converted sounds and pictures made fit wait until a
+    // save copies them.
     QString workFolder() const { return m_work.path(); }
+    // The page as it will be saved: a picture added is the file made fit for
+    // it, once made (the preview and the strip show that one).
+    EditorPage pageAsSaved(int row) const;
+    PreparedPictures& preparedPictures() { return *m_prepared; }
 
     // For the undo commands: changes without a step of their own.
     void insertPagesNow(int at, const QList<EditorPage>& pages);
@@ -101,6 +107,7 @@ private:
     QUndoStack m_undo;
     SaveMemory m_memory;
     QTemporaryDir m_work;
+    std::unique_ptr<PreparedPictures> m_prepared;
     InterfaceLanguage m_language = InterfaceLanguage::Catalan;
     quint64 m_nextId = 1;
 };

@@ -195,7 +195,7 @@ void BookEditorWindow::currentChanged()
     const int row = currentRow();
     m_fields->setRow(row);
     if (row >= 0 && row < m_model.rowCount()) {
-        m_preview->showPage(m_model.page(row));
+        m_preview->showPage(m_model.pageAsSaved(row));
         m_strip->setAccessibleDescription(m_model.data(m_model.index(row), BookEditorModel::PositionRole).toString());
     } else {
         m_preview->clear();
@@ -301,7 +301,7 @@ void BookEditorWindow::tryPage()
     const int row = currentRow();
     if (row < 0)
         return;
-    if (const std::optional<QString> failure = m_preview->tryPage(m_model.page(row)))
+    if (const std::optional<QString> failure = m_preview->tryPage(m_model.pageAsSaved(row)))
         tell(*failure);
 }
 

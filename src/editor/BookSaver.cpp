@@ -1,14 +1,15 @@
 #include "editor/BookSaver.h"
 
+#include "authoring/BookCheck.h"
+#include "authoring/BookFile.h"
+#include "authoring/PageNames.h"
 #include "base/AtomicFile.h"
 #include "base/Cp1252.h"
 #include "book/Book.h"
-#include "book/BookLoader.h"
 #include "book/PageEntry.h"
 #include "book/PathResolver.h"
 #include "editor/BookOpening.h"
 #include "editor/TextCheck.h"
-#include "tools/BookCheck.h"
 #include "tools/ToolTexts.h"
 
 #include <QDir>
@@ -53,8 +54,9 @@ struct WriteJob {
 // copied or written, and under which new names.
 class SavePlan {
 public:
-    SavePlan(const QList<EditorPage>& pages, const QString& bookPath, const SaveMemory& memory)
-        : m_pages(pages), m_memory(memory), m_bookFolder(QFileInfo(bookPath).absolutePath())
+    SavePlan(const QList<EditorPage>& pages, const QString& bookPath, const QHash<QString, QString>& prepared,
+             const SaveMemory& memory)
+        : m_pages(pages), m_memory(memory), m_prepared(prepared), m_bookFolder(QFileInfo(bookPath).absolutePath())
     {
         m_inPlace = sameFile(QFileInfo(memory.bookPath).absolutePath(), m_bookFolder) && !memory.bookPath.isEmpty();
         m_mediaFolder = m_bookFolder;
@@ -66,9 +68,7 @@ public:
             }
         }
         m_mediaFolder = canonicalOrClean(m_mediaFolder);
-        const QStringList existing = QDir(m_mediaFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        for (const QString& name : existing)
-            m_taken.insert(name.toCaseFolded());
+        m_names.emplace(m_mediaFolder);
     }
 
     QString directoryLine() const { return m_directoryLine; }
@@ -121,14 +121,14 @@ private:
             m_copies.insert(cleanAbsolute(file.source), copy);
             return prefix + QFileInfo(copy).fileName();
         }
-        const QFileInfo source(file.source);
-        if (canonicalOrClean(source.absolutePath()) == m_mediaFolder
-            && safeFileName(source.fileName(), maxLength()) == source.fileName())
-            return prefix + source.fileName(); // already in the book's folder
-        const QString name = newName(source.fileName());
+        // A picture added is saved as it was made fit for the page.
+        const QFileInfo actual(m_prepared.value(cleanAbsolute(file.source), file.source));
+        if (canonicalOrClean(actual.absolutePath()) == m_mediaFolder && bookCanHold(actual.fileName()))
+            return prefix + actual.fileName(); // already in the book's folder
+        const QString name = newName(QFileInfo(file.source).completeBaseName(), u'.' + actual.suffix().toLower());
         const QString target = m_mediaFolder + u'/' + name;
         m_copies.insert(cleanAbsolute(file.source), target);
-        m_jobs.append({target, file.source, {}, false, index, {}});
+        m_jobs.append({target, actual.filePath(), {}, false, index, {}});
         return prefix + name;
     }
 
@@ -155,7 +155,7 @@ private:
             const QString base = page.kind == EditorPageKind::Picture && !page.file.source.isEmpty()
                 ? QFileInfo(page.file.source).completeBaseName()
                 : QStringLiteral("pagina-%1").arg(index + 1);
-            target = m_mediaFolder + u'/' + newName(base + QStringLiteral(".txt"));
+            target = m_mediaFolder + u'/' + newName(base, QStringLiteral(".txt"));
             m_jobs.append({target, {}, bytes, false, index, {}});
         } else {
             m_jobs.append({target, {}, bytes, true, index, {}});
@@ -165,59 +165,52 @@ private:
         return prefix + QFileInfo(target).fileName();
     }
 
+    // Companions carry the directory line: their names are shorter by it.
     qsizetype maxLength() const { return kNameBufferCharacters - m_directoryLine.size(); }
 
-    // A safe name for original that no file of the folder has, nor another new one.
-    QString newName(const QString& original)
+    // A name no file of the folder has, nor another new one.
+    QString newName(const QString& wanted, const QString& ending)
     {
-        const QString safe = safeFileName(original, maxLength());
-        const QFileInfo info(safe);
-        const QString ending = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
-        const QString base = info.completeBaseName();
-        QString name = safe;
-        for (int n = 2; m_taken.contains(name.toCaseFolded()); ++n) {
-            const QString number = u'-' + QString::number(n);
-            name = base.left(maxLength() - ending.size() - number.size()) + number + ending;
-        }
-        m_taken.insert(name.toCaseFolded());
-        return name;
+        constexpr qsizetype kNumberRoom = 4; // "-999"
+        return m_names->claim(wanted.left(std::max<qsizetype>(1, maxLength() - ending.size() - kNumberRoom)), ending);
+    }
+
+    // A name of a file already in the book's folder that a book can hold as it is.
+    bool bookCanHold(const QString& name) const
+    {
+        return name.size() <= maxLength() && !name.contains(u'#') && !name.contains(u'\\') && !name.startsWith(u'.')
+            && fromCp1252(toCp1252(name)) == name;
     }
 
     const QList<EditorPage>& m_pages;
     const SaveMemory& m_memory;
+    const QHash<QString, QString>& m_prepared;
     QString m_bookFolder;
     QString m_mediaFolder;
     QString m_directoryLine;
     bool m_inPlace = false;
-    QSet<QString> m_taken;
+    std::optional<authoring::PageNames> m_names;
     QSet<QString> m_claimedTexts;
     QList<WriteJob> m_jobs;
     QHash<QString, QString> m_copies;
     QHash<quint64, QString> m_textFiles;
 };
 
-QByteArray bookBytes(const QString& directoryLine, const QStringList& pageLines)
+QString findingWithEffect(const authoring::Finding& finding, InterfaceLanguage language)
 {
-    QStringList lines = {headerLineText(1), headerLineText(2), QString::number(pageLines.size()),
-                         headerLineText(4), directoryLine, headerLineText(6)};
-    lines << pageLines;
-    return toCp1252(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-}
-
-QString findingWithEffect(const booktool::Finding& finding, InterfaceLanguage language)
-{
+    using authoring::ProgramEffect;
     using booktool::Label;
     QString text = booktool::findingText(finding, language);
     switch (finding.effect) {
-    case booktool::ProgramEffect::None:
+    case ProgramEffect::None:
         break;
-    case booktool::ProgramEffect::Message:
+    case ProgramEffect::Message:
         text += QStringLiteral("; ") + booktool::labelText(Label::ProgramSays, language).replace(QStringLiteral("%1"), finding.programMessage);
         break;
-    case booktool::ProgramEffect::Alert:
+    case ProgramEffect::Alert:
         text += QStringLiteral("; ") + booktool::labelText(Label::ProgramPlaysAlert, language);
         break;
-    case booktool::ProgramEffect::NothingRead:
+    case ProgramEffect::NothingRead:
         text += QStringLiteral("; ") + booktool::labelText(Label::ProgramReadsNothing, language);
         break;
     }
@@ -241,29 +234,8 @@ bool folderWritable(const QString& folder)
 
 } // namespace
 
-QString safeFileName(const QString& original, qsizetype maxLength)
-{
-    const QFileInfo info(original);
-    QString ending = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
-    QString base = original.left(original.size() - ending.size());
-    auto clean = [](QString& text, bool keepDots) {
-        for (QChar& c : text) {
-            const QString one(c);
-            const bool unsafe = c == u'\\' || c == u'/' || c == u'#' || c == u':' || c.unicode() < 0x20 || c.unicode() == 0x7F
-                || (c == u'.' && !keepDots) || c.isSurrogate() || fromCp1252(toCp1252(one)) != one;
-            if (unsafe)
-                c = u'_';
-        }
-    };
-    clean(base, false);
-    clean(ending, true);
-    ending = ending.left(std::max<qsizetype>(0, std::min<qsizetype>(ending.size(), maxLength / 2)));
-    if (base.isEmpty())
-        base = QStringLiteral("fitxer");
-    return base.left(maxLength - ending.size()) + ending;
-}
-
-SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, SaveMemory& memory)
+SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, const QHash<QString, QString>& prepared,
+                     SaveMemory& memory)
 {
     SaveOutcome outcome;
     if (pages.isEmpty()) {
@@ -276,8 +248,18 @@ SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, S
     }
     const QString bookPath = cleanAbsolute(target.bookPath);
     const QFileInfo book(bookPath);
-    if ((book.exists() || book.isSymLink()) && !sameFile(bookPath, memory.bookPath) && !target.replaceConfirmed) {
+    const bool ours = sameFile(bookPath, memory.bookPath) && !book.isSymLink();
+    switch (authoring::bookWriteRefusal(bookPath, ours || target.replaceConfirmed)) {
+    case authoring::BookWrite::Written:
+        break;
+    case authoring::BookWrite::Exists:
         outcome.status = SaveStatus::NeedsConfirmation;
+        return outcome;
+    case authoring::BookWrite::IsLink:
+    case authoring::BookWrite::NotABook:
+    case authoring::BookWrite::Failed:
+        outcome.status = SaveStatus::NotABook;
+        outcome.failedPath = bookPath;
         return outcome;
     }
     if (book.isDir() || !folderWritable(book.absolutePath())) {
@@ -286,7 +268,7 @@ SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, S
         return outcome;
     }
 
-    SavePlan plan(pages, bookPath, memory);
+    SavePlan plan(pages, bookPath, prepared, memory);
     const QStringList lines = plan.pageLines();
     QList<WriteJob> jobs = plan.jobs();
 
@@ -317,7 +299,7 @@ SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, S
         }
     }
 
-    const QByteArray bytes = bookBytes(plan.directoryLine(), lines);
+    const QByteArray bytes = authoring::bookFileBytes(plan.directoryLine(), lines);
     // The check reads the book as the reader will, from its own folder.
     const QString checked = book.absolutePath() + QStringLiteral("/.") + book.completeBaseName() + QStringLiteral(".comprova.Lumbrix");
     if (!writeFileAtomically(checked, bytes)) {
@@ -326,10 +308,10 @@ SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, S
         outcome.failedPath = bookPath;
         return outcome;
     }
-    const booktool::BookReport report = booktool::checkBook(checked);
+    const authoring::BookReport report = authoring::checkBook(checked);
     QFile::remove(checked);
     bool refused = !report.readable;
-    for (const booktool::Finding& finding : report.findings) {
+    for (const authoring::Finding& finding : report.findings) {
         const int page = finding.line >= kFirstPageLine ? finding.line - kFirstPageLine : -1;
         outcome.findings.append({page, finding.isError(), findingWithEffect(finding, target.language)});
         refused = refused || finding.isError();

@@ -26,7 +26,8 @@ struct SaveMemory {
 
 enum class SaveStatus {
     Saved,
-    NeedsConfirmation, // a file the editor did not make is at the book's path
+    NeedsConfirmation, // a book the editor did not make is at the book's path
+    NotABook,          // another file, or a link, is there: never replaced (failedPath)
     NoPages,
     TooManyPages,
     Refused,           // the check found what the reader would stumble on
@@ -56,11 +57,9 @@ struct SaveTarget {
 };
 
 // Needs a QGuiApplication: the check decodes every picture as the reader would.
-SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, SaveMemory& memory);
-
-// A name a book can hold for a file called original: no "\", "#", ":", "/",
-// no control character nor one Windows-1252 lacks, no dot but the ending's,
-// and at most maxLength characters, the ending kept.
-QString safeFileName(const QString& original, qsizetype maxLength);
+// prepared: for a picture added, the file made fit for the page (when it is
+// not the source itself); that file is saved in its place.
+SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, const QHash<QString, QString>& prepared,
+                     SaveMemory& memory);
 
 } // namespace tirvelo::editor

@@ -10,9 +10,9 @@ namespace {
 using Texts = std::array<const char16_t*, 3>;
 
 const std::pair<EditorText, Texts> kTexts[] = {
-    {EditorText::UnwritableCharacter, {u"«%1» (%2) no es pot desar: els llibres es desen en Windows-1252",
-     u"«%1» (%2) no se puede guardar: los libros se guardan en Windows-1252",
-     u"«%1» (%2) não pode ser guardado: os livros são guardados em Windows-1252"}},
+    {EditorText::UnwritableCharacter, {u"«%1» (%2) no es pot desar: els llibres es desen en Windows-1252; el més semblant és «%3»",
+     u"«%1» (%2) no se puede guardar: los libros se guardan en Windows-1252; lo más parecido es «%3»",
+     u"«%1» (%2) não pode ser guardado: os livros são guardados em Windows-1252; o mais parecido é «%3»"}},
     {EditorText::PictureUnreadable, {u"No es pot llegir la imatge «%1».", u"No se puede leer la imagen «%1».",
      u"Não é possível ler a imagem «%1»."}},
     {EditorText::PictureNotShown, {u"El lector no mostra imatges com «%1».", u"El lector no muestra imágenes como «%1».",
@@ -30,9 +30,12 @@ const std::pair<EditorText, Texts> kTexts[] = {
     {EditorText::Refused, {u"No s'ha desat: el lector s'entrebancaria amb el llibre. Mireu la llista de problemes.",
      u"No se ha guardado: el lector tropezaría con el libro. Mire la lista de problemas.",
      u"Não foi guardado: o leitor tropeçaria no livro. Veja a lista de problemas."}},
-    {EditorText::ConfirmReplace, {u"Ja hi ha un fitxer «%1» que l'editor no ha fet. El voleu substituir?",
-     u"Ya hay un archivo «%1» que el editor no ha hecho. ¿Quiere sustituirlo?",
-     u"Já existe um ficheiro «%1» que o editor não fez. Quer substituí-lo?"}},
+    {EditorText::ConfirmReplace, {u"Ja hi ha un llibre «%1» que l'editor no ha fet. El voleu substituir?",
+     u"Ya hay un libro «%1» que el editor no ha hecho. ¿Quiere sustituirlo?",
+     u"Já existe um livro «%1» que o editor não fez. Quer substituí-lo?"}},
+    {EditorText::NotABook, {u"«%1» no és un llibre: l'editor no el substitueix mai. Trieu un altre nom.",
+     u"«%1» no es un libro: el editor nunca lo sustituye. Elija otro nombre.",
+     u"«%1» não é um livro: o editor nunca o substitui. Escolha outro nome."}},
     {EditorText::NoPages, {u"El llibre no té cap pàgina.", u"El libro no tiene ninguna página.", u"O livro não tem nenhuma página."}},
     {EditorText::TooManyPages, {u"Un llibre té com a molt 1001 pàgines.", u"Un libro tiene como máximo 1001 páginas.",
      u"Um livro tem no máximo 1001 páginas."}},

@@ -9,7 +9,7 @@ namespace tirvelo::editor {
 
 enum class EditorText {
     // Messages (%1: a file or folder, a character).
-    UnwritableCharacter, // %1 the character, %2 its code
+    UnwritableCharacter, // %1 the character, %2 its code, %3 what the nearest is
     PictureUnreadable,
     PictureNotShown,
     SoundUndecodable,
@@ -18,6 +18,7 @@ enum class EditorText {
     SourceUnreadable,
     Refused,
     ConfirmReplace,
+    NotABook,
     NoPages,
     TooManyPages,
     Saved,

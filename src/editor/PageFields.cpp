@@ -115,7 +115,8 @@ void PageFields::setLanguage(InterfaceLanguage language)
 
 void PageFields::setRow(int row)
 {
-    if (m_recorder.recording())
+    // Another page chosen ends a recording; the same page changed does not.
+    if (row != m_row && m_recorder.recording())
         m_recorder.stop();
     m_row = row;
     refresh();

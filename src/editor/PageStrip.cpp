@@ -39,11 +39,12 @@ void PageThumbnailDelegate::paint(QPainter* painter, const QStyleOptionViewItem&
     painter->fillRect(frame, Qt::black);
     const EditorPage page = index.data(BookEditorModel::PageRole).value<EditorPage>();
     if (page.kind == EditorPageKind::Picture) {
-        const QImage thumbnail = m_thumbnails.thumbnail(page.file.source);
+        const QString picture = index.data(BookEditorModel::PicturePathRole).toString();
+        const QImage thumbnail = m_thumbnails.thumbnail(picture);
         if (!thumbnail.isNull()) {
             const QRect target(QPoint(), thumbnail.size());
             painter->drawImage(target.translated(frame.center() - target.center()), thumbnail);
-        } else if (m_thumbnails.failed(page.file.source)) {
+        } else if (m_thumbnails.failed(picture)) {
             painter->setPen(Qt::red);
             painter->drawLine(frame.topLeft(), frame.bottomRight());
             painter->drawLine(frame.topRight(), frame.bottomLeft());

@@ -1,10 +1,5 @@
 #include "editor/SoundFiles.h"
 
-#include "audio/DecodedSound.h"
-#include "audio/WaveFile.h"
-
-#include <QtEndian>
-
 #include <algorithm>
 #include <cmath>
 
@@ -16,23 +11,6 @@ namespace {
 constexpr int kMarginMilliseconds = 150;
 
 } // namespace
-
-std::optional<QByteArray> waveFileFrom(const QString& file)
-{
-    const std::optional<DecodedSound> sound = decodeSoundFile(file);
-    if (!sound || sound->frames() == 0)
-        return std::nullopt;
-    const qsizetype frames = sound->frames();
-    QByteArray samples(frames * 2, Qt::Uninitialized);
-    for (qsizetype frame = 0; frame < frames; ++frame) {
-        float sum = 0;
-        for (int channel = 0; channel < sound->channels; ++channel)
-            sum += sound->samples[size_t(frame * sound->channels + channel)];
-        const float mixed = std::clamp(sum / float(sound->channels), -1.0f, 1.0f);
-        qToLittleEndian(qint16(std::lround(mixed * 32767.0f)), samples.data() + frame * 2);
-    }
-    return monoWaveFile(samples, sound->sampleRate, 16);
-}
 
 QByteArray trimmedSilence(const QByteArray& samples, int sampleRate, int threshold)
 {

@@ -1,5 +1,6 @@
 #include "tools/BookMaker.h"
 
+#include "authoring/BookFile.h"
 #include "base/AtomicFile.h"
 #include "base/BookExtension.h"
 #include "base/Cp1252.h"
@@ -8,7 +9,6 @@
 #include "book/PageEntry.h"
 #include "book/PathResolver.h"
 #include "formats/PictureLoader.h"
-#include "formats/TextBoxText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -164,13 +164,6 @@ Refusal writtenNameRefusal(const QString& written)
     return Refusal::None;
 }
 
-// A regular file that starts as a book does: the only file --force replaces.
-bool isBook(const QString& path)
-{
-    const std::optional<QString> text = readTextBoxFile(path);
-    return text && bookLine(splitTextBoxLines(*text), 1) == headerLineText(1);
-}
-
 QString defaultBookPath(const QString& folder)
 {
     const QString name = QDir(folder).dirName();
@@ -286,23 +279,23 @@ BookPlan planBook(const MakeOptions& options)
         return refuse(Refusal::NoPages, folder);
     if (plan.pageLines.size() > MaxPages)
         return refuse(Refusal::TooManyPages, QString::number(plan.pageLines.size()));
-    // A link would be followed: the book would be written where it leads.
-    const QFileInfo existing(plan.bookPath);
-    if (existing.isSymLink())
+    switch (authoring::bookWriteRefusal(plan.bookPath, options.force)) {
+    case authoring::BookWrite::IsLink:
         return refuse(Refusal::BookIsLink, plan.bookPath);
-    if (existing.exists() && !isBook(plan.bookPath))
+    case authoring::BookWrite::NotABook:
         return refuse(Refusal::NotABook, plan.bookPath);
-    if (existing.exists() && !options.force)
+    case authoring::BookWrite::Exists:
         return refuse(Refusal::BookExists, plan.bookPath);
+    case authoring::BookWrite::Written:
+    case authoring::BookWrite::Failed:
+        break;
+    }
     return plan;
 }
 
 QByteArray bookFileBytes(const BookPlan& plan)
 {
-    QStringList lines = {headerLineText(1), headerLineText(2), QString::number(plan.pageLines.size()),
-                         headerLineText(4), plan.directoryLine, headerLineText(6)};
-    lines << plan.pageLines;
-    return toCp1252(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    return authoring::bookFileBytes(plan.directoryLine, plan.pageLines);
 }
 
 BookPlan makeBook(const MakeOptions& options)

@@ -1,13 +1,17 @@
 #include "tools/Commands.h"
 
+#include "authoring/epub/EpubImport.h"
 #include "desktop/InterfaceLanguage.h"
-#include "tools/BookCheck.h"
+#include "authoring/BookCheck.h"
 #include "tools/BookMaker.h"
 #include "tools/ReportOutput.h"
 #include "tools/ToolTexts.h"
 
 namespace tirvelo::booktool {
 namespace {
+
+using authoring::checkBook;
+using authoring::exitCodeFor;
 
 constexpr int kUsageError = 2;
 
@@ -82,6 +86,41 @@ int runMake(const QStringList& arguments, QTextStream& out, QTextStream& err, In
     return exitCodeFor({report});
 }
 
+int runImport(const QStringList& arguments, QTextStream& out, QTextStream& err, InterfaceLanguage language)
+{
+    authoring::ImportOptions options;
+    QStringList epubs;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == u"-o" || argument == u"--output") {
+            if (++i == arguments.size())
+                return usage(err, language, kUsageError);
+            options.folder = arguments[i];
+        } else if (argument == u"--force") {
+            options.force = true;
+        } else if (argument.startsWith(u'-')) {
+            return usage(err, language, kUsageError);
+        } else {
+            epubs << argument;
+        }
+    }
+    if (epubs.size() != 1)
+        return usage(err, language, kUsageError);
+    options.epub = epubs.constFirst();
+
+    const authoring::ImportResult result = authoring::importEpub(options);
+    if (result.error != authoring::ImportError::None) {
+        err << "tirvelo-llibre: " << authoring::importErrorText(result, language) << '\n'
+            << labelText(Label::NothingWritten, language) << '\n';
+        return kUsageError;
+    }
+    out << labelText(Label::Written, language).replace(QStringLiteral("%1"), result.bookPath) << '\n';
+    for (const authoring::ImportWarning& warning : result.warnings)
+        out << labelText(Label::Warning, language) << ": " << authoring::importWarningText(warning, language) << '\n';
+    out << reportText(result.report, language);
+    return exitCodeFor({result.report});
+}
+
 } // namespace
 
 int runBookTool(const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -92,6 +131,8 @@ int runBookTool(const QStringList& arguments, QTextStream& out, QTextStream& err
         return runCheck(arguments.mid(1), out, err, language);
     if (command == u"make")
         return runMake(arguments.mid(1), out, err, language);
+    if (command == u"import")
+        return runImport(arguments.mid(1), out, err, language);
     if (command == u"--help" || command == u"-h")
         return usage(out, language, 0);
     return usage(err, language, kUsageError);

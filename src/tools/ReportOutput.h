@@ -2,12 +2,17 @@
 // The findings as people read them (one line each, "book:line: error: ...")
 // and as other tools read them (JSON).
 #include "desktop/InterfaceLanguage.h"
-#include "tools/Finding.h"
+#include "authoring/Finding.h"
 
 #include <QByteArray>
 #include <QString>
 
 namespace tirvelo::booktool {
+
+using authoring::BookReport;
+using authoring::Finding;
+using authoring::FindingCode;
+using authoring::ProgramEffect;
 
 QString reportText(const BookReport& report, InterfaceLanguage language);
 

@@ -1,31 +1,13 @@
 #include "tools/ToolTexts.h"
 
-#include <algorithm>
-#include <array>
-#include <initializer_list>
-#include <iterator>
+#include "authoring/LanguageTexts.h"
 
 namespace tirvelo::booktool {
 namespace {
 
-// One text in Catalan, Spanish and Portuguese, in the order of InterfaceLanguage.
-using Texts = std::array<const char16_t*, 3>;
-
 template <typename Key>
-struct Row {
-    Key key;
-    Texts texts;
-};
-
-// The text of key in language (empty for a key without a row).
-template <typename Key, std::size_t N>
-QString pick(const Row<Key> (&rows)[N], Key key, InterfaceLanguage language)
-{
-    const auto row = std::find_if(std::begin(rows), std::end(rows), [key](const Row<Key>& r) { return r.key == key; });
-    if (row == std::end(rows))
-        return {};
-    return QString::fromUtf16(row->texts[static_cast<std::size_t>(language)]);
-}
+using Row = authoring::TextRow<Key>;
+using authoring::withValues;
 
 const Row<Label> kLabels[] = {
     {Label::Error, {u"error", u"error", u"erro"}},
@@ -42,11 +24,14 @@ const Row<Label> kLabels[] = {
     {Label::UnusedFile, {u"no fa de plana ni d'acompanyant: «%1»", u"no sirve de página ni de acompañante: «%1»",
      u"não serve de página nem de acompanhante: «%1»"}},
     {Label::Usage, {u"Ús: tirvelo-llibre check [--json] LLIBRE...\n"
-     u"    tirvelo-llibre make CARPETA [-o LLIBRE] [--windows] [--force]\n",
+     u"    tirvelo-llibre make CARPETA [-o LLIBRE] [--windows] [--force]\n"
+     u"    tirvelo-llibre import LLIBRE.epub [-o CARPETA] [--force]\n",
      u"Uso: tirvelo-llibre check [--json] LIBRO...\n"
-     u"     tirvelo-llibre make CARPETA [-o LIBRO] [--windows] [--force]\n",
+     u"     tirvelo-llibre make CARPETA [-o LIBRO] [--windows] [--force]\n"
+     u"     tirvelo-llibre import LIBRO.epub [-o CARPETA] [--force]\n",
      u"Uso: tirvelo-llibre check [--json] LIVRO...\n"
-     u"     tirvelo-llibre make PASTA [-o LIVRO] [--windows] [--force]\n"}},
+     u"     tirvelo-llibre make PASTA [-o LIVRO] [--windows] [--force]\n"
+     u"     tirvelo-llibre import LIVRO.epub [-o PASTA] [--force]\n"}},
 };
 
 // %1 is the finding's subject, %2 its second value.
@@ -158,39 +143,21 @@ const Row<Refusal> kRefusals[] = {
      u"não é possível escrever o livro «%1»"}},
 };
 
-// %1, %2... replaced by the values in one pass: a value that itself holds "%1"
-// (a file name may) is put in as it is.
-QString withValues(const QString& text, std::initializer_list<QString> values)
-{
-    QString result;
-    result.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const int n = i + 1 < text.size() && text[i] == u'%' ? text[i + 1].digitValue() : -1;
-        if (n >= 1 && std::size_t(n) <= values.size()) {
-            result += values.begin()[n - 1];
-            ++i;
-        } else {
-            result += text[i];
-        }
-    }
-    return result;
-}
-
 } // namespace
 
 QString labelText(Label label, InterfaceLanguage language)
 {
-    return pick(kLabels, label, language);
+    return authoring::pickText(kLabels, label, language);
 }
 
 QString findingText(const Finding& finding, InterfaceLanguage language)
 {
-    return withValues(pick(kFindings, finding.code, language), {finding.subject, finding.other});
+    return withValues(authoring::pickText(kFindings, finding.code, language), {finding.subject, finding.other});
 }
 
 QString refusalText(Refusal refusal, const QString& name, InterfaceLanguage language)
 {
-    return withValues(pick(kRefusals, refusal, language), {name});
+    return withValues(authoring::pickText(kRefusals, refusal, language), {name});
 }
 
 } // namespace tirvelo::booktool

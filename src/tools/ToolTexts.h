@@ -3,11 +3,14 @@
 // The program's own messages are quoted as it shows them, in Catalan.
 #include "desktop/InterfaceLanguage.h"
 #include "tools/BookMaker.h"
-#include "tools/Finding.h"
+#include "authoring/Finding.h"
 
 #include <QString>
 
 namespace tirvelo::booktool {
+
+using authoring::Finding;
+using authoring::FindingCode;
 
 enum class Label {
     Error,

@@ -1,6 +1,7 @@
 #include "ui/FormPrincipal.h"
 
 #include "ui/Delay.h"
+#include "authoring/epub/EpubImport.h"
 #include "base/IntegerText.h"
 #include "desktop/SettingsFile.h"
 #include "desktop/SettingsKeys.h"
@@ -614,6 +615,16 @@ void TFormPrincipal::LoadBook(const QString& requestedName)
                 return;
             }
             fileName = chosen->left(kMaxFileNameLength);
+            if (authoring::isEpubName(fileName)) {
+                // An EPUB chosen here is imported beside it, and its book opened.
+                const authoring::BookFromEpub imported = authoring::bookFromEpub(fileName, m_language);
+                if (imported.book.isEmpty()) {
+                    messages().plain(this, imported.message);
+                    continue;
+                }
+                fileName = imported.book;
+                QDir::setCurrent(QFileInfo(fileName).absolutePath());
+            }
         }
         if (std::optional<QStringList> read = readBookLines(fileName)) {
             // The book's lines are read through the text box, which now holds the file.

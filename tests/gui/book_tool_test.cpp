@@ -4,7 +4,7 @@
 #include "support/MainWindowFixture.h"
 #include "support/RecordingSoundPlayer.h"
 #include "support/TestPaths.h"
-#include "tools/BookCheck.h"
+#include "authoring/BookCheck.h"
 
 #include <QAction>
 #include <QDir>
@@ -175,15 +175,15 @@ TEST_F(BookTool, SoundsThatWouldPlayTheAlert)
     writeWav(path(QString::fromLatin1(longName)));
     const QString book = writeBook("sounds.Lumbrix", 4, "",
                                    {"p.bmp#good.wav", "p.bmp#text.wav", "p.bmp#missing.wav", "p.bmp#" + longName});
-    const booktool::BookReport report = booktool::checkBook(book);
-    QList<std::pair<int, booktool::FindingCode>> found;
-    for (const booktool::Finding& finding : report.findings) {
-        EXPECT_EQ(finding.effect, booktool::ProgramEffect::Alert);
+    const authoring::BookReport report = authoring::checkBook(book);
+    QList<std::pair<int, authoring::FindingCode>> found;
+    for (const authoring::Finding& finding : report.findings) {
+        EXPECT_EQ(finding.effect, authoring::ProgramEffect::Alert);
         found.append({finding.line, finding.code});
     }
-    EXPECT_EQ(found, (QList<std::pair<int, booktool::FindingCode>>{{8, booktool::FindingCode::SoundDoesNotDecode},
-                                                                    {9, booktool::FindingCode::SoundMissing},
-                                                                    {10, booktool::FindingCode::LongSoundName}}));
+    EXPECT_EQ(found, (QList<std::pair<int, authoring::FindingCode>>{{8, authoring::FindingCode::SoundDoesNotDecode},
+                                                                    {9, authoring::FindingCode::SoundMissing},
+                                                                    {10, authoring::FindingCode::LongSoundName}}));
 }
 
 // Run as a process: a check that waited on the FIFO would be ended, not hang the test.
@@ -208,11 +208,11 @@ TEST_F(BookTool, ACompanionTextThatIsNotThereIsReadAsNothing)
     EXPECT_TRUE(boxes->seen().isEmpty()) << boxes->texts().join(u'|').toStdString();
     EXPECT_TRUE(recordingEngine().lines().contains("ReadFile no-hi-es.txt"));
 
-    const booktool::BookReport report = booktool::checkBook(book);
+    const authoring::BookReport report = authoring::checkBook(book);
     ASSERT_EQ(report.findings.size(), 1);
     EXPECT_EQ(report.findings[0].line, 7);
-    EXPECT_EQ(report.findings[0].code, booktool::FindingCode::CompanionTextMissing);
-    EXPECT_EQ(report.findings[0].effect, booktool::ProgramEffect::NothingRead);
+    EXPECT_EQ(report.findings[0].code, authoring::FindingCode::CompanionTextMissing);
+    EXPECT_EQ(report.findings[0].effect, authoring::ProgramEffect::NothingRead);
     EXPECT_TRUE(report.findings[0].isError());
     const ToolRun checked = runTool({"check", book});
     EXPECT_EQ(checked.exitCode, 1);
@@ -227,10 +227,10 @@ TEST_F(BookTool, ACompanionTextTooLargeToReadIsReadAsNothing)
     QFile large(path("llarg.txt"));
     ASSERT_TRUE(large.open(QIODevice::WriteOnly) && large.resize(16 * 1024 * 1024 + 1));
     large.close();
-    const booktool::BookReport report = booktool::checkBook(writeBook("llarg.Lumbrix", 1, "", {"p.bmp#llarg.txt"}));
+    const authoring::BookReport report = authoring::checkBook(writeBook("llarg.Lumbrix", 1, "", {"p.bmp#llarg.txt"}));
     ASSERT_EQ(report.findings.size(), 1);
-    EXPECT_EQ(report.findings[0].code, booktool::FindingCode::CompanionTextMissing);
-    EXPECT_EQ(report.findings[0].effect, booktool::ProgramEffect::NothingRead);
+    EXPECT_EQ(report.findings[0].code, authoring::FindingCode::CompanionTextMissing);
+    EXPECT_EQ(report.findings[0].effect, authoring::ProgramEffect::NothingRead);
 }
 
 // A book named as on the system books come from (other letter case, "\") is
@@ -240,7 +240,7 @@ TEST_F(BookTool, ABookNamedIgnoringCaseIsCheckedFromItsOwnFolder)
     writeBmp(path("Conte/p.bmp"), 8, 8);
     writeBook("Conte/conte.Lumbrix", 1, "", {"p.bmp"});
     for (const QString& typed : {path("CONTE/Conte.LUMBRIX"), path("Conte\\conte.Lumbrix")}) {
-        const booktool::BookReport report = booktool::checkBook(typed);
+        const authoring::BookReport report = authoring::checkBook(typed);
         EXPECT_TRUE(report.readable) << typed.toStdString();
         EXPECT_TRUE(report.findings.isEmpty()) << typed.toStdString();
     }
@@ -249,8 +249,8 @@ TEST_F(BookTool, ABookNamedIgnoringCaseIsCheckedFromItsOwnFolder)
 // Without a page count to go by, no more lines are checked than a book can have pages.
 TEST_F(BookTool, ABadPageCountChecksAtMostTheLargestBook)
 {
-    const booktool::BookReport report =
-        booktool::checkBook(writeBook("llarg.Lumbrix", MaxPages + 1, "", QList<QByteArray>(MaxPages + 1)));
+    const authoring::BookReport report =
+        authoring::checkBook(writeBook("llarg.Lumbrix", MaxPages + 1, "", QList<QByteArray>(MaxPages + 1)));
     EXPECT_EQ(report.pageCount, MaxPages);
     ASSERT_FALSE(report.findings.isEmpty());
     EXPECT_EQ(report.findings.last().line, 6 + MaxPages);

@@ -9,7 +9,7 @@
 #include "support/RecordingSpeechEngine.h"
 #include "support/TestPaths.h"
 #include "support/TestServices.h"
-#include "tools/BookCheck.h"
+#include "authoring/BookCheck.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -138,7 +138,7 @@ TEST_F(EditorWindow, MakesABookFromScratchWithTheKeyboard)
     ASSERT_EQ(saved.size(), 1) << services.messages.texts().join(u'\n').toStdString();
     EXPECT_EQ(saved[0][0].toString(), dir.filePath("Conte/Conte.Lumbrix"));
     EXPECT_EQ(saved[0][1].toInt(), 0) << "the page being edited";
-    EXPECT_EQ(booktool::exitCodeFor({booktool::checkBook(dir.filePath("Conte/Conte.Lumbrix"))}), 0);
+    EXPECT_EQ(authoring::exitCodeFor({authoring::checkBook(dir.filePath("Conte/Conte.Lumbrix"))}), 0);
     EXPECT_FALSE(window->windowTitle().endsWith(u'*'));
 }
 

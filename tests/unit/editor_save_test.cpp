@@ -8,7 +8,7 @@
 #include "support/QtPrinters.h"
 #include "support/TestApplication.h"
 #include "support/TestPaths.h"
-#include "tools/BookCheck.h"
+#include "authoring/BookCheck.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -48,7 +48,7 @@ QStringList bookLines(const QString& path)
 
 int checkExitCode(const QString& book)
 {
-    return booktool::exitCodeFor({booktool::checkBook(book)});
+    return authoring::exitCodeFor({authoring::checkBook(book)});
 }
 
 // Makes a folder refuse new files, as one without write permission does; as
@@ -126,6 +126,9 @@ TEST_F(EditorSave, ABookFromScratchIsAFolderTheCheckPasses)
     model.setPageText(1, QStringLiteral(u"El gat diu mèu"));
     model.addTextPage(2);
     model.setPageText(2, QStringLiteral(u"Fi.\nAdéu!"));
+    // A kind the reader does not show arrives made fit for a page.
+    QFile::copy(testDataPath("pictures/quadrants.png"), sources.filePath("dibuix.png"));
+    ASSERT_TRUE(model.addPictures({sources.filePath("dibuix.png")}, 3).isEmpty());
     const QMap<QString, QByteArray> before = snapshot(sources.path());
 
     const QString book = out.filePath("Conte/Conte.Lumbrix");
@@ -135,8 +138,8 @@ TEST_F(EditorSave, ABookFromScratchIsAFolderTheCheckPasses)
     EXPECT_EQ(snapshot(sources.path()), before) << "the files pages came from are never changed";
 
     const QStringList lines = bookLines(book);
-    ASSERT_EQ(lines.size(), 8);
-    EXPECT_EQ(lines[2], QStringLiteral("3"));
+    ASSERT_EQ(lines.size(), 9);
+    EXPECT_EQ(lines[2], QStringLiteral("4"));
     EXPECT_EQ(lines[4], QStringLiteral("{Planes}")) << "the directory line is empty";
     for (const QString& line : lines.mid(5)) {
         for (const QString& name : line.split(u'#')) {
@@ -150,13 +153,14 @@ TEST_F(EditorSave, ABookFromScratchIsAFolderTheCheckPasses)
     EXPECT_EQ(lines[6], QStringLiteral("gat.bmp#gat.txt"));
     EXPECT_TRUE(lines[7].endsWith(QStringLiteral(".txt")));
     EXPECT_EQ(readAll(out.filePath("Conte/" + lines[7])), QByteArray("Fi.\r\nAd\xE9u!"));
+    EXPECT_TRUE(lines[8] == QStringLiteral("dibuix.bmp") || lines[8] == QStringLiteral("dibuix.jpg")) << lines[8].toStdString();
     EXPECT_EQ(checkExitCode(book), 0);
 
     // Saved again after a change: the same names, nothing copied twice.
     model.setPageText(1, QStringLiteral("El gat dorm"));
     ASSERT_EQ(model.save({book}).status, SaveStatus::Saved);
     EXPECT_EQ(bookLines(book), lines);
-    EXPECT_EQ(QDir(out.filePath("Conte")).entryList(QDir::Files).size(), 6);
+    EXPECT_EQ(QDir(out.filePath("Conte")).entryList(QDir::Files).size(), 7);
     EXPECT_EQ(readAll(out.filePath("Conte/gat.txt")), QByteArray("El gat dorm"));
 }
 
@@ -187,9 +191,13 @@ TEST_F(EditorSave, AFileTheEditorDidNotMakeIsReplacedOnlyWhenAsked)
 {
     BookEditorModel model;
     model.addPictures({writeBmp(sources.filePath("a.bmp"), 4, 4)}, 0);
-    const QString book = writeFile(out.filePath("Llibre.Lumbrix"), "someone's notes");
+    const QString notes = writeFile(out.filePath("Notes.Lumbrix"), "someone's notes");
+    EXPECT_EQ(model.save({notes, true}).status, SaveStatus::NotABook) << "never, asked or not";
+    EXPECT_EQ(readAll(notes), QByteArray("someone's notes"));
+    const QByteArray theirs = bookBytes(1, "", {"seva.bmp"});
+    const QString book = writeFile(out.filePath("Llibre.Lumbrix"), theirs);
     EXPECT_EQ(model.save({book}).status, SaveStatus::NeedsConfirmation);
-    EXPECT_EQ(readAll(book), QByteArray("someone's notes"));
+    EXPECT_EQ(readAll(book), theirs);
     EXPECT_EQ(model.save({book, true}).status, SaveStatus::Saved);
     EXPECT_EQ(checkExitCode(book), 0);
     model.duplicatePage(0);

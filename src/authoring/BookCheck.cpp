@@ -1,4 +1,4 @@
-#include "tools/BookCheck.h"
+#include "authoring/BookCheck.h"
 
 #include "desktop/ApplicationTitle.h"
 #include "base/IntegerText.h"
@@ -23,7 +23,7 @@
 
 #include <algorithm>
 
-namespace tirvelo::booktool {
+namespace tirvelo::authoring {
 namespace {
 
 constexpr qsizetype kFirstPageLine = 7;
@@ -342,4 +342,4 @@ int exitCodeFor(const QList<BookReport>& reports)
     return code;
 }
 
-} // namespace tirvelo::booktool
+} // namespace tirvelo::authoring

@@ -3,9 +3,9 @@
 // program's own page presenter (with reading aloud ticked), which decides
 // whether it fails and with which message; the check only adds why, so that
 // the tool and the program cannot disagree.
-#include "tools/Finding.h"
+#include "authoring/Finding.h"
 
-namespace tirvelo::booktool {
+namespace tirvelo::authoring {
 
 // Relative names are looked for from the folder the book is found in (as the
 // program finds it, ignoring case), as when the program opens the book from
@@ -14,4 +14,4 @@ namespace tirvelo::booktool {
 // Needs a QGuiApplication (pictures and rich text are decoded, sounds probed).
 BookReport checkBook(const QString& bookPath);
 
-} // namespace tirvelo::booktool
+} // namespace tirvelo::authoring

@@ -4,7 +4,7 @@
 #include <QList>
 #include <QString>
 
-namespace tirvelo::booktool {
+namespace tirvelo::authoring {
 
 enum class FindingCode {
     // The header.
@@ -71,4 +71,4 @@ struct BookReport {
 // cannot be read at all.
 int exitCodeFor(const QList<BookReport>& reports);
 
-} // namespace tirvelo::booktool
+} // namespace tirvelo::authoring
