@@ -1,5 +1,6 @@
 #include "editor/BookEditorWindow.h"
 
+#include "authoring/epub/EpubImport.h"
 #include "book/Book.h"
 #include "editor/EditorTexts.h"
 #include "editor/NarrationRecorder.h"
@@ -121,6 +122,7 @@ void BookEditorWindow::buildActions()
         if (!chosen.isEmpty())
             openBook(chosen.constFirst());
     });
+    add(book, EditorText::ImportEpub, QKeySequence(), [this] { importEpub(); });
     add(book, EditorText::SaveBook, QKeySequence::Save, [this] { save(); });
     add(book, EditorText::SaveBookAs, QKeySequence::SaveAs, [this] { saveAs(); });
     book->addSeparator();
@@ -296,6 +298,21 @@ void BookEditorWindow::importSound()
         tell(*failure);
 }
 
+// The EPUB becomes a book folder beside it (or the one made before is taken
+// again), which the editor then opens like any book.
+void BookEditorWindow::importEpub()
+{
+    const QStringList chosen = chooseFiles(FileRequest::Epub);
+    if (chosen.isEmpty())
+        return;
+    const authoring::BookFromEpub imported = authoring::bookFromEpub(chosen.constFirst(), m_language);
+    if (imported.book.isEmpty()) {
+        tell(imported.message);
+        return;
+    }
+    openBook(imported.book);
+}
+
 void BookEditorWindow::tryPage()
 {
     const int row = currentRow();
@@ -380,6 +397,11 @@ QStringList BookEditorWindow::showFileDialog(FileRequest request)
     case FileRequest::Sound: {
         const QString file = QFileDialog::getOpenFileName(this, editorText(EditorText::ImportSound, m_language), {},
                                                           editorText(EditorText::SoundFilter, m_language));
+        return file.isEmpty() ? QStringList() : QStringList{file};
+    }
+    case FileRequest::Epub: {
+        const QString file = QFileDialog::getOpenFileName(this, QString(editorText(EditorText::ImportEpub, m_language)).remove(u'&'), {},
+                                                          editorText(EditorText::EpubFilter, m_language));
         return file.isEmpty() ? QStringList() : QStringList{file};
     }
     case FileRequest::OpenBook: {

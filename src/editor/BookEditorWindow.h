@@ -29,7 +29,7 @@ class ThumbnailCache;
 class BookEditorWindow : public QMainWindow {
     Q_OBJECT
 public:
-    enum class FileRequest { Pictures, Folder, Sound, OpenBook, SaveBook };
+    enum class FileRequest { Pictures, Folder, Sound, OpenBook, SaveBook, Epub };
     // Shows the dialog for request and returns the files chosen (none: cancelled).
     using FileChooser = std::function<QStringList(FileRequest)>;
 
@@ -70,6 +70,7 @@ private:
     void addFolder();
     void paste();
     void importSound();
+    void importEpub();
     void listen();
     void tryPage();
     QStringList chooseFiles(FileRequest request);

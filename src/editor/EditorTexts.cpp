@@ -53,6 +53,7 @@ const std::pair<EditorText, Texts> kTexts[] = {
     {EditorText::OpenBook, {u"&Obre...", u"&Abrir...", u"&Abrir..."}},
     {EditorText::SaveBook, {u"&Desa", u"&Guardar", u"&Guardar"}},
     {EditorText::SaveBookAs, {u"Desa &com a...", u"Guardar &como...", u"Guardar &como..."}},
+    {EditorText::ImportEpub, {u"Importa &EPUB...", u"Importar &EPUB...", u"Importar &EPUB..."}},
     {EditorText::AddPictures, {u"Afegeix &imatges...", u"Añadir &imágenes...", u"Adicionar &imagens..."}},
     {EditorText::AddFolder, {u"Afegeix una &carpeta...", u"Añadir una &carpeta...", u"Adicionar uma &pasta..."}},
     {EditorText::AddTextPage, {u"Afegeix una pàgina de &text", u"Añadir una página de &texto", u"Adicionar uma página de &texto"}},
@@ -84,6 +85,7 @@ const std::pair<EditorText, Texts> kTexts[] = {
     {EditorText::PictureFilter, {u"Imatges (*.jpg *.jpeg *.bmp *.ico *.wmf *.emf *.png *.gif *.webp *.JPG *.JPEG *.PNG)",
      u"Imágenes (*.jpg *.jpeg *.bmp *.ico *.wmf *.emf *.png *.gif *.webp *.JPG *.JPEG *.PNG)",
      u"Imagens (*.jpg *.jpeg *.bmp *.ico *.wmf *.emf *.png *.gif *.webp *.JPG *.JPEG *.PNG)"}},
+    {EditorText::EpubFilter, {u"Llibres EPUB (*.epub *.EPUB)", u"Libros EPUB (*.epub *.EPUB)", u"Livros EPUB (*.epub *.EPUB)"}},
     {EditorText::SoundFilter, {u"Sons (*.wav *.mp3 *.WAV *.MP3)", u"Sonidos (*.wav *.mp3 *.WAV *.MP3)",
      u"Sons (*.wav *.mp3 *.WAV *.MP3)"}},
 };

@@ -36,6 +36,7 @@ enum class EditorText {
     OpenBook,
     SaveBook,
     SaveBookAs,
+    ImportEpub,
     AddPictures,
     AddFolder,
     AddTextPage,
@@ -65,6 +66,7 @@ enum class EditorText {
     BookFilter,
     PictureFilter,
     SoundFilter,
+    EpubFilter,
 };
 
 QString editorText(EditorText text, InterfaceLanguage language);

@@ -4,6 +4,7 @@
 #include "editor/BookEditorWindow.h"
 #include "editor/PageFields.h"
 #include "support/BookWriter.h"
+#include "support/EpubWriter.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingSoundPlayer.h"
 #include "support/RecordingSpeechEngine.h"
@@ -171,4 +172,18 @@ TEST_F(EditorWindow, TryPlaysThePageAsTheReaderWould)
     ASSERT_EQ(sounds->played.size(), 1);
     EXPECT_TRUE(sounds->played[0].endsWith(QStringLiteral(".wav")));
     EXPECT_TRUE(QFile::exists(sounds->played[0]));
+}
+
+TEST_F(EditorWindow, ImportsAnEpubAsABookToEdit)
+{
+    chosen[BookEditorWindow::FileRequest::Epub] = {writeZip(dir.filePath("Conte.epub"), epub2WithMp3(3))};
+    action(QStringLiteral("Importa EPUB..."))->trigger();
+    ASSERT_EQ(window->model().rowCount(), 3) << services.messages.texts().join(u'\n').toStdString();
+    EXPECT_EQ(window->model().bookPath(), dir.filePath("Conte/Conte.Lumbrix"));
+    EXPECT_EQ(window->model().page(0).narration, Narration::Sound);
+
+    chosen[BookEditorWindow::FileRequest::Epub] = {writeFile(dir.filePath("trencat.epub"), "not a zip")};
+    action(QStringLiteral("Importa EPUB..."))->trigger();
+    EXPECT_EQ(services.messages.texts().size(), 1) << "the import's own message";
+    EXPECT_EQ(window->model().rowCount(), 3) << "the book being edited stays";
 }

@@ -2,7 +2,9 @@
 // a book through the reader's loader, typed text checked against the code
 // page, sounds imported.
 #include "editor/BookEditorModel.h"
+#include "audio/DecodedSound.h"
 #include "support/BookWriter.h"
+#include "support/EpubWriter.h"
 #include "support/TestApplication.h"
 #include "support/TestPaths.h"
 
@@ -171,6 +173,10 @@ TEST(EditorModel, ImportsSoundsAsWaveFiles)
     EXPECT_EQ(page.narration, Narration::Sound);
     EXPECT_TRUE(page.companion.source.startsWith(model.workFolder()));
     EXPECT_TRUE(page.companion.source.endsWith(QStringLiteral(".wav")));
+
+    ASSERT_FALSE(model.importSound(2, writeFile(m.dir.filePath("veu.mp3"), mp3Tone(400))));
+    EXPECT_TRUE(waveFileDecodes(model.page(2).companion.source)) << "an MP3 becomes a wave the reader plays";
+    EXPECT_EQ(QFileInfo(model.page(2).companion.source).fileName(), QStringLiteral("veu.wav"));
 
     const QString noise = writeFile(m.dir.filePath("soroll.mp3"), QByteArray(4000, '\x55'));
     EXPECT_EQ(model.importSound(1, noise), QStringLiteral(u"No es pot descodificar el so «soroll.mp3»."));
