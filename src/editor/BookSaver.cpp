@@ -18,6 +18,8 @@
 #include <QTemporaryFile>
 
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace tirvelo::editor {
 namespace {
@@ -224,6 +226,15 @@ void undoWrites(const QList<WriteJob>& jobs, qsizetype done)
         QFile::remove(jobs[i].replaces ? jobs[i].staged : jobs[i].target);
 }
 
+void syncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::syncfs(fd);
+        ::close(fd);
+    }
+}
+
 bool folderWritable(const QString& folder)
 {
     if (!QDir().mkpath(folder))
@@ -276,28 +287,31 @@ SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, c
     // the book that change wait beside theirs until the check has passed.
     for (qsizetype i = 0; i < jobs.size(); ++i) {
         WriteJob& job = jobs[i];
-        QByteArray bytes = job.bytes;
-        if (!job.source.isEmpty()) {
-            QFile source(job.source);
-            if (!source.open(QIODevice::ReadOnly) || !QFileInfo(job.source).isFile()) {
-                undoWrites(jobs, i);
-                outcome.status = SaveStatus::SourceUnreadable;
-                outcome.failedPath = job.source;
-                outcome.failedPage = job.page;
-                return outcome;
-            }
-            bytes = source.readAll();
+        if (!job.source.isEmpty() && !(QFileInfo(job.source).isFile() && QFile(job.source).open(QIODevice::ReadOnly))) {
+            undoWrites(jobs, i);
+            outcome.status = SaveStatus::SourceUnreadable;
+            outcome.failedPath = job.source;
+            outcome.failedPage = job.page;
+            return outcome;
         }
         if (job.replaces)
             job.staged = QFileInfo(job.target).absolutePath() + QStringLiteral("/.") + QFileInfo(job.target).fileName()
                 + QStringLiteral(".tirvelo-nou");
-        if (!writeFileAtomically(job.replaces ? job.staged : job.target, bytes)) {
+        // A copy goes under a name of its own (the plan's new name, or the
+        // staged one) and is flushed with the rest below, once.
+        const QString written = job.replaces ? job.staged : job.target;
+        const bool done = job.source.isEmpty() ? writeFileAtomically(written, job.bytes)
+                                               : QFile::copy(job.source, written);
+        if (!done) {
             undoWrites(jobs, i);
             outcome.status = SaveStatus::WriteFailed;
             outcome.failedPath = job.target;
             return outcome;
         }
     }
+    // Every page file on the disk before the book that names them replaces the old one.
+    if (!jobs.isEmpty())
+        syncFolder(book.absolutePath());
 
     const QByteArray bytes = authoring::bookFileBytes(plan.directoryLine(), lines);
     // The check reads the book as the reader will, from its own folder.
