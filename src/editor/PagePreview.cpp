@@ -7,6 +7,7 @@
 #include "ui/Services.h"
 
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTextEdit>
 
 namespace tirvelo::editor {
@@ -38,8 +39,10 @@ PageView PagePreview::present(const EditorPage& page, bool readingAloud)
     Book book;
     book.PageCount = 1;
     book.PageFiles[0] = readerEntry(page, m_workFolder);
-    const qreal ratio = devicePixelRatioF();
-    const QSize box(qRound(width() * ratio), qRound(height() * ratio));
+    // The reader's box is the whole screen: the page is decided for it and
+    // drawn here scaled down, in the screen's proportions.
+    const QScreen* screen = this->screen();
+    const QSize box = screen ? screen->size() * screen->devicePixelRatio() : size();
     PageView view = m_presenter.present(book, {readingAloud, box}, *m_richText->document());
     m_picture->setVisible(view.box == PageBox::Picture);
     m_text->setVisible(view.box == PageBox::Text);
@@ -47,11 +50,29 @@ PageView PagePreview::present(const EditorPage& page, bool readingAloud)
     if (view.text)
         m_text->setPlainText(*view.text);
     if (view.picture) {
-        m_picture->setStretch(view.stretch);
+        // The screen scaled down into the preview: a picture the reader draws
+        // at its own size takes its own share of the screen here too.
+        QRect area = screenArea();
+        if (!view.stretch && !box.isEmpty()) {
+            const double scale = double(area.width()) / box.width() * devicePixelRatioF();
+            QRect own(QPoint(), (QSizeF(view.picture->naturalSize) * scale).toSize().expandedTo(QSize(1, 1)));
+            own.moveCenter(area.center());
+            area = own;
+        }
+        m_picture->setGeometry(area);
+        m_picture->setStretch(true);
         m_picture->setPicture(*view.picture);
         m_picture->setAccessibleDescription(view.pictureDescription);
     }
     return view;
+}
+
+QRect PagePreview::screenArea() const
+{
+    const QSize screen = this->screen() ? this->screen()->size() : size();
+    QRect shown(QPoint(), screen.scaled(size(), Qt::KeepAspectRatio));
+    shown.moveCenter(rect().center());
+    return shown;
 }
 
 void PagePreview::showPage(const EditorPage& page)
@@ -95,7 +116,7 @@ void PagePreview::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     for (QWidget* box : {static_cast<QWidget*>(m_picture), static_cast<QWidget*>(m_text), static_cast<QWidget*>(m_richText)})
-        box->setGeometry(rect());
+        box->setGeometry(screenArea());
     if (m_shown)
         present(*m_shown, false);
 }

@@ -37,6 +37,8 @@ protected:
 
 private:
     PageView present(const EditorPage& page, bool readingAloud);
+    // Where the reader's screen lies in the preview, in its proportions.
+    QRect screenArea() const;
 
     Services& m_services;
     QString m_workFolder;

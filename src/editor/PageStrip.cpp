@@ -32,6 +32,9 @@ void PageThumbnailDelegate::paint(QPainter* painter, const QStyleOptionViewItem&
     background.icon = {};
     option.widget->style()->drawControl(QStyle::CE_ItemViewItem, &background, painter, option.widget);
 
+    painter->save();
+    const bool selected = option.state & QStyle::State_Selected;
+    painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
     const QRect number(option.rect.left(), option.rect.top(), 32, option.rect.height());
     painter->drawText(number, Qt::AlignCenter, index.data(Qt::DisplayRole).toString());
     const QRect frame(option.rect.left() + 32 + kMargin, option.rect.top() + kMargin, m_thumbnails.size().width(),
@@ -59,6 +62,7 @@ void PageThumbnailDelegate::paint(QPainter* painter, const QStyleOptionViewItem&
         painter->drawText(frame.adjusted(kMargin, kMargin, -kMargin, -kMargin), Qt::AlignRight | Qt::AlignBottom,
                           page.narration == Narration::Sound ? QStringLiteral("♪") : QStringLiteral("T"));
     }
+    painter->restore();
 }
 
 PageStrip::PageStrip(BookEditorModel& model, ThumbnailCache& thumbnails, QWidget* parent)
