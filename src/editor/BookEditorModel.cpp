@@ -1,6 +1,7 @@
 #include "editor/BookEditorModel.h"
 
 #include "audio/DecodedSound.h"
+#include "authoring/LanguageTexts.h"
 #include "authoring/PageNames.h"
 #include "authoring/PageSound.h"
 #include "authoring/WindowsText.h"
@@ -68,9 +69,10 @@ std::optional<EditorText> pictureProblem(const QString& file)
     return std::nullopt;
 }
 
-QString filled(QString text, const QString& value)
+// "%1" filled in one pass: a file name holding "%1" stays as it is.
+QString filled(const QString& text, const QString& value)
 {
-    return text.replace(QStringLiteral("%1"), value);
+    return authoring::withValues(text, {value});
 }
 
 } // namespace
@@ -312,9 +314,9 @@ QString BookEditorModel::unwritableReason(const UnwritableCharacter& character) 
 {
     const QString shown = character.codePoint == 0 ? QString() : QString::fromUcs4(&character.codePoint, 1);
     const QString nearest = authoring::toWindowsText(shown).text;
-    return editorText(EditorText::UnwritableCharacter, m_language)
-        .arg(shown, QStringLiteral("U+") + QStringLiteral("%1").arg(uint(character.codePoint), 4, 16, QLatin1Char('0')).toUpper(),
-             nearest.isEmpty() ? QStringLiteral("-") : nearest);
+    return authoring::withValues(editorText(EditorText::UnwritableCharacter, m_language),
+        {shown, QStringLiteral("U+") + QStringLiteral("%1").arg(uint(character.codePoint), 4, 16, QLatin1Char('0')).toUpper(),
+         nearest.isEmpty() ? QStringLiteral("-") : nearest});
 }
 
 SaveOutcome BookEditorModel::save(const SaveTarget& target)

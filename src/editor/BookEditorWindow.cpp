@@ -1,5 +1,6 @@
 #include "editor/BookEditorWindow.h"
 
+#include "authoring/LanguageTexts.h"
 #include "authoring/epub/EpubImport.h"
 #include "book/Book.h"
 #include "editor/EditorTexts.h"
@@ -356,7 +357,7 @@ bool BookEditorWindow::saveTo(const QString& path, bool replaceConfirmed)
         return false;
     }
     applyLanguage();
-    statusBar()->showMessage(editorText(EditorText::Saved, m_language).replace(QStringLiteral("%1"), path));
+    statusBar()->showMessage(authoring::withValues(editorText(EditorText::Saved, m_language), {path}));
     emit bookSaved(m_model.bookPath(), std::max(0, currentRow()));
     return true;
 }

@@ -1,15 +1,11 @@
 #include "editor/EditorTexts.h"
 
-#include <array>
-#include <utility>
+#include "authoring/LanguageTexts.h"
 
 namespace tirvelo::editor {
 namespace {
 
-// Catalan, Spanish, Portuguese: the order of InterfaceLanguage.
-using Texts = std::array<const char16_t*, 3>;
-
-const std::pair<EditorText, Texts> kTexts[] = {
+const authoring::TextRow<EditorText> kTexts[] = {
     {EditorText::UnwritableCharacter, {u"«%1» (%2) no es pot desar: els llibres es desen en Windows-1252; el més semblant és «%3»",
      u"«%1» (%2) no se puede guardar: los libros se guardan en Windows-1252; lo más parecido es «%3»",
      u"«%1» (%2) não pode ser guardado: os livros são guardados em Windows-1252; o mais parecido é «%3»"}},
@@ -94,10 +90,7 @@ const std::pair<EditorText, Texts> kTexts[] = {
 
 QString editorText(EditorText text, InterfaceLanguage language)
 {
-    for (const auto& [key, texts] : kTexts)
-        if (key == text)
-            return QString::fromUtf16(texts[static_cast<std::size_t>(language)]);
-    return {};
+    return authoring::pickText(kTexts, text, language);
 }
 
 } // namespace tirvelo::editor
