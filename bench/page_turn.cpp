@@ -14,6 +14,15 @@
 // wall-clock time ends with the frame; the processor time covers the click's
 // handlers to their end (a reading started after the frame included).
 //
+// Each kind is timed twice: a cold turn, which loads the page (the page before
+// was reached by a turn backwards, so nothing was prepared), and a turn to the
+// page prepared while the text page was read (the book loaded again, its
+// first page shown, the reader's pause, then the turn forwards).
+// BM_QuickTurns turns photo pages 100 ms apart, too quick for the worker,
+// with the preparer off, waiting for a page it is preparing, or loading it
+// cold; BM_HundredPages takes a reader's 100 turns through every kind and
+// gives the process's processor time over the run, preparer off and on.
+//
 // Memory, as counters per page kind, from /proc/self/status (megabytes): the
 // resident set on the text page before, its peak during the turn, while the
 // page shows, and after turning back to the text page.
@@ -22,6 +31,7 @@
 // PulseAudio server of scripts/test-env.sh. The box is the screen's available
 // area: the figures in docs/performance.md come from a 1920 × 1080 screen.
 #include "base/FreedMemory.h"
+#include "book/PagePreparer.h"
 #include "formats/JpegDecoder.h"
 #include "formats/MetafilePicture.h"
 #include "formats/RtfReader.h"
@@ -176,6 +186,8 @@ public:
         return m_frames.shown;
     }
     auto next() { return turnWith(window->SpeedButtonDreta); }
+    // The book loaded again: its first page shows and the next is prepared.
+    void reload() { window->LoadBook(path(QStringLiteral("turn.Lumbrix"))); }
     auto previous() { return turnWith(window->SpeedButtonEsquerra); }
 
     // What a turn leaves behind (players and helpers to delete, late signals)
@@ -317,9 +329,12 @@ FloorBody richTextFloor(const QString& path)
     };
 }
 
+enum class Turn { Cold, Prepared };
+
 // Times turning from the text page to page, then measures memory on one more
 // turn there and back.
-void turnTo(benchmark::State& state, const QByteArray& page, const std::function<FloorBody(QSize)>& floor)
+void turnTo(benchmark::State& state, const QByteArray& page, const std::function<FloorBody(QSize)>& floor,
+            Turn kind)
 {
     Program& p = program();
     if (!p.onX()) {
@@ -335,8 +350,19 @@ void turnTo(benchmark::State& state, const QByteArray& page, const std::function
     std::vector<double> walls;
     double cpu = 0;
     double floorCpu = 0;
+    int prepared = 0;
+    double longestWait = 0;
+    // Back on the text page: turned back to it (nothing prepared ahead), or
+    // the book loaded again (the page after it prepared).
+    const auto toTextPage = [&] {
+        if (kind == Turn::Prepared) {
+            p.reload();
+            return p.window->book.CurrentPage == 0;
+        }
+        return p.window->book.CurrentPage == 0 || bool(p.previous());
+    };
     for (auto _ : state) {
-        if (p.window->book.CurrentPage != 0 && !p.previous()) {
+        if (!toTextPage()) {
             state.SkipWithError("the text page was not painted");
             return;
         }
@@ -344,10 +370,19 @@ void turnTo(benchmark::State& state, const QByteArray& page, const std::function
         floorBody();
         floorCpu += processCpuSeconds() - floorStart;
         p.settle(300); // a reader's pause: the picture box gives memory back meanwhile
+        // On a busy machine the worker, at low priority, may need longer: the
+        // reader rests until the page is ready (the longest such wait is told).
+        if (kind == Turn::Prepared) {
+            const auto waitStart = std::chrono::steady_clock::now();
+            p.window->preparer().waitUntilIdle();
+            longestWait = std::max(longestWait, seconds(std::chrono::steady_clock::now() - waitStart));
+        }
+        const int taken = p.window->preparer().pagesTaken();
         const auto wallStart = std::chrono::steady_clock::now();
         const double cpuStart = processCpuSeconds();
         const auto shown = p.next();
         cpu += processCpuSeconds() - cpuStart;
+        prepared += p.window->preparer().pagesTaken() - taken;
         if (!shown || p.window->book.CurrentPage != 1) {
             state.SkipWithError("the page was not painted");
             return;
@@ -365,13 +400,15 @@ void turnTo(benchmark::State& state, const QByteArray& page, const std::function
     state.counters["floor_cpu_ms"] = 1e3 * floorCpu / n;
     state.counters["cpu_over_floor"] = cpu / floorCpu;
     state.counters["wall_over_floor"] = wallMedian / (floorCpu / n);
+    state.counters["prepared_share"] = prepared / n;
+    state.counters["longest_extra_rest_ms"] = 1e3 * longestWait;
 
     // Memory: on the text page, the peak of the turn, the page shown, and the
     // text page again. The floor's own pixels are not the program's.
     floorBody = {};
     returnFreedMemory();
-    p.previous();
-    p.settle(300);
+    toTextPage();
+    p.settle(600);
     state.counters["rss_text_before_mb"] = residentMegabytes();
     resetPeakResident();
     p.next();
@@ -388,32 +425,32 @@ QByteArray local(const QString& path) { return QFile::encodeName(path); }
 void BM_Photo24(benchmark::State& state)
 {
     const QString photo = photoPath(24);
-    turnTo(state, local(photo), [&](QSize box) { return photoFloor(photo, {6000, 4000}, box); });
+    turnTo(state, local(photo), [&](QSize box) { return photoFloor(photo, {6000, 4000}, box); }, Turn(state.range(0)));
 }
 
 void BM_Photo12(benchmark::State& state)
 {
     const QString photo = photoPath(12);
-    turnTo(state, local(photo), [&](QSize box) { return photoFloor(photo, {4000, 3000}, box); });
+    turnTo(state, local(photo), [&](QSize box) { return photoFloor(photo, {4000, 3000}, box); }, Turn(state.range(0)));
 }
 
 void BM_PhotoWithSound(benchmark::State& state)
 {
     const QString photo = photoPath(12);
     turnTo(state, local(photo) + '#' + local(dataFile("audio/tone-u8-11025.wav")),
-           [&](QSize box) { return photoFloor(photo, {4000, 3000}, box); });
+           [&](QSize box) { return photoFloor(photo, {4000, 3000}, box); }, Turn(state.range(0)));
 }
 
 void BM_Metafile(benchmark::State& state)
 {
     const QString metafile = dataFile("metafiles/inkscape_shapes.emf");
-    turnTo(state, local(metafile), [&](QSize box) { return metafileFloor(metafile, box); });
+    turnTo(state, local(metafile), [&](QSize box) { return metafileFloor(metafile, box); }, Turn(state.range(0)));
 }
 
 void BM_Text(benchmark::State& state)
 {
     const QString text = dataFile("pages/conte.txt");
-    turnTo(state, local(text), [&](QSize) { return textFloor(text); });
+    turnTo(state, local(text), [&](QSize) { return textFloor(text); }, Turn(state.range(0)));
 }
 
 // A text page that fills the box and more (300 lines of up to 200
@@ -425,21 +462,111 @@ void BM_LongText(benchmark::State& state)
     for (int line = 0; line < 300; ++line)
         body += QByteArray("Una l\xEDnia de text llarga, ").repeated(1 + line % 7) + "\r\n";
     const QString text = program().write(QStringLiteral("llarg.txt"), body);
-    turnTo(state, local(text), [&](QSize) { return textFloor(text); });
+    turnTo(state, local(text), [&](QSize) { return textFloor(text); }, Turn(state.range(0)));
 }
 
 void BM_RichText(benchmark::State& state)
 {
     const QString rich = dataFile("pages/poema.rtf");
-    turnTo(state, local(rich), [&](QSize) { return richTextFloor(rich); });
+    turnTo(state, local(rich), [&](QSize) { return richTextFloor(rich); }, Turn(state.range(0)));
+}
+
+// Photo and text pages turned forwards 100 ms apart, too quick for the
+// worker: the preparer off (range 0), on and a turn waiting for the page
+// being prepared (1), on and such a turn loading its page itself (2).
+void BM_QuickTurns(benchmark::State& state)
+{
+    Program& p = program();
+    if (!p.onX()) {
+        state.SkipWithError("needs an X display (DISPLAY)");
+        return;
+    }
+    const int mode = int(state.range(0));
+    PagePreparer& preparer = p.window->preparer();
+    preparer.setEnabled(mode != 0);
+    preparer.setWaitForPreparation(mode == 1);
+    // Photos between text pages: the picture box is hidden before each photo
+    // shows, so its paint is the new page's.
+    constexpr int Pages = 13;
+    QByteArray book = "{Quirna 2000 - Tirvelo}\r\n{N\xFAmero de planes}\r\n" + QByteArray::number(Pages)
+        + "\r\n{Directori}\r\n\r\n{Planes}\r\n";
+    for (int page = 0; page < Pages; ++page)
+        book += (page % 2 ? local(photoPath(page % 4 == 1 ? 12 : 24)) : local(p.path(QStringLiteral("rest.txt")))) + "\r\n";
+    std::vector<double> walls;
+    double cpu = 0;
+    for (auto _ : state) {
+        p.window->LoadBook(p.write(QStringLiteral("quick.Lumbrix"), book));
+        p.settle(100);
+        for (int page = 1; page < Pages; ++page) {
+            const auto wallStart = std::chrono::steady_clock::now();
+            const double cpuStart = processCpuSeconds();
+            const auto shown = p.next();
+            cpu += processCpuSeconds() - cpuStart;
+            if (!shown) {
+                state.SkipWithError("the page was not painted");
+                return;
+            }
+            walls.push_back(seconds(*shown - wallStart));
+            p.settle(100);
+        }
+    }
+    preparer.setEnabled(true);
+    preparer.setWaitForPreparation(false);
+    std::sort(walls.begin(), walls.end());
+    state.counters["wall_median_ms"] = 1e3 * walls[walls.size() / 2];
+    state.counters["cpu_ms"] = 1e3 * cpu / double(walls.size());
+}
+
+// A reader's 100 turns forwards through every kind of page, 300 ms apart:
+// the process's processor time over the whole run (turns, pauses, the
+// worker), with the preparer off (range 0) and on (1).
+void BM_HundredPages(benchmark::State& state)
+{
+    Program& p = program();
+    if (!p.onX()) {
+        state.SkipWithError("needs an X display (DISPLAY)");
+        return;
+    }
+    p.window->preparer().setEnabled(state.range(0) != 0);
+    const QByteArray kinds[] = {local(dataFile("pages/conte.txt")), local(photoPath(12)),
+                                local(dataFile("metafiles/inkscape_shapes.emf")), local(dataFile("pages/poema.rtf")),
+                                local(photoPath(24))};
+    constexpr int Pages = 101;
+    QByteArray book = "{Quirna 2000 - Tirvelo}\r\n{N\xFAmero de planes}\r\n" + QByteArray::number(Pages)
+        + "\r\n{Directori}\r\n\r\n{Planes}\r\n";
+    for (int page = 0; page < Pages; ++page)
+        book += kinds[page % 5] + "\r\n";
+    double cpu = 0;
+    double peak = 0;
+    for (auto _ : state) {
+        p.window->LoadBook(p.write(QStringLiteral("cent.Lumbrix"), book));
+        p.settle(300);
+        resetPeakResident();
+        const double cpuStart = processCpuSeconds();
+        for (int page = 1; page < Pages; ++page) {
+            if (!p.next()) {
+                state.SkipWithError("the page was not painted");
+                return;
+            }
+            p.settle(300);
+        }
+        cpu += processCpuSeconds() - cpuStart;
+        peak = std::max(peak, peakResidentMegabytes());
+    }
+    p.window->preparer().setEnabled(true);
+    state.counters["cpu_s_per_100_pages"] = cpu / double(state.iterations());
+    state.counters["rss_peak_mb"] = peak;
 }
 
 } // namespace
 
-BENCHMARK(BM_Text)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
-BENCHMARK(BM_LongText)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
-BENCHMARK(BM_RichText)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
-BENCHMARK(BM_Metafile)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
-BENCHMARK(BM_Photo12)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(30);
-BENCHMARK(BM_Photo24)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(30);
-BENCHMARK(BM_PhotoWithSound)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(30);
+// Range 0: a cold turn; 1: a turn to the page prepared meanwhile.
+BENCHMARK(BM_Text)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60)->Arg(0)->Arg(1);
+BENCHMARK(BM_LongText)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60)->Arg(0)->Arg(1);
+BENCHMARK(BM_RichText)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60)->Arg(0)->Arg(1);
+BENCHMARK(BM_Metafile)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40)->Arg(0)->Arg(1);
+BENCHMARK(BM_Photo12)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(30)->Arg(0)->Arg(1);
+BENCHMARK(BM_Photo24)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(30)->Arg(0)->Arg(1);
+BENCHMARK(BM_PhotoWithSound)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(30)->Arg(0)->Arg(1);
+BENCHMARK(BM_QuickTurns)->Unit(benchmark::kMillisecond)->Iterations(2)->Arg(0)->Arg(1)->Arg(2)->Arg(0)->Arg(1)->Arg(2);
+BENCHMARK(BM_HundredPages)->Unit(benchmark::kMillisecond)->Iterations(1)->Arg(0)->Arg(1)->Arg(0)->Arg(1);

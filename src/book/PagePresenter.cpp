@@ -21,6 +21,7 @@ SpokenPage readFileAloud(const QString& name)
 // box that shows them differs.
 bool loadRichText(const QString& name, bool readingAloud, QTextDocument& document, PageView& page)
 {
+    page.filesRead.append(name);
     if (!loadRichTextFile(resolveFileName(name), document))
         return false;
     page.richTextLoaded = true;
@@ -31,6 +32,7 @@ bool loadRichText(const QString& name, bool readingAloud, QTextDocument& documen
 
 bool loadTextPage(const QString& name, bool readingAloud, PageView& page)
 {
+    page.filesRead.append(name);
     const std::optional<QString> text = readTextBoxFile(resolveFileName(name));
     if (!text)
         return false;
@@ -52,6 +54,7 @@ QString describePicture(const QString& file, const QString& companionText)
 
 bool loadPicturePage(const PageEntry& entry, const ReadingState& reading, QTextDocument& document, PageView& page)
 {
+    page.filesRead.append(entry.file);
     std::optional<Picture> picture = loadPicture(resolveFileName(entry.file), reading.pictureBox);
     if (!picture)
         return false;
@@ -66,6 +69,7 @@ bool loadPicturePage(const PageEntry& entry, const ReadingState& reading, QTextD
     case CompanionKind::TextFile:
         if (reading.readingAloud)
             page.speech = readFileAloud(entry.companion);
+        page.filesRead.append(entry.companion);
         page.pictureDescription =
             describePicture(entry.file, readTextBoxFile(resolveFileName(entry.companion)).value_or(QString()));
         return true;

@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QTextDocument;
@@ -46,6 +47,7 @@ struct PageView {
     std::optional<QString> sound;   // the companion sound to start
     SpokenPage speech;
     std::optional<QString> label;   // the page label's new text; none: it keeps its text
+    QStringList filesRead;          // the names of the files the page was made from, as written
     // A page failure ends the showing with this message; the fields above say
     // what was done before it and stays (the box, a picture already loaded).
     std::optional<QString> failure;

@@ -1,5 +1,6 @@
 #include "formats/JpegDecoder.h"
 
+#include "formats/ExifOrientation.h"
 #include "formats/RasterStretch.h"
 
 #include <QtEndian>
@@ -87,8 +88,10 @@ struct Decode {
     QImage band; // the rows being stretched (JpegFit::StretchedToBox)
     std::optional<BandedStretch> stretch;
     std::vector<JSAMPLE> cmykRow;
+    std::vector<JSAMPLE> turnedRow; // a row on its way to its upright place
     std::vector<JSAMPROW> rows;
-    QSize naturalSize;
+    QSize naturalSize; // as stored: upright it may have its sides swapped
+    ExifOrientation orientation = ExifOrientation::Upright;
     const unsigned char* data = nullptr;
     unsigned long size = 0;
 };
@@ -180,8 +183,9 @@ Step startOutput(Decode& d, const JpegLimits& limits)
 // A colour picture larger than the box, asked for stretched, never exists whole.
 bool stretchesWhileDecoding(const Decode& d, QSize box, JpegFit fit)
 {
+    const QSize upright = uprightSize(d.naturalSize, d.orientation);
     const bool larger = box.isValid() && !box.isEmpty()
-        && (d.naturalSize.width() > box.width() || d.naturalSize.height() > box.height());
+        && (upright.width() > box.width() || upright.height() > box.height());
     return fit == JpegFit::StretchedToBox && larger && !d.cmyk && d.format == QImage::Format_RGB32;
 }
 
@@ -193,7 +197,7 @@ Step readStretched(Decode& d, QSize box)
     constexpr int BandRows = 32; // more than the 4 rows an output row reads
     const int width = int(cinfo.output_width);
     const int height = int(cinfo.output_height);
-    d.stretch.emplace(QSize(width, height), box);
+    d.stretch.emplace(QSize(width, height), box, d.orientation);
     d.band = QImage(width, std::min(BandRows, height), QImage::Format_RGB32);
     if (d.stretch->isNull() || d.band.isNull())
         return PictureRefusal::TooMuchMemory;
@@ -224,10 +228,54 @@ Step readStretched(Decode& d, QSize box)
 }
 
 
+// Puts stored row y (pixels of pixelBytes bytes) where it stands once upright
+// in d.image: a row, mirrored or not, or a column.
+void placeRow(Decode& d, const JSAMPLE* row, int y, int pixelBytes)
+{
+    const int width = int(d.cinfo.output_width), height = int(d.cinfo.output_height);
+    const ExifOrientation o = d.orientation;
+    const int line = mirrorsRows(o) ? height - 1 - y : y;
+    uchar* const bits = d.image.bits();
+    const qsizetype stride = d.image.bytesPerLine();
+    if (!swapsSides(o)) {
+        uchar* out = bits + qsizetype(line) * stride;
+        if (!mirrorsColumns(o)) {
+            std::memcpy(out, row, size_t(width) * size_t(pixelBytes));
+            return;
+        }
+        for (int x = 0; x < width; ++x)
+            std::memcpy(out + qsizetype(width - 1 - x) * pixelBytes, row + qsizetype(x) * pixelBytes, size_t(pixelBytes));
+        return;
+    }
+    uchar* out = bits + qsizetype(line) * pixelBytes;
+    for (int x = 0; x < width; ++x) {
+        const int target = mirrorsColumns(o) ? width - 1 - x : x;
+        std::memcpy(out + qsizetype(target) * stride, row + qsizetype(x) * pixelBytes, size_t(pixelBytes));
+    }
+}
+
+// A picture stored turned: each row decoded on its own, then put in its place.
+bool readTurnedRows(Decode& d)
+{
+    jpeg_decompress_struct& cinfo = d.cinfo;
+    const int pixelBytes = cinfo.output_components;
+    d.turnedRow.resize(size_t(cinfo.output_width) * size_t(pixelBytes));
+    JSAMPROW row = d.turnedRow.data();
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const int y = int(cinfo.output_scanline);
+        if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
+            return false;
+        placeRow(d, row, y, pixelBytes);
+    }
+    return true;
+}
+
 // libjpeg writes straight into the image's rows (its X byte is 0xFF, as RGB32
 // requires).
 bool readDirectRows(Decode& d)
 {
+    if (d.orientation != ExifOrientation::Upright)
+        return readTurnedRows(d);
     jpeg_decompress_struct& cinfo = d.cinfo;
     uchar* const bits = d.image.bits();
     const qsizetype stride = d.image.bytesPerLine();
@@ -251,13 +299,20 @@ bool readCmykRows(Decode& d)
     const qsizetype stride = d.image.bytesPerLine();
     const JDIMENSION width = cinfo.output_width;
     const bool inverted = cinfo.saw_Adobe_marker;
+    const bool upright = d.orientation == ExifOrientation::Upright;
     d.cmykRow.resize(size_t(width) * 4);
+    d.turnedRow.resize(upright ? 0 : size_t(width) * 4);
     JSAMPROW row = d.cmykRow.data();
     while (cinfo.output_scanline < cinfo.output_height) {
         const JDIMENSION y = cinfo.output_scanline;
         if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
             return false;
-        cmykRowToRgb32(row, reinterpret_cast<QRgb*>(bits + qsizetype(y) * stride), width, inverted);
+        if (upright) {
+            cmykRowToRgb32(row, reinterpret_cast<QRgb*>(bits + qsizetype(y) * stride), width, inverted);
+            continue;
+        }
+        cmykRowToRgb32(row, reinterpret_cast<QRgb*>(d.turnedRow.data()), width, inverted);
+        placeRow(d, d.turnedRow.data(), int(y), 4);
     }
     return true;
 }
@@ -265,7 +320,7 @@ bool readCmykRows(Decode& d)
 // The whole output raster, rows read straight into it.
 Step readWhole(Decode& d)
 {
-    d.image = QImage(int(d.cinfo.output_width), int(d.cinfo.output_height), d.format);
+    d.image = QImage(uprightSize(QSize(int(d.cinfo.output_width), int(d.cinfo.output_height)), d.orientation), d.format);
     if (d.image.isNull())
         return PictureRefusal::TooMuchMemory;
     if (!(d.cmyk ? readCmykRows(d) : readDirectRows(d)))
@@ -282,11 +337,13 @@ Step decodeInto(Decode& d, QSize box, const JpegLimits& limits, JpegFit fit)
     if (const Step refused = readHeader(d))
         return refused;
     const qint64 claimed = qint64(d.naturalSize.width()) * d.naturalSize.height();
-    if (claimed > limits.pixelsAnyFileMayClaim && claimed / qint64(d.size) > limits.maxPixelsPerFileByte)
+    if (claimsMorePixelsThanItsBytesHold(claimed, qint64(d.size), limits.maxPixelsPerFileByte,
+                                         limits.pixelsAnyFileMayClaim))
         return PictureRefusal::TooManyPixels;
     if (const Step refused = chooseColourLayout(d))
         return refused;
-    chooseScale(d.cinfo, d.naturalSize, box);
+    // The scale is chosen for the stored rows against the box turned as they are.
+    chooseScale(d.cinfo, d.naturalSize, swapsSides(d.orientation) ? box.transposed() : box);
     if (const Step refused = startOutput(d, limits))
         return refused;
     if (const Step refused = stretchesWhileDecoding(d, box, fit) ? readStretched(d, box) : readWhole(d))
@@ -335,6 +392,7 @@ PictureResult decodeJpegBytes(const QByteArray& bytes, QSize box, const JpegLimi
     d.errors.base.output_message = outputMessage;
     d.data = reinterpret_cast<const unsigned char*>(bytes.constData());
     d.size = static_cast<unsigned long>(bytes.size());
+    d.orientation = jpegExifOrientation(bytes);
 
     const Step refused = decodeInto(d, box, limits, fit);
     jpeg_destroy_decompress(&d.cinfo);
@@ -342,7 +400,7 @@ PictureResult decodeJpegBytes(const QByteArray& bytes, QSize box, const JpegLimi
         return *refused;
 
     Picture picture;
-    picture.naturalSize = d.naturalSize;
+    picture.naturalSize = uprightSize(d.naturalSize, d.orientation);
     picture.raster = std::move(d.image);
     return picture;
 }

@@ -6,6 +6,9 @@
 // any error. Baseline and progressive files work, in greyscale (a Grayscale8
 // image), YCbCr/RGB (an RGB32 image) and CMYK/YCCK (converted to RGB32, with
 // the inverted CMYK that Adobe applications write recognised by its marker).
+// A picture comes out upright, as its Exif orientation tag says, turned in
+// the pass that decodes it (and stretches it): naturalSize is the upright size.
+#include "formats/ClaimedSize.h"
 #include "formats/Picture.h"
 #include "formats/PictureFile.h"
 #include "formats/PictureResult.h"
@@ -24,12 +27,9 @@ struct JpegLimits {
     // coefficient of the full-size picture): 1 GiB.
     qint64 maxWorkingMemory = qint64(1) << 30;
     // Width × height of the whole picture for each byte of the file, above a
-    // size any file may claim. Arithmetic coding and progressive end-of-band
-    // runs let a few hundred bytes describe a picture of billions of pixels,
-    // which would take seconds and gigabytes to decode; a real photo holds
-    // under a hundred pixels a byte, a flat one a few hundred.
-    qint64 maxPixelsPerFileByte = 1024;
-    qint64 pixelsAnyFileMayClaim = 32'000'000;
+    // size any file may claim (see ClaimedSize.h).
+    qint64 maxPixelsPerFileByte = MaxPixelsPerFileByte;
+    qint64 pixelsAnyFileMayClaim = PixelsAnyFileMayClaim;
 };
 
 // The DCT scale, in eighths (1, 2, 4 or 8), a picture of size natural is

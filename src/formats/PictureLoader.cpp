@@ -1,5 +1,6 @@
 #include "formats/PictureLoader.h"
 
+#include "formats/ClaimedSize.h"
 #include "formats/JpegDecoder.h"
 #include "formats/MetafilePicture.h"
 #include "formats/PictureFile.h"
@@ -185,7 +186,8 @@ bool runLengthDataComplete(const QByteArray& bytes, qint64 at, bool fourBit)
 }
 
 // Qt's bitmap reader gives back whatever rows it got from a file cut short;
-// such a file is refused. Nullopt when the file holds all the pixel data its
+// such a file is refused, as is a run-length file claiming more pixels than
+// its runs can describe. Nullopt when the file holds all the pixel data its
 // header announces (for run-length files: up to the end-of-bitmap code).
 std::optional<PictureRefusal> bitmapDataRefusal(const QByteArray& bytes)
 {
@@ -205,6 +207,9 @@ std::optional<PictureRefusal> bitmapDataRefusal(const QByteArray& bytes)
     }
     if (compression != Rle8 && compression != Rle4)
         return std::nullopt; // Qt's reader refuses what it does not know
+    // Qt's reader allocates the size the header claims before it reads a run.
+    if (claimsMorePixelsThanItsBytesHold(layout.width * layout.height, bytes.size() - layout.dataStart))
+        return PictureRefusal::TooManyPixels;
     if (!runLengthDataComplete(bytes, layout.dataStart, compression == Rle4))
         return PictureRefusal::Truncated;
     return std::nullopt;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <tuple>
 #include <utility>
 
 #include <sys/mman.h>
@@ -27,15 +28,25 @@ void releaseImage(pixman_image_t*& image)
 }
 
 // Maps each pixel of the stretched image back to the source (whose row top
-// is the image's first); edge pixels repeat outwards, so the border is not
-// blended with black. The translation by whole rows is exact in pixman's
-// fixed point, so a band samples the very points the whole picture would.
-void setStretchTransform(pixman_image_t* from, QSize source, QSize size, int top)
+// is the image's first), turning it upright on the way; edge pixels repeat
+// outwards, so the border is not blended with black. The translation by
+// whole rows is exact in pixman's fixed point, so a band samples the very
+// points the whole picture would; so is a mirror's, the source's own extent.
+void setStretchTransform(pixman_image_t* from, QSize source, QSize size, int top,
+                         ExifOrientation orientation = ExifOrientation::Upright)
 {
-    pixman_transform_t transform;
-    pixman_transform_init_scale(&transform, pixman_double_to_fixed(double(source.width()) / size.width()),
-                                pixman_double_to_fixed(double(source.height()) / size.height()));
-    transform.matrix[1][2] = -pixman_int_to_fixed(top);
+    const bool swap = swapsSides(orientation);
+    const QSize stored = swap ? size.transposed() : size; // the stretch before it is turned
+    const pixman_fixed_t across = pixman_double_to_fixed(double(source.width()) / stored.width());
+    const pixman_fixed_t down = pixman_double_to_fixed(double(source.height()) / stored.height());
+    const bool mirrorColumns = mirrorsColumns(orientation), mirrorRows = mirrorsRows(orientation);
+    // source x from the result's x (or y when the sides swap), source y from the other.
+    pixman_transform_t transform {};
+    transform.matrix[0][swap ? 1 : 0] = mirrorColumns ? -across : across;
+    transform.matrix[0][2] = mirrorColumns ? pixman_int_to_fixed(source.width()) : 0;
+    transform.matrix[1][swap ? 0 : 1] = mirrorRows ? -down : down;
+    transform.matrix[1][2] = (mirrorRows ? pixman_int_to_fixed(source.height()) : 0) - pixman_int_to_fixed(top);
+    transform.matrix[2][2] = pixman_fixed_1;
     pixman_image_set_transform(from, &transform);
     pixman_image_set_filter(from, PIXMAN_FILTER_BILINEAR, nullptr, 0);
     pixman_image_set_repeat(from, PIXMAN_REPEAT_PAD);
@@ -148,22 +159,38 @@ QImage stretchRaster(const QImage& raster, QSize size)
     return shown;
 }
 
-BandedStretch::BandedStretch(QSize source, QSize size) : m_source(source)
+BandedStretch::BandedStretch(QSize source, QSize size, ExifOrientation orientation)
+    : m_source(source), m_orientation(orientation)
 {
     if (!source.isEmpty() && !size.isEmpty() && source.width() <= PixmanMaxSide && source.height() <= PixmanMaxSide
         && size.width() <= PixmanMaxSide && size.height() <= PixmanMaxSide)
         m_result = mappedImage(size);
 }
 
+int BandedStretch::stretchedRows() const
+{
+    return swapsSides(m_orientation) ? m_result.width() : m_result.height();
+}
+
+QRect BandedStretch::resultPart(int first, int end) const
+{
+    const int lines = stretchedRows();
+    if (mirrorsRows(m_orientation))
+        std::tie(first, end) = std::pair(lines - end, lines - first);
+    if (swapsSides(m_orientation))
+        return QRect(first, 0, end - first, m_result.height());
+    return QRect(0, first, m_result.width(), end - first);
+}
+
 int BandedStretch::firstRowFor(int row) const
 {
-    const double at = (row + 0.5) * m_source.height() / m_result.height() - 0.5;
+    const double at = (row + 0.5) * m_source.height() / stretchedRows() - 0.5;
     return std::clamp(int(std::floor(at)) - 1, 0, m_source.height() - 1);
 }
 
 int BandedStretch::lastRowFor(int row) const
 {
-    const double at = (row + 0.5) * m_source.height() / m_result.height() - 0.5;
+    const double at = (row + 0.5) * m_source.height() / stretchedRows() - 0.5;
     return std::clamp(int(std::floor(at)) + 2, 0, m_source.height() - 1);
 }
 
@@ -178,7 +205,7 @@ void BandedStretch::addBand(const QImage& band, int top)
         return;
     const int bottom = top + band.height(); // past the band's last row
     int end = m_nextRow;
-    while (end < m_result.height() && firstRowFor(end) >= top && lastRowFor(end) < bottom)
+    while (end < stretchedRows() && firstRowFor(end) >= top && lastRowFor(end) < bottom)
         ++end;
     if (end == m_nextRow)
         return;
@@ -189,9 +216,10 @@ void BandedStretch::addBand(const QImage& band, int top)
                                                   reinterpret_cast<uint32_t*>(m_result.bits()),
                                                   int(m_result.bytesPerLine()));
     if (from && to) {
-        setStretchTransform(from, m_source, m_result.size(), top);
-        pixman_image_composite32(PIXMAN_OP_SRC, from, nullptr, to, 0, m_nextRow, 0, 0, 0, m_nextRow,
-                                 m_result.width(), end - m_nextRow);
+        setStretchTransform(from, m_source, m_result.size(), top, m_orientation);
+        const QRect part = resultPart(m_nextRow, end);
+        pixman_image_composite32(PIXMAN_OP_SRC, from, nullptr, to, part.x(), part.y(), 0, 0, part.x(), part.y(),
+                                 part.width(), part.height());
         m_nextRow = end;
     } else {
         m_result = QImage();

@@ -45,7 +45,7 @@ bool isRtf(QByteArrayView bytes)
     return bytes.sliced(leadingBlanks(bytes)).startsWith("{\\rtf");
 }
 
-bool readRtf(const QByteArray& bytes, QTextDocument& document)
+bool readRtf(const QByteArray& bytes, QTextDocument& document, const RtfLimits& limits)
 {
     if (!isRtf(bytes))
         return false;
@@ -53,7 +53,7 @@ bool readRtf(const QByteArray& bytes, QTextDocument& document)
     // A read-only box has nothing to undo; recording every insertion would double the memory.
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
-    rtf::Parser(document).parse(QByteArrayView(bytes).sliced(leadingBlanks(bytes)));
+    rtf::Parser(document, limits).parse(QByteArrayView(bytes).sliced(leadingBlanks(bytes)));
     document.setUndoRedoEnabled(undo);
     return true;
 }

@@ -16,12 +16,23 @@ namespace tirvelo {
 // for rich text with embedded pictures while keeping a hostile file from filling the memory.
 inline constexpr qint64 kMaxRichTextFileBytes = 16 * 1024 * 1024;
 
+// How much of a page the reader takes in. A paragraph of tens of thousands of
+// format changes took half a minute to lay out, and a million paragraphs
+// seconds and half a gigabyte, though the box shows a page without scroll
+// bars. Past the runs of a paragraph, its text goes on in its last run's
+// format; past the paragraphs of a page, the rest is not read. Real pages
+// come nowhere near either.
+struct RtfLimits {
+    int maxRunsPerParagraph = 1000;
+    int maxParagraphs = 5000;
+};
+
 // True when the bytes are rich text: they start with "{\rtf", optionally after blanks and line breaks.
 bool isRtf(QByteArrayView bytes);
 
 // Parses RTF bytes into document (cleared first). Returns false, leaving the document untouched,
 // when the bytes are not rich text (see isRtf). 8-bit text is decoded as Windows-1252.
-bool readRtf(const QByteArray& bytes, QTextDocument& document);
+bool readRtf(const QByteArray& bytes, QTextDocument& document, const RtfLimits& limits = {});
 
 // Loads a file as the rich-text box does: as rich text, else again as plain Windows-1252 text
 // (CR LF, CR or LF line ends). Returns false, leaving the document untouched, only when the file

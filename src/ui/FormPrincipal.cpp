@@ -491,7 +491,8 @@ void TFormPrincipal::turnPage(PageCommand command)
         soundPlayer().stop();
     if (turn.showPage) {
         book.CurrentPage = *turn.showPage;
-        ShowPage();
+        showPage(m_preparer.take(book, command, readingState()));
+        m_preparer.prepareAfter(book, command, readingState());
     }
     if (!SpinEditTempsTimer->isVisible() || !SpinEditTempsTimer->isEnabled()) {
         messages().plain(this, turn.failureMessage);
@@ -595,6 +596,7 @@ std::optional<QString> TFormPrincipal::chooseBookFile()
 
 void TFormPrincipal::LoadBook(const QString& requestedName)
 {
+    m_preparer.drop();
     if (Speaking) {
         speechEngine().stop();
         Speaking = false;
@@ -641,7 +643,13 @@ void TFormPrincipal::LoadBook(const QString& requestedName)
         return;
     }
     ShowPage();
+    m_preparer.prepareAfter(book, PageCommand::Next, readingState());
     followActiu();
+}
+
+ReadingState TFormPrincipal::readingState() const
+{
+    return {PopupLlegeixelsfitxerstext->isChecked(), pictureBoxPixelSize()};
 }
 
 QSize TFormPrincipal::pictureBoxPixelSize() const
@@ -686,6 +694,11 @@ QWidget* TFormPrincipal::pageBox(PageBox box) const
 
 void TFormPrincipal::ShowPage()
 {
+    showPage(std::nullopt);
+}
+
+void TFormPrincipal::showPage(std::optional<PreparedPage> prepared)
+{
     // Hiding the box that has the keyboard focus hands the focus on to the next
     // control; when that box is shown again, the focus goes back to it.
     const QPointer<QWidget> focused = QApplication::focusWidget();
@@ -693,8 +706,7 @@ void TFormPrincipal::ShowPage()
     SoundPlaying = false;
     RichEdit1->hide();
     Image1->hide(); // the picture box lets go of its picture before the next one is loaded
-    PageView page = m_presenter.present(book, {PopupLlegeixelsfitxerstext->isChecked(), pictureBoxPixelSize()},
-                                                *RichEdit1->document());
+    PageView page = prepared ? std::move(prepared->view) : m_presenter.present(book, readingState(), *RichEdit1->document());
     book.CurrentPage = page.currentPage;
     // The text box stays up from one text page to the next: hidden and shown
     // again, it would be repainted whole, frame and scroll bars, and the form
@@ -710,9 +722,13 @@ void TFormPrincipal::ShowPage()
         Memo1->setPlainText(*page.text);
     if (page.picture) {
         Image1->setStretch(page.stretch);
-        Image1->setPicture(*page.picture);
+        if (prepared)
+            Image1->setPicture(*page.picture, prepared->shown);
+        else
+            Image1->setPicture(*page.picture);
         Image1->setAccessibleDescription(page.pictureDescription);
         page.picture.reset(); // the box holds what it draws; nothing else keeps the page
+        prepared.reset();
     }
     if (page.failure) {
         messages().plain(this, *page.failure);

@@ -4,6 +4,7 @@
 // every option. Its handlers wire events to the book, the scan cycle, the
 // speech engine and the sound trigger.
 #include "book/Book.h"
+#include "book/PagePreparer.h"
 #include "book/PagePresenter.h"
 #include "desktop/AccessOptions.h"
 #include "scan/ScanCycle.h"
@@ -138,6 +139,8 @@ public:
     qreal layoutScale() const { return m_scale; }
     // The client point of the highlighted button's centre, where the pointer goes.
     QPoint scanPointerClientPoint() const;
+    // The next page in the direction of travel, made ready while this one is read.
+    PagePreparer& preparer() { return m_preparer; }
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -154,6 +157,9 @@ private:
     void FormCreate();
     void FormActivate();
     void turnPage(PageCommand command);
+    // ShowPage, with the page made ready beforehand when there is one.
+    void showPage(std::optional<PreparedPage> prepared);
+    ReadingState readingState() const;
     // A switch's activation: turns the page unless the post-acceptance delay runs.
     void activate(PageCommand command);
     void selectKeyPressed();
@@ -189,6 +195,7 @@ private:
     int m_openDialogFilterIndex = 0;
     QString m_openDialogLastName;
     PagePresenter m_presenter;
+    PagePreparer m_preparer;
     SwitchInput* m_switches = nullptr;
     CueVoice* m_cue = nullptr;
     qreal m_scale = 1.0;

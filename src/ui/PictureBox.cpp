@@ -37,6 +37,13 @@ void PictureBox::setPicture(const Picture& picture)
     update();
 }
 
+void PictureBox::setPicture(const Picture& picture, const QImage& shown)
+{
+    setPicture(picture);
+    m_shown = shown;
+    m_shown.setDevicePixelRatio(devicePixelRatioF());
+}
+
 qsizetype PictureBox::heldPixelBytes() const
 {
     const bool shared = !m_shown.isNull() && m_shown.constBits() == m_picture.raster.constBits();

@@ -23,6 +23,9 @@ public:
     explicit PictureBox(QWidget* parent = nullptr);
 
     void setPicture(const Picture& picture);
+    // A picture made ready beforehand, with the image the box draws of it
+    // (device pixels): drawn as it is when it fits the box, else as above.
+    void setPicture(const Picture& picture, const QImage& shown);
     // The picture shown: its size and file always, its raster or drawing only
     // while the box holds them (see above).
     const Picture& picture() const { return m_picture; }

@@ -442,3 +442,97 @@ TEST(JpegDecoder, ReadsFilesButNotFoldersFifosOrEmptyFiles)
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     EXPECT_EQ(decodeJpegFile(fifo, {32, 32}).refusal(), PictureRefusal::Unreadable);
 }
+
+namespace {
+
+// The JPEG with an Exif block after its start marker carrying the orientation
+// tag, in either byte order (cameras write both), behind another tag.
+QByteArray withOrientation(const QByteArray& jpeg, int orientation, bool bigEndian)
+{
+    const auto put = [bigEndian](QByteArray& out, quint32 value, int size) {
+        for (int i = 0; i < size; ++i)
+            out += char(value >> (8 * (bigEndian ? size - 1 - i : i)));
+    };
+    QByteArray tiff = bigEndian ? QByteArray("MM\0*", 4) : QByteArray("II*\0", 4);
+    put(tiff, 8, 4);      // the first directory
+    put(tiff, 2, 2);      // two entries
+    put(tiff, 0x010F, 2); // the maker, an ASCII tag of 4 bytes held in place
+    put(tiff, 2, 2);
+    put(tiff, 4, 4);
+    tiff += QByteArray("abc\0", 4);
+    put(tiff, 0x0112, 2); // the orientation: SHORT, one value
+    put(tiff, 3, 2);
+    put(tiff, 1, 4);
+    put(tiff, quint32(orientation), 2);
+    put(tiff, 0, 2);
+    put(tiff, 0, 4); // no further directory
+    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
+    QByteArray segment("\xFF\xE1");
+    segment += char((payload.size() + 2) >> 8);
+    segment += char((payload.size() + 2) & 0xFF);
+    return jpeg.left(2) + segment + payload + jpeg.mid(2);
+}
+
+} // namespace
+
+// Where the red (stored top left) and green (stored top right) quadrants of
+// quadrants() stand once the picture is upright, for each of the eight
+// orientations: corners as 0 top left, 1 top right, 2 bottom left, 3 bottom right.
+TEST(JpegDecoder, ShowsPhotosUprightAsTheirOrientationTagSays)
+{
+    struct Case {
+        int orientation;
+        int red;
+        int green;
+    };
+    const Case cases[] = {{1, 0, 1}, {2, 1, 0}, {3, 3, 2}, {4, 2, 3}, {5, 0, 2}, {6, 1, 3}, {7, 3, 1}, {8, 2, 0}};
+    const QByteArray stored = encodeJpeg(quadrants(160, 80), {.quality = 95, .fullChroma = true});
+    const auto corner = [](const QImage& image, int which) {
+        const int w = image.width(), h = image.height();
+        return image.pixel(which % 2 ? 3 * w / 4 : w / 4, which / 2 ? 3 * h / 4 : h / 4);
+    };
+    for (const Case& c : cases) {
+        for (const bool bigEndian : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "orientation " << c.orientation << (bigEndian ? " MM" : " II"));
+            const QByteArray photo = withOrientation(stored, c.orientation, bigEndian);
+            const QSize upright = c.orientation >= 5 ? QSize(80, 160) : QSize(160, 80);
+            // At its own size (read whole), stretched while decoded, and at
+            // a reduced scale that the box stretches.
+            const auto whole = decodeJpegBytes(photo, {1920, 1080}, {}, JpegFit::StretchedToBox);
+            const QSize box = upright / 3;
+            const auto stretched = decodeJpegBytes(photo, box, {}, JpegFit::StretchedToBox);
+            const auto scaled = decodeJpegBytes(photo, upright / 2);
+            ASSERT_TRUE(whole && stretched && scaled);
+            EXPECT_EQ(whole->naturalSize, upright);
+            EXPECT_EQ(whole->raster.size(), upright);
+            EXPECT_EQ(stretched->raster.size(), box);
+            EXPECT_EQ(scaled->raster.size(), upright / 2);
+            for (const QImage& image : {whole->raster, stretched->raster, scaled->raster}) {
+                EXPECT_TRUE(near(corner(image, c.red), qRgb(255, 0, 0)));
+                EXPECT_TRUE(near(corner(image, c.green), qRgb(0, 255, 0)));
+            }
+        }
+    }
+    // A grey photo and a CMYK one turn alike: red (stored top left) to the
+    // top right, blue (stored bottom left) to the top left.
+    for (const Layout layout : {Layout::Grey, Layout::CmykAdobe}) {
+        SCOPED_TRACE(int(layout));
+        const auto turned = decodeJpegBytes(withOrientation(encodeJpeg(quadrants(160, 80), {.layout = layout}), 6, false),
+                                            {1920, 1080});
+        ASSERT_TRUE(turned);
+        EXPECT_EQ(turned->raster.size(), QSize(80, 160));
+        const auto expected = [layout](QRgb colour) {
+            const int grey = (qRed(colour) * 299 + qGreen(colour) * 587 + qBlue(colour) * 114) / 1000;
+            return layout == Layout::Grey ? qRgb(grey, grey, grey) : colour;
+        };
+        EXPECT_TRUE(near(corner(turned->raster, 1), expected(qRgb(255, 0, 0))));
+        EXPECT_TRUE(near(corner(turned->raster, 0), expected(qRgb(0, 0, 255))));
+    }
+    // A damaged block or a value outside 1 to 8 leaves the photo as stored.
+    for (const QByteArray& photo : {withOrientation(stored, 9, false), withOrientation(stored, 0, true),
+                                    withOrientation(stored, 6, false).replace("II*", "IX*")}) {
+        const auto asStored = decodeJpegBytes(photo, {1920, 1080});
+        ASSERT_TRUE(asStored);
+        EXPECT_EQ(asStored->raster.size(), QSize(160, 80));
+    }
+}

@@ -254,3 +254,51 @@ TEST_F(PictureLoader, DamagedAndUnreadableFilesFail)
     EXPECT_EQ(decodeRasterBytes(bmp, PictureType::Unknown).refusal(), PictureRefusal::UnknownType);
     EXPECT_EQ(decodeRasterBytes({}, PictureType::Bitmap).refusal(), PictureRefusal::NotThisFormat);
 }
+
+namespace {
+
+// A run-length (RLE8) bitmap of the size given, two colours, with data as written.
+QByteArray runLengthBitmap(qint32 width, qint32 height, const QByteArray& data)
+{
+    QByteArray info(40, '\0');
+    const auto put = [](QByteArray& bytes, int at, quint32 value) { std::memcpy(bytes.data() + at, &value, 4); };
+    put(info, 0, 40);
+    put(info, 4, quint32(width));
+    put(info, 8, quint32(height));
+    put(info, 12, 1 | (8 << 16)); // one plane, 8 bits a pixel
+    put(info, 16, 1);             // BI_RLE8
+    put(info, 20, quint32(data.size()));
+    put(info, 32, 2); // two colours
+    const QByteArray palette("\0\0\xFF\0\xFF\xFF\xFF\0", 8); // red, white
+    QByteArray file("BM");
+    file += QByteArray(12, '\0');
+    put(file, 2, quint32(14 + 40 + 8 + data.size()));
+    put(file, 10, 14 + 40 + 8);
+    return file + info + palette + data;
+}
+
+} // namespace
+
+// A run of 255 pixels takes two bytes, so a kilobyte describes a quarter of a
+// megapixel, however large the header says the picture is; Qt's reader would
+// still allocate the whole size it claims.
+TEST_F(PictureLoader, ARunLengthBitmapCannotClaimMorePixelsThanItsDataHolds)
+{
+    QByteArray runs;
+    for (int i = 0; i < 240; ++i)
+        runs += QByteArray("\xFF\x00\x00\x00", 4); // a run, the end of a line
+    runs += QByteArray("\x00\x01", 2);             // the end of the bitmap
+    const QByteArray hostile = runLengthBitmap(10000, 10000, runs);
+    ASSERT_LT(hostile.size(), 1100);
+    writeFile(m_dir.filePath("enorme-rle.bmp"), hostile);
+    EXPECT_EQ(loadPicture(m_dir.filePath("enorme-rle.bmp"), {100, 100}).refusal(), PictureRefusal::TooManyPixels);
+
+    // A real picture ending early with its end-of-bitmap code still loads, at
+    // its size (the bottom row is stored first).
+    const QByteArray early = runLengthBitmap(640, 480, QByteArray("\x80\x01\x00\x00\x00\x01", 6));
+    writeFile(m_dir.filePath("curt.bmp"), early);
+    const auto picture = loadPicture(m_dir.filePath("curt.bmp"), {100, 100});
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->naturalSize, QSize(640, 480));
+    EXPECT_TRUE(near(picture->raster.pixel(10, 479), qRgb(255, 255, 255)));
+}

@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <memory>
 
 using namespace tirvelo;
@@ -499,5 +500,48 @@ TEST(RtfReader, FuzzSeedsAndRegressionsLayOutCleanly)
         EXPECT_FALSE(plain.isEmpty()) << file.toStdString();
         EXPECT_EQ(QString::fromUtf8(plain.toUtf8()), plain) << "lone surrogate in " << file.toStdString();
         EXPECT_TRUE(catcher.warnings().isEmpty()) << file.toStdString() << ": " << catcher.warnings().join("; ").toStdString();
+    }
+}
+
+// A paragraph of tens of thousands of format changes took half a minute to
+// lay out, and a million paragraphs seconds and half a gigabyte. Past the
+// caps a paragraph's text keeps its last format, and later paragraphs are not
+// read; real documents read the same as without the caps.
+TEST(RtfReader, CapsTheRunsOfAParagraphAndTheParagraphsOfAPage)
+{
+    QByteArray changes("{\\rtf1 ");
+    for (int i = 0; i < 25000; ++i)
+        changes += "{\\b a}b";
+    QTextDocument changed;
+    ASSERT_TRUE(readRtf(changes + "}", changed));
+    ASSERT_EQ(changed.blockCount(), 1);
+    int runs = 0;
+    for (auto fragment = changed.begin().begin(); !fragment.atEnd(); ++fragment)
+        ++runs;
+    EXPECT_LE(runs, 1000);
+    EXPECT_EQ(richTextPlainText(changed), QString(QStringLiteral("ab")).repeated(25000)) << "no text is lost";
+    EXPECT_TRUE(isBold(formatOf(changed, "ab")));
+
+    const QByteArray paragraphs = "{\\rtf1 primer" + QByteArray("\\par ").repeated(1000000) + "darrer}";
+    QTextDocument many;
+    ASSERT_TRUE(readRtf(paragraphs, many));
+    EXPECT_LE(many.blockCount(), 5000);
+    EXPECT_TRUE(richTextPlainText(many).startsWith(QStringLiteral("primer\r\n\r\n")));
+
+    QStringList files{testDataPath("pages/poema.rtf")};
+    for (const QString& folder : {testDataPath("rtf"), testDataPath("rtf/regressions")}) {
+        const QDir dir(folder);
+        for (const QString& name : dir.entryList({QStringLiteral("*.rtf")}, QDir::Files))
+            files.append(dir.filePath(name));
+    }
+    ASSERT_GE(files.size(), 7);
+    const RtfLimits none {.maxRunsPerParagraph = INT_MAX, .maxParagraphs = INT_MAX};
+    for (const QString& file : files) {
+        const QByteArray bytes = readBytes(file);
+        if (!isRtf(bytes))
+            continue;
+        QTextDocument capped, uncapped;
+        ASSERT_TRUE(readRtf(bytes, capped) && readRtf(bytes, uncapped, none)) << file.toStdString();
+        EXPECT_EQ(capped.toHtml(), uncapped.toHtml()) << file.toStdString();
     }
 }

@@ -60,8 +60,8 @@ void replaceLoneSurrogates(QString& text)
 
 } // namespace
 
-Parser::Parser(QTextDocument& document)
-    : m_cursor(&document)
+Parser::Parser(QTextDocument& document, const RtfLimits& limits)
+    : m_cursor(&document), m_limits(limits)
 {
 }
 
@@ -500,9 +500,15 @@ void Parser::character(char32_t c)
     if ((c < 0x20 && c != U'\t') || c == 0xFDD0 || c == 0xFDD1 || c == QChar::ObjectReplacementCharacter)
         return;
     startParagraphIfPending();
-    if (!m_pending.isEmpty() && !(group.character == m_pendingFormat))
+    if (m_pageFull)
+        return;
+    // Past the paragraph's last run, its text goes on in that run's format.
+    const bool newFormat = m_runsInParagraph == 0 || !(group.character == m_pendingFormat);
+    if (newFormat && m_runsInParagraph < m_limits.maxRunsPerParagraph) {
         flush();
-    m_pendingFormat = group.character;
+        m_pendingFormat = group.character;
+        ++m_runsInParagraph;
+    }
     if (m_cellPending) {
         m_cellPending = false;
         m_pending.append(u'\t');
@@ -515,6 +521,8 @@ void Parser::character(char32_t c)
 void Parser::paragraphBreak()
 {
     startParagraphIfPending(); // the paragraph ended by the previous \par was empty
+    if (m_pageFull)
+        return;
     flush();
     applyParagraph(top().paragraph);
     m_paragraphPending = true;
@@ -526,10 +534,16 @@ void Parser::paragraphBreak()
 // final \par that every writer puts at the end leaves no empty paragraph behind.
 void Parser::startParagraphIfPending()
 {
-    if (!m_paragraphPending)
+    if (!m_paragraphPending || m_pageFull)
         return;
     flush();
+    if (m_paragraphs >= m_limits.maxParagraphs) {
+        m_pageFull = true;
+        return;
+    }
     m_paragraphPending = false;
+    ++m_paragraphs;
+    m_runsInParagraph = 0;
     m_cursor.insertBlock(m_blockFormat, charFormat(top().character)); // it inherits the paragraph format
 }
 

@@ -5,7 +5,9 @@
 // object data, headers, footers, notes, fields' instructions and document
 // properties are skipped. Bounded for hostile input: group nesting is capped
 // (deeper groups are skipped whole), the font and colour tables are capped,
-// and the parser's own work is linear in the input size.
+// so are the runs of a paragraph and the paragraphs (RtfLimits), and the
+// parser's own work is linear in the input size.
+#include "formats/RtfReader.h"
 #include "formats/rtf/RtfControlWords.h"
 #include "formats/rtf/RtfTokenizer.h"
 
@@ -29,7 +31,7 @@ public:
     static constexpr int kMaxFontNameLength = 256;
 
     // Appends to the document; the caller clears it first.
-    explicit Parser(QTextDocument& document);
+    Parser(QTextDocument& document, const RtfLimits& limits);
     void parse(QByteArrayView bytes);
 
 private:
@@ -96,6 +98,10 @@ private:
     bool isDocumentGroup() const { return m_groups.size() <= 2; }
 
     QTextCursor m_cursor;
+    RtfLimits m_limits;
+    int m_runsInParagraph = 0; // formats started in the paragraph being read
+    int m_paragraphs = 1;      // blocks made, the first one included
+    bool m_pageFull = false;   // the paragraph cap was reached: the rest is not read
     std::vector<GroupState> m_groups;
     std::size_t m_groupsTooDeep = 0; // open groups beyond kMaxGroupDepth, skipped whole
     int m_fallbackToSkip = 0;        // characters of a \u fallback still to skip
