@@ -187,3 +187,17 @@ TEST_F(EditorWindow, ImportsAnEpubAsABookToEdit)
     EXPECT_EQ(services.messages.texts().size(), 1) << "the import's own message";
     EXPECT_EQ(window->model().rowCount(), 3) << "the book being edited stays";
 }
+
+TEST_F(EditorWindow, ClosingWithChangesAsksToSaveThem)
+{
+    chosen[BookEditorWindow::FileRequest::Pictures] = {writeBmp(dir.filePath("gat.bmp"), 4, 4)};
+    action(QStringLiteral("Afegeix imatges..."))->trigger();
+    chosen[BookEditorWindow::FileRequest::SaveBook] = {};
+    services.messages.queueAnswer(QMessageBox::Yes);
+    EXPECT_FALSE(window->close()) << "a save cancelled keeps the window and its pages";
+    EXPECT_EQ(window->model().rowCount(), 1);
+    chosen[BookEditorWindow::FileRequest::SaveBook] = {dir.filePath("Gat.Lumbrix")};
+    services.messages.queueAnswer(QMessageBox::Yes);
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(authoring::exitCodeFor({authoring::checkBook(dir.filePath("Gat.Lumbrix"))}), 0);
+}
