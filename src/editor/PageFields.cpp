@@ -79,7 +79,11 @@ PageFields::PageFields(BookEditorModel& model, NarrationRecorder& recorder, QWid
     connect(m_text, &QPlainTextEdit::textChanged, this, &PageFields::textEdited);
     connect(m_none, &QRadioButton::clicked, this, [this] { m_model.setNarration(m_row, Narration::None); });
     connect(m_spoken, &QRadioButton::clicked, this, [this] { m_model.setNarration(m_row, Narration::Text); });
-    connect(m_sound, &QRadioButton::clicked, this, [this] { refresh(); });
+    // A sound is chosen before there is one: the recording buttons come up.
+    connect(m_sound, &QRadioButton::clicked, this, [this] {
+        m_soundChosen = true;
+        refresh();
+    });
     connect(m_record, &QPushButton::clicked, this, &PageFields::record);
     connect(m_recordAgain, &QPushButton::clicked, this, &PageFields::record);
     connect(m_stop, &QPushButton::clicked, this, &PageFields::stopRecording);
@@ -118,6 +122,8 @@ void PageFields::setRow(int row)
     // Another page chosen ends a recording; the same page changed does not.
     if (row != m_row && m_recorder.recording())
         m_recorder.stop();
+    if (row != m_row)
+        m_soundChosen = false;
     m_row = row;
     refresh();
 }
@@ -131,11 +137,11 @@ void PageFields::refresh()
     m_refreshing = true;
     for (QRadioButton* button : {m_none, m_sound, m_spoken})
         button->setEnabled(picture && !recording);
-    m_none->setChecked(picture && page.narration == Narration::None && !m_sound->isChecked());
-    if (picture && page.narration == Narration::Sound)
-        m_sound->setChecked(true);
-    m_spoken->setChecked(picture && (page.narration == Narration::Text || page.narration == Narration::RichText));
-    const bool soundChosen = picture && m_sound->isChecked();
+    const bool soundChosen = picture && (page.narration == Narration::Sound || (page.narration == Narration::None && m_soundChosen));
+    if (picture) {
+        QRadioButton* chosen = soundChosen ? m_sound : page.narration == Narration::None ? m_none : m_spoken;
+        chosen->setChecked(true);
+    }
     m_text->setEnabled(valid && page.hasText());
     if (m_text->toPlainText() != page.text)
         m_text->setPlainText(page.text);

@@ -47,6 +47,7 @@ private:
     int m_row = -1;
     int m_recordings = 0;
     bool m_refreshing = false;
+    bool m_soundChosen = false; // "So gravat" chosen for a page without a sound yet
     QRadioButton* m_none;
     QRadioButton* m_sound;
     QRadioButton* m_spoken;

@@ -105,6 +105,11 @@ TEST(EditorRecording, TheWindowRecordsAPagesNarration)
     ASSERT_EQ(sounds->played.size(), 1);
     EXPECT_TRUE(waveFileDecodes(sounds->played[0]));
 
+    // Another page without a sound does not inherit the choice.
+    window.addPictureFiles({writeBmp(dir.filePath("fotos/gos.bmp"), 20, 20)}, 1);
+    EXPECT_TRUE(button(QStringLiteral("Sense so"))->isChecked());
+    EXPECT_FALSE(button(QStringLiteral("Grava"))->isEnabled());
+
     ASSERT_TRUE(window.save());
     EXPECT_EQ(authoring::exitCodeFor({authoring::checkBook(dir.filePath("Llibre.Lumbrix"))}), 0);
 }
