@@ -33,6 +33,10 @@ foreach(pair "data/tirvelo.1;tirvelo.1.gz" "data/debian/changelog;changelog.gz")
 endforeach()
 install(FILES ${_docs}/tirvelo.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${_docs}/changelog.gz data/debian/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tirvelo)
+# The sample book, so that a new user has a book to open (Debian's place for
+# examples); its pages only: the drawings the metafiles were made from stay here.
+install(DIRECTORY examples/sample DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tirvelo/examples
+  PATTERN "*.svg" EXCLUDE)
 
 set(TIRVELO_BOOK_MIME_TYPE application/x-lumbrix)
 set(MIME_TYPE ${TIRVELO_BOOK_MIME_TYPE})

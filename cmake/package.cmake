@@ -22,10 +22,11 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tirvelo.example.org/")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The engine is private to the program (loaded by name from its own folder).
+# The image-format plugins read WebP and TIFF pictures of imported EPUBs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR})
 list(JOIN TIRVELO_FONT_PACKAGES ", " _fonts)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "espeak-ng-data, qt6-qpa-plugins, ${_fonts}")
+  "espeak-ng-data, qt6-qpa-plugins, qt6-image-formats-plugins, ${_fonts}")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pavucontrol, xdotool, shared-mime-info, desktop-file-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)

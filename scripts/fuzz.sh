@@ -37,6 +37,7 @@ area_of() {
     wmf*|emf*|metafile*) echo metafiles ;;
     shell*|ini*|settings*) echo shell ;;
     book*) echo books ;;
+    epub*) echo epub ;;
     *) echo "$1" ;;
   esac
 }

@@ -32,4 +32,6 @@ if(TARGET unit_upctv_engine_test AND TARGET upctv)
   target_sources(unit_upctv_engine_test PRIVATE ${CMAKE_SOURCE_DIR}/upctv/Cp1252ToUtf8.cpp)
   target_include_directories(unit_upctv_engine_test PRIVATE ${CMAKE_SOURCE_DIR}/upctv)
   target_link_libraries(unit_upctv_engine_test PRIVATE ${CMAKE_DL_LIBS})
+  # The test's own waitpid stands in for the C library's in the engine too.
+  target_link_options(unit_upctv_engine_test PRIVATE -Wl,--export-dynamic-symbol=waitpid)
 endif()

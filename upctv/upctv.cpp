@@ -50,6 +50,7 @@
 
 #include <espeak-ng/speak_lib.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <csignal>
@@ -111,7 +112,7 @@ struct EngineState {
 // objects: the library's destructor below still reads them at exit.
 struct Helpers {
     pid_t running = 0; // the reading in progress, 0 when none
-    std::array<pid_t, 16> killed {}; // stopped, not yet collected
+    std::array<pid_t, 64> killed {}; // stopped, not yet collected, oldest first
     std::size_t killedCount = 0;
 };
 static_assert(std::is_trivially_destructible_v<Helpers>);
@@ -214,17 +215,22 @@ void collectKilled(bool wait)
 }
 
 // Killing is immediate: the sound server drops the stream of a client that has
-// gone. The helper is not waited for here: its end (its memory and its sound
-// server connection torn down) takes the kernel about a millisecond, which a
-// page turn would otherwise spend before its frame. It is collected later.
+// gone. The helper is never waited for here, since a page turn stops the
+// reading: its end (its memory and its sound server connection torn down)
+// takes the kernel about a millisecond, and a helper caught in the kernel
+// (a hung file system, a stalled device) may take any time. It is collected
+// later. Should every place hold a helper that has not ended, the oldest is
+// forgotten, left to the kernel until the program ends, rather than waited for.
 void stopHelper()
 {
     collectKilled(false);
     if (!helperRunning())
         return;
     kill(g_helpers.running, SIGKILL);
-    if (g_helpers.killedCount == g_helpers.killed.size())
-        collectKilled(true); // all killed already: ending within moments
+    if (g_helpers.killedCount == g_helpers.killed.size()) {
+        std::copy(g_helpers.killed.begin() + 1, g_helpers.killed.end(), g_helpers.killed.begin());
+        --g_helpers.killedCount;
+    }
     g_helpers.killed[g_helpers.killedCount++] = g_helpers.running;
     g_helpers.running = 0;
 }

@@ -52,27 +52,15 @@ bool endsWithIgnoringCase(const QString& text, QStringView ending)
     return text.endsWith(ending, Qt::CaseInsensitive);
 }
 
-// Relative names are found from the book's folder while the book is checked.
-class BookFolderAsCurrent {
-public:
-    explicit BookFolderAsCurrent(const QString& bookPath)
-        : m_previous(QDir::currentPath()), m_entered(QDir::setCurrent(QFileInfo(bookPath).absolutePath()))
-    {
-    }
-    ~BookFolderAsCurrent() { QDir::setCurrent(m_previous); }
-    BookFolderAsCurrent(const BookFolderAsCurrent&) = delete;
-    BookFolderAsCurrent& operator=(const BookFolderAsCurrent&) = delete;
-
-    bool entered() const { return m_entered; }
-
-private:
-    QString m_previous;
-    bool m_entered;
-};
-
 class BookChecker {
 public:
-    explicit BookChecker(BookReport& report) : m_report(report) { m_book.PageCount = 1; }
+    // Names are found as the program finds them when started from the current
+    // folder: from there first, then from bookFolder.
+    BookChecker(BookReport& report, const QString& bookFolder) : m_report(report)
+    {
+        m_book.PageCount = 1;
+        m_book.BookFolder = bookFolder;
+    }
 
     void checkBook(const QStringList& lines)
     {
@@ -208,7 +196,7 @@ private:
             add(line, FindingCode::CompanionIgnored, page.companion);
             return;
         case CompanionKind::Sound:
-            checkSound(line, page.companion, page.sound.value_or(companionSoundFileName(page.companion)));
+            checkSound(line, page.companion, page.sound.value_or(companionSoundFileName(page.companion, m_book.BookFolder)));
             return;
         case CompanionKind::TextFile: {
             checkTextName(line, page.companion);
@@ -263,13 +251,28 @@ private:
     }
 
     // The file the program opens for name, or empty; a file found only by
-    // ignoring letter case is worth a warning.
+    // ignoring letter case, or only from the current folder, is worth a warning.
     QString lookUp(int line, const QString& name)
     {
-        const FileNameMatch match = findFileName(name);
+        const FileNameMatch match = findBookFile(name, m_book.BookFolder);
         if (match.ignoringCase)
             add(line, FindingCode::FoundIgnoringCase, name, ProgramEffect::None, {}, QDir::cleanPath(match.path));
+        if (!match.path.isEmpty() && isRelativeName(name) && !sameFile(match.path, fromBookFolder(name)))
+            add(line, FindingCode::FoundOnlyFromCurrentFolder, name, ProgramEffect::None, {},
+                QDir::cleanPath(QFileInfo(match.path).absoluteFilePath()));
         return match.path;
+    }
+
+    // What a program started elsewhere (by a double click, from the home
+    // folder) finds for a relative name: the book's folder's file.
+    QString fromBookFolder(const QString& name) const
+    {
+        return resolveFileName(m_book.BookFolder + u'/' + name);
+    }
+
+    static bool sameFile(const QString& a, const QString& b)
+    {
+        return !b.isEmpty() && QFileInfo(a).canonicalFilePath() == QFileInfo(b).canonicalFilePath();
     }
 
     static FindingCode missingCode(const QString& name, FindingCode missing)
@@ -309,16 +312,12 @@ BookReport checkBook(const QString& bookPath)
     BookReport report;
     report.book = bookPath;
     // The book as it is on disk (found ignoring case, "\" between folders):
-    // its pages are looked for from the folder it is really in.
-    const QString found = resolveFileName(QFileInfo(bookPath).absoluteFilePath());
-    const std::optional<QStringList> lines = readBookLines(found);
-    if (!lines)
-        return report;
-    const BookFolderAsCurrent folder(found);
-    if (!folder.entered())
+    // relative names not in the current folder are looked for from its folder.
+    const std::optional<BookText> text = readBookText(bookPath);
+    if (!text)
         return report;
     report.readable = true;
-    BookChecker(report).checkBook(*lines);
+    BookChecker(report, text->folder).checkBook(text->lines);
     // In line order, so that the first error is the one the program shows first.
     std::stable_sort(report.findings.begin(), report.findings.end(),
                      [](const Finding& a, const Finding& b) { return a.line < b.line; });

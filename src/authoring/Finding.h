@@ -22,6 +22,7 @@ enum class FindingCode {
     MissingFile,
     DriveLetter,
     FoundIgnoringCase,
+    FoundOnlyFromCurrentFolder,
     Unreadable,
     OverCapacity,
     UnknownPictureType,

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QSet>
 #include <QSvgRenderer>
+#include <QXmlStreamReader>
 
 namespace tirvelo::authoring {
 namespace {
@@ -19,8 +20,28 @@ constexpr qint64 kMaxSourceBytes = 64 * 1024 * 1024;
 // An SVG has no size of its own worth keeping: it is drawn to fill one screen.
 constexpr QSize kSvgScreen{1920, 1080};
 
+// An SVG may name other files (<image href="/home/...">), which QtSvg would
+// read from this machine into the page: only SVGs whose links stay inside
+// themselves (data: URLs, #fragments) are drawn.
+bool linksOnlyWithin(const QByteArray& svg)
+{
+    QXmlStreamReader xml(svg);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        for (const QXmlStreamAttribute& attribute : xml.attributes()) {
+            const QStringView value = attribute.value().trimmed();
+            if (attribute.name() == u"href" && !value.startsWith(u"data:") && !value.startsWith(u'#'))
+                return false;
+        }
+    }
+    return !xml.hasError();
+}
+
 std::optional<QImage> drawSvg(const QByteArray& source)
 {
+    if (!linksOnlyWithin(source))
+        return std::nullopt;
     QSvgRenderer renderer(source);
     if (!renderer.isValid())
         return std::nullopt;

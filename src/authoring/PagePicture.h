@@ -24,7 +24,8 @@ struct PagePicture {
 };
 
 // Whatever Qt's image readers decode (JPEG, PNG, GIF's first frame, WebP, BMP,
-// TIFF...) and SVG (drawn by QtSvg to fit a 1920 × 1080 screen). A JPEG keeps
+// TIFF...) and SVG (drawn by QtSvg to fit a 1920 × 1080 screen; one that
+// links to other files is refused, since they would be read from this machine). A JPEG keeps
 // its bytes when it is upright, small enough and decoded by the program's own
 // JPEG decoder; otherwise it is turned by its EXIF orientation, scaled down and
 // written as JPEG again. Other pictures become JPEG, or BMP for drawings.

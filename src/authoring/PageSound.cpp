@@ -144,6 +144,11 @@ void appendSound(DecodedSound& into, const DecodedSound& more)
 
 QByteArray waveFileBytes(const DecodedSound& sound)
 {
+    return soundFileBytes(sound, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+}
+
+QByteArray soundFileBytes(const DecodedSound& sound, int libsndfileFormat)
+{
     if (sound.samples.empty() || sound.channels < 1 || sound.sampleRate < 1)
         return {};
     MemoryFile file;
@@ -151,7 +156,7 @@ QByteArray waveFileBytes(const DecodedSound& sound)
     SF_INFO info{};
     info.channels = sound.channels;
     info.samplerate = sound.sampleRate;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    info.format = libsndfileFormat;
     SNDFILE* out = sf_open_virtual(&io, SFM_WRITE, &info, &file);
     if (!out)
         return {};

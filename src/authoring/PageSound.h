@@ -25,4 +25,8 @@ void appendSound(DecodedSound& into, const DecodedSound& more);
 // The sound as a 16-bit PCM wave file; empty when it holds nothing.
 QByteArray waveFileBytes(const DecodedSound& sound);
 
+// The sound as a file of libsndfile's format (SF_FORMAT_... values, MP3
+// included); empty when it holds nothing or cannot be written so.
+QByteArray soundFileBytes(const DecodedSound& sound, int libsndfileFormat);
+
 } // namespace tirvelo::authoring

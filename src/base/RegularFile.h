@@ -24,6 +24,10 @@ struct FileContents {
 // TooLarge: more than maxBytes, also when it grows past them while read.
 FileContents readBoundedFile(const QString& path, qint64 maxBytes = kMaxEditableFileSize);
 
+// The first bytes of a file, at most maxBytes, however large it is; refused
+// like readBoundedFile when it is not a regular file.
+FileContents readFileStart(const QString& path, qint64 maxBytes);
+
 // The file's bytes when readBoundedFile reads it, otherwise nullopt.
 std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes);
 

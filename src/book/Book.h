@@ -13,6 +13,10 @@ struct Book {
     // A load does not clear entries beyond its PageCount.
     std::array<QString, MaxPages> PageFiles;
     QString BookDirectory;
+    // The folder the book file is in, absolute: relative names that the
+    // current folder does not hold are looked for there. Stored with
+    // BookDirectory.
+    QString BookFolder;
     int32_t CurrentPage = 0; // 0-based page on screen
     int32_t PageCount = 0;   // 0 while no book is loaded, then 1..MaxPages
 };

@@ -4,6 +4,8 @@
 #include "book/PathResolver.h"
 #include "formats/TextBoxText.h"
 
+#include <QFileInfo>
+
 namespace tirvelo {
 namespace {
 
@@ -47,15 +49,16 @@ ConversionError::ConversionError(const QString& text)
 {
 }
 
-std::optional<QStringList> readBookLines(const QString& fileName)
+std::optional<BookText> readBookText(const QString& fileName)
 {
-    const std::optional<QString> text = readTextBoxFile(resolveFileName(fileName));
+    const QString found = resolveFileName(fileName);
+    const std::optional<QString> text = readTextBoxFile(found);
     if (!text)
         return std::nullopt;
-    return splitTextBoxLines(*text);
+    return BookText{splitTextBoxLines(*text), QFileInfo(found).absolutePath()};
 }
 
-BookFailure applyBookLines(const QStringList& lines, Book& book)
+BookFailure applyBookLines(const QStringList& lines, Book& book, const QString& bookFolder)
 {
     if (bookLine(lines, 1) != kLine1)
         return BookFailure::Line1;
@@ -71,6 +74,7 @@ BookFailure applyBookLines(const QStringList& lines, Book& book)
     if (bookLine(lines, 4) != kLine4)
         return BookFailure::Line4;
     book.BookDirectory = bookLine(lines, 5);
+    book.BookFolder = bookFolder;
     if (bookLine(lines, 6) != kLine6)
         return BookFailure::Line6;
     for (int32_t i = 0; i < *count; ++i) {

@@ -44,10 +44,17 @@ private:
     QString m_text;
 };
 
-// The book file's lines as the text box holds them (found like a page name,
-// ignoring case where needed), or nullopt when it cannot be read: missing, not
-// a regular file, or over the text box's capacity.
-std::optional<QStringList> readBookLines(const QString& fileName);
+// A book file as read: its lines as the text box holds them, and the absolute
+// folder it was found in.
+struct BookText {
+    QStringList lines;
+    QString folder;
+};
+
+// The book file (found like a page name, ignoring case where needed), or
+// nullopt when it cannot be read: missing, not a regular file, or over the
+// text box's capacity.
+std::optional<BookText> readBookText(const QString& fileName);
 
 // Line n (1-based) as the loader tests it: its first 4096 characters; a line
 // the file lacks reads as empty.
@@ -60,10 +67,10 @@ QString headerLineText(qsizetype n);
 QString notANumberText(const QString& countLine);
 
 // Tests the header in order and stores into book as the tests pass: the page
-// count after line 3, the directory after line 4, the page entries one by one.
-// Returns the first failure; on success CurrentPage is 0. Throws
-// ConversionError when line 3 is not a number (book unchanged).
-BookFailure applyBookLines(const QStringList& lines, Book& book);
+// count after line 3, the directory (and bookFolder) after line 4, the page
+// entries one by one. Returns the first failure; on success CurrentPage is 0.
+// Throws ConversionError when line 3 is not a number (book unchanged).
+BookFailure applyBookLines(const QStringList& lines, Book& book, const QString& bookFolder = {});
 
 // The message shown for a failure (None gives an empty text).
 QString bookFailureMessage(BookFailure failure);

@@ -2,6 +2,8 @@
 
 #include "book/PathResolver.h"
 
+#include <QDir>
+
 namespace tirvelo {
 
 PageEntry classifyPageEntry(const QString& entry)
@@ -32,18 +34,28 @@ PageEntry classifyPageEntry(const QString& entry)
     return page;
 }
 
-QString spokenFileName(const QString& name)
+QString spokenFileName(const QString& name, const QString& bookFolder)
 {
-    const QString found = resolveFileName(name);
+    const QString found = resolveBookFile(name, bookFolder);
     return found.isEmpty() ? name : found;
 }
 
-QString companionSoundFileName(const QString& companion)
+QString companionSoundFileName(const QString& companion, const QString& bookFolder)
 {
     if (companion.size() > kNameBufferCharacters)
         return companion;
-    const QString found = resolveFileName(companion);
-    return found.isEmpty() ? companion : found;
+    const QString found = resolveBookFile(companion, bookFolder);
+    if (found.isEmpty())
+        return companion;
+    // Found from the book's folder, the name is that folder's full path, which
+    // may be longer than the call takes where the name written is not: then
+    // the same file as named from the current folder, when that fits.
+    if (found.size() > kNameBufferCharacters) {
+        const QString fromHere = QDir::current().relativeFilePath(found);
+        if (fromHere.size() <= kNameBufferCharacters)
+            return fromHere;
+    }
+    return found;
 }
 
 } // namespace tirvelo

@@ -23,14 +23,17 @@ PageEntry classifyPageEntry(const QString& entry);
 // buffer: at most 127 characters arrive.
 constexpr qsizetype kNameBufferCharacters = 127;
 
-// The name handed to the speech engine: the file as found on disk, or the name
-// as written when nothing is found (the engine then refuses it). No name is cut.
-QString spokenFileName(const QString& name);
+// The name handed to the speech engine: the file as found on disk (from the
+// current folder, else from bookFolder), or the name as written when nothing
+// is found (the engine then refuses it). No name is cut.
+QString spokenFileName(const QString& name, const QString& bookFolder);
 
 // The name handed to the sound call for a companion sound: as found on disk, or
 // as written when nothing is found or when the name as written is longer than
 // the call takes, so that it is refused whole even where finding it on disk
-// would shorten it (a doubled separator counts once there).
-QString companionSoundFileName(const QString& companion);
+// would shorten it (a doubled separator counts once there). A file found from
+// the book's folder is named from the current folder when its full path is
+// too long for the call.
+QString companionSoundFileName(const QString& companion, const QString& bookFolder);
 
 } // namespace tirvelo

@@ -138,7 +138,8 @@ bool PagePreparer::matches(const Job& job, const Book& book, PageCommand directi
 {
     const int32_t page = job.book.CurrentPage;
     return job.direction == direction && page == book.CurrentPage && page >= 0 && page < MaxPages
-        && job.book.PageCount == book.PageCount && job.book.PageFiles[size_t(page)] == book.PageFiles[size_t(page)]
+        && job.book.PageCount == book.PageCount && job.book.BookFolder == book.BookFolder
+        && job.book.PageFiles[size_t(page)] == book.PageFiles[size_t(page)]
         && sameReading(job.reading, reading);
 }
 
@@ -148,7 +149,7 @@ bool PagePreparer::matches(const Job& job, const Book& book, PageCommand directi
 bool PagePreparer::unchanged(const Result& result)
 {
     for (const auto& [name, stamp] : result.files) {
-        const FileStamp now = stampFile(resolveFileName(name));
+        const FileStamp now = stampFile(resolveBookFile(name, result.job.book.BookFolder));
         if (!now.sameAs(stamp) || (now.exists && now.changedNs >= result.startedNs))
             return false;
     }
@@ -164,7 +165,7 @@ PagePreparer::Result PagePreparer::prepare(Job job)
     result.page.view = PagePresenter().present(job.book, job.reading, unused);
     PageView& view = result.page.view;
     for (const QString& name : view.filesRead)
-        result.files.emplace_back(name, stampFile(resolveFileName(name)));
+        result.files.emplace_back(name, stampFile(resolveBookFile(name, job.book.BookFolder)));
     if (view.picture) {
         result.page.shown = view.picture->toImage(view.stretch ? job.reading.pictureBox : view.picture->naturalSize);
         // The box draws the shown pixels; it loads the file again should it

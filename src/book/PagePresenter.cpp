@@ -12,17 +12,18 @@
 namespace tirvelo {
 namespace {
 
-SpokenPage readFileAloud(const QString& name)
+SpokenPage readFileAloud(const QString& name, const QString& bookFolder)
 {
-    return {SpokenPage::Call::ReadFile, toCp1252(spokenFileName(name))};
+    return {SpokenPage::Call::ReadFile, toCp1252(spokenFileName(name, bookFolder))};
 }
 
 // A rich-text page and a rich-text companion load and read alike; only the
 // box that shows them differs.
-bool loadRichText(const QString& name, bool readingAloud, QTextDocument& document, PageView& page)
+bool loadRichText(const QString& name, const QString& bookFolder, bool readingAloud, QTextDocument& document,
+                  PageView& page)
 {
     page.filesRead.append(name);
-    if (!loadRichTextFile(resolveFileName(name), document))
+    if (!loadRichTextFile(resolveBookFile(name, bookFolder), document))
         return false;
     page.richTextLoaded = true;
     if (readingAloud)
@@ -30,15 +31,15 @@ bool loadRichText(const QString& name, bool readingAloud, QTextDocument& documen
     return true;
 }
 
-bool loadTextPage(const QString& name, bool readingAloud, PageView& page)
+bool loadTextPage(const QString& name, const QString& bookFolder, bool readingAloud, PageView& page)
 {
     page.filesRead.append(name);
-    const std::optional<QString> text = readTextBoxFile(resolveFileName(name));
+    const std::optional<QString> text = readTextBoxFile(resolveBookFile(name, bookFolder));
     if (!text)
         return false;
     page.text = splitTextBoxLines(*text).join(u'\n');
     if (readingAloud)
-        page.speech = readFileAloud(name);
+        page.speech = readFileAloud(name, bookFolder);
     return true;
 }
 
@@ -52,10 +53,11 @@ QString describePicture(const QString& file, const QString& companionText)
     return file.mid(qMax(file.lastIndexOf(u'/'), file.lastIndexOf(u'\\')) + 1);
 }
 
-bool loadPicturePage(const PageEntry& entry, const ReadingState& reading, QTextDocument& document, PageView& page)
+bool loadPicturePage(const PageEntry& entry, const QString& bookFolder, const ReadingState& reading,
+                     QTextDocument& document, PageView& page)
 {
     page.filesRead.append(entry.file);
-    std::optional<Picture> picture = loadPicture(resolveFileName(entry.file), reading.pictureBox);
+    std::optional<Picture> picture = loadPicture(resolveBookFile(entry.file, bookFolder), reading.pictureBox);
     if (!picture)
         return false;
     page.stretch = picture->naturalSize.width() > reading.pictureBox.width()
@@ -64,17 +66,17 @@ bool loadPicturePage(const PageEntry& entry, const ReadingState& reading, QTextD
     page.pictureDescription = describePicture(entry.file, {});
     switch (entry.companionKind) {
     case CompanionKind::Sound:
-        page.sound = companionSoundFileName(entry.companion);
+        page.sound = companionSoundFileName(entry.companion, bookFolder);
         return true;
     case CompanionKind::TextFile:
         if (reading.readingAloud)
-            page.speech = readFileAloud(entry.companion);
+            page.speech = readFileAloud(entry.companion, bookFolder);
         page.filesRead.append(entry.companion);
         page.pictureDescription =
-            describePicture(entry.file, readTextBoxFile(resolveFileName(entry.companion)).value_or(QString()));
+            describePicture(entry.file, readFirstTextLine(resolveBookFile(entry.companion, bookFolder)).value_or(QString()));
         return true;
     case CompanionKind::RichText:
-        if (!loadRichText(entry.companion, reading.readingAloud, document, page))
+        if (!loadRichText(entry.companion, bookFolder, reading.readingAloud, document, page))
             return false;
         page.pictureDescription = describePicture(entry.file, richTextPlainText(document));
         return true;
@@ -125,13 +127,13 @@ PageView PagePresenter::present(const Book& book, const ReadingState& reading, Q
     bool loaded = true;
     switch (entry.kind) {
     case PageKind::Text:
-        loaded = loadTextPage(entry.file, reading.readingAloud, page);
+        loaded = loadTextPage(entry.file, book.BookFolder, reading.readingAloud, page);
         break;
     case PageKind::RichText:
-        loaded = loadRichText(entry.file, reading.readingAloud, richTextBox, page);
+        loaded = loadRichText(entry.file, book.BookFolder, reading.readingAloud, richTextBox, page);
         break;
     case PageKind::Picture:
-        loaded = loadPicturePage(entry, reading, richTextBox, page);
+        loaded = loadPicturePage(entry, book.BookFolder, reading, richTextBox, page);
         break;
     case PageKind::Empty:
         return page; // nothing to load; the label keeps its text

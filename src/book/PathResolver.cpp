@@ -34,6 +34,24 @@ bool existsAsWritten(const QString& name)
     return !name.isEmpty() && !hasDriveLetter(name) && QFileInfo::exists(QString(name).replace(u'\\', u'/'));
 }
 
+bool isRelativeName(const QString& name)
+{
+    return !name.isEmpty() && !name.startsWith(u'/') && !name.startsWith(u'\\') && !hasDriveLetter(name);
+}
+
+FileNameMatch findBookFile(const QString& name, const QString& bookFolder)
+{
+    FileNameMatch match = findFileName(name);
+    if (match.path.isEmpty() && !bookFolder.isEmpty() && isRelativeName(name))
+        match = findFileName(bookFolder + u'/' + name);
+    return match;
+}
+
+QString resolveBookFile(const QString& name, const QString& bookFolder)
+{
+    return findBookFile(name, bookFolder).path;
+}
+
 QString resolveFileName(const QString& name)
 {
     return findFileName(name).path;

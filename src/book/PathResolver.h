@@ -25,6 +25,17 @@ FileNameMatch findFileName(const QString& name);
 // "C:\..." and the like: a name that only the system it was written on can find.
 bool hasDriveLetter(const QString& name);
 
+// Where a book's page or companion name is found, by the program and the book
+// tool alike: a relative name from the current folder first, as it always was;
+// when it is not there, from the book's folder (absolute; empty: no book file).
+// So a book opens whatever folder the program was started from, and one whose
+// names are meant for the current folder still finds them there first.
+FileNameMatch findBookFile(const QString& name, const QString& bookFolder);
+QString resolveBookFile(const QString& name, const QString& bookFolder);
+
+// Whether name is looked for from a folder: neither "/..." nor "\..." nor "C:...".
+bool isRelativeName(const QString& name);
+
 // Whether name designates an existing file or folder with its letter case as
 // written ("\" still counts as a folder separator).
 bool existsAsWritten(const QString& name);

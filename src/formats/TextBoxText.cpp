@@ -3,6 +3,8 @@
 #include "base/Cp1252.h"
 #include "base/RegularFile.h"
 
+#include <algorithm>
+
 namespace tirvelo {
 
 std::optional<QString> readTextBoxFile(const QString& path)
@@ -18,6 +20,19 @@ std::optional<QString> readTextBoxFile(const QString& path)
     if (breaks > kTextBoxMaxLines)
         return std::nullopt;
     return fromCp1252(*bytes);
+}
+
+std::optional<QString> readFirstTextLine(const QString& path)
+{
+    FileContents start = readFileStart(path, kMaxFirstLineBytes);
+    if (start.status != ReadStatus::Ok)
+        return std::nullopt;
+    QByteArray& bytes = start.bytes;
+    const qsizetype end = std::min({bytes.indexOf('\0'), bytes.indexOf('\r'), bytes.indexOf('\n')},
+                                   [](qsizetype a, qsizetype b) { return a >= 0 && (b < 0 || a < b); });
+    if (end >= 0)
+        bytes.truncate(end);
+    return fromCp1252(bytes);
 }
 
 QStringList splitTextBoxLines(const QString& text)

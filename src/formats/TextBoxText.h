@@ -22,6 +22,12 @@ constexpr qsizetype kTextBoxMaxLines = 131072;
 // Like the box, the text ends at a NUL byte.
 std::optional<QString> readTextBoxFile(const QString& path);
 
+// The first line of a text file, as the box would show it, reading no more of
+// the file than a line can use: at most kMaxFirstLineBytes, so that a file of
+// any size costs the same. nullopt when the file cannot be read.
+constexpr qint64 kMaxFirstLineBytes = 4096;
+std::optional<QString> readFirstTextLine(const QString& path);
+
 // The box's lines: a line ends at CR LF, a lone CR or a lone LF; a break at the
 // very end does not start another line.
 QStringList splitTextBoxLines(const QString& text);

@@ -7,6 +7,8 @@
 #include "tools/ReportOutput.h"
 #include "tools/ToolTexts.h"
 
+#include <optional>
+
 namespace tirvelo::booktool {
 namespace {
 
@@ -25,10 +27,13 @@ int runCheck(const QStringList& arguments, QTextStream& out, QTextStream& err, I
 {
     bool json = false;
     QStringList books;
+    bool optionsEnded = false; // after "--", a name starting with "-" is a book
     for (const QString& argument : arguments) {
-        if (argument == u"--json")
+        if (!optionsEnded && argument == u"--")
+            optionsEnded = true;
+        else if (!optionsEnded && argument == u"--json")
             json = true;
-        else if (argument.startsWith(u'-') && argument != u"-")
+        else if (!optionsEnded && argument.startsWith(u'-') && argument != u"-")
             return usage(err, language, kUsageError);
         else
             books << argument;
@@ -47,29 +52,53 @@ int runCheck(const QStringList& arguments, QTextStream& out, QTextStream& err, I
     return exitCodeFor(reports);
 }
 
-int runMake(const QStringList& arguments, QTextStream& out, QTextStream& err, InterfaceLanguage language)
+// The arguments of make and import: one operand, "-o"/"--output" with its
+// value, and the flags each command takes. nullopt for anything else.
+struct WriteArguments {
+    QString operand;
+    QString output;
+    QStringList flags;
+};
+
+std::optional<WriteArguments> writeArguments(const QStringList& arguments, const QStringList& allowedFlags)
 {
-    MakeOptions options;
-    QStringList folders;
+    WriteArguments parsed;
+    QStringList operands;
+    bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
-        if (argument == u"-o" || argument == u"--output") {
+        if (optionsEnded) {
+            operands << argument;
+        } else if (argument == u"--") {
+            optionsEnded = true;
+        } else if (argument == u"-o" || argument == u"--output") {
             if (++i == arguments.size())
-                return usage(err, language, kUsageError);
-            options.book = arguments[i];
-        } else if (argument == u"--windows") {
-            options.windows = true;
-        } else if (argument == u"--force") {
-            options.force = true;
+                return std::nullopt;
+            parsed.output = arguments[i];
+        } else if (allowedFlags.contains(argument)) {
+            parsed.flags << argument;
         } else if (argument.startsWith(u'-')) {
-            return usage(err, language, kUsageError);
+            return std::nullopt;
         } else {
-            folders << argument;
+            operands << argument;
         }
     }
-    if (folders.size() != 1)
+    if (operands.size() != 1)
+        return std::nullopt;
+    parsed.operand = operands.constFirst();
+    return parsed;
+}
+
+int runMake(const QStringList& arguments, QTextStream& out, QTextStream& err, InterfaceLanguage language)
+{
+    const std::optional<WriteArguments> parsed = writeArguments(arguments, {QStringLiteral("--windows"), QStringLiteral("--force")});
+    if (!parsed)
         return usage(err, language, kUsageError);
-    options.folder = folders.constFirst();
+    MakeOptions options;
+    options.folder = parsed->operand;
+    options.book = parsed->output;
+    options.windows = parsed->flags.contains(u"--windows"_qs);
+    options.force = parsed->flags.contains(u"--force"_qs);
 
     const BookPlan plan = makeBook(options);
     if (plan.refusal != Refusal::None) {
@@ -88,25 +117,13 @@ int runMake(const QStringList& arguments, QTextStream& out, QTextStream& err, In
 
 int runImport(const QStringList& arguments, QTextStream& out, QTextStream& err, InterfaceLanguage language)
 {
-    authoring::ImportOptions options;
-    QStringList epubs;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (argument == u"-o" || argument == u"--output") {
-            if (++i == arguments.size())
-                return usage(err, language, kUsageError);
-            options.folder = arguments[i];
-        } else if (argument == u"--force") {
-            options.force = true;
-        } else if (argument.startsWith(u'-')) {
-            return usage(err, language, kUsageError);
-        } else {
-            epubs << argument;
-        }
-    }
-    if (epubs.size() != 1)
+    const std::optional<WriteArguments> parsed = writeArguments(arguments, {QStringLiteral("--force")});
+    if (!parsed)
         return usage(err, language, kUsageError);
-    options.epub = epubs.constFirst();
+    authoring::ImportOptions options;
+    options.epub = parsed->operand;
+    options.folder = parsed->output;
+    options.force = parsed->flags.contains(u"--force"_qs);
 
     const authoring::ImportResult result = authoring::importEpub(options);
     if (result.error != authoring::ImportError::None) {

@@ -26,6 +26,7 @@ QString codeName(FindingCode code)
     case FindingCode::MissingFile: return QStringLiteral("missing-file");
     case FindingCode::DriveLetter: return QStringLiteral("drive-letter");
     case FindingCode::FoundIgnoringCase: return QStringLiteral("found-ignoring-case");
+    case FindingCode::FoundOnlyFromCurrentFolder: return QStringLiteral("found-only-from-current-folder");
     case FindingCode::Unreadable: return QStringLiteral("unreadable");
     case FindingCode::OverCapacity: return QStringLiteral("over-capacity");
     case FindingCode::UnknownPictureType: return QStringLiteral("unknown-picture-type");

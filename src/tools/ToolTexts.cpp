@@ -23,15 +23,15 @@ const Row<Label> kLabels[] = {
     {Label::NothingWritten, {u"No s'ha escrit res.", u"No se ha escrito nada.", u"Nada foi escrito."}},
     {Label::UnusedFile, {u"no fa de plana ni d'acompanyant: «%1»", u"no sirve de página ni de acompañante: «%1»",
      u"não serve de página nem de acompanhante: «%1»"}},
-    {Label::Usage, {u"Ús: tirvelo-llibre check [--json] LLIBRE...\n"
-     u"    tirvelo-llibre make CARPETA [-o LLIBRE] [--windows] [--force]\n"
-     u"    tirvelo-llibre import LLIBRE.epub [-o CARPETA] [--force]\n",
-     u"Uso: tirvelo-llibre check [--json] LIBRO...\n"
-     u"     tirvelo-llibre make CARPETA [-o LIBRO] [--windows] [--force]\n"
-     u"     tirvelo-llibre import LIBRO.epub [-o CARPETA] [--force]\n",
-     u"Uso: tirvelo-llibre check [--json] LIVRO...\n"
-     u"     tirvelo-llibre make PASTA [-o LIVRO] [--windows] [--force]\n"
-     u"     tirvelo-llibre import LIVRO.epub [-o PASTA] [--force]\n"}},
+    {Label::Usage, {u"Ús: tirvelo-llibre check [--json] [--] LLIBRE...\n"
+     u"    tirvelo-llibre make [-o LLIBRE] [--windows] [--force] [--] CARPETA\n"
+     u"    tirvelo-llibre import [-o CARPETA] [--force] [--] LLIBRE.epub\n",
+     u"Uso: tirvelo-llibre check [--json] [--] LIBRO...\n"
+     u"     tirvelo-llibre make [-o LIBRO] [--windows] [--force] [--] CARPETA\n"
+     u"     tirvelo-llibre import [-o CARPETA] [--force] [--] LIBRO.epub\n",
+     u"Uso: tirvelo-llibre check [--json] [--] LIVRO...\n"
+     u"     tirvelo-llibre make [-o LIVRO] [--windows] [--force] [--] PASTA\n"
+     u"     tirvelo-llibre import [-o PASTA] [--force] [--] LIVRO.epub\n"}},
 };
 
 // %1 is the finding's subject, %2 its second value.
@@ -69,6 +69,9 @@ const Row<FindingCode> kFindings[] = {
     {FindingCode::FoundIgnoringCase, {u"«%1» només es troba com a «%2», amb majúscules i minúscules diferents: en altres sistemes no es trobaria",
      u"«%1» solo se encuentra como «%2», con mayúsculas y minúsculas distintas: en otros sistemas no se encontraría",
      u"«%1» só se encontra como «%2», com maiúsculas e minúsculas diferentes: noutros sistemas não se encontraria"}},
+    {FindingCode::FoundOnlyFromCurrentFolder, {u"«%1» es troba des de la carpeta actual com a «%2», però des de la carpeta del llibre no: obert des d'una altra carpeta, el programa no el trobaria",
+     u"«%1» se encuentra desde la carpeta actual como «%2», pero desde la carpeta del libro no: abierto desde otra carpeta, el programa no lo encontraría",
+     u"«%1» encontra-se a partir da pasta atual como «%2», mas a partir da pasta do livro não: aberto a partir de outra pasta, o programa não o encontraria"}},
     {FindingCode::Unreadable, {u"«%1» no es pot llegir (no és un fitxer normal o no hi ha permís)",
      u"«%1» no se puede leer (no es un archivo normal o no hay permiso)",
      u"«%1» não pode ser lido (não é um ficheiro normal ou não há permissão)"}},

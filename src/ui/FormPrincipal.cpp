@@ -606,6 +606,7 @@ void TFormPrincipal::LoadBook(const QString& requestedName)
 
     QString name = requestedName;
     QStringList lines;
+    QString bookFolder;
     for (;;) {
         QString fileName;
         if (!name.isEmpty()) {
@@ -628,16 +629,17 @@ void TFormPrincipal::LoadBook(const QString& requestedName)
                 QDir::setCurrent(QFileInfo(fileName).absolutePath());
             }
         }
-        if (std::optional<QStringList> read = readBookLines(fileName)) {
+        if (std::optional<BookText> read = readBookText(fileName)) {
             // The book's lines are read through the text box, which now holds the file.
-            lines = std::move(*read);
+            lines = std::move(read->lines);
+            bookFolder = read->folder;
             Memo1->setPlainText(lines.join(u'\n'));
             break;
         }
         messages().plain(this, unreadableBookMessage(fileName));
         name.clear();
     }
-    const BookFailure failure = applyBookLines(lines, book);
+    const BookFailure failure = applyBookLines(lines, book, bookFolder);
     if (failure != BookFailure::None) {
         messages().plain(this, bookFailureMessage(failure));
         return;

@@ -2,8 +2,9 @@
 # The Debian package, end to end: cpack makes it, lintian finds nothing to
 # complain of, and the program unpacked into a throwaway root (never installed
 # system-wide, so no other test meets its desktop entry or file type) opens the
-# sample book on the test's X server: one window, the first page drawn, the
-# speech engine loaded from the package's own folder.
+# sample book it installs, started from another folder, on the test's X server:
+# one window, the first page drawn, the speech engine loaded from the
+# package's own folder.
 #   package_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1 source=$2
@@ -21,12 +22,13 @@ deb=$(ls "$work"/out/tirvelo_*_amd64.deb 2>/dev/null | head -1)
 [ -n "$deb" ] || fail "no tirvelo_<version>_amd64.deb"
 echo "package: $(basename "$deb")"
 
-# Contents and dependencies.
+# Contents and dependencies; the sample book comes with the package.
+sample=./usr/share/doc/tirvelo/examples/sample/Conte.Lumbrix
 dpkg-deb -c "$deb" >"$work/contents"
 engine=$(grep -oE '\./usr/lib/([^/ ]+/)?tirvelo/libupctv\.so$' "$work/contents") || fail "the package lacks the engine"
 for path in ./usr/bin/tirvelo ./usr/bin/tirvelo-llibre ./usr/share/man/man1/tirvelo-llibre.1.gz ./usr/share/applications/tirvelo.desktop \
             ./usr/share/mime/packages/tirvelo-lumbrix.xml ./usr/share/icons/hicolor/scalable/apps/tirvelo.svg \
-            ./usr/share/man/man1/tirvelo.1.gz ./usr/share/doc/tirvelo/copyright; do
+            ./usr/share/man/man1/tirvelo.1.gz ./usr/share/doc/tirvelo/copyright $sample; do
   grep -q " $path\$" "$work/contents" || fail "the package lacks $path"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -46,14 +48,21 @@ else
   fail "lintian is not installed (scripts/setup.sh installs it)"
 fi
 
-# The unpacked program on the sample book.
+# The unpacked program on the package's sample book, which its manual page names.
 root=$work/root
 dpkg-deb -x "$deb" "$root"
+zcat "$root/usr/share/man/man1/tirvelo.1.gz" | grep -qF "${sample#.}" || fail "the manual page does not name the sample book"
+for entry in $(tr -d '\r' <"$root/$sample" | tail -n +7); do
+  for file in ${entry//#/ }; do # a picture and its companion
+    [ -f "$root/usr/share/doc/tirvelo/examples/sample/$file" ] || fail "the package lacks the sample's $file"
+  done
+done
 [ -n "${DISPLAY:-}" ] || fail "no X server (run inside scripts/test-env.sh)"
 export XDG_CONFIG_HOME=$work/config
 mkdir -p "$XDG_CONFIG_HOME"
-cd "$source/examples/sample"
-LD_DEBUG=libs LD_DEBUG_OUTPUT=$work/ld "$root/usr/bin/tirvelo" "$source/examples/sample/Conte.Lumbrix" \
+# Started from another folder, as a new user would: by the book's full path.
+cd "$work"
+LD_DEBUG=libs LD_DEBUG_OUTPUT=$work/ld "$root/usr/bin/tirvelo" "$root/${sample#./}" \
   >"$work/program.log" 2>&1 &
 program_pid=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$program_pid" 2>/dev/null | head -1) \

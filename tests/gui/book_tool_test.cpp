@@ -3,6 +3,7 @@
 // and page, the message the program shows for it.
 #include "support/MainWindowFixture.h"
 #include "support/RecordingSoundPlayer.h"
+#include "support/ScopedCurrentDirectory.h"
 #include "support/TestPaths.h"
 #include "authoring/BookCheck.h"
 
@@ -14,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProcess>
 
 #include <sys/stat.h>
@@ -96,26 +98,34 @@ TEST_F(BookTool, AMadeBookShowsEveryPageWithoutAMessage)
              "5 somriure.bmp#" + v.directoryLine + "5 somriure.txt", "6 poema.rtf",
              "10 final.JPG#" + v.directoryLine + "10 final.rtf"})) << what;
 
-        QDir::setCurrent(v.currentDirectory);
-        sounds->played.clear();
-        recordingEngine().clear();
-        boxes->clear();
-        window->LoadBook(v.book);
-        for (int page = 1; page <= 7; ++page) {
-            if (page > 1)
-                window->SpeedButtonDretaClick();
-            EXPECT_TRUE(boxes->seen().isEmpty()) << what << " page " << page << ": " << boxes->texts().join(u'|').toStdString();
-            EXPECT_EQ(window->LabelPagina->text(), QStringLiteral("%1 - 7").arg(page)) << what;
+        // Where the open dialog leaves the program, and anywhere else: the
+        // root, as a launcher that starts it from another folder.
+        for (const QString& current : {v.currentDirectory, QDir::rootPath()}) {
+            const std::string where = what + " from " + current.toStdString();
+            ScopedCurrentDirectory here(current);
+            ASSERT_TRUE(here.entered()) << where;
+            const booktool::BookReport checked = booktool::checkBook(v.book);
+            EXPECT_TRUE(checked.readable && checked.findings.isEmpty()) << where;
+            sounds->played.clear();
+            recordingEngine().clear();
+            boxes->clear();
+            window->LoadBook(v.book);
+            for (int page = 1; page <= 7; ++page) {
+                if (page > 1)
+                    window->SpeedButtonDretaClick();
+                EXPECT_TRUE(boxes->seen().isEmpty()) << where << " page " << page << ": " << boxes->texts().join(u'|').toStdString();
+                EXPECT_EQ(window->LabelPagina->text(), QStringLiteral("%1 - 7").arg(page)) << where;
+            }
+            // The companion sound and the texts read aloud are the folder's own files.
+            ASSERT_EQ(sounds->played.size(), 1) << where;
+            EXPECT_EQ(QFileInfo(sounds->played[0]).canonicalFilePath(), QFileInfo(path("Conte/2 arbre.wav")).canonicalFilePath());
+            QStringList readFiles;
+            for (const QByteArray& line : recordingEngine().lines())
+                if (line.startsWith("ReadFile "))
+                    readFiles << QFileInfo(QString::fromLatin1(line.mid(9))).canonicalFilePath();
+            EXPECT_EQ(readFiles, QStringList({QFileInfo(path("Conte/3 conte.txt")).canonicalFilePath(),
+                                              QFileInfo(path("Conte/5 somriure.txt")).canonicalFilePath()})) << where;
         }
-        // The companion sound and the texts read aloud are the folder's own files.
-        ASSERT_EQ(sounds->played.size(), 1) << what;
-        EXPECT_EQ(QFileInfo(sounds->played[0]).canonicalFilePath(), QFileInfo(path("Conte/2 arbre.wav")).canonicalFilePath());
-        QStringList readFiles;
-        for (const QByteArray& line : recordingEngine().lines())
-            if (line.startsWith("ReadFile "))
-                readFiles << QFileInfo(QString::fromLatin1(line.mid(9))).canonicalFilePath();
-        EXPECT_EQ(readFiles, QStringList({QFileInfo(path("Conte/3 conte.txt")).canonicalFilePath(),
-                                          QFileInfo(path("Conte/5 somriure.txt")).canonicalFilePath()})) << what;
     }
 }
 
@@ -231,6 +241,60 @@ TEST_F(BookTool, ACompanionTextTooLargeToReadIsReadAsNothing)
     ASSERT_EQ(report.findings.size(), 1);
     EXPECT_EQ(report.findings[0].code, authoring::FindingCode::CompanionTextMissing);
     EXPECT_EQ(report.findings[0].effect, authoring::ProgramEffect::NothingRead);
+}
+
+// A relative name is looked for from the current folder first, then from the
+// book's: the check, run from a folder, finds what the program started from
+// that folder shows, and warns of a name that only that folder holds.
+TEST_F(BookTool, CheckAndTheProgramAgreeWhereverTheyStart)
+{
+    writeFile(path("Llibre/a.txt"), "a del llibre");
+    writeFile(path("Llibre/b.txt"), "b del llibre");
+    writeFile(path("Aqui/b.txt"), "b d'aqui");
+    writeFile(path("Aqui/c.txt"), "c d'aqui");
+    const QString book = writeBook("Llibre/llibre.Lumbrix", 4, "", {"a.txt", "b.txt", "c.txt", "d.txt"});
+    using Code = booktool::FindingCode;
+    struct Start {
+        QString folder;
+        QStringList shown; // each page's text, empty where the page fails
+        QList<std::pair<int, Code>> findings;
+    };
+    const Start starts[] = {
+        {path("Aqui"), {"a del llibre", "b d'aqui", "c d'aqui", ""},
+         {{8, Code::FoundOnlyFromCurrentFolder}, {9, Code::FoundOnlyFromCurrentFolder}, {10, Code::MissingFile}}},
+        {QDir::rootPath(), {"a del llibre", "b del llibre", "", ""}, {{9, Code::MissingFile}, {10, Code::MissingFile}}},
+    };
+    for (const Start& start : starts) {
+        SCOPED_TRACE(start.folder.toStdString());
+        ScopedCurrentDirectory here(start.folder);
+        ASSERT_TRUE(here.entered());
+        QList<std::pair<int, Code>> found;
+        for (const booktool::Finding& finding : booktool::checkBook(book).findings)
+            found << std::pair{finding.line, finding.code};
+        EXPECT_EQ(found, start.findings);
+
+        window->LoadBook(book);
+        for (int page = 0; page < 4; ++page) {
+            boxes->clear();
+            window->Memo1->clear();
+            window->book.CurrentPage = page;
+            window->ShowPage();
+            EXPECT_EQ(window->Memo1->toPlainText(), start.shown[page]) << "page " << page + 1;
+            EXPECT_EQ(boxes->seen().isEmpty(), !start.shown[page].isEmpty()) << "page " << page + 1;
+        }
+    }
+}
+
+// "--" ends the options, so that a book or a folder may start with "-".
+TEST_F(BookTool, NamesStartingWithADashFollowTheEndOfOptions)
+{
+    writeBmp(path("-Fotos/a.bmp"), 8, 8);
+    ScopedCurrentDirectory here(path("."));
+    ASSERT_TRUE(here.entered());
+    EXPECT_EQ(runTool({"make", "--", "-Fotos"}).exitCode, 0);
+    EXPECT_EQ(runTool({"check", "--", "-Fotos/-Fotos.Lumbrix"}).exitCode, 0);
+    EXPECT_TRUE(runTool({"check", "--", "--json"}).out.startsWith("--json: ")) << "a book named --json, which is not there";
+    EXPECT_EQ(runTool({"check", "-Fotos/-Fotos.Lumbrix"}).exitCode, 2) << "an unknown option";
 }
 
 // A book named as on the system books come from (other letter case, "\") is

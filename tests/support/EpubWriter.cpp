@@ -1,5 +1,7 @@
 #include "support/EpubWriter.h"
 
+#include "authoring/PageSound.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
@@ -7,10 +9,8 @@
 #include <sndfile.h>
 #include <zip.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <vector>
 
 namespace tirvelo::test {
 namespace {
@@ -80,60 +80,15 @@ QString writeZip(const QString& path, const QList<ZipEntry>& entries)
     return path;
 }
 
-namespace {
-
-struct MemoryFile {
-    QByteArray bytes;
-    sf_count_t at = 0;
-};
-
-SF_VIRTUAL_IO memoryIo()
-{
-    SF_VIRTUAL_IO io{};
-    io.get_filelen = [](void* user) -> sf_count_t { return static_cast<MemoryFile*>(user)->bytes.size(); };
-    io.seek = [](sf_count_t offset, int whence, void* user) -> sf_count_t {
-        auto* file = static_cast<MemoryFile*>(user);
-        file->at = (whence == SEEK_CUR ? file->at : whence == SEEK_END ? file->bytes.size() : 0) + offset;
-        return file->at;
-    };
-    io.read = [](void* out, sf_count_t count, void* user) -> sf_count_t {
-        auto* file = static_cast<MemoryFile*>(user);
-        const sf_count_t n = std::min(count, std::max<sf_count_t>(0, file->bytes.size() - file->at));
-        std::memcpy(out, file->bytes.constData() + file->at, size_t(n));
-        file->at += n;
-        return n;
-    };
-    io.write = [](const void* in, sf_count_t count, void* user) -> sf_count_t {
-        auto* file = static_cast<MemoryFile*>(user);
-        if (file->at + count > file->bytes.size())
-            file->bytes.resize(qsizetype(file->at + count));
-        std::memcpy(file->bytes.data() + file->at, in, size_t(count));
-        file->at += count;
-        return count;
-    };
-    io.tell = [](void* user) -> sf_count_t { return static_cast<MemoryFile*>(user)->at; };
-    return io;
-}
-
-} // namespace
-
 QByteArray mp3Tone(int milliseconds, int sampleRate)
 {
-    MemoryFile file;
-    SF_VIRTUAL_IO io = memoryIo();
-    SF_INFO info{};
-    info.channels = 1;
-    info.samplerate = sampleRate;
-    info.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
-    SNDFILE* out = sf_open_virtual(&io, SFM_WRITE, &info, &file);
-    if (!out)
-        return {};
-    std::vector<float> samples(size_t(sampleRate) * size_t(milliseconds) / 1000);
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = 0.5f * float(std::sin(2 * M_PI * 440.0 * double(i) / sampleRate));
-    sf_writef_float(out, samples.data(), sf_count_t(samples.size()));
-    sf_close(out);
-    return file.bytes;
+    DecodedSound tone;
+    tone.channels = 1;
+    tone.sampleRate = sampleRate;
+    tone.samples.resize(size_t(sampleRate) * size_t(milliseconds) / 1000);
+    for (size_t i = 0; i < tone.samples.size(); ++i)
+        tone.samples[i] = 0.5f * float(std::sin(2 * M_PI * 440.0 * double(i) / sampleRate));
+    return authoring::soundFileBytes(tone, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III);
 }
 
 QByteArray photoPicture(int width, int height, const char* format)
@@ -149,7 +104,7 @@ QByteArray photoPicture(int width, int height, const char* format)
     return bytes;
 }
 
-QList<ZipEntry> epub2WithMp3(int pages)
+QList<ZipEntry> epub2WithMp3(int pages, QSize picture, int firstSoundMs)
 {
     QByteArray manifest = "<item id=\"ncx\" href=\"toc.ncx\" media-type=\"application/x-dtbncx+xml\"/>"
                           "<item id=\"cover\" href=\"cover.xhtml\" media-type=\"application/xhtml+xml\"/>"
@@ -168,8 +123,8 @@ QList<ZipEntry> epub2WithMp3(int pages)
         spine += "<itemref idref=\"p" + n + "\"/>";
         files << ZipEntry{"OEBPS/p" + n + ".xhtml",
                           xhtmlPage("Page " + n, "<div><img src=\"images/p" + n + ".png\" alt=\"\"/></div><p>The cat sat on page " + n + ".</p>", false)}
-              << ZipEntry{"OEBPS/images/p" + n + ".png", photoPicture(160, 120, "png")}
-              << ZipEntry{"OEBPS/audio/p" + n + ".mp3", mp3Tone(400 + 100 * i)};
+              << ZipEntry{"OEBPS/images/p" + n + ".png", photoPicture(picture.width(), picture.height(), "png")}
+              << ZipEntry{"OEBPS/audio/p" + n + ".mp3", mp3Tone(firstSoundMs + 100 * (i - 1))};
         pageNames << "p" + n + ".xhtml";
     }
     const QByteArray opf =
@@ -198,10 +153,9 @@ QByteArray epub3Package(const QByteArray& title, const QByteArray& manifest, con
 
 } // namespace
 
-QList<ZipEntry> epub3WithOverlays(int pages)
+QList<ZipEntry> epub3WithOverlays(int pages, QSize picture, double sentenceSeconds)
 {
-    // One MP3 holds every page's narration, 0.5 s a sentence, two sentences a page.
-    constexpr double kSentence = 0.5;
+    // One MP3 holds every page's narration, two sentences a page.
     QByteArray manifest = "<item id=\"cover\" href=\"cover.xhtml\" media-type=\"application/xhtml+xml\"/>"
                           "<item id=\"cover-image\" href=\"images/cover.png\" media-type=\"image/png\" properties=\"cover-image\"/>"
                           "<item id=\"narration\" href=\"audio/narration.mp3\" media-type=\"audio/mpeg\"/>";
@@ -210,7 +164,7 @@ QList<ZipEntry> epub3WithOverlays(int pages)
     QList<ZipEntry> files = {
         {"OEBPS/cover.xhtml", xhtmlPage("Cover", "<section epub:type=\"cover\"><img src=\"images/cover.png\" alt=\"cover\"/></section>", true)},
         {"OEBPS/images/cover.png", photoPicture(100, 100, "png")},
-        {"OEBPS/audio/narration.mp3", mp3Tone(int(1000 * kSentence * 2 * pages))},
+        {"OEBPS/audio/narration.mp3", mp3Tone(int(1000 * sentenceSeconds * 2 * pages))},
     };
     QList<QByteArray> pageNames;
     for (int i = 1; i <= pages; ++i) {
@@ -218,18 +172,18 @@ QList<ZipEntry> epub3WithOverlays(int pages)
         manifest += "<item id=\"p" + n + "\" href=\"p" + n + ".xhtml\" media-type=\"application/xhtml+xml\" media-overlay=\"s" + n + "\"/>"
                     "<item id=\"i" + n + "\" href=\"images/p" + n + ".jpg\" media-type=\"image/jpeg\"/>"
                     "<item id=\"s" + n + "\" href=\"p" + n + ".smil\" media-type=\"application/smil+xml\"/>";
-        metadata += "<meta property=\"media:duration\" refines=\"#s" + n + "\">" + clock(2 * kSentence) + "</meta>";
+        metadata += "<meta property=\"media:duration\" refines=\"#s" + n + "\">" + clock(2 * sentenceSeconds) + "</meta>";
         spine += "<itemref idref=\"p" + n + "\"/>";
-        const double start = 2 * kSentence * (i - 1);
+        const double start = 2 * sentenceSeconds * (i - 1);
         files << ZipEntry{"OEBPS/p" + n + ".xhtml",
                           xhtmlPage("Page " + n, "<div><img src=\"images/p" + n + ".jpg\" alt=\"\"/></div>"
-                                    "<p><span id=\"a\">La gata és aquí.</span> <span id=\"b\">Pàgina " + n + ".</span></p>", true)}
-              << ZipEntry{"OEBPS/images/p" + n + ".jpg", photoPicture(200, 150, "jpeg")}
+                                    "<p id=\"t\"><span id=\"a\">La gata és aquí.</span> <span id=\"b\">Pàgina " + n + ".</span></p>", true)}
+              << ZipEntry{"OEBPS/images/p" + n + ".jpg", photoPicture(picture.width(), picture.height(), "jpeg")}
               << ZipEntry{"OEBPS/p" + n + ".smil",
                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<smil xmlns=\"http://www.w3.org/ns/SMIL\" xmlns:epub=\"http://www.idpf.org/2007/ops\" version=\"3.0\">"
-                          "<body><seq id=\"q\" epub:textref=\"p" + n + ".xhtml\">"
-                          "<par id=\"c1\"><text src=\"p" + n + ".xhtml#a\"/><audio src=\"audio/narration.mp3\" clipBegin=\"" + clock(start) + "\" clipEnd=\"" + clock(start + kSentence) + "\"/></par>"
-                          "<par id=\"c2\"><text src=\"p" + n + ".xhtml#b\"/><audio src=\"audio/narration.mp3\" clipBegin=\"" + clock(start + kSentence) + "\" clipEnd=\"" + clock(start + 2 * kSentence) + "\"/></par>"
+                          "<body><seq id=\"q\" epub:textref=\"p" + n + ".xhtml#t\">"
+                          "<par id=\"c1\"><text src=\"p" + n + ".xhtml#a\"/><audio src=\"audio/narration.mp3\" clipBegin=\"" + clock(start) + "\" clipEnd=\"" + clock(start + sentenceSeconds) + "\"/></par>"
+                          "<par id=\"c2\"><text src=\"p" + n + ".xhtml#b\"/><audio src=\"audio/narration.mp3\" clipBegin=\"" + clock(start + sentenceSeconds) + "\" clipEnd=\"" + clock(start + 2 * sentenceSeconds) + "\"/></par>"
                           "</seq></body></smil>\n"};
         pageNames << "p" + n + ".xhtml";
     }
@@ -238,7 +192,7 @@ QList<ZipEntry> epub3WithOverlays(int pages)
                 "<item id=\"sound-mp3\" href=\"audio/sound.mp3\" media-type=\"audio/mpeg\"/>"
                 "<item id=\"text\" href=\"text.xhtml\" media-type=\"application/xhtml+xml\"/>"
                 "<item id=\"empty\" href=\"empty.xhtml\" media-type=\"application/xhtml+xml\"/>";
-    metadata += "<meta property=\"media:duration\">" + clock(2 * kSentence * pages) + "</meta>";
+    metadata += "<meta property=\"media:duration\">" + clock(2 * sentenceSeconds * pages) + "</meta>";
     spine += "<itemref idref=\"sound\"/><itemref idref=\"text\"/><itemref idref=\"empty\"/>";
     files << ZipEntry{"OEBPS/sound.xhtml", xhtmlPage("Sound", "<img src=\"images/sound.png\" alt=\"\"/><audio src=\"audio/sound.mp3\" controls=\"controls\"/><p>Miau.</p>", true)}
           << ZipEntry{"OEBPS/images/sound.png", photoPicture(64, 64, "png")}

@@ -3,6 +3,7 @@
 // the package, pages, media overlays, pictures and MP3 narration (libsndfile).
 #include <QByteArray>
 #include <QList>
+#include <QSize>
 #include <QString>
 
 namespace tirvelo::test {
@@ -23,12 +24,14 @@ QByteArray mp3Tone(int milliseconds, int sampleRate = 22050);
 QByteArray photoPicture(int width, int height, const char* format);
 
 // EPUB 2 after the picture-book libraries with one sound per page: a cover
-// page, then `pages` pages, each a picture, a sentence and p<N>.mp3.
-QList<ZipEntry> epub2WithMp3(int pages);
+// page, then `pages` pages, each a PNG photo, a sentence and p<N>.mp3 (page N's
+// lasting N tenths of a second more than the first's).
+QList<ZipEntry> epub2WithMp3(int pages, QSize picture = {160, 120}, int firstSoundMs = 500);
 // EPUB 3: a cover, a navigation page, `pages` pages narrated by media
 // overlays cutting clips from one MP3, then a page with an <audio>, a text
 // page and an empty page. The title has characters Windows-1252 lacks.
-QList<ZipEntry> epub3WithOverlays(int pages);
+// Pages show JPEG photos of the given size; each sentence lasts sentenceSeconds.
+QList<ZipEntry> epub3WithOverlays(int pages, QSize picture = {200, 150}, double sentenceSeconds = 0.5);
 // EPUB 3 of text pages only, and one picture page without sound or text.
 QList<ZipEntry> epub3TextOnly();
 

@@ -150,6 +150,17 @@ TEST(PagePicture, KindsSizesAndOrientation)
     EXPECT_EQ(decoded(*picture).size(), QSize(1920, 960));
     EXPECT_EQ(decoded(*picture).pixel(100, 100), qRgb(0, 0, 255));
 
+    // One naming a file of this machine is not drawn at all.
+    QTemporaryDir local;
+    const QString secret = writeFile(local.filePath("secret.png"), encoded(gradient(10, 10), "png"));
+    EXPECT_FALSE(pagePictureFromBytes("<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' "
+                                      "width='10' height='10'><image xlink:href='" + secret.toUtf8() + "' width='10' height='10'/></svg>"));
+
+    // WebP, through Qt's image-format plugins.
+    picture = pagePictureFromBytes(encoded(gradient(120, 80), "webp"));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->ending, ".jpg");
+
     EXPECT_FALSE(pagePictureFromBytes("not a picture at all"));
     EXPECT_FALSE(pagePictureFromBytes("<svg broken"));
 }

@@ -88,7 +88,7 @@ TEST_F(EpubImport, Epub3MediaOverlaysAudioElementAndTextPage)
     ASSERT_EQ(result.warnings.size(), 1);
     EXPECT_EQ(result.warnings[0].code, ImportWarningCode::CharacterReplaced);
     EXPECT_EQ(importWarningText(result.warnings[0], InterfaceLanguage::Catalan),
-              u"«‑ (U+2011)» no cap en Windows-1252: s'ha escrit «-» (1 vegades)"_qs);
+              u"«‑ (U+2011)» no cap en Windows-1252: s'ha escrit «-» (vegades: 1)"_qs);
 }
 
 TEST_F(EpubImport, TextOnlyBookWithTheTitleFirst)
@@ -148,6 +148,13 @@ TEST_F(EpubImport, EveryBadCaseFailsClearlyAndLeavesNothing)
         EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"Conte.epub"});
     }
     EXPECT_EQ(import(writeFile(m_dir.filePath("plain.epub"), "not a zip")).error, ImportError::CannotOpen);
+
+    // Folders made on the way to the one asked for go too.
+    ImportOptions options;
+    options.epub = epub(badSound);
+    options.folder = m_dir.filePath("a/b/Conte");
+    EXPECT_EQ(importEpub(options).error, ImportError::SoundDoesNotDecode);
+    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath("a")));
 }
 
 TEST_F(EpubImport, ExistingFolderIsLeftAloneOrOnlyAddedTo)

@@ -22,7 +22,7 @@ enum : int {
     SetMapMode = 0x0103, SetWindowOrg = 0x020B, SetWindowExt = 0x020C, SetViewportExt = 0x020E,
     CreatePen = 0x02FA, CreateBrush = 0x02FC, CreatePalette = 0x00F7, SelectObject = 0x012D,
     DeleteObject = 0x01F0, Rectangle = 0x041B, SetBkMode = 0x0102, MoveTo = 0x0214, LineTo = 0x0213,
-    Polyline = 0x0325,
+    Polyline = 0x0325, ScaleWindowExt = 0x0410,
 };
 
 QImage draw(const Picture& picture, QSize size)
@@ -151,6 +151,24 @@ TEST(MetafileMapping, WmfWithoutPlaceableHeaderIsSizedByItsMappingMode)
         EXPECT_TRUE(isRed(image, 50, 50));
         EXPECT_TRUE(isWhite(image, 150, 50));
     }
+}
+
+TEST(MetafileMapping, WmfScaleWindowExtScalesEachAxisByItsOwnRatio)
+{
+    test::guiApplication();
+    // The window's height doubles (yNum 2, yDenom 1) and its width stays: the
+    // square fills the top half only.
+    WmfWriter w;
+    w.record(SetMapMode, {8});
+    w.record(SetWindowExt, {100, 100});
+    w.record(SetViewportExt, {100, 100});
+    w.record(ScaleWindowExt, {1, 2, 1, 1}); // yDenom, yNum, xDenom, xNum
+    redFill(w);
+    rect(w, 0, 0, 100, 100);
+    const QImage image = drawWmf(w.finish(), QSize(100, 100));
+    EXPECT_TRUE(isRed(image, 50, 25));
+    EXPECT_TRUE(isRed(image, 90, 25));
+    EXPECT_TRUE(isWhite(image, 50, 75));
 }
 
 TEST(MetafileMapping, PlaceableWmfMapsItsWindowOntoTheBoundingBox)

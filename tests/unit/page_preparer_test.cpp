@@ -5,6 +5,7 @@
 #include "book/PagePreparer.h"
 
 #include "support/BookWriter.h"
+#include "support/ScopedCurrentDirectory.h"
 #include "support/TestApplication.h"
 
 #include <QDir>
@@ -117,6 +118,30 @@ TEST_F(PagePreparerTest, AChangedFileIsLoadedAgainAtTheTurn)
     writeBmp(m_picture, 64, 40, Qt::red);
     prepareAfter(PageCommand::Next, 0);
     EXPECT_TRUE(turnTo(1, PageCommand::Next));
+}
+
+// A relative name that the current folder lacks is the book's folder's file:
+// that is the file watched, and a book in another folder is another book.
+TEST_F(PagePreparerTest, APageFoundFromTheBooksFolderIsWatchedThere)
+{
+    ScopedCurrentDirectory elsewhere(QDir::rootPath());
+    ASSERT_TRUE(elsewhere.entered());
+    m_book.BookFolder = m_dir.path();
+    m_book.PageFiles[1] = QStringLiteral("b.bmp");
+
+    prepareAfter(PageCommand::Next, 0);
+    writeBmp(m_picture, 64, 40, Qt::red);
+    EXPECT_FALSE(turnTo(1, PageCommand::Next)) << "changed since it was prepared";
+
+    prepareAfter(PageCommand::Next, 0);
+    const auto taken = turnTo(1, PageCommand::Next);
+    ASSERT_TRUE(taken);
+    ASSERT_TRUE(taken->view.picture);
+    EXPECT_EQ(taken->view.picture->naturalSize, QSize(64, 40));
+
+    prepareAfter(PageCommand::Next, 0);
+    m_book.BookFolder = m_dir.filePath("altre");
+    EXPECT_FALSE(turnTo(1, PageCommand::Next));
 }
 
 TEST_F(PagePreparerTest, AnotherBookAnotherDirectionOrAnotherReadingLetsThePageGo)

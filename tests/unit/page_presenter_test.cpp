@@ -1,6 +1,7 @@
 // The page rules without a window: real page files in a temporary folder,
 // shown through the presenter, and the page-turning commands.
 #include "book/PagePresenter.h"
+#include "formats/TextBoxText.h"
 #include "support/BookWriter.h"
 #include "support/ScopedCurrentDirectory.h"
 #include "support/TestApplication.h"
@@ -152,9 +153,55 @@ TEST_F(PagePresenterTest, EachEntryFormGivesItsBoxWhatItSpeaksAndWhatItPlays)
     }
 }
 
+// A relative name that the current folder lacks is looked for from the book's
+// folder, ignoring case there too; the current folder's file comes first.
+TEST_F(PagePresenterTest, NamesMissingFromTheCurrentFolderAreFoundFromTheBooksFolder)
+{
+    const QString folder = path("Llibre");
+    writeFile(folder + "/lluny.txt", "de lluny");
+    writeFile(folder + "/conte.txt", "no aquest");
+    writeFile(folder + "/apunts.txt", "apunts");
+    writeFile(folder + "/Imatges/lluny.rtf", "{\\rtf1 ric}");
+    writeBmp(folder + "/Imatges/lluny.bmp", 12, 12);
+    writeWav(folder + "/lluny.wav");
+    book.BookFolder = folder;
+    const QByteArray here = QFile::encodeName(folder);
+
+    PageView page = show(QStringLiteral("LLUNY.txt"), true);
+    EXPECT_EQ(page.text, QStringLiteral("de lluny"));
+    EXPECT_EQ(page.speech.cp1252, here + "/lluny.txt"); // a name the engine finds from any folder
+    page = show(QStringLiteral("imatges\\lluny.rtf"), false);
+    EXPECT_EQ(page.failure, std::nullopt);
+    EXPECT_EQ(richText.toPlainText(), QStringLiteral("ric"));
+    page = show(QStringLiteral("Imatges/lluny.bmp#lluny.wav"), true);
+    EXPECT_EQ(page.picture ? page.picture->naturalSize : QSize(), QSize(12, 12));
+    EXPECT_EQ(page.sound, folder + "/lluny.wav");
+    page = show(QStringLiteral("Imatges/lluny.bmp#apunts.txt"), true);
+    EXPECT_EQ(page.speech.cp1252, here + "/apunts.txt");
+    EXPECT_EQ(page.pictureDescription, QStringLiteral("apunts"));
+
+    // A sound whose full path is longer than the sound call takes, but whose
+    // name as written is not: named from the current folder instead.
+    const QString deep = QStringLiteral("Llibre/") + QString(100, u'a');
+    writeWav(path(deep + "/lluny.wav"));
+    book.BookFolder = path(deep);
+    ASSERT_GT(book.BookFolder.size() + 10, kNameBufferCharacters);
+    EXPECT_EQ(show(QStringLiteral("foto.bmp#lluny.wav"), true).sound, deep + "/lluny.wav");
+    book.BookFolder = folder;
+
+    page = show(QStringLiteral("conte.txt"), true);
+    EXPECT_EQ(page.text, kConte);
+    EXPECT_EQ(page.speech.cp1252, "conte.txt");
+    // Nowhere, or a name that starts at the root: the page fails as before.
+    EXPECT_EQ(show(QStringLiteral("enlloc.txt"), true).failure, kPageFailure);
+    EXPECT_EQ(show(QStringLiteral("/lluny.txt"), true).failure, kPageFailure);
+    EXPECT_EQ(show(QStringLiteral("\\lluny.txt"), true).failure, kPageFailure);
+}
+
 TEST_F(PagePresenterTest, APictureIsDescribedByItsCompanionTextsFirstLineOrItsFileName)
 {
     writeFile(path("buida.txt"), "  \r\nsegona");
+    writeFile(path("llarg.txt"), "Un arbre\r\n" + QByteArray(kTextBoxCapacity, 'x'));
     const std::pair<QString, QString> cases[] = {
         {QStringLiteral("foto.bmp"), QStringLiteral("foto.bmp")},
         {QStringLiteral("pic\\FOTO.BMP#so.wav"), QStringLiteral("FOTO.BMP")},
@@ -162,6 +209,9 @@ TEST_F(PagePresenterTest, APictureIsDescribedByItsCompanionTextsFirstLineOrItsFi
         {QStringLiteral("foto.bmp#poema.rtf"), QStringLiteral(u"La pluja cau a la plaça,")},
         {QStringLiteral("pic/foto.bmp#absent.txt"), QStringLiteral("foto.bmp")},
         {QStringLiteral("foto.bmp#buida.txt"), QStringLiteral("foto.bmp")},
+        // Only the first line is read: a text far larger than a text box still describes.
+        {QStringLiteral("foto.bmp#llarg.txt"), QStringLiteral("Un arbre")},
+        {QStringLiteral("foto.bmp#canonada.txt"), QStringLiteral("foto.bmp")},
     };
     for (const auto& [entry, description] : cases) {
         SCOPED_TRACE(entry.toStdString());

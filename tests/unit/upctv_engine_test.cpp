@@ -22,10 +22,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <dlfcn.h>
 #include <memory>
 #include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 using namespace tirvelo;
 
@@ -193,14 +195,43 @@ TEST_F(UpctvEngineTest, ReadingSoundsAfterTheCallReturnedAndStopSilencesIt)
 
 namespace {
 
-// Ended espeak-ng children of this process that nobody has collected.
-int uncollectedHelpers()
+// Stands in for the C library's waitpid in this process, the engine library
+// included (the test exports it, so the engine binds this one): while
+// g_helpersLinger is set, a helper asked after without waiting has not ended
+// yet, as a killed process that the kernel has not torn down (caught in a hung
+// file system, say); every call that would wait is counted.
+std::atomic<bool> g_helpersLinger{false};
+std::atomic<int> g_waitingCalls{0};
+
+} // namespace
+
+extern "C" pid_t waitpid(pid_t pid, int* status, int options)
+{
+    using Waitpid = pid_t (*)(pid_t, int*, int);
+    static const auto real = reinterpret_cast<Waitpid>(dlsym(RTLD_NEXT, "waitpid"));
+    if (g_helpersLinger && (options & WNOHANG))
+        return 0;
+    if (g_helpersLinger)
+        ++g_waitingCalls;
+    return real(pid, status, options);
+}
+
+namespace {
+
+// espeak-ng children of this process: all of them, or only those that have
+// ended and that nobody has collected.
+int helperChildren(bool endedOnly)
 {
     const QList<test::ProcessEntry> processes = test::processTable();
     const pid_t self = pid_t(QCoreApplication::applicationPid());
     return int(std::count_if(processes.begin(), processes.end(), [&](const test::ProcessEntry& p) {
-        return p.name == "espeak-ng" && p.state == 'Z' && p.parent == self;
+        return p.name == "espeak-ng" && (p.state == 'Z' || !endedOnly) && p.parent == self;
     }));
+}
+
+int uncollectedHelpers()
+{
+    return helperChildren(true);
 }
 
 } // namespace
@@ -226,6 +257,22 @@ TEST_F(UpctvEngineTest, ANewReadingReplacesTheOneInProgress)
     EXPECT_GT(uncollectedHelpers(), 0);
     EXPECT_EQ(m_engine.stop(), 0);
     EXPECT_EQ(uncollectedHelpers(), 0);
+}
+
+// A page turn stops the reading: it must never wait for a stopped helper to
+// end, however many have not ended yet.
+TEST_F(UpctvEngineTest, StoppingNeverWaitsForHelpersThatHaveNotEnded)
+{
+    g_waitingCalls = 0;
+    g_helpersLinger = true;
+    for (int i = 0; i < 40; ++i) {
+        ASSERT_EQ(m_engine.read("Hola."), 0);
+        ASSERT_EQ(m_engine.stop(), 0);
+    }
+    g_helpersLinger = false;
+    EXPECT_EQ(g_waitingCalls, 0);
+    // As they end, the next stops collect every one.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_engine.stop() == 0 && helperChildren(false) == 0; }, 20000));
 }
 
 TEST_F(UpctvEngineTest, ReadsAWindows1252FileWithAccentsByItsCodePageName)

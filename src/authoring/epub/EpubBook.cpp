@@ -64,25 +64,6 @@ struct Failure {
     }
 };
 
-ImportError errorFor(ArchiveFault fault)
-{
-    switch (fault) {
-    case ArchiveFault::TooLarge:
-        return ImportError::TooLarge;
-    case ArchiveFault::Missing:
-        return ImportError::MissingFile;
-    case ArchiveFault::None:
-    case ArchiveFault::CannotOpen:
-    case ArchiveFault::TooManyEntries:
-    case ArchiveFault::UnsafeName:
-    case ArchiveFault::Link:
-    case ArchiveFault::Encrypted:
-    case ArchiveFault::Corrupt:
-        break;
-    }
-    return ImportError::Corrupt;
-}
-
 class Planner {
 public:
     Planner(EpubArchive& archive, EpubBookPlan& plan) : m_archive(archive), m_plan(plan), fail{plan} {}
@@ -130,7 +111,7 @@ private:
         ArchiveProblem problem;
         std::optional<QByteArray> bytes = m_archive.read(entry, problem);
         if (!bytes)
-            fail(errorFor(problem.fault), problem.subject);
+            fail(importErrorFor(problem.fault), problem.subject);
         return bytes;
     }
 
@@ -204,6 +185,30 @@ private:
 };
 
 } // namespace
+
+ImportError importErrorFor(ArchiveFault fault)
+{
+    switch (fault) {
+    case ArchiveFault::CannotOpen:
+        return ImportError::CannotOpen;
+    case ArchiveFault::TooManyEntries:
+        return ImportError::TooManyEntries;
+    case ArchiveFault::UnsafeName:
+        return ImportError::UnsafeName;
+    case ArchiveFault::Link:
+        return ImportError::Link;
+    case ArchiveFault::Encrypted:
+        return ImportError::Encrypted;
+    case ArchiveFault::TooLarge:
+        return ImportError::TooLarge;
+    case ArchiveFault::Missing:
+        return ImportError::MissingFile;
+    case ArchiveFault::Corrupt:
+    case ArchiveFault::None:
+        break;
+    }
+    return ImportError::Corrupt;
+}
 
 EpubBookPlan planEpubBook(EpubArchive& archive)
 {

@@ -28,6 +28,9 @@ struct EpubBookPlan {
     QStringList textPagesWithSound;
 };
 
+// The import's error for a fault of the archive.
+ImportError importErrorFor(ArchiveFault fault);
+
 // Reads the container, the package, every page and media overlay. Pictures
 // and sounds are only looked for here, decoded when written.
 EpubBookPlan planEpubBook(EpubArchive& archive);

@@ -32,30 +32,6 @@ ImportError errorFor(BookWrite refusal)
     return ImportError::None;
 }
 
-ImportError errorFor(ArchiveFault fault)
-{
-    switch (fault) {
-    case ArchiveFault::CannotOpen:
-        return ImportError::CannotOpen;
-    case ArchiveFault::TooManyEntries:
-        return ImportError::TooManyEntries;
-    case ArchiveFault::UnsafeName:
-        return ImportError::UnsafeName;
-    case ArchiveFault::Link:
-        return ImportError::Link;
-    case ArchiveFault::Encrypted:
-        return ImportError::Encrypted;
-    case ArchiveFault::TooLarge:
-        return ImportError::TooLarge;
-    case ArchiveFault::Missing:
-        return ImportError::MissingFile;
-    case ArchiveFault::Corrupt:
-    case ArchiveFault::None:
-        break;
-    }
-    return ImportError::Corrupt;
-}
-
 // Counts every character replaced in the book's texts, for one warning each.
 class Replacements {
 public:
@@ -139,7 +115,7 @@ private:
         ArchiveProblem problem;
         std::optional<QByteArray> bytes = m_archive.read(entry, problem);
         if (!bytes)
-            fail(errorFor(problem.fault), problem.subject);
+            fail(importErrorFor(problem.fault), problem.subject);
         return bytes;
     }
 
@@ -246,7 +222,7 @@ ImportResult importEpub(const ImportOptions& options)
     ArchiveProblem problem;
     const std::unique_ptr<EpubArchive> archive = EpubArchive::openFile(options.epub, problem, options.limits);
     if (!archive) {
-        result.error = errorFor(problem.fault);
+        result.error = importErrorFor(problem.fault);
         result.subject = problem.fault == ArchiveFault::CannotOpen ? options.epub : problem.subject;
         return result;
     }
@@ -258,8 +234,12 @@ ImportResult importEpub(const ImportOptions& options)
         return result;
     }
 
-    const bool folderIsNew = !QFileInfo::exists(result.folder);
-    if (folderIsNew && !QDir().mkpath(result.folder)) {
+    // The outermost folder this import makes, which a failure takes away whole.
+    QString madeFolder;
+    for (QString folder = result.folder; !QFileInfo::exists(folder); folder = QFileInfo(folder).absolutePath())
+        madeFolder = folder;
+    if (!madeFolder.isEmpty() && !QDir().mkpath(result.folder)) {
+        QDir(madeFolder).removeRecursively();
         result.error = ImportError::WriteFailed;
         result.subject = result.folder;
         return result;
@@ -282,8 +262,8 @@ ImportResult importEpub(const ImportOptions& options)
     }
     if (result.error != ImportError::None) {
         // Nothing of a failed import stays.
-        if (folderIsNew) {
-            QDir(result.folder).removeRecursively();
+        if (!madeFolder.isEmpty()) {
+            QDir(madeFolder).removeRecursively();
         } else {
             for (const QString& file : writer.written())
                 QFile::remove(file);
@@ -303,15 +283,28 @@ ImportResult importEpub(const ImportOptions& options)
 
 BookFromEpub bookFromEpub(const QString& epub, InterfaceLanguage language)
 {
-    const QString book = bookPathInFolder(defaultImportFolder(epub));
-    if (isBookFile(book))
-        return {book, {}};
-    ImportOptions options;
-    options.epub = epub;
-    const ImportResult result = importEpub(options);
-    if (result.error != ImportError::None)
-        return {{}, importErrorText(result, language)};
-    return {result.bookPath, {}};
+    // "Conte", else "Conte-2", "Conte-3"...: the first folder that holds the
+    // book made before, or does not exist yet. Other folders are left alone.
+    constexpr int kMaxTries = 100;
+    const QString base = defaultImportFolder(epub);
+    for (int n = 1; n <= kMaxTries; ++n) {
+        ImportOptions options;
+        options.epub = epub;
+        options.folder = n == 1 ? base : base + u'-' + QString::number(n);
+        const QString book = bookPathInFolder(options.folder);
+        if (isBookFile(book))
+            return {book, {}};
+        if (QFileInfo::exists(options.folder) || QFileInfo(book).isSymLink())
+            continue;
+        const ImportResult result = importEpub(options);
+        if (result.error != ImportError::None)
+            return {{}, importErrorText(result, language)};
+        return {result.bookPath, {}};
+    }
+    ImportResult taken;
+    taken.error = ImportError::FolderNotEmpty;
+    taken.subject = base;
+    return {{}, importErrorText(taken, language)};
 }
 
 } // namespace tirvelo::authoring

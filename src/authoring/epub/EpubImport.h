@@ -89,8 +89,10 @@ QString importErrorText(const ImportResult& result, InterfaceLanguage language);
 QString importWarningText(const ImportWarning& warning, InterfaceLanguage language);
 
 // For the open dialog: the book to open for a chosen EPUB. The book made
-// before from it (beside it) is opened again as it is; otherwise the EPUB is
-// imported there first. Empty book with the message to show when it cannot be.
+// before from it (beside it, in "Conte" or, when that folder held something
+// else, "Conte-2"...) is opened again as it is; otherwise the EPUB is imported
+// into the first such folder that does not exist. Empty book with the message
+// to show when it cannot be.
 struct BookFromEpub {
     QString book;
     QString message;

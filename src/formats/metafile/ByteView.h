@@ -2,8 +2,11 @@
 // A bounded little-endian view of untrusted bytes. Every read checks its range
 // in 64-bit arithmetic and yields 0 outside the view, so a missed check can
 // give a wrong value but never a read past the buffer.
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 namespace tirvelo::metafile {
 
@@ -48,6 +51,20 @@ public:
         float value;
         std::memcpy(&value, &bits, sizeof value);
         return value;
+    }
+
+    // The record layout T at offset (see RecordLayout.h), copied out of the
+    // bytes: metafile records are not aligned. Bytes past the view read as
+    // zero, like the single reads above.
+    template <class T>
+    T layout(int64_t offset = 0) const
+    {
+        static_assert(std::is_trivially_copyable_v<T> && alignof(T) == 1, "a packed record layout");
+        static_assert(std::endian::native == std::endian::little, "layouts hold little-endian fields as they are");
+        T out{};
+        if (offset >= 0 && offset < m_size)
+            std::memcpy(&out, m_data + offset, size_t(std::min<int64_t>(int64_t(sizeof(T)), m_size - offset)));
+        return out;
     }
 
 private:

@@ -1,13 +1,11 @@
 #include "formats/metafile/EmfPlayer.h"
 
-#include "formats/metafile/Dib.h"
+#include "formats/metafile/EmfBitmapRecords.h"
+#include "formats/metafile/EmfRecords.h"
 #include "formats/metafile/GdiContext.h"
 #include "formats/metafile/RecordFamilies.h"
 
-#include <QPainter>
-#include <cmath>
-#include <cstddef>
-#include <cstring>
+#include <optional>
 #include <uemf.h>
 #include <uemf_endian.h>
 
@@ -15,27 +13,22 @@ namespace tirvelo::metafile {
 
 namespace {
 
-// Field offsets come from libuemf's record layouts.
-#define FIELD(type, field) int64_t(offsetof(type, field))
+using namespace emf;
 
 constexpr uint32_t kEnhMetaSignature = 0x464D4520; // " EMF"
-constexpr int64_t kMinHeaderSize = 88;              // up to szlMillimeters
 
-QColor colorRef(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+// RECTL is inclusive-inclusive in GDI; shapes use the corners as given.
+QRectF rectOf(const RectL& r) { return QRectF(QPointF(r.left, r.top), QPointF(r.right, r.bottom)); }
 
-QRectF rectL(ByteView r, int64_t at)
-{
-    // RECTL is inclusive-inclusive in GDI; shapes use the corners as given.
-    const double l = r.i32(at), t = r.i32(at + 4), rr = r.i32(at + 8), b = r.i32(at + 12);
-    return QRectF(QPointF(l, t), QPointF(rr, b));
-}
+QPointF pointOf(const PointL& p) { return QPointF(p.x, p.y); }
 
-QPointF pointL(ByteView r, int64_t at) { return QPointF(r.i32(at), r.i32(at + 4)); }
+QSizeF sizeOf(const SizeL& s) { return QSizeF(s.cx, s.cy); }
 
-QTransform xform(ByteView r, int64_t at)
-{
-    return QTransform(r.f32(at), r.f32(at + 4), r.f32(at + 8), r.f32(at + 12), r.f32(at + 16), r.f32(at + 20));
-}
+QTransform transformOf(const XForm& x) { return QTransform(x.m11, x.m12, x.m21, x.m22, x.dx, x.dy); }
+
+// The record is long enough for the layout its case reads.
+template <class Layout>
+bool holds(ByteView r) { return r.size() >= int64_t(sizeof(Layout)); }
 
 // Reads `count` points of 8 (32-bit) or 4 (16-bit) bytes at `at`, checking the
 // whole array against the record first.
@@ -56,44 +49,46 @@ bool readPoints(ByteView r, int64_t at, int64_t count, bool small, QPolygonF& ou
 QPainterPath regionPath(ByteView data)
 {
     QPainterPath path;
-    if (!data.has(0, 32))
+    if (!data.has(0, sizeof(RgnDataHeader)))
         return path;
-    const int64_t headerSize = data.u32(0);
-    const int64_t count = data.u32(8);
-    if (headerSize < 32 || count > (data.size() - headerSize) / 16)
+    const auto header = data.layout<RgnDataHeader>();
+    const int64_t headerSize = header.size;
+    const int64_t count = header.count;
+    if (headerSize < int64_t(sizeof(RgnDataHeader)) || count > (data.size() - headerSize) / 16)
         return path;
     for (int64_t i = 0; i < count && i < kMaxClipElements / 5; ++i) {
-        const QRectF r = rectL(data, headerSize + 16 * i).normalized();
+        const QRectF r = rectOf(data.layout<RectL>(headerSize + 16 * i)).normalized();
         if (!r.isEmpty())
             path.addRect(r);
     }
     return path.simplified();
 }
 
-PenSpec readLogPen(ByteView r, int64_t at)
+PenSpec penOf(const LogPen& logPen)
 {
     PenSpec pen;
-    pen.style = r.u32(at);
-    pen.width = r.i32(at + 4);
-    pen.color = colorRef(r.u32(at + 12));
+    pen.style = logPen.style;
+    pen.width = logPen.width.x;
+    pen.color = colorRef(logPen.color);
     return pen;
 }
 
 // EXTLOGPEN: geometric pens carry their width, user styles their dashes.
-PenSpec readExtLogPen(ByteView r, int64_t elp)
+PenSpec extPenOf(ByteView r)
 {
+    const ExtLogPen elp = r.layout<ExtCreatePenRecord>().pen;
     PenSpec pen;
-    const uint32_t style = r.u32(elp);
-    pen.style = style & 0xFFFF;
-    pen.cosmetic = (style & 0x000F0000) == 0; // PS_COSMETIC
-    pen.width = pen.cosmetic ? 0 : double(r.u32(elp + 4));
-    pen.color = colorRef(r.u32(elp + 12));
-    if (r.u32(elp + 8) == gdi::BsNull)
+    pen.style = elp.style & 0xFFFF;
+    pen.cosmetic = (elp.style & 0x000F0000) == 0; // PS_COSMETIC
+    pen.width = pen.cosmetic ? 0 : double(elp.width);
+    pen.color = colorRef(elp.color);
+    if (elp.brushStyle == gdi::BsNull)
         pen.style = gdi::PsNull;
-    const int64_t entries = r.u32(elp + 20);
-    if ((style & 0x0F) == gdi::PsUserStyle && entries > 0 && entries <= 64 && r.has(elp + 24, 4 * entries))
+    const int64_t entries = elp.styleEntries;
+    const int64_t dashesAt = sizeof(ExtCreatePenRecord);
+    if ((elp.style & 0x0F) == gdi::PsUserStyle && entries > 0 && entries <= 64 && r.has(dashesAt, 4 * entries))
         for (int64_t i = 0; i < entries; ++i)
-            pen.dashes.append(r.u32(elp + 24 + 4 * i));
+            pen.dashes.append(r.u32(dashesAt + 4 * i));
     return pen;
 }
 
@@ -113,53 +108,50 @@ GdiObject brushObject(const BrushSpec& brush)
     return o;
 }
 
-BrushSpec brushFrom(uint32_t style, uint32_t color, uint32_t hatch)
+BrushSpec brushOf(const CreateBrushRecord& c)
 {
     BrushSpec b;
-    b.color = colorRef(color);
-    switch (style) {
+    b.color = colorRef(c.color);
+    switch (c.style) {
     case gdi::BsSolid: b.kind = BrushSpec::Kind::Solid; break;
     case gdi::BsNull: b.kind = BrushSpec::Kind::Null; break;
     case gdi::BsHatched:
         b.kind = BrushSpec::Kind::Hatched;
-        b.hatch = int(hatch);
+        b.hatch = int(c.hatch);
         break;
     default: b.kind = BrushSpec::Kind::Solid; break;
     }
     return b;
 }
 
-FontSpec readLogFontW(ByteView r, int64_t at)
+GdiObject fontObject(const LogFontW& lf)
 {
-    FontSpec f;
-    f.height = r.i32(at);
-    f.width = r.i32(at + 4);
-    f.escapement = r.i32(at + 8);
-    f.weight = r.i32(at + 16);
-    f.italic = r.u8(at + 20);
-    f.underline = r.u8(at + 21);
-    f.strikeout = r.u8(at + 22);
-    f.charset = r.u8(at + 23);
-    QString face;
-    for (int i = 0; i < 32; ++i) {
-        const uint16_t ch = r.u16(at + 28 + 2 * i);
+    GdiObject o;
+    o.kind = GdiObject::Kind::Font;
+    o.font = fontSpecOf(lf);
+    for (const char16_t ch : lf.face) {
         if (ch == 0)
             break;
-        face.append(QChar(ch));
+        o.font.face.append(QChar(ch));
     }
-    f.face = face;
-    return f;
+    return o;
 }
 
-// The DIB a bitmap record carries: header at offBmi, bits at offBits, each
-// checked against the record.
-QImage recordDib(ByteView r, uint32_t offBmi, uint32_t cbBmi, uint32_t offBits, uint32_t cbBits, uint32_t usage,
-                 bool keepAlpha = false)
+// The device-context value a one-value record sets.
+std::optional<DcValue> dcValueSetBy(uint32_t type)
 {
-    if (cbBmi == 0 || !r.has(offBmi, cbBmi) || !r.has(offBits, cbBits))
-        return {};
-    return decodeDib(r.sub(offBmi, cbBmi), r.sub(offBits, cbBits),
-                     usage == 1 ? DibColors::PaletteIndices : DibColors::Rgb, keepAlpha);
+    switch (type) {
+    case U_EMR_SETBKMODE: return DcValue::BkMode;
+    case U_EMR_SETPOLYFILLMODE: return DcValue::FillMode;
+    case U_EMR_SETROP2: return DcValue::Rop2;
+    case U_EMR_SETSTRETCHBLTMODE: return DcValue::StretchMode;
+    case U_EMR_SETTEXTALIGN: return DcValue::TextAlign;
+    case U_EMR_SETTEXTCOLOR: return DcValue::TextColor;
+    case U_EMR_SETBKCOLOR: return DcValue::BkColor;
+    case U_EMR_SETARCDIRECTION: return DcValue::ArcDirection;
+    case U_EMR_SETMITERLIMIT: return DcValue::MiterLimit;
+    default: return std::nullopt;
+    }
 }
 
 class EmfPlayer {
@@ -174,16 +166,10 @@ private:
     bool playObject(uint32_t type, ByteView r);
     bool playPathOrClip(uint32_t type, ByteView r);
     bool playTextOrBitmap(uint32_t type, ByteView r);
-    BrushSpec patternBrush(uint32_t type, ByteView r) const;
     void fillRegionRecord(ByteView r);
     void polyRecord(uint32_t type, ByteView r, bool small);
     void polyPolyRecord(uint32_t type, ByteView r, bool small);
     void textRecord(ByteView r, bool wide);
-    void bitBlt(ByteView r, bool stretch);
-    void stretchDibits(ByteView r);
-    void setDibitsToDevice(ByteView r);
-    void alphaBlend(ByteView r);
-    void transparentBlt(ByteView r);
 
     GdiContext& m_ctx;
     // Records no family plays: palettes, escapes, comments (EMF+ included),
@@ -195,10 +181,10 @@ private:
 
 void EmfPlayer::polyRecord(uint32_t type, ByteView r, bool small)
 {
-    // emr, rclBounds, count, points.
-    const int64_t count = r.u32(24);
+    const int64_t count = r.layout<PolyRecord>().count;
+    const int64_t pointsAt = sizeof(PolyRecord);
     QPolygonF points;
-    if (!readPoints(r, 28, count, small, points))
+    if (!readPoints(r, pointsAt, count, small, points))
         return;
     switch (type) {
     case U_EMR_POLYBEZIER:
@@ -213,7 +199,7 @@ void EmfPlayer::polyRecord(uint32_t type, ByteView r, bool small)
     case U_EMR_POLYLINETO16: m_ctx.polylineTo(points); break;
     case U_EMR_POLYDRAW:
     case U_EMR_POLYDRAW16: {
-        const int64_t typesAt = 28 + count * (small ? 4 : 8);
+        const int64_t typesAt = pointsAt + count * (small ? 4 : 8);
         if (!r.has(typesAt, count))
             return;
         // A copy from the range: with no points there is nothing to copy from.
@@ -227,9 +213,10 @@ void EmfPlayer::polyRecord(uint32_t type, ByteView r, bool small)
 
 void EmfPlayer::polyPolyRecord(uint32_t type, ByteView r, bool small)
 {
-    const int64_t polys = r.u32(FIELD(U_EMRPOLYPOLYLINE, nPolys));
-    const int64_t total = r.u32(FIELD(U_EMRPOLYPOLYLINE, cptl));
-    const int64_t countsAt = FIELD(U_EMRPOLYPOLYLINE, aPolyCounts);
+    const auto record = r.layout<PolyPolyRecord>();
+    const int64_t polys = record.polygons;
+    const int64_t total = record.points;
+    const int64_t countsAt = sizeof(PolyPolyRecord);
     if (polys > (r.size() - countsAt) / 4)
         return;
     const int64_t pointsAt = countsAt + 4 * polys;
@@ -253,19 +240,20 @@ void EmfPlayer::polyPolyRecord(uint32_t type, ByteView r, bool small)
 
 void EmfPlayer::textRecord(ByteView r, bool wide)
 {
-    const int64_t text = FIELD(U_EMREXTTEXTOUTW, emrtext);
-    if (!r.has(text, 20))
+    const int64_t text = sizeof(ExtTextOutRecord);
+    if (!r.has(text, sizeof(EmrText)))
         return;
-    const QPointF reference = pointL(r, text);
-    const int64_t chars = r.u32(text + 8);
-    const int64_t offString = r.u32(text + 12);
-    const uint32_t options = r.u32(text + 16);
+    const auto emrText = r.layout<EmrText>(text);
+    const int64_t chars = emrText.chars;
+    const int64_t offString = emrText.offString;
+    const uint32_t options = emrText.options;
     // The clipping rectangle is left out when ETO_NO_RECT is set.
     const bool hasRect = !(options & U_ETO_NO_RECT);
-    const int64_t offDxAt = text + 20 + (hasRect ? 16 : 0);
+    const int64_t rectAt = text + int64_t(sizeof(EmrText));
+    const int64_t offDxAt = rectAt + (hasRect ? int64_t(sizeof(RectL)) : 0);
     QRectF rect;
-    if (hasRect && r.has(text + 20, 16))
-        rect = rectL(r, text + 20);
+    if (hasRect && r.has(rectAt, sizeof(RectL)))
+        rect = rectOf(r.layout<RectL>(rectAt));
     const int64_t charBytes = wide ? 2 : 1;
     if (chars > r.size() / charBytes || !r.has(offString, chars * charBytes))
         return;
@@ -288,121 +276,7 @@ void EmfPlayer::textRecord(ByteView r, bool wide)
     }
     if (options & gdi::EtoGlyphIndex)
         dx.clear(), s = QString(); // glyph indices mean nothing without the writer's font
-    m_ctx.text(reference, s, dx, options, rect);
-}
-
-void EmfPlayer::bitBlt(ByteView r, bool stretch)
-{
-    using R = U_EMRSTRETCHBLT;
-    if (!r.has(0, stretch ? int64_t(sizeof(R)) : FIELD(R, cSrc)))
-        return;
-    const QRectF dest(pointL(r, FIELD(R, Dest)), QSizeF(r.i32(FIELD(R, cDest)), r.i32(FIELD(R, cDest) + 4)));
-    const uint32_t rop = r.u32(FIELD(R, dwRop));
-    const uint32_t cbBmi = r.u32(FIELD(R, cbBmiSrc));
-    if (cbBmi == 0) { // no source: a pattern fill
-        m_ctx.patBlt(dest, rop);
-        return;
-    }
-    const QImage image = recordDib(r, r.u32(FIELD(R, offBmiSrc)), cbBmi, r.u32(FIELD(R, offBitsSrc)),
-                                   r.u32(FIELD(R, cbBitsSrc)), r.u32(FIELD(R, iUsageSrc)));
-    if (image.isNull())
-        return;
-    // The source transform maps the destination into the source bitmap; real
-    // files use it for translation and scale only.
-    const QTransform srcXform = xform(r, FIELD(R, xformSrc));
-    QRectF src(pointL(r, FIELD(R, Src)), stretch ? QSizeF(r.i32(FIELD(R, cSrc)), r.i32(FIELD(R, cSrc) + 4))
-                                                  : dest.size());
-    if (!stretch && srcXform.isScaling() && std::abs(srcXform.m11()) > 1e-9 && std::abs(srcXform.m22()) > 1e-9)
-        src.setSize(QSizeF(dest.width() * srcXform.m11(), dest.height() * srcXform.m22()));
-    m_ctx.drawImage(dest, image, src, rop);
-}
-
-void EmfPlayer::stretchDibits(ByteView r)
-{
-    using R = U_EMRSTRETCHDIBITS;
-    if (!r.has(0, sizeof(R)))
-        return;
-    const QRectF dest(pointL(r, FIELD(R, Dest)), QSizeF(r.i32(FIELD(R, cDest)), r.i32(FIELD(R, cDest) + 4)));
-    const uint32_t rop = r.u32(FIELD(R, dwRop));
-    const QImage image = recordDib(r, r.u32(FIELD(R, offBmiSrc)), r.u32(FIELD(R, cbBmiSrc)),
-                                   r.u32(FIELD(R, offBitsSrc)), r.u32(FIELD(R, cbBitsSrc)), r.u32(FIELD(R, iUsageSrc)));
-    if (image.isNull()) {
-        if (r.u32(FIELD(R, cbBmiSrc)) == 0)
-            m_ctx.patBlt(dest, rop);
-        return;
-    }
-    // Source y counts from the bottom row of the DIB.
-    const double srcW = r.i32(FIELD(R, cSrc)), srcH = r.i32(FIELD(R, cSrc) + 4);
-    const double srcX = r.i32(FIELD(R, Src)), srcY = r.i32(FIELD(R, Src) + 4);
-    const QRectF src(srcX, image.height() - srcY - srcH, srcW, srcH);
-    m_ctx.drawImage(dest, image, src, rop);
-}
-
-void EmfPlayer::setDibitsToDevice(ByteView r)
-{
-    using R = U_EMRSETDIBITSTODEVICE;
-    if (!r.has(0, sizeof(R)))
-        return;
-    const QImage image = recordDib(r, r.u32(FIELD(R, offBmiSrc)), r.u32(FIELD(R, cbBmiSrc)),
-                                   r.u32(FIELD(R, offBitsSrc)), r.u32(FIELD(R, cbBitsSrc)), r.u32(FIELD(R, iUsageSrc)));
-    if (image.isNull())
-        return;
-    const double w = r.i32(FIELD(R, cSrc)), h = r.i32(FIELD(R, cSrc) + 4);
-    const double srcX = r.i32(FIELD(R, Src)), srcY = r.i32(FIELD(R, Src) + 4);
-    const QRectF dest(pointL(r, FIELD(R, Dest)), QSizeF(w, h));
-    const QRectF src(srcX, image.height() - srcY - h, w, h);
-    m_ctx.drawImage(dest, image, src, gdi::SrcCopy);
-}
-
-void EmfPlayer::alphaBlend(ByteView r)
-{
-    using R = U_EMRALPHABLEND;
-    if (!r.has(0, sizeof(R)))
-        return;
-    const uint32_t blend = r.u32(FIELD(R, Blend));
-    const int constantAlpha = (blend >> 16) & 0xFF;
-    const bool perPixel = (blend >> 24) & 0x01; // AC_SRC_ALPHA
-    QImage image = recordDib(r, r.u32(FIELD(R, offBmiSrc)), r.u32(FIELD(R, cbBmiSrc)), r.u32(FIELD(R, offBitsSrc)),
-                             r.u32(FIELD(R, cbBitsSrc)), r.u32(FIELD(R, iUsageSrc)), perPixel);
-    if (image.isNull())
-        return;
-    if (perPixel) // the bitmap holds premultiplied colours
-        image.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
-    if (constantAlpha != 255) {
-        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        QImage faded(image.size(), QImage::Format_ARGB32_Premultiplied);
-        faded.fill(Qt::transparent);
-        QPainter p(&faded);
-        p.setOpacity(constantAlpha / 255.0);
-        p.drawImage(0, 0, image);
-        p.end();
-        image = faded;
-    }
-    const QRectF dest(pointL(r, FIELD(R, Dest)), QSizeF(r.i32(FIELD(R, cDest)), r.i32(FIELD(R, cDest) + 4)));
-    const QRectF src(pointL(r, FIELD(R, Src)), QSizeF(r.i32(FIELD(R, cSrc)), r.i32(FIELD(R, cSrc) + 4)));
-    m_ctx.drawImage(dest, image, src, gdi::SrcCopy);
-}
-
-void EmfPlayer::transparentBlt(ByteView r)
-{
-    using R = U_EMRTRANSPARENTBLT;
-    if (!r.has(0, sizeof(R)))
-        return;
-    QImage image = recordDib(r, r.u32(FIELD(R, offBmiSrc)), r.u32(FIELD(R, cbBmiSrc)), r.u32(FIELD(R, offBitsSrc)),
-                             r.u32(FIELD(R, cbBitsSrc)), r.u32(FIELD(R, iUsageSrc)));
-    if (image.isNull())
-        return;
-    const QRgb key = colorRef(r.u32(FIELD(R, TColor))).rgb() & 0xFFFFFF;
-    image = image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if ((line[x] & 0xFFFFFF) == key)
-                line[x] = 0;
-    }
-    const QRectF dest(pointL(r, FIELD(R, Dest)), QSizeF(r.i32(FIELD(R, cDest)), r.i32(FIELD(R, cDest) + 4)));
-    const QRectF src(pointL(r, FIELD(R, Src)), QSizeF(r.i32(FIELD(R, cSrc)), r.i32(FIELD(R, cSrc) + 4)));
-    m_ctx.drawImage(dest, image, src, gdi::SrcCopy);
+    m_ctx.text(pointOf(emrText.reference), s, dx, options, rect);
 }
 
 void EmfPlayer::play(uint32_t type, ByteView r)
@@ -410,59 +284,67 @@ void EmfPlayer::play(uint32_t type, ByteView r)
     m_families.play(*this, type, r);
 }
 
+// Each case reads its record's fixed part once the record holds it; shorter
+// records are skipped.
 bool EmfPlayer::playShape(uint32_t type, ByteView r)
 {
-    const int64_t size = r.size();
     switch (type) {
     case U_EMR_POLYBEZIER: case U_EMR_POLYGON: case U_EMR_POLYLINE: case U_EMR_POLYBEZIERTO:
     case U_EMR_POLYLINETO: case U_EMR_POLYDRAW:
-        if (size >= 28)
+        if (holds<PolyRecord>(r))
             polyRecord(type, r, false);
         return true;
     case U_EMR_POLYBEZIER16: case U_EMR_POLYGON16: case U_EMR_POLYLINE16: case U_EMR_POLYBEZIERTO16:
     case U_EMR_POLYLINETO16: case U_EMR_POLYDRAW16:
-        if (size >= 28)
+        if (holds<PolyRecord>(r))
             polyRecord(type, r, true);
         return true;
     case U_EMR_POLYPOLYLINE: case U_EMR_POLYPOLYGON:
-        if (size >= 32)
+        if (holds<PolyPolyRecord>(r))
             polyPolyRecord(type, r, false);
         return true;
     case U_EMR_POLYPOLYLINE16: case U_EMR_POLYPOLYGON16:
-        if (size >= 32)
+        if (holds<PolyPolyRecord>(r))
             polyPolyRecord(type, r, true);
         return true;
     case U_EMR_LINETO:
-        if (size >= 16)
-            m_ctx.lineTo(pointL(r, 8));
+        if (holds<PointRecord>(r))
+            m_ctx.lineTo(pointOf(r.layout<PointRecord>().point));
         return true;
     case U_EMR_SETPIXELV:
-        if (size >= 20)
-            m_ctx.setPixel(pointL(r, 8), colorRef(r.u32(16)));
+        if (holds<SetPixelRecord>(r)) {
+            const auto p = r.layout<SetPixelRecord>();
+            m_ctx.setPixel(pointOf(p.point), colorRef(p.color));
+        }
         return true;
     case U_EMR_ANGLEARC:
-        if (size >= 28)
-            m_ctx.angleArc(pointL(r, 8), r.u32(16), r.f32(20), r.f32(24));
+        if (holds<AngleArcRecord>(r)) {
+            const auto a = r.layout<AngleArcRecord>();
+            m_ctx.angleArc(pointOf(a.center), a.radius, a.startAngle, a.sweepAngle);
+        }
         return true;
     case U_EMR_ELLIPSE:
-        if (size >= 24)
-            m_ctx.ellipse(rectL(r, 8));
+        if (holds<RectRecord>(r))
+            m_ctx.ellipse(rectOf(r.layout<RectRecord>().rect));
         return true;
     case U_EMR_RECTANGLE:
-        if (size >= 24)
-            m_ctx.rectangle(rectL(r, 8));
+        if (holds<RectRecord>(r))
+            m_ctx.rectangle(rectOf(r.layout<RectRecord>().rect));
         return true;
     case U_EMR_ROUNDRECT:
-        if (size >= 32)
-            m_ctx.roundRect(rectL(r, 8), QSizeF(r.i32(24), r.i32(28)));
+        if (holds<RoundRectRecord>(r)) {
+            const auto rr = r.layout<RoundRectRecord>();
+            m_ctx.roundRect(rectOf(rr.box), sizeOf(rr.corner));
+        }
         return true;
     case U_EMR_ARC: case U_EMR_ARCTO: case U_EMR_CHORD: case U_EMR_PIE:
-        if (size >= 40) {
+        if (holds<ArcRecord>(r)) {
             const gdi::ArcKind kind = type == U_EMR_ARC ? gdi::Arc
                 : type == U_EMR_ARCTO                   ? gdi::ArcTo
                 : type == U_EMR_CHORD                   ? gdi::Chord
                                                         : gdi::Pie;
-            m_ctx.arc(rectL(r, 8), pointL(r, 24), pointL(r, 32), kind);
+            const auto a = r.layout<ArcRecord>();
+            m_ctx.arc(rectOf(a.box), pointOf(a.start), pointOf(a.end), kind);
         }
         return true;
     default:
@@ -472,43 +354,48 @@ bool EmfPlayer::playShape(uint32_t type, ByteView r)
 
 bool EmfPlayer::playMapping(uint32_t type, ByteView r)
 {
-    const int64_t size = r.size();
     switch (type) {
     case U_EMR_SETWINDOWEXTEX:
-        if (size >= 16)
-            m_ctx.setWindowExt(QSizeF(r.i32(8), r.i32(12)));
+        if (holds<SizeRecord>(r))
+            m_ctx.setWindowExt(sizeOf(r.layout<SizeRecord>().size));
         return true;
     case U_EMR_SETWINDOWORGEX:
-        if (size >= 16)
-            m_ctx.setWindowOrg(pointL(r, 8));
+        if (holds<PointRecord>(r))
+            m_ctx.setWindowOrg(pointOf(r.layout<PointRecord>().point));
         return true;
     case U_EMR_SETVIEWPORTEXTEX:
-        if (size >= 16)
-            m_ctx.setViewportExt(QSizeF(r.i32(8), r.i32(12)));
+        if (holds<SizeRecord>(r))
+            m_ctx.setViewportExt(sizeOf(r.layout<SizeRecord>().size));
         return true;
     case U_EMR_SETVIEWPORTORGEX:
-        if (size >= 16)
-            m_ctx.setViewportOrg(pointL(r, 8));
+        if (holds<PointRecord>(r))
+            m_ctx.setViewportOrg(pointOf(r.layout<PointRecord>().point));
         return true;
     case U_EMR_SCALEVIEWPORTEXTEX:
-        if (size >= 24)
-            m_ctx.scaleViewportExt(r.i32(8), r.i32(12), r.i32(16), r.i32(20));
+        if (holds<ScaleExtRecord>(r)) {
+            const auto s = r.layout<ScaleExtRecord>();
+            m_ctx.scaleViewportExt(s.xNum, s.xDenom, s.yNum, s.yDenom);
+        }
         return true;
     case U_EMR_SCALEWINDOWEXTEX:
-        if (size >= 24)
-            m_ctx.scaleWindowExt(r.i32(8), r.i32(12), r.i32(16), r.i32(20));
+        if (holds<ScaleExtRecord>(r)) {
+            const auto s = r.layout<ScaleExtRecord>();
+            m_ctx.scaleWindowExt(s.xNum, s.xDenom, s.yNum, s.yDenom);
+        }
         return true;
     case U_EMR_SETMAPMODE:
-        if (size >= 12)
-            m_ctx.setMapMode(int(r.u32(8)));
+        if (holds<ValueRecord>(r))
+            m_ctx.setMapMode(int(r.layout<ValueRecord>().value));
         return true;
     case U_EMR_SETWORLDTRANSFORM:
-        if (size >= 32)
-            m_ctx.setWorldTransform(xform(r, 8));
+        if (holds<XFormRecord>(r))
+            m_ctx.setWorldTransform(transformOf(r.layout<XFormRecord>().xform));
         return true;
     case U_EMR_MODIFYWORLDTRANSFORM:
-        if (size >= 36)
-            m_ctx.modifyWorldTransform(xform(r, 8), r.u32(32));
+        if (holds<ModifyXFormRecord>(r)) {
+            const auto m = r.layout<ModifyXFormRecord>();
+            m_ctx.modifyWorldTransform(transformOf(m.xform), m.mode);
+        }
         return true;
     default:
         return false;
@@ -517,55 +404,23 @@ bool EmfPlayer::playMapping(uint32_t type, ByteView r)
 
 bool EmfPlayer::playDcState(uint32_t type, ByteView r)
 {
-    DcState& dc = m_ctx.dc();
-    const bool hasValue = r.size() >= 12; // the records below hold one 32-bit value at 8
+    const uint32_t value = r.layout<ValueRecord>().value;
+    if (const auto which = dcValueSetBy(type)) {
+        if (holds<ValueRecord>(r))
+            m_ctx.setDcValue(*which, value);
+        return true;
+    }
     switch (type) {
-    case U_EMR_SETBKMODE:
-        if (hasValue)
-            dc.bkMode = r.u32(8) == gdi::Transparent ? gdi::Transparent : gdi::Opaque;
-        return true;
-    case U_EMR_SETPOLYFILLMODE:
-        if (hasValue)
-            dc.fillMode = r.u32(8) == gdi::Winding ? gdi::Winding : gdi::Alternate;
-        return true;
-    case U_EMR_SETROP2:
-        if (hasValue)
-            dc.rop2 = int(r.u32(8));
-        return true;
-    case U_EMR_SETSTRETCHBLTMODE:
-        if (hasValue)
-            dc.stretchMode = int(r.u32(8));
-        return true;
-    case U_EMR_SETTEXTALIGN:
-        if (hasValue)
-            dc.textAlign = r.u32(8);
-        return true;
-    case U_EMR_SETTEXTCOLOR:
-        if (hasValue)
-            dc.textColor = colorRef(r.u32(8));
-        return true;
-    case U_EMR_SETBKCOLOR:
-        if (hasValue)
-            dc.bkColor = colorRef(r.u32(8));
-        return true;
-    case U_EMR_SETARCDIRECTION:
-        if (hasValue)
-            dc.clockwiseArcs = r.u32(8) == 2;
-        return true;
-    case U_EMR_SETMITERLIMIT:
-        if (hasValue)
-            dc.miterLimit = r.u32(8);
-        return true;
     case U_EMR_MOVETOEX:
-        if (r.size() >= 16)
-            m_ctx.moveTo(pointL(r, 8));
+        if (holds<PointRecord>(r))
+            m_ctx.moveTo(pointOf(r.layout<PointRecord>().point));
         return true;
     case U_EMR_SAVEDC:
         m_ctx.saveDc();
         return true;
     case U_EMR_RESTOREDC:
-        if (hasValue)
-            m_ctx.restoreDc(r.i32(8));
+        if (holds<ValueRecord>(r))
+            m_ctx.restoreDc(int32_t(value));
         return true;
     default:
         return false;
@@ -574,48 +429,44 @@ bool EmfPlayer::playDcState(uint32_t type, ByteView r)
 
 bool EmfPlayer::playObject(uint32_t type, ByteView r)
 {
-    const int64_t size = r.size();
+    const uint32_t index = r.layout<ValueRecord>().value; // the object's handle comes first
     switch (type) {
     case U_EMR_SELECTOBJECT:
-        if (size >= 12)
-            m_ctx.selectObject(r.u32(8));
+        if (holds<ValueRecord>(r))
+            m_ctx.selectObject(index);
         return true;
     case U_EMR_DELETEOBJECT:
-        if (size >= 12)
-            m_ctx.deleteObject(r.u32(8));
+        if (holds<ValueRecord>(r))
+            m_ctx.deleteObject(index);
         return true;
     case U_EMR_CREATEPEN:
-        if (size >= 28)
-            m_ctx.setObject(r.u32(8), penObject(readLogPen(r, 12)));
+        if (holds<CreatePenRecord>(r))
+            m_ctx.setObject(index, penObject(penOf(r.layout<CreatePenRecord>().pen)));
         return true;
     case U_EMR_EXTCREATEPEN:
-        if (size >= 52)
-            m_ctx.setObject(r.u32(8), penObject(readExtLogPen(r, FIELD(U_EMREXTCREATEPEN, elp))));
+        if (holds<ExtCreatePenRecord>(r))
+            m_ctx.setObject(index, penObject(extPenOf(r)));
         return true;
     case U_EMR_CREATEBRUSHINDIRECT:
-        if (size >= 24)
-            m_ctx.setObject(r.u32(8), brushObject(brushFrom(r.u32(12), r.u32(16), r.u32(20))));
+        if (holds<CreateBrushRecord>(r))
+            m_ctx.setObject(index, brushObject(brushOf(r.layout<CreateBrushRecord>())));
         return true;
     case U_EMR_CREATEDIBPATTERNBRUSHPT:
     case U_EMR_CREATEMONOBRUSH:
-        if (size >= 32)
-            m_ctx.setObject(r.u32(8), brushObject(patternBrush(type, r)));
+        if (holds<CreateDibBrushRecord>(r))
+            m_ctx.setObject(index, brushObject(patternBrush(type, r, m_ctx)));
         return true;
     case U_EMR_EXTCREATEFONTINDIRECTW:
-        if (size >= 12 + 92) {
-            GdiObject o;
-            o.kind = GdiObject::Kind::Font;
-            o.font = readLogFontW(r, 12);
-            m_ctx.setObject(r.u32(8), o);
-        }
+        if (holds<CreateFontRecord>(r))
+            m_ctx.setObject(index, fontObject(r.layout<CreateFontRecord>().font));
         return true;
     case U_EMR_CREATEPALETTE:
     case U_EMR_CREATECOLORSPACE:
     case U_EMR_CREATECOLORSPACEW:
-        if (size >= 12) {
+        if (holds<ValueRecord>(r)) {
             GdiObject o;
             o.kind = GdiObject::Kind::Palette;
-            m_ctx.setObject(r.u32(8), o);
+            m_ctx.setObject(index, o);
         }
         return true;
     default:
@@ -623,33 +474,8 @@ bool EmfPlayer::playObject(uint32_t type, ByteView r)
     }
 }
 
-BrushSpec EmfPlayer::patternBrush(uint32_t type, ByteView r) const
-{
-    using R = U_EMRCREATEDIBPATTERNBRUSHPT;
-    BrushSpec brush;
-    brush.kind = BrushSpec::Kind::Pattern;
-    brush.color = Qt::black;
-    const uint32_t offBmi = r.u32(FIELD(R, offBmi)), cbBmi = r.u32(FIELD(R, cbBmi));
-    const QSize size = r.has(offBmi, cbBmi) ? dibSize(r.sub(offBmi, cbBmi)) : QSize();
-    if (!m_ctx.chargePatternPixels(int64_t(size.width()) * size.height()))
-        return brush;
-    QImage pattern = recordDib(r, offBmi, cbBmi, r.u32(FIELD(R, offBits)), r.u32(FIELD(R, cbBits)),
-                               r.u32(FIELD(R, iUsage)));
-    if (type == U_EMR_CREATEMONOBRUSH && !pattern.isNull()) {
-        // Monochrome brushes take the text and background colours when used.
-        for (int y = 0; y < pattern.height(); ++y) {
-            QRgb* line = reinterpret_cast<QRgb*>(pattern.scanLine(y));
-            for (int x = 0; x < pattern.width(); ++x)
-                line[x] = (qGray(line[x]) < 128 ? m_ctx.dc().textColor : m_ctx.dc().bkColor).rgb();
-        }
-    }
-    brush.pattern = pattern;
-    return brush;
-}
-
 bool EmfPlayer::playPathOrClip(uint32_t type, ByteView r)
 {
-    const int64_t size = r.size();
     switch (type) {
     case U_EMR_BEGINPATH: m_ctx.beginPath(); return true;
     case U_EMR_ENDPATH: m_ctx.endPath(); return true;
@@ -659,40 +485,40 @@ bool EmfPlayer::playPathOrClip(uint32_t type, ByteView r)
     case U_EMR_STROKEPATH: m_ctx.strokePath(); return true;
     case U_EMR_ABORTPATH: m_ctx.abortPath(); return true;
     case U_EMR_SELECTCLIPPATH:
-        if (size >= 12)
-            m_ctx.selectClipPath(int(r.u32(8)));
+        if (holds<ValueRecord>(r))
+            m_ctx.selectClipPath(int(r.layout<ValueRecord>().value));
         return true;
     case U_EMR_EXCLUDECLIPRECT:
-        if (size >= 24)
-            m_ctx.excludeClipRect(rectL(r, 8));
+        if (holds<RectRecord>(r))
+            m_ctx.excludeClipRect(rectOf(r.layout<RectRecord>().rect));
         return true;
     case U_EMR_INTERSECTCLIPRECT:
-        if (size >= 24)
-            m_ctx.intersectClipRect(rectL(r, 8));
+        if (holds<RectRecord>(r))
+            m_ctx.intersectClipRect(rectOf(r.layout<RectRecord>().rect));
         return true;
     case U_EMR_OFFSETCLIPRGN:
-        if (size >= 16)
-            m_ctx.offsetClip(pointL(r, 8));
+        if (holds<PointRecord>(r))
+            m_ctx.offsetClip(pointOf(r.layout<PointRecord>().point));
         return true;
     case U_EMR_EXTSELECTCLIPRGN:
-        if (size >= 16) {
-            const int64_t cb = r.u32(8);
-            const int mode = int(r.u32(12));
-            if (cb == 0 || !r.has(16, cb))
-                m_ctx.selectClipRegion(QPainterPath(), mode);
+        if (holds<ExtSelectClipRgnRecord>(r)) {
+            const auto s = r.layout<ExtSelectClipRgnRecord>();
+            const int64_t cb = s.cbRgnData, at = sizeof(ExtSelectClipRgnRecord);
+            if (cb == 0 || !r.has(at, cb))
+                m_ctx.selectClipRegion(QPainterPath(), int(s.mode));
             else
-                m_ctx.selectClipRegion(regionPath(r.sub(16, cb)), mode);
+                m_ctx.selectClipRegion(regionPath(r.sub(at, cb)), int(s.mode));
         }
         return true;
     case U_EMR_FILLRGN:
-        if (size >= 32)
+        if (holds<FillRgnRecord>(r))
             fillRegionRecord(r);
         return true;
     case U_EMR_PAINTRGN:
-        if (size >= 28) {
-            const int64_t cb = r.u32(24);
-            if (r.has(28, cb))
-                m_ctx.fillDeviceRegion(regionPath(r.sub(28, cb)), m_ctx.dc().brush);
+        if (holds<PaintRgnRecord>(r)) {
+            const int64_t cb = r.layout<PaintRgnRecord>().cbRgnData, at = sizeof(PaintRgnRecord);
+            if (r.has(at, cb))
+                m_ctx.fillDeviceRegion(regionPath(r.sub(at, cb)), m_ctx.dc().brush);
         }
         return true;
     default:
@@ -702,8 +528,9 @@ bool EmfPlayer::playPathOrClip(uint32_t type, ByteView r)
 
 void EmfPlayer::fillRegionRecord(ByteView r)
 {
-    const int64_t cb = r.u32(24);
-    const uint32_t brushIndex = r.u32(28);
+    const auto f = r.layout<FillRgnRecord>();
+    const int64_t cb = f.cbRgnData, at = sizeof(FillRgnRecord);
+    const uint32_t brushIndex = f.brushIndex;
     const GdiObject* o = m_ctx.object(brushIndex);
     BrushSpec brush = m_ctx.dc().brush;
     if (brushIndex & 0x80000000u) {
@@ -714,8 +541,8 @@ void EmfPlayer::fillRegionRecord(ByteView r)
     } else if (o && o->kind == GdiObject::Kind::Brush) {
         brush = o->brush;
     }
-    if (r.has(32, cb))
-        m_ctx.fillDeviceRegion(regionPath(r.sub(32, cb)), brush);
+    if (r.has(at, cb))
+        m_ctx.fillDeviceRegion(regionPath(r.sub(at, cb)), brush);
 }
 
 bool EmfPlayer::playTextOrBitmap(uint32_t type, ByteView r)
@@ -723,12 +550,12 @@ bool EmfPlayer::playTextOrBitmap(uint32_t type, ByteView r)
     switch (type) {
     case U_EMR_EXTTEXTOUTA: textRecord(r, false); return true;
     case U_EMR_EXTTEXTOUTW: textRecord(r, true); return true;
-    case U_EMR_BITBLT: bitBlt(r, false); return true;
-    case U_EMR_STRETCHBLT: bitBlt(r, true); return true;
-    case U_EMR_STRETCHDIBITS: stretchDibits(r); return true;
-    case U_EMR_SETDIBITSTODEVICE: setDibitsToDevice(r); return true;
-    case U_EMR_ALPHABLEND: alphaBlend(r); return true;
-    case U_EMR_TRANSPARENTBLT: transparentBlt(r); return true;
+    case U_EMR_BITBLT: bitBlt(r, false, m_ctx); return true;
+    case U_EMR_STRETCHBLT: bitBlt(r, true, m_ctx); return true;
+    case U_EMR_STRETCHDIBITS: stretchDibits(r, m_ctx); return true;
+    case U_EMR_SETDIBITSTODEVICE: setDibitsToDevice(r, m_ctx); return true;
+    case U_EMR_ALPHABLEND: alphaBlend(r, m_ctx); return true;
+    case U_EMR_TRANSPARENTBLT: transparentBlt(r, m_ctx); return true;
     default: return false;
     }
 }
@@ -759,22 +586,23 @@ QRectF EmfHeader::frameInDevicePixels() const
 
 std::optional<EmfHeader> readEmfHeader(ByteView file)
 {
-    using H = U_EMRHEADER;
-    if (!file.has(0, kMinHeaderSize))
+    // The fields up to the reference device's size in millimetres; later
+    // headers add more.
+    constexpr int64_t minHeaderSize = sizeof(emf::Header);
+    if (!file.has(0, minHeaderSize))
         return std::nullopt;
-    const int64_t size = file.u32(4);
-    if (file.u32(0) != U_EMR_HEADER || size < kMinHeaderSize || !file.has(0, size)
-        || file.u32(FIELD(H, dSignature)) != kEnhMetaSignature)
+    const auto header = file.layout<emf::Header>();
+    const int64_t size = header.emr.size;
+    if (header.emr.type != U_EMR_HEADER || size < minHeaderSize || !file.has(0, size)
+        || header.signature != kEnhMetaSignature)
         return std::nullopt;
-    auto rect = [&](int64_t at) {
-        return QRect(QPoint(file.i32(at), file.i32(at + 4)), QPoint(file.i32(at + 8), file.i32(at + 12)));
-    };
+    auto rect = [](const emf::RectL& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom)); };
     EmfHeader h;
-    h.bounds = rect(FIELD(H, rclBounds));
-    h.frame = rect(FIELD(H, rclFrame));
-    h.handles = file.u16(FIELD(H, nHandles));
-    const int32_t dw = file.i32(FIELD(H, szlDevice)), dh = file.i32(FIELD(H, szlDevice) + 4);
-    const int32_t mw = file.i32(FIELD(H, szlMillimeters)), mh = file.i32(FIELD(H, szlMillimeters) + 4);
+    h.bounds = rect(header.bounds);
+    h.frame = rect(header.frame);
+    h.handles = header.handles;
+    const int32_t dw = header.devicePixels.cx, dh = header.devicePixels.cy;
+    const int32_t mw = header.deviceMillimetres.cx, mh = header.deviceMillimetres.cy;
     if (dw > 0 && dh > 0 && mw > 0 && mh > 0 && dw < 1000000 && dh < 1000000 && mw < 1000000 && mh < 1000000) {
         h.devicePixels = QSize(dw, dh);
         h.deviceMm = QSize(mw, mh);
@@ -790,8 +618,9 @@ void playEmf(ByteView file, const EmfHeader& header, GdiContext& context)
     const char* limit = base + file.size();
     int64_t at = 0;
     while (context.withinBudget() && file.has(at, 8)) {
-        const uint32_t type = file.u32(at);
-        const int64_t size = file.u32(at + 4);
+        const auto record = file.layout<emf::Record>(at);
+        const uint32_t type = record.type;
+        const int64_t size = record.size;
         // Our own range check in 64 bits decides where the next record starts;
         // a record that does not fit ends the picture.
         if (size < 8 || !file.has(at, size))

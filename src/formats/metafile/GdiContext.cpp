@@ -270,6 +270,22 @@ QTransform GdiContext::logicalToDevice() const { return m_dc.world * pageTransfo
 
 // ---------------------------------------------------------------- state
 
+void GdiContext::setDcValue(DcValue which, int64_t value)
+{
+    switch (which) {
+    case DcValue::BkMode: m_dc.bkMode = value == gdi::Transparent ? gdi::Transparent : gdi::Opaque; break;
+    case DcValue::FillMode: m_dc.fillMode = value == gdi::Winding ? gdi::Winding : gdi::Alternate; break;
+    case DcValue::Rop2: m_dc.rop2 = int(value); break;
+    case DcValue::StretchMode: m_dc.stretchMode = int(value); break;
+    case DcValue::TextAlign: m_dc.textAlign = uint32_t(value); break;
+    case DcValue::TextColor: m_dc.textColor = colorRef(uint32_t(value)); break;
+    case DcValue::BkColor: m_dc.bkColor = colorRef(uint32_t(value)); break;
+    case DcValue::ArcDirection: m_dc.clockwiseArcs = value == 2; break; // AD_CLOCKWISE
+    case DcValue::MiterLimit: m_dc.miterLimit = double(value); break;
+    case DcValue::CharExtra: m_dc.charExtra = double(value); break;
+    }
+}
+
 void GdiContext::saveDc()
 {
     if (int(m_saved.size()) < kMaxSavedStates)

@@ -50,6 +50,13 @@ constexpr uint32_t SrcCopy = 0x00CC0020, SrcPaint = 0x00EE0086, SrcAnd = 0x00880
                    MergeCopy = 0x00C000CA;
 } // namespace gdi
 
+// A COLORREF: red in the low byte, then green and blue.
+inline QColor colorRef(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+// The device-context values that records of both formats set, one each.
+enum class DcValue { BkMode, FillMode, Rop2, StretchMode, TextAlign, TextColor, BkColor, ArcDirection, MiterLimit,
+                     CharExtra };
+
 struct PenSpec {
     uint32_t style = gdi::PsSolid; // style, end cap and join bits
     double width = 0;              // logical units; 0 draws one device pixel
@@ -77,6 +84,23 @@ struct FontSpec {
     int charset = 1;
     QString face;
 };
+
+// A font from the LOGFONT fields both formats' records hold (the face name
+// is read by each player, in its own encoding).
+template <class LogFont>
+FontSpec fontSpecOf(const LogFont& lf)
+{
+    FontSpec f;
+    f.height = lf.height;
+    f.width = lf.width;
+    f.escapement = lf.escapement;
+    f.weight = lf.weight;
+    f.italic = lf.italic;
+    f.underline = lf.underline;
+    f.strikeout = lf.strikeout;
+    f.charset = lf.charset;
+    return f;
+}
 
 struct GdiObject {
     enum class Kind { Pen, Brush, Font, Region, Palette, Other };
@@ -171,6 +195,9 @@ public:
     QTransform logicalToDevice() const;
 
     // --- state ---
+    // value: as the record holds it (colours as COLORREF), widened without
+    // changing its sign.
+    void setDcValue(DcValue which, int64_t value);
     void saveDc();
     void restoreDc(int32_t relative);
     void moveTo(QPointF p);
