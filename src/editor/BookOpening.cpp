@@ -38,14 +38,14 @@ OpenedBook openBookForEditing(const QString& path)
 {
     OpenedBook opened;
     const QString found = resolveFileName(QFileInfo(path).absoluteFilePath());
-    const std::optional<QStringList> lines = readBookLines(found.isEmpty() ? path : found);
-    if (!lines) {
+    const std::optional<BookText> text = readBookText(found.isEmpty() ? path : found);
+    if (!text) {
         opened.failure = unreadableBookMessage(path);
         return opened;
     }
     Book book;
     try {
-        if (const BookFailure failure = applyBookLines(*lines, book); failure != BookFailure::None) {
+        if (const BookFailure failure = applyBookLines(text->lines, book, text->folder); failure != BookFailure::None) {
             opened.failure = bookFailureMessage(failure);
             return opened;
         }

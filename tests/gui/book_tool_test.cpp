@@ -104,7 +104,7 @@ TEST_F(BookTool, AMadeBookShowsEveryPageWithoutAMessage)
             const std::string where = what + " from " + current.toStdString();
             ScopedCurrentDirectory here(current);
             ASSERT_TRUE(here.entered()) << where;
-            const booktool::BookReport checked = booktool::checkBook(v.book);
+            const authoring::BookReport checked = authoring::checkBook(v.book);
             EXPECT_TRUE(checked.readable && checked.findings.isEmpty()) << where;
             sounds->played.clear();
             recordingEngine().clear();
@@ -253,7 +253,7 @@ TEST_F(BookTool, CheckAndTheProgramAgreeWhereverTheyStart)
     writeFile(path("Aqui/b.txt"), "b d'aqui");
     writeFile(path("Aqui/c.txt"), "c d'aqui");
     const QString book = writeBook("Llibre/llibre.Lumbrix", 4, "", {"a.txt", "b.txt", "c.txt", "d.txt"});
-    using Code = booktool::FindingCode;
+    using Code = authoring::FindingCode;
     struct Start {
         QString folder;
         QStringList shown; // each page's text, empty where the page fails
@@ -269,7 +269,7 @@ TEST_F(BookTool, CheckAndTheProgramAgreeWhereverTheyStart)
         ScopedCurrentDirectory here(start.folder);
         ASSERT_TRUE(here.entered());
         QList<std::pair<int, Code>> found;
-        for (const booktool::Finding& finding : booktool::checkBook(book).findings)
+        for (const authoring::Finding& finding : authoring::checkBook(book).findings)
             found << std::pair{finding.line, finding.code};
         EXPECT_EQ(found, start.findings);
 

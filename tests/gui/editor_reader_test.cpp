@@ -1,5 +1,5 @@
 // A book made from scratch in the editor (photos, a recorded page, a typed
-// page) opens in the reader: every page shows without a message, the
+// page) opens in the reader from any folder: every page shows without a message, the
 // recording plays and the typed text is read; and the book tool's check
 // passes it.
 #include "authoring/BookCheck.h"
@@ -62,8 +62,8 @@ TEST_F(EditorToReader, ABookMadeFromScratchOpensInTheReader)
     const QString book = path("Conte/Conte.Lumbrix");
     EXPECT_EQ(authoring::exitCodeFor({authoring::checkBook(book)}), 0);
 
-    // Where the open dialog leaves the reader: the book's folder.
-    const ScopedCurrentDirectory inBookFolder(path("Conte"));
+    // From another folder, as from the command line or a double click.
+    const ScopedCurrentDirectory elsewhere(path("fotos"));
     window->LoadBook(book);
     for (int page = 1; page <= 3; ++page) {
         if (page > 1)
