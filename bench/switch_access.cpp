@@ -44,7 +44,7 @@ public:
         m_button->setGeometry(10, 10, 120, 60);
         m_window.show();
         if (machinery != Machinery::None) {
-            m_switches = std::make_unique<SwitchInput>(&m_window, SwitchInput::Actions{[] {}, [] {}, [] {}, [] {}});
+            m_switches = std::make_unique<SwitchInput>(&m_window, SwitchInput::Actions{[] {}, [] {}, [] { return std::function<void()>(); }, [] {}, {}});
             m_switches->setPressTargets(nullptr, {m_button});
             AccessOptions options;
             if (machinery == Machinery::SwitchKey)

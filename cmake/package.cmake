@@ -27,7 +27,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR})
 list(JOIN TIRVELO_FONT_PACKAGES ", " _fonts)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "espeak-ng-data, qt6-qpa-plugins, qt6-image-formats-plugins, ${_fonts}")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pavucontrol, xdotool, shared-mime-info, desktop-file-utils")
+# qt6-wayland: on a Wayland session Qt then runs the program as a native
+# Wayland client; without it the program still runs through XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, pavucontrol, xdotool, shared-mime-info, desktop-file-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

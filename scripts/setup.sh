@@ -15,6 +15,7 @@ packages=(
   fonts-dejavu-core fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea
   dpkg-dev file lintian
   dbus at-spi2-core python3-pyatspi
+  weston mutter xwayland qt6-wayland
 )
 missing=()
 for p in "${packages[@]}"; do

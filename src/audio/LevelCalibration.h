@@ -9,8 +9,16 @@ namespace tirvelo {
 class LevelCalibration {
 public:
     static constexpr int ListenMs = 3000;
-    static constexpr int Margin = 4;
-    static constexpr int MaxThreshold = 128;
+    // Room noise heard over an hour peaks about a third higher than over the
+    // three seconds heard (for steady noise, the loudest of 4e7 samples against
+    // that of 3e4): the threshold goes half as high again above the loudest
+    // level, and at least this far above it, for the 8-bit steps of a quiet room.
+    static constexpr int MinMargin = 6;
+    // Levels reach 127 at most and a sound triggers above the threshold: the
+    // threshold stays low enough for a loud sound to cross it.
+    static constexpr int MaxThreshold = 120;
+    // The threshold that a room whose loudest level is `loudest` asks for.
+    static int thresholdAbove(int loudest) { return loudest + qMax(MinMargin, loudest / 2); }
 
     // Starts listening at `now` (milliseconds, monotonic); forgets any earlier run.
     void start(qint64 now);
@@ -24,8 +32,10 @@ public:
     // listening, and at least 1 while waiting for the buffer that ends the run.
     int secondsLeft(qint64 now) const;
     int loudest() const { return m_loudest; }
-    // The loudest level plus the margin, never above the slider's top.
-    int threshold() const { return qMin(m_loudest + Margin, MaxThreshold); }
+    // Above the loudest level by the margin, never above MaxThreshold.
+    int threshold() const { return qMin(thresholdAbove(m_loudest), MaxThreshold); }
+    // The room was too loud for a threshold above it that a sound can still cross.
+    bool roomTooLoud() const { return thresholdAbove(m_loudest) > MaxThreshold; }
 
 private:
     qint64 m_started = 0;

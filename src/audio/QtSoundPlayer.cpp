@@ -114,6 +114,16 @@ void QtSoundPlayer::play(const QString& fileName)
     start(Kind::Companion, fileName);
 }
 
+void QtSoundPlayer::playDecoded(const QString& fileName, DecodedSound decoded)
+{
+    dropOutput();
+    if (fileName.size() > MaxNameLength) {
+        startAlert();
+        return;
+    }
+    start(Kind::Companion, fileName, std::move(decoded));
+}
+
 void QtSoundPlayer::stop()
 {
     const bool wasPlaying = m_kind != Kind::None;
@@ -127,13 +137,13 @@ bool QtSoundPlayer::guardActive() const
     return m_kind != Kind::None || (m_endClock.isValid() && m_endClock.elapsed() < GuardMilliseconds);
 }
 
-void QtSoundPlayer::start(Kind kind, const QString& source)
+void QtSoundPlayer::start(Kind kind, const QString& source, std::optional<DecodedSound> decoded)
 {
     const quint64 number = m_playNumber;
     m_kind = kind;
     m_source = source;
-    std::optional<DecodedSound> sound;
-    if (kind != Kind::Beep)
+    std::optional<DecodedSound> sound = std::move(decoded);
+    if (kind != Kind::Beep && !sound)
         sound = decodeSoundFile(source);
     // A page sound is a wave file; the desktop's alert sounds are Ogg.
     const bool playable = kind == Kind::Beep || (sound && (sound->wave || kind == Kind::Alert));

@@ -33,6 +33,7 @@ public:
     static QString defaultAlertSound();
 
     void play(const QString& fileName) override;
+    void playDecoded(const QString& fileName, DecodedSound decoded) override;
     void stop() override;
     bool guardActive() const override;
 
@@ -46,7 +47,7 @@ signals:
     void finished();
 
 private:
-    void start(Kind kind, const QString& source);
+    void start(Kind kind, const QString& source, std::optional<DecodedSound> decoded = std::nullopt);
     bool startOutput(const DecodedSound& sound);
     void startAlert();
     void startBeep();

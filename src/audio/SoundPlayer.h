@@ -1,5 +1,7 @@
 #pragma once
 // Page sounds: the companion ".wav" of a picture page, played asynchronously.
+#include "audio/DecodedSound.h"
+
 #include <QString>
 
 namespace tirvelo {
@@ -17,6 +19,13 @@ public:
     // playing. A file that is missing, cannot be decoded or has a name longer
     // than MaxNameLength plays the desktop's alert sound instead.
     virtual void play(const QString& fileName) = 0;
+    // The same with the file decoded already (ahead of the turn): played as
+    // the file's sound, without reading it again.
+    virtual void playDecoded(const QString& fileName, DecodedSound decoded)
+    {
+        (void)decoded;
+        play(fileName);
+    }
     // Silences whatever is playing.
     virtual void stop() = 0;
     // A sound is playing now, or ended (or was stopped) less than 300 ms ago.

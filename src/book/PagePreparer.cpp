@@ -156,7 +156,7 @@ bool PagePreparer::unchanged(const Result& result)
     return true;
 }
 
-PagePreparer::Result PagePreparer::prepare(Job job)
+PagePreparer::Result PagePreparer::prepare(Job job, const ExtraPreparation& extra)
 {
     Result result;
     result.startedNs = fileClockNowNs();
@@ -164,8 +164,12 @@ PagePreparer::Result PagePreparer::prepare(Job job)
     QTextDocument unused;
     result.page.view = PagePresenter().present(job.book, job.reading, unused);
     PageView& view = result.page.view;
-    for (const QString& name : view.filesRead)
-        result.files.emplace_back(name, stampFile(resolveBookFile(name, job.book.BookFolder)));
+    QStringList extraFiles;
+    if (extra && !view.failure)
+        result.page.extra = extra(view, extraFiles);
+    for (const QStringList& names : {view.filesRead, extraFiles})
+        for (const QString& name : names)
+            result.files.emplace_back(name, stampFile(resolveBookFile(name, job.book.BookFolder)));
     if (view.picture) {
         result.page.shown = view.picture->toImage(view.stretch ? job.reading.pictureBox : view.picture->naturalSize);
         // The box draws the shown pixels; it loads the file again should it
@@ -191,7 +195,7 @@ void PagePreparer::work()
         m_queued.reset();
         Job job = *m_working;
         lock.unlock();
-        auto result = std::make_unique<Result>(prepare(std::move(job)));
+        auto result = std::make_unique<Result>(prepare(std::move(job), m_extra));
         lock.lock();
         if (result->job.serial == m_serial)
             m_result = std::move(result);

@@ -14,16 +14,20 @@
 // failed keeps its failure for the turn, which tells it then. No file stays
 // open: the presenter reads each whole. Rich-text pages and pictures with a
 // rich-text companion are left to the turn: their document belongs to the
-// rich-text box.
+// rich-text box. A layer above may add work of its own to each page (its
+// companion sound decoded): that runs in the worker after the page, and the
+// files it read are checked at the turn with the page's.
 #include "base/FileStamp.h"
 #include "book/Book.h"
 #include "book/PagePresenter.h"
 
 #include <QImage>
 #include <QObject>
+#include <QStringList>
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -32,9 +36,20 @@
 
 namespace tirvelo {
 
+// What a layer above prepares beside a page, which the page rules need not know.
+class PageExtra {
+public:
+    virtual ~PageExtra() = default;
+};
+
+// Runs in the worker once the page is presented; names the files it read in
+// filesRead (as they are opened). Nothing: nothing to add.
+using ExtraPreparation = std::function<std::shared_ptr<PageExtra>(const PageView& page, QStringList& filesRead)>;
+
 struct PreparedPage {
     PageView view; // as PagePresenter::present gives it
     QImage shown;  // the picture as the box draws it (device pixels), when the page has one
+    std::shared_ptr<PageExtra> extra; // from the extra preparation, if any
 };
 
 class PagePreparer : public QObject {
@@ -50,6 +65,8 @@ public:
     // loading the page itself (false, as measured best: the worker runs at
     // low priority, and on a busy machine it may be far from done).
     void setWaitForPreparation(bool wait) { m_waitForPreparation = wait; }
+    // Set before the first page is prepared.
+    void setExtraPreparation(ExtraPreparation extra) { m_extra = std::move(extra); }
 
     // The page book.CurrentPage shows: prepares its neighbour in direction,
     // once the events waiting now (the page's paint) have been handled.
@@ -83,13 +100,14 @@ private:
 
     void start(uint64_t serial);
     void work();
-    static Result prepare(Job job);
+    static Result prepare(Job job, const ExtraPreparation& extra);
     static bool matches(const Job& job, const Book& book, PageCommand direction, const ReadingState& reading);
     static bool unchanged(const Result& result);
 
     bool m_enabled = true;
     bool m_waitForPreparation = false;
     int m_pagesTaken = 0;
+    ExtraPreparation m_extra;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -114,6 +114,21 @@ SwitchKey switchKeyForQtKey(int qtKey)
     return SwitchKey::None;
 }
 
+SwitchKey switchKeyForKeyPress(int qtKey, Qt::KeyboardModifiers modifiers)
+{
+    if (modifiers & ~Qt::KeyboardModifiers(Qt::KeypadModifier))
+        return SwitchKey::None;
+    const SwitchKey key = switchKeyForQtKey(qtKey);
+    if ((modifiers & Qt::KeypadModifier) && isDigitSwitchKey(key))
+        return SwitchKey::None;
+    return key;
+}
+
+bool isDigitSwitchKey(SwitchKey key)
+{
+    return key == SwitchKey::Digit1 || key == SwitchKey::Digit2;
+}
+
 AccessOptions readAccessOptions(const SettingsFile& file)
 {
     AccessOptions options;

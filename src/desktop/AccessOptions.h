@@ -5,6 +5,7 @@
 // They live in new keys of the program's section of the settings file; at
 // their defaults the program behaves as it does without them.
 #include <QByteArrayView>
+#include <qnamespace.h>
 
 #include <optional>
 #include <span>
@@ -40,6 +41,13 @@ int qtKeyOf(SwitchKey key);
 // The switch key that a key code stands for, None when it is none of them.
 // Enter on the keypad and Return are one key, as interfaces send either.
 SwitchKey switchKeyForQtKey(int qtKey);
+// The switch key that a key press stands for. Only a key pressed alone counts,
+// so Ctrl+1 or Shift+Space keep their usual meaning. The keypad's Enter is
+// Enter, but the keypad's digits are no switch keys: with "1" or "2" chosen,
+// digits can still be typed into the speed box from the keypad.
+SwitchKey switchKeyForKeyPress(int qtKey, Qt::KeyboardModifiers modifiers);
+// A digit key chosen as a switch key types no more from the main row.
+bool isDigitSwitchKey(SwitchKey key);
 
 // The stored options. A missing or unreadable value reads as its default; a
 // number outside its range is brought into it; a step key equal to the select

@@ -16,9 +16,14 @@ bool SwitchTimings::takeHeldPress(qint64 now)
     return true;
 }
 
+bool SwitchTimings::delayRunning(qint64 now) const
+{
+    return m_postAcceptanceMs > 0 && m_lastAdmitted && now - *m_lastAdmitted < m_postAcceptanceMs;
+}
+
 bool SwitchTimings::admit(qint64 now)
 {
-    if (m_postAcceptanceMs > 0 && m_lastAdmitted && now - *m_lastAdmitted < m_postAcceptanceMs)
+    if (delayRunning(now))
         return false;
     m_lastAdmitted = now;
     return true;

@@ -31,6 +31,8 @@ public:
     // the delay after the previous admitted activation runs. An admitted
     // activation starts the delay.
     bool admit(qint64 now);
+    // True while the delay after the last admitted activation runs; starts nothing.
+    bool delayRunning(qint64 now) const;
 
 private:
     int m_acceptanceMs = 0;

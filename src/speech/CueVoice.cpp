@@ -11,7 +11,7 @@ constexpr int kCueWordsPerMinute = 230;
 constexpr int kCuePitch = 75;
 } // namespace
 
-CueVoice::CueVoice(QObject* parent) : QObject(parent) {}
+CueVoice::CueVoice(QObject* parent) : QObject(parent), m_program(program()) {}
 
 CueVoice::~CueVoice()
 {
@@ -21,9 +21,19 @@ CueVoice::~CueVoice()
 QString CueVoice::program()
 {
     const QString chosen = qEnvironmentVariable("TIRVELO_CUE_PROGRAM");
-    if (!chosen.isEmpty())
-        return chosen;
-    return QStandardPaths::findExecutable(QStringLiteral("espeak-ng"));
+    return QStandardPaths::findExecutable(chosen.isEmpty() ? QStringLiteral("espeak-ng") : chosen);
+}
+
+bool CueVoice::guardActive() const
+{
+    if (m_process && m_process->state() != QProcess::NotRunning)
+        return true;
+    return m_endClock.isValid() && m_endClock.elapsed() < GuardMilliseconds;
+}
+
+void CueVoice::ended()
+{
+    m_endClock.start();
 }
 
 QStringList CueVoice::argumentsFor(const QString& language)
@@ -35,8 +45,7 @@ QStringList CueVoice::argumentsFor(const QString& language)
 
 bool CueVoice::say(const QString& text, const QString& language)
 {
-    const QString executable = program();
-    if (executable.isEmpty())
+    if (m_program.isEmpty())
         return false;
     stop();
     m_process = new QProcess(this);
@@ -44,6 +53,10 @@ bool CueVoice::say(const QString& text, const QString& language)
     m_process->setStandardOutputFile(QProcess::nullDevice());
     QProcess* started = m_process;
     connect(started, &QProcess::finished, started, &QObject::deleteLater);
+    connect(started, &QProcess::finished, this, [this, started] {
+        if (m_process == started)
+            ended();
+    });
     connect(started, &QProcess::errorOccurred, started, [started](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
             started->deleteLater();
@@ -52,7 +65,7 @@ bool CueVoice::say(const QString& text, const QString& language)
         if (m_process == started)
             m_process = nullptr;
     });
-    m_process->start(executable, argumentsFor(language));
+    m_process->start(m_program, argumentsFor(language));
     m_process->write(text.toUtf8());
     m_process->write("\n");
     m_process->closeWriteChannel();
@@ -66,6 +79,7 @@ void CueVoice::stop()
     QProcess* process = m_process;
     m_process = nullptr;
     process->disconnect(this);
+    ended();
     if (process->state() == QProcess::NotRunning) {
         delete process;
         return;

@@ -19,6 +19,11 @@ const AccessOptionsCaptions& accessOptionsCaptionsFor(InterfaceLanguage language
         QStringLiteral(u"&Cancel·lar"),
         QStringLiteral(u"Calibra"),
         QStringLiteral(u"Escoltant... %1 s"),
+        QStringLiteral(u"Massa soroll"),
+        QStringLiteral(u"Hi ha massa soroll per calibrar: torneu-ho a provar en silenci."),
+        QStringLiteral(u"No s'han pogut desar les opcions d'accés. Es faran servir fins que tanqueu el programa."),
+        QStringLiteral(u"Amb la tecla 1 o 2 com a commutador, aquesta xifra s'escriu a la velocitat de lectura amb el teclat numèric."),
+        QStringLiteral(u"No trobo espeak-ng: el botó ressaltat no es pot llegir."),
     };
     static const AccessOptionsCaptions spanish{
         QStringLiteral(u"Opciones de acceso..."),
@@ -35,6 +40,11 @@ const AccessOptionsCaptions& accessOptionsCaptionsFor(InterfaceLanguage language
         QStringLiteral(u"&Cancelar"),
         QStringLiteral(u"Calibra"),
         QStringLiteral(u"Escuchando... %1 s"),
+        QStringLiteral(u"Demasiado ruido"),
+        QStringLiteral(u"Hay demasiado ruido para calibrar: vuelva a probarlo en silencio."),
+        QStringLiteral(u"No se han podido guardar las opciones de acceso. Se usarán hasta que cierre el programa."),
+        QStringLiteral(u"Con la tecla 1 o 2 como conmutador, esta cifra se escribe en la velocidad de lectura con el teclado numérico."),
+        QStringLiteral(u"No encuentro espeak-ng: el botón resaltado no se puede leer."),
     };
     static const AccessOptionsCaptions portuguese{
         QStringLiteral(u"Opções de acesso..."),
@@ -51,6 +61,11 @@ const AccessOptionsCaptions& accessOptionsCaptionsFor(InterfaceLanguage language
         QStringLiteral(u"&Cancelar"),
         QStringLiteral(u"Calibra"),
         QStringLiteral(u"A ouvir... %1 s"),
+        QStringLiteral(u"Demasiado ruído"),
+        QStringLiteral(u"Há demasiado ruído para calibrar: tente de novo em silêncio."),
+        QStringLiteral(u"Não foi possível guardar as opções de acesso. Serão usadas até fechar o programa."),
+        QStringLiteral(u"Com a tecla 1 ou 2 como comutador, este algarismo escreve-se na velocidade de leitura com o teclado numérico."),
+        QStringLiteral(u"Não encontro o espeak-ng: o botão realçado não pode ser lido."),
     };
     return forLanguage(language, catalan, spanish, portuguese);
 }

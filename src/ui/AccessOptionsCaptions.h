@@ -22,6 +22,11 @@ struct AccessOptionsCaptions {
     QString Cancel;
     QString Calibrate;
     QString CalibrationCountdown; // %1: whole seconds left
+    QString RoomTooLoud;          // on the level bar after a calibration in a room too loud
+    QString RoomTooLoudHint;      // what to do about it, said to a screen reader
+    QString NotStored;            // the options could not be written
+    QString DigitKeyHint;         // shown while "1" or "2" is a switch key
+    QString NoCueVoice;           // shown when the cue voice's program is missing
 };
 
 const AccessOptionsCaptions& accessOptionsCaptionsFor(InterfaceLanguage language);

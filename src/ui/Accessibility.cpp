@@ -6,10 +6,43 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 
 namespace tirvelo {
 namespace {
+
+// The widget that reads as focused for a screen reader besides the keyboard's.
+QPointer<QWidget> g_readerFocus;
+
+bool holdsReaderFocus(const QWidget* widget)
+{
+    return widget && g_readerFocus == widget;
+}
+
+void sendFocusedState(QWidget* widget)
+{
+    QAccessible::State changed;
+    changed.focused = true;
+    QAccessibleStateChangeEvent state(widget, changed);
+    QAccessible::updateAccessibility(&state);
+}
+
+void moveReaderFocus(QWidget* widget)
+{
+    const QPointer<QWidget> before = g_readerFocus;
+    g_readerFocus = widget;
+    if (!QAccessible::isActive())
+        return;
+    if (before && before != widget)
+        sendFocusedState(before);
+    if (!widget)
+        return;
+    sendFocusedState(widget);
+    QAccessibleEvent focus(widget, QAccessible::Focus);
+    QAccessible::updateAccessibility(&focus);
+}
 
 // A page-turning button: it never takes the keyboard focus, so the scan's
 // highlight is what a screen reader hears as focus.
@@ -27,7 +60,7 @@ public:
     {
         QAccessible::State s = QAccessibleWidget::state();
         s.focusable = true;
-        s.focused = button()->isHighlighted();
+        s.focused = button()->isHighlighted() && holdsReaderFocus(button());
         return s;
     }
     QStringList actionNames() const override { return {pressAction()}; }
@@ -40,6 +73,29 @@ public:
 
 private:
     NavigationButton* button() const { return static_cast<NavigationButton*>(widget()); }
+};
+
+constexpr const char* kAnnouncesProperty = "tirveloAnnouncesChanges";
+
+// A label that takes the screen reader's focus when it changes, so that its
+// new name is spoken.
+class AccessibleAnnouncingLabel : public QAccessibleWidget {
+public:
+    explicit AccessibleAnnouncingLabel(QLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return static_cast<QLabel*>(widget())->text();
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.focusable = true;
+        s.focused = holdsReaderFocus(widget());
+        return s;
+    }
 };
 
 constexpr const char* kMinimumProperty = "tirveloNumberMinimum";
@@ -153,6 +209,8 @@ QAccessibleInterface* ourInterfaces(const QString&, QObject* object)
         return new AccessibleNavigationButton(button);
     if (auto* picture = qobject_cast<PictureBox*>(object))
         return new QAccessibleWidget(picture, QAccessible::Graphic);
+    if (auto* label = qobject_cast<QLabel*>(object); label && label->property(kAnnouncesProperty).toBool())
+        return new AccessibleAnnouncingLabel(label);
     if (auto* edit = qobject_cast<QLineEdit*>(object); edit && edit->property(kMinimumProperty).isValid())
         return new AccessibleNumberEdit(edit);
     if (auto* window = qobject_cast<TFormPrincipal*>(object))
@@ -187,14 +245,23 @@ void exposeAsNumber(QLineEdit* edit, int minimum, int maximum)
 
 void announceHighlight(QWidget* button)
 {
-    if (!QAccessible::isActive())
-        return;
-    QAccessible::State changed;
-    changed.focused = true;
-    QAccessibleStateChangeEvent state(button, changed);
-    QAccessible::updateAccessibility(&state);
-    QAccessibleEvent focus(button, QAccessible::Focus);
-    QAccessible::updateAccessibility(&focus);
+    moveReaderFocus(button);
+}
+
+void announceHighlightLeft(QWidget* button)
+{
+    if (holdsReaderFocus(button))
+        moveReaderFocus(nullptr);
+}
+
+void announcesItsChanges(QLabel* label)
+{
+    label->setProperty(kAnnouncesProperty, true);
+}
+
+void announceChange(QLabel* label)
+{
+    moveReaderFocus(label);
 }
 
 } // namespace tirvelo

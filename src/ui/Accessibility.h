@@ -5,6 +5,7 @@
 // reads as focus.
 #include <QString>
 
+class QLabel;
 class QLineEdit;
 class QWidget;
 
@@ -23,7 +24,17 @@ QString spokenCaption(const QString& caption);
 // first asked for by a screen reader.
 void exposeAsNumber(QLineEdit* edit, int minimum, int maximum);
 
+// Besides the keyboard's focus, what a screen reader hears as focused: the
+// scan's highlight, or the page number just after it changed (a screen reader
+// speaks a change of name only on what has its focus).
 // Tells the screen reader that the scan's highlight moved onto `button`.
 void announceHighlight(QWidget* button);
+// The highlight left `button`: its focused state drops, with an event.
+void announceHighlightLeft(QWidget* button);
+// A label whose changes are spoken: it takes that focus on announceChange()
+// and keeps it until a highlight takes it back. Call before the label is
+// first asked for by a screen reader.
+void announcesItsChanges(QLabel* label);
+void announceChange(QLabel* label);
 
 } // namespace tirvelo

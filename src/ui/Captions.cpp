@@ -25,6 +25,10 @@ const Captions& captionsFor(InterfaceLanguage language)
         QStringLiteral(u"Nivell &Micròfon"),
         QStringLiteral(u"Calibra"),
         QStringLiteral(u"Text de la pàgina"),
+        QStringLiteral(u"Plana"),
+        QStringLiteral(u"Número de pàgina"),
+        QStringLiteral(u"Decimes de segon que dura cada salt de l'escaneig"),
+        QStringLiteral(u"Velocitat de lectura"),
     };
     static const Captions spanish{
         QStringLiteral(u"&Anterior"),
@@ -47,6 +51,10 @@ const Captions& captionsFor(InterfaceLanguage language)
         QStringLiteral(u"Nivel &Micrófono"),
         QStringLiteral(u"Calibrar"),
         QStringLiteral(u"Texto de la página"),
+        QStringLiteral(u"Página"),
+        QStringLiteral(u"Número de página"),
+        QStringLiteral(u"Décimas de segundo que dura cada salto del escaneo"),
+        QStringLiteral(u"Velocidad de lectura"),
     };
     static const Captions portuguese{
         QStringLiteral(u"&Anterior"),
@@ -69,6 +77,10 @@ const Captions& captionsFor(InterfaceLanguage language)
         QStringLiteral(u"Volume do &Microfone"),
         QStringLiteral(u"Calibrar"),
         QStringLiteral(u"Texto da página"),
+        QStringLiteral(u"Página"),
+        QStringLiteral(u"Número da página"),
+        QStringLiteral(u"Décimas de segundo que dura cada salto do varrimento"),
+        QStringLiteral(u"Velocidade de leitura"),
     };
     return forLanguage(language, catalan, spanish, portuguese);
 }

@@ -29,6 +29,11 @@ struct Captions {
     QString BitBtn2;
     QString BitBtnCalibra; // the level dialog's calibrate button: tooltip and name
     QString TextBoxName; // what a screen reader calls the text boxes
+    // What a screen reader calls the picture, the page number, the scan interval and the speed box.
+    QString PictureName;
+    QString PageNumberName;
+    QString ScanIntervalName;
+    QString ReadingSpeedName;
 };
 
 const Captions& captionsFor(InterfaceLanguage language);

@@ -1,5 +1,7 @@
 #include "ui/FormNivellEntradaDAudio.h"
 
+#include "ui/AccessOptionsCaptions.h"
+#include "ui/CurrentDesktop.h"
 #include "ui/Delay.h"
 #include "audio/WavMax.h"
 #include "ui/MessageSink.h"
@@ -165,8 +167,9 @@ TFormNivellEntradaDAudio::TFormNivellEntradaDAudio(const Services& services, QWi
     BitBtnCalibra->setObjectName(QStringLiteral("BitBtnCalibra"));
     BitBtnCalibra->setGeometry(108, 72, 18, 25);
     BitBtnCalibra->setIconSize(QSize(11, 12));
-    BitBtnCalibra->setToolTip(QStringLiteral("Calibra"));
-    BitBtnCalibra->setAccessibleName(QStringLiteral("Calibra"));
+    setCaptions(windowTitle(), BitBtn1->text(), BitBtn2->text(), QStringLiteral("Calibra"));
+    const AccessOptionsCaptions& catalan = accessOptionsCaptionsFor(InterfaceLanguage::Catalan);
+    setCalibrationCaptions(catalan.CalibrationCountdown, catalan.RoomTooLoud, catalan.RoomTooLoudHint);
     BitBtnCalibra->setEnabled(false); // voice mode starts off
     setTabOrder(BitBtn1, BitBtnCalibra);
     setTabOrder(BitBtnCalibra, BitBtn2);
@@ -201,6 +204,9 @@ void TFormNivellEntradaDAudio::FormCreate()
 
 void TFormNivellEntradaDAudio::placeBottomRight()
 {
+    // A Wayland client cannot place its windows: the compositor does.
+    if (!currentDesktopSession().placesOwnWindows())
+        return;
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
@@ -247,6 +253,7 @@ void TFormNivellEntradaDAudio::BitBtn1Click()
 {
     // Closed while listening: the run is abandoned and the threshold kept.
     m_calibration.cancel();
+    m_roomTooLoud = false;
     showCalibration();
     ProgressBarVolum->setValue(0);
     hide();
@@ -261,6 +268,7 @@ void TFormNivellEntradaDAudio::BitBtnCalibraClick()
 {
     // Pressed again while listening: the run starts over.
     m_calibration.start(m_services.clock.now());
+    m_roomTooLoud = false;
     showCalibration();
 }
 
@@ -276,11 +284,12 @@ void TFormNivellEntradaDAudio::setCaptureRunning(bool running)
 void TFormNivellEntradaDAudio::hearRoom(int level)
 {
     setLevel(level);
-    const bool heardEnough = m_calibration.hear(level, m_services.clock.now());
-    showCalibration();
-    // Through the track bar, so that its tooltip follows; the teacher can move it on.
-    if (heardEnough)
+    if (m_calibration.hear(level, m_services.clock.now())) {
+        // Through the track bar, so that its tooltip follows; the teacher can move it on.
         TrackBar1->setValue(m_calibration.threshold());
+        m_roomTooLoud = m_calibration.roomTooLoud();
+    }
+    showCalibration();
 }
 
 void TFormNivellEntradaDAudio::showCalibration()
@@ -288,13 +297,18 @@ void TFormNivellEntradaDAudio::showCalibration()
     if (!m_calibration.listening()) {
         BitBtnCalibra->setText(QString());
         BitBtnCalibra->setIcon(m_calibrateIcon);
-        ProgressBarVolum->setTextVisible(false);
+        setCalibrateButtonTexts(m_calibrateCaption, m_roomTooLoud ? m_tooLoudHint : QString());
+        if (m_roomTooLoud)
+            ProgressBarVolum->setFormat(m_tooLoudCaption);
+        ProgressBarVolum->setTextVisible(m_roomTooLoud);
         return;
     }
     const QString seconds = QString::number(m_calibration.secondsLeft(m_services.clock.now()));
     if (!BitBtnCalibra->icon().isNull()) // once, not at every buffer
         BitBtnCalibra->setIcon(QIcon());
     BitBtnCalibra->setText(seconds);
+    // The button has the focus after its press: a screen reader says its new name.
+    setCalibrateButtonTexts(m_countdownCaption.arg(seconds), QString());
     ProgressBarVolum->setFormat(seconds);
     ProgressBarVolum->setTextVisible(true);
 }
@@ -310,8 +324,28 @@ void TFormNivellEntradaDAudio::setCaptions(const QString& dialogTitle, const QSt
     setWindowTitle(dialogTitle);
     BitBtn1->setText(closeCaption);
     BitBtn2->setText(levelCaption);
+    m_calibrateCaption = calibrateCaption;
     BitBtnCalibra->setToolTip(calibrateCaption);
-    BitBtnCalibra->setAccessibleName(calibrateCaption);
+    if (!m_calibration.listening())
+        setCalibrateButtonTexts(calibrateCaption, BitBtnCalibra->accessibleDescription());
+}
+
+void TFormNivellEntradaDAudio::setCalibrateButtonTexts(const QString& name, const QString& description)
+{
+    // Set only when they change: each setting is an event a screen reader hears.
+    if (BitBtnCalibra->accessibleName() != name)
+        BitBtnCalibra->setAccessibleName(name);
+    if (BitBtnCalibra->accessibleDescription() != description)
+        BitBtnCalibra->setAccessibleDescription(description);
+}
+
+void TFormNivellEntradaDAudio::setCalibrationCaptions(const QString& countdown, const QString& tooLoud,
+                                                      const QString& tooLoudHint)
+{
+    m_countdownCaption = countdown;
+    m_tooLoudCaption = tooLoud;
+    m_tooLoudHint = tooLoudHint;
+    showCalibration();
 }
 
 void TFormNivellEntradaDAudio::FormDestroy()

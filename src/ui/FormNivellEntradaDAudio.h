@@ -38,6 +38,10 @@ public:
     // name). The track bar's tooltip stays Catalan.
     void setCaptions(const QString& dialogTitle, const QString& closeCaption, const QString& levelCaption,
                      const QString& calibrateCaption);
+    // The calibration's words in the interface language: the button's name
+    // while counting down ("%1" the seconds), and what the bar and the button
+    // say after a calibration in a room too loud.
+    void setCalibrationCaptions(const QString& countdown, const QString& tooLoud, const QString& tooLoudHint);
 
     // Calibration hears the capture that voice mode runs: without it the
     // button is disabled, and switching it off abandons a run.
@@ -81,6 +85,10 @@ private:
     // The button's face and the bar's text: the seconds left while listening,
     // the stopwatch and no text otherwise.
     void showCalibration();
+    // The calibrate button's accessible name and description; the word after
+    // a calibration in a room too loud stays until the next one, or until the
+    // dialog is closed.
+    void setCalibrateButtonTexts(const QString& name, const QString& description);
     void placeBottomRight();
     void placeByDecoratedFrameOnce();
 
@@ -88,6 +96,11 @@ private:
     RecordingLevelControl* m_levelControl = nullptr;
     LevelCalibration m_calibration;
     QIcon m_calibrateIcon; // the stopwatch, on the button when not counting down
+    QString m_calibrateCaption;
+    QString m_countdownCaption;
+    QString m_tooLoudCaption;
+    QString m_tooLoudHint;
+    bool m_roomTooLoud = false; // the last calibration's room
     bool m_placedByFrame = false;
     bool m_destroyed = false;
 };

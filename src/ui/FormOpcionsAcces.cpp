@@ -48,6 +48,12 @@ TFormOpcionsAcces::TFormOpcionsAcces(QWidget* parent) : QDialog(parent)
     CheckSoDurantSo = new QCheckBox;
     LabelSoDurantSo = new QLabel;
     LabelSoDurantSo->setWordWrap(true);
+    LabelSenseVeu = new QLabel;
+    LabelSenseVeu->setWordWrap(true);
+    LabelSenseVeu->setVisible(false);
+    LabelTeclaXifra = new QLabel;
+    LabelTeclaXifra->setWordWrap(true);
+    LabelTeclaXifra->setVisible(false);
     Botons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
 
     auto* form = new QFormLayout;
@@ -59,7 +65,9 @@ TFormOpcionsAcces::TFormOpcionsAcces(QWidget* parent) : QDialog(parent)
     }
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
+    layout->addWidget(LabelTeclaXifra);
     layout->addWidget(CheckLlegeixResaltat);
+    layout->addWidget(LabelSenseVeu);
     layout->addWidget(CheckSoDurantSo);
     layout->addWidget(LabelSoDurantSo);
     layout->addWidget(Botons);
@@ -70,6 +78,8 @@ TFormOpcionsAcces::TFormOpcionsAcces(QWidget* parent) : QDialog(parent)
             [this] { keepKeysApart(ComboTeclaSeleccio, ComboTeclaPas); });
     connect(ComboTeclaPas, &QComboBox::currentIndexChanged, this,
             [this] { keepKeysApart(ComboTeclaPas, ComboTeclaSeleccio); });
+    for (QComboBox* box : {ComboTeclaSeleccio, ComboTeclaPas})
+        connect(box, &QComboBox::currentIndexChanged, this, &TFormOpcionsAcces::showDigitKeyHint);
     setLanguage(InterfaceLanguage::Catalan);
 }
 
@@ -85,6 +95,16 @@ void TFormOpcionsAcces::keepKeysApart(QComboBox* changed, QComboBox* other)
 {
     if (keyIn(changed) != SwitchKey::None && keyIn(changed) == keyIn(other))
         chooseKey(other, SwitchKey::None);
+}
+
+void TFormOpcionsAcces::showDigitKeyHint()
+{
+    LabelTeclaXifra->setVisible(isDigitSwitchKey(keyIn(ComboTeclaSeleccio)) || isDigitSwitchKey(keyIn(ComboTeclaPas)));
+}
+
+void TFormOpcionsAcces::setCueVoiceMissing(bool missing)
+{
+    LabelSenseVeu->setVisible(missing);
 }
 
 void TFormOpcionsAcces::setOptions(const AccessOptions& options)
@@ -130,6 +150,8 @@ void TFormOpcionsAcces::setLanguage(InterfaceLanguage language)
     CheckLlegeixResaltat->setText(captions.SpokenHighlight);
     CheckSoDurantSo->setText(captions.SoundSwitchDuringSound);
     LabelSoDurantSo->setText(captions.SoundSwitchDuringSoundHint);
+    LabelSenseVeu->setText(captions.NoCueVoice);
+    LabelTeclaXifra->setText(captions.DigitKeyHint);
     Botons->button(QDialogButtonBox::Ok)->setText(captions.Accept);
     Botons->button(QDialogButtonBox::Cancel)->setText(captions.Cancel);
 }

@@ -22,6 +22,8 @@ public:
     void setOptions(const AccessOptions& options);
     AccessOptions options() const;
     void setLanguage(InterfaceLanguage language);
+    // Says that the highlight cannot be spoken, for want of the cue voice's program.
+    void setCueVoiceMissing(bool missing);
 
     QSpinBox* SpinAcceptacio = nullptr;
     QSpinBox* SpinRetard = nullptr;
@@ -30,12 +32,15 @@ public:
     QCheckBox* CheckLlegeixResaltat = nullptr;
     QCheckBox* CheckSoDurantSo = nullptr;
     QLabel* LabelSoDurantSo = nullptr;
+    QLabel* LabelSenseVeu = nullptr;     // no cue voice
+    QLabel* LabelTeclaXifra = nullptr;   // a digit is a switch key
     QDialogButtonBox* Botons = nullptr;
 
 private:
     QComboBox* makeKeyBox();
     // One key cannot both select and step: choosing it in one box clears the other.
     void keepKeysApart(QComboBox* changed, QComboBox* other);
+    void showDigitKeyHint();
 
     QLabel* m_labels[4] = {}; // before the two times and the two keys
 };

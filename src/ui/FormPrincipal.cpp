@@ -18,6 +18,7 @@
 #include "speech/CueVoice.h"
 #include "ui/AboutBox.h"
 #include "ui/AccessOptionsCaptions.h"
+#include "ui/CurrentDesktop.h"
 #include "ui/Accessibility.h"
 #include "ui/FormOpcionsAcces.h"
 #include "ui/SwitchInput.h"
@@ -27,6 +28,7 @@
 #include "ui/MessageSink.h"
 #include "ui/NavigationButton.h"
 #include "ui/PictureBox.h"
+#include "ui/PreparedSound.h"
 #include "ui/ScanIntervalSpinBox.h"
 
 #include <QAction>
@@ -91,9 +93,14 @@ QStringList qtNameFilters(const QString& filter)
 } // namespace
 
 TFormPrincipal::TFormPrincipal(const Services& services, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(services)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_services(services), m_session(currentDesktopSession())
 {
     setObjectName(QStringLiteral("FormPrincipal"));
+    m_preparer.setExtraPreparation([this](const PageView& page, QStringList& filesRead) {
+        if (std::shared_ptr<PageExtra> text = m_textPageLook.prepare(page))
+            return text;
+        return prepareCompanionSound(page, filesRead);
+    });
     setWindowTitle(applicationTitle());
     setAutoFillBackground(true);
     QPalette black = palette();
@@ -110,6 +117,10 @@ TFormPrincipal::TFormPrincipal(const Services& services, QWidget* parent)
     windowFont.setPixelSize(qRound(11 * m_scale));
     setFont(windowFont);
     resize(int(536 * m_scale), int(348 * m_scale));
+    // On a Wayland session asked before the first show, so that the
+    // compositor maps it full screen.
+    if (!m_session.coversScreenItself())
+        setWindowState(Qt::WindowFullScreen);
     createControls();
     createMenu();
     FormCreate();
@@ -127,7 +138,6 @@ void TFormPrincipal::createControls()
     // Back to front: the picture, the buttons and labels, then the boxes.
     Image1 = new PictureBox(this);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setAccessibleName(QStringLiteral(u"Plana"));
     connect(Image1, &PictureBox::clicked, this, &TFormPrincipal::Image1Click);
 
     const Captions& captions = captionsFor(InterfaceLanguage::Catalan);
@@ -172,14 +182,13 @@ void TFormPrincipal::createControls()
     pageFont.setPixelSize(qRound(11 * m_scale));
     LabelPagina->setFont(pageFont);
     LabelPagina->setToolTip(fixed_texts::HintPageNumber);
-    // Its name is the number shown, so a screen reader hears every new page.
-    LabelPagina->setAccessibleDescription(fixed_texts::HintPageNumber);
+    // Its name is the number shown; a new page takes the screen reader's focus (showPageLabel).
+    announcesItsChanges(LabelPagina);
 
     SpinEditTempsTimer = new ScanIntervalSpinBox(this);
     SpinEditTempsTimer->setObjectName(QStringLiteral("SpinEditTempsTimer"));
     SpinEditTempsTimer->setGeometry(scaled(118, 5, 41, 22));
     SpinEditTempsTimer->setToolTip(fixed_texts::HintScanInterval);
-    SpinEditTempsTimer->setAccessibleName(fixed_texts::HintScanInterval);
     connect(SpinEditTempsTimer, &QSpinBox::valueChanged, this, &TFormPrincipal::SpinEditTempsTimerChange);
     connect(SpinEditTempsTimer, &ScanIntervalSpinBox::pageKeyPressed, this, [this](int key) {
         if (key == Qt::Key_PageDown)
@@ -188,7 +197,7 @@ void TFormPrincipal::createControls()
             SpeedButtonEsquerraClick();
     });
 
-    Memo1 = new QPlainTextEdit(this);
+    Memo1 = new TextPageBox(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -222,7 +231,6 @@ void TFormPrincipal::createControls()
     speedFont.setBold(true);
     EditVelocitat->setFont(speedFont);
     EditVelocitat->setToolTip(fixed_texts::HintReadingSpeed);
-    EditVelocitat->setAccessibleName(fixed_texts::HintReadingSpeed);
     connect(EditVelocitat, &QLineEdit::textChanged, this, &TFormPrincipal::EditVelocitatChange);
     EditVelocitat->setContextMenuPolicy(Qt::DefaultContextMenu); // its own edit menu (see Memo1 above)
 
@@ -241,9 +249,10 @@ void TFormPrincipal::createControls()
     connect(Timer1, &QTimer::timeout, this, &TFormPrincipal::Timer1Timer);
 
     m_switches = new SwitchInput(this, {[this] { SpeedButtonEsquerraClick(); }, [this] { SpeedButtonDretaClick(); },
-                                        [this] { selectKeyPressed(); }, [this] { ScanStep(); }},
+                                        [this] { return selectAction(); }, [this] { ScanStep(); },
+                                        [this] { return pageAction(); }},
                                  this);
-    m_switches->setPressTargets(SpeedButtonEsquerra, {SpeedButtonDreta, Image1, Memo1->viewport(), RichEdit1->viewport()});
+    m_switches->setPressTargets(SpeedButtonEsquerra, {SpeedButtonDreta}, {Image1, Memo1->viewport(), RichEdit1->viewport()});
 
     applyCaptions(captions);
 }
@@ -323,6 +332,11 @@ void TFormPrincipal::applyCaptions(const Captions& captions)
         LabelInformacio->adjustSize();
         Memo1->setAccessibleName(captions.TextBoxName);
         RichEdit1->setAccessibleName(captions.TextBoxName);
+        // The hints stay Catalan; what a screen reader calls the controls follows the language.
+        Image1->setAccessibleName(captions.PictureName);
+        LabelPagina->setAccessibleDescription(captions.PageNumberName);
+        SpinEditTempsTimer->setAccessibleName(captions.ScanIntervalName);
+        EditVelocitat->setAccessibleName(captions.ReadingSpeedName);
     }
     if (!PopupMenuActiu)
         return;
@@ -393,8 +407,16 @@ void TFormPrincipal::applyNoSpeechMenuState()
 
 void TFormPrincipal::FormActivate()
 {
-    // Maximised on every activation, and covering the available screen also
-    // where no window manager maximises.
+    // On a Wayland session full screen by the platform's own request, the size
+    // left to the compositor (weston ends a client whose size differs from what
+    // it configured, and misplaces an X window that sizes itself).
+    if (!m_session.coversScreenItself()) {
+        if (!(windowState() & Qt::WindowFullScreen))
+            setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowFullScreen);
+        return;
+    }
+    // On X, maximised on every activation, and covering the available screen
+    // also where no window manager maximises.
     const QRect target = availableScreenGeometry(this);
     if (!(windowState() & Qt::WindowMaximized))
         setWindowState(windowState() | Qt::WindowMaximized);
@@ -417,7 +439,10 @@ void TFormPrincipal::showEvent(QShowEvent* event)
 
 void TFormPrincipal::resizeEvent(QResizeEvent* event)
 {
+    // The page boxes follow whatever size the window is given.
     Image1->setGeometry(rect());
+    Memo1->setGeometry(qRound(20 * m_scale), qRound(74 * m_scale), width() - qRound(50 * m_scale), height() - qRound(94 * m_scale));
+    RichEdit1->setGeometry(Memo1->geometry());
     QWidget::resizeEvent(event);
 }
 
@@ -456,7 +481,7 @@ bool TFormPrincipal::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::MouseButtonPress:
         if (inRich && watched == RichEdit1->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            SpeedButtonDretaClick();
+            pageClicked();
         break;
     case QEvent::MouseButtonRelease:
         if (inMemo && watched == Memo1->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
@@ -492,7 +517,7 @@ void TFormPrincipal::turnPage(PageCommand command)
     if (turn.showPage) {
         book.CurrentPage = *turn.showPage;
         showPage(m_preparer.take(book, command, readingState()));
-        m_preparer.prepareAfter(book, command, readingState());
+        prepareNext(command);
     }
     if (!SpinEditTempsTimer->isVisible() || !SpinEditTempsTimer->isEnabled()) {
         messages().plain(this, turn.failureMessage);
@@ -522,15 +547,34 @@ void TFormPrincipal::SpeedButtonDretaClick()
     activate(PageCommand::Next);
 }
 
-void TFormPrincipal::selectKeyPressed()
+void TFormPrincipal::pageClicked()
 {
-    // While scanning, the key presses the highlighted button; otherwise it turns on.
-    if (!PopupMenuActiu->isChecked())
-        SpeedButtonDretaClick();
-    else if (SpeedButtonEsquerra->isHighlighted())
-        SpeedButtonEsquerraClick();
-    else if (SpeedButtonDreta->isHighlighted())
-        SpeedButtonDretaClick();
+    pageAction()();
+}
+
+std::function<void()> TFormPrincipal::pageAction()
+{
+    // On a Wayland session the pointer cannot rest on the highlight, so while
+    // scanning a click on the page presses the highlighted button, as it was
+    // when the press began.
+    if (m_session.pageClickPressesHighlight() && PopupMenuActiu->isChecked()) {
+        if (SpeedButtonEsquerra->isHighlighted())
+            return [this] { SpeedButtonEsquerraClick(); };
+        if (SpeedButtonDreta->isHighlighted())
+            return [this] { SpeedButtonDretaClick(); };
+    }
+    return [this] { SpeedButtonDretaClick(); };
+}
+
+std::function<void()> TFormPrincipal::selectAction()
+{
+    // The highlighted button whenever one is highlighted (the step key shows
+    // one with scanning off too); with none and scanning off, the next page.
+    if (SpeedButtonEsquerra->isHighlighted())
+        return [this] { SpeedButtonEsquerraClick(); };
+    if (SpeedButtonDreta->isHighlighted() || !PopupMenuActiu->isChecked())
+        return [this] { SpeedButtonDretaClick(); };
+    return nullptr;
 }
 
 const AccessOptions& TFormPrincipal::accessOptions() const
@@ -550,11 +594,14 @@ void TFormPrincipal::PopupMenuOpcionsAccesClick()
     TFormOpcionsAcces dialog(this);
     dialog.setLanguage(m_language);
     dialog.setOptions(accessOptions());
+    dialog.setCueVoiceMissing(!cueVoice().available());
     if (dialog.exec() == QDialog::Accepted) {
         const AccessOptions chosen = dialog.options();
         SettingsFile settingsFile;
-        writeAccessOptions(settingsFile, chosen);
+        // Used all the same: only the next start loses them.
         applyAccessOptions(chosen);
+        if (!writeAccessOptions(settingsFile, chosen))
+            messages().plain(this, accessOptionsCaptionsFor(m_language).NotStored);
     }
     followActiu();
 }
@@ -645,7 +692,7 @@ void TFormPrincipal::LoadBook(const QString& requestedName)
         return;
     }
     ShowPage();
-    m_preparer.prepareAfter(book, PageCommand::Next, readingState());
+    prepareNext(PageCommand::Next);
     followActiu();
 }
 
@@ -709,6 +756,7 @@ void TFormPrincipal::showPage(std::optional<PreparedPage> prepared)
     RichEdit1->hide();
     Image1->hide(); // the picture box lets go of its picture before the next one is loaded
     PageView page = prepared ? std::move(prepared->view) : m_presenter.present(book, readingState(), *RichEdit1->document());
+    const std::shared_ptr<PageExtra> extra = prepared ? prepared->extra : nullptr;
     book.CurrentPage = page.currentPage;
     // The text box stays up from one text page to the next: hidden and shown
     // again, it would be repainted whole, frame and scroll bars, and the form
@@ -721,7 +769,7 @@ void TFormPrincipal::showPage(std::optional<PreparedPage> prepared)
             focused->setFocus(Qt::OtherFocusReason);
     }
     if (page.text)
-        Memo1->setPlainText(*page.text);
+        Memo1->showPage(*page.text, dynamic_cast<const PreparedTextPage*>(extra.get()));
     if (page.picture) {
         Image1->setStretch(page.stretch);
         if (prepared)
@@ -737,7 +785,7 @@ void TFormPrincipal::showPage(std::optional<PreparedPage> prepared)
         return;
     }
     if (page.sound) {
-        soundPlayer().play(*page.sound);
+        playPageSound(*page.sound, extra.get());
         SoundPlaying = true;
     }
     // A page read aloud is on the screen before its reading starts: the
@@ -757,12 +805,29 @@ void TFormPrincipal::showPage(std::optional<PreparedPage> prepared)
         showPageLabel();
 }
 
+void TFormPrincipal::prepareNext(PageCommand direction)
+{
+    m_textPageLook.set(Memo1->look());
+    m_preparer.prepareAfter(book, direction, readingState());
+}
+
+void TFormPrincipal::playPageSound(const QString& file, PageExtra* prepared)
+{
+    if (std::optional<DecodedSound> sound = takePreparedSound(prepared, file))
+        soundPlayer().playDecoded(file, std::move(*sound));
+    else
+        soundPlayer().play(file);
+}
+
 void TFormPrincipal::showPageLabel()
 {
     // Written once per page: a screen reader announces each change of the text.
     const QString label = PagePresenter::pageLabel(book);
-    if (LabelPagina->text() != label)
-        LabelPagina->setText(label);
+    if (LabelPagina->text() == label)
+        return;
+    LabelPagina->setText(label);
+    // After the turn has moved the keyboard focus, so that this is what a screen reader says last.
+    QTimer::singleShot(0, LabelPagina, [label = LabelPagina] { announceChange(label); });
 }
 
 void TFormPrincipal::paintNow(QWidget* box)
@@ -825,8 +890,10 @@ void TFormPrincipal::ScanStep()
     else if (position == 1)
         SpeedButtonDreta->setHighlighted(true);
     speakHighlight(position == 0 ? SpeedButtonEsquerra : position == 1 ? SpeedButtonDreta : nullptr);
-    // Every step, also when the pointer is already there or the user moved it away.
-    QCursor::setPos(mapToGlobal(scanPointerClientPoint()));
+    // Every step, also when the pointer is already there or the user moved it
+    // away. Where it cannot follow, a click on the page stands for it (pageClicked).
+    if (m_session.movesPointer())
+        QCursor::setPos(mapToGlobal(scanPointerClientPoint()));
 }
 
 void TFormPrincipal::Timer1Timer()
@@ -834,7 +901,7 @@ void TFormPrincipal::Timer1Timer()
     // A button clicks when it is let go over it: a step while a switch wired
     // as the left button is held would move the pointer away and lose the
     // press. The scan waits for the release.
-    if (QGuiApplication::mouseButtons() & Qt::LeftButton)
+    if ((QGuiApplication::mouseButtons() & Qt::LeftButton) || m_switches->switchKeyHeld())
         return;
     if (accessOptions().stepKey == SwitchKey::None)
         ScanStep();
@@ -844,10 +911,16 @@ void TFormPrincipal::speakHighlight(const NavigationButton* button)
 {
     if (!button || !accessOptions().spokenHighlight)
         return;
+    static constexpr const char* codes[] = {"ca", "es", "pt"};
+    cueVoice().say(spokenCaption(button->text()), QString::fromLatin1(codes[int(m_language)]));
+}
+
+CueVoice& TFormPrincipal::cueVoice()
+{
+    // Made on first use, which looks for its program once.
     if (!m_cue)
         m_cue = new CueVoice(this);
-    static constexpr const char* codes[] = {"ca", "es", "pt"};
-    m_cue->say(spokenCaption(button->text()), QString::fromLatin1(codes[int(m_language)]));
+    return *m_cue;
 }
 
 void TFormPrincipal::SpinEditTempsTimerChange()
@@ -925,8 +998,12 @@ void TFormPrincipal::HandleWaveInData()
     }
     // With headphones the page's own sound cannot reach the microphone, so the
     // option lets the trigger listen through it.
-    const bool deafToPageSound = soundPlayer().guardActive() && !accessOptions().soundSwitchDuringPageSound;
-    const WaveInOutcome outcome = HandleWaveInDataCore(m_services.capture, PopupMenuActiu->isChecked(), deafToPageSound);
+    // The spoken highlight's cue is heard through the loudspeakers as the page's sound is.
+    const bool ownSound = soundPlayer().guardActive() || (m_cue && m_cue->guardActive());
+    // A sound inside the post-acceptance delay is ignored whole: it neither
+    // clears the highlight nor starts the hold-off.
+    const bool deaf = (ownSound && !accessOptions().soundSwitchDuringPageSound) || m_switches->delayRunning();
+    const WaveInOutcome outcome = HandleWaveInDataCore(m_services.capture, PopupMenuActiu->isChecked(), deaf);
     if (m_levelDialog && m_levelDialog->isVisible())
         m_levelDialog->setLevel(outcome.level);
     if (!outcome.activate)

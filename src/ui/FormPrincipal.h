@@ -7,9 +7,11 @@
 #include "book/PagePreparer.h"
 #include "book/PagePresenter.h"
 #include "desktop/AccessOptions.h"
+#include "desktop/DesktopSession.h"
 #include "scan/ScanCycle.h"
 #include "ui/Captions.h"
 #include "ui/Services.h"
+#include "ui/TextPageBox.h"
 
 #include <QWidget>
 #include <functional>
@@ -48,7 +50,7 @@ public:
     QLabel* LabelInformacio = nullptr;
     QLabel* LabelPagina = nullptr;
     ScanIntervalSpinBox* SpinEditTempsTimer = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
+    TextPageBox* Memo1 = nullptr;
     QTextEdit* RichEdit1 = nullptr;
     QLineEdit* EditVelocitat = nullptr;
     QTimer* Timer1 = nullptr;
@@ -106,8 +108,11 @@ public:
     // ---- handlers ----
     void SpeedButtonEsquerraClick();
     void SpeedButtonDretaClick();
-    void Image1Click() { SpeedButtonDretaClick(); }
-    void Memo1Click() { SpeedButtonDretaClick(); }
+    void Image1Click() { pageClicked(); }
+    void Memo1Click() { pageClicked(); }
+    // A left click on the picture or a text box: the next page, or, where the
+    // pointer does not follow the scan, the highlighted button while scanning.
+    void pageClicked();
     void SpinEditTempsTimerChange();
     void EditVelocitatChange();
     // With a step key chosen the highlight moves by that key only.
@@ -137,6 +142,8 @@ public:
     QString openDialogLastName() const { return m_openDialogLastName; }
     // Layout factor for screens above 96 dpi.
     qreal layoutScale() const { return m_scale; }
+    // The desktop the window was made on, and what it allows.
+    const DesktopSession& desktopSession() const { return m_session; }
     // The client point of the highlighted button's centre, where the pointer goes.
     QPoint scanPointerClientPoint() const;
     // The next page in the direction of travel, made ready while this one is read.
@@ -162,8 +169,11 @@ private:
     ReadingState readingState() const;
     // A switch's activation: turns the page unless the post-acceptance delay runs.
     void activate(PageCommand command);
-    void selectKeyPressed();
+    // What a select key pressed now acts on.
+    std::function<void()> selectAction();
+    std::function<void()> pageAction();
     void speakHighlight(const NavigationButton* button);
+    CueVoice& cueVoice();
     std::optional<QString> chooseBookFile();
     void chooseVoice(QAction* chosen, QAction* other);
     void switchLanguage(InterfaceLanguage language, QAction* item, QByteArrayView storedValue, int engineLanguage);
@@ -174,6 +184,10 @@ private:
     bool speak(const SpokenPage& speech);
     // The page number of the book's current page, on the label.
     void showPageLabel();
+    // Prepares the page after this one in direction, the text box's look included.
+    void prepareNext(PageCommand direction);
+    // The page's sound, from the samples prepared with the page when there are.
+    void playPageSound(const QString& file, PageExtra* prepared);
     // Paints the window's changed parts and hands the frame to the screen now.
     void paintNow(QWidget* box);
     QWidget* pageBox(PageBox box) const;
@@ -185,6 +199,7 @@ private:
     MessageSink& messages() const { return m_services.messages; }
 
     Services m_services;
+    DesktopSession m_session;
     bool m_interfaceReady = false;
 
     TAboutBox* m_aboutBox = nullptr;
@@ -195,6 +210,7 @@ private:
     int m_openDialogFilterIndex = 0;
     QString m_openDialogLastName;
     PagePresenter m_presenter;
+    TextPageLookout m_textPageLook; // read by the preparer's worker: made before it, gone after it
     PagePreparer m_preparer;
     SwitchInput* m_switches = nullptr;
     CueVoice* m_cue = nullptr;

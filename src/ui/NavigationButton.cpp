@@ -29,6 +29,8 @@ void NavigationButton::setHighlighted(bool highlighted)
     update();
     if (highlighted)
         announceHighlight(this);
+    else
+        announceHighlightLeft(this);
 }
 
 QColor NavigationButton::captionColor() const

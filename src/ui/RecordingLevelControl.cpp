@@ -1,5 +1,7 @@
 #include "ui/RecordingLevelControl.h"
 
+#include "ui/CurrentDesktop.h"
+
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
@@ -31,6 +33,12 @@ void RecordingLevelControl::raise()
     if (m_busy)
         return;
     m_busy = true;
+    // On a Wayland session the control is a Wayland client, out of an X
+    // client's sight: it is started, and the compositor places it.
+    if (!currentDesktopSession().findsOtherWindows()) {
+        startControl();
+        return;
+    }
     // Windows of the control are found by their X class.
     runHelper(WindowTool, {QStringLiteral("search"), QStringLiteral("--class"), Program},
               [this](const QString& found) {

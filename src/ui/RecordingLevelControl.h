@@ -18,8 +18,8 @@ public:
     ~RecordingLevelControl() override;
 
     // Brings an open window of the control to the front (mapping it again when
-    // minimised); when none is open, starts the control detached on its input
-    // tab. Returns at once; finished() tells the outcome. Nothing is shown when
+    // minimised); when none is open, or on a Wayland session, starts the
+    // control detached on its input tab. Returns at once; finished() tells the outcome. Nothing is shown when
     // the control is not installed. A request while one is under way is dropped.
     void raise();
 

@@ -2,6 +2,7 @@
 
 #include "desktop/AssociationCheck.h"
 #include "desktop/FreedesktopAssociation.h"
+#include "ui/AccessOptionsCaptions.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/FormPrincipal.h"
 #include "ui/MessageBoxes.h"
@@ -28,8 +29,11 @@ AttachedLevelDialog::AttachedLevelDialog(const Services& services, TFormPrincipa
     // still be open then, and must not keep the program running.
     dialog->setAttribute(Qt::WA_QuitOnClose, false);
     mainWindow.setLevelDialog(dialog);
-    mainWindow.setLanguageListener([dialog](const Captions& captions) {
+    mainWindow.setLanguageListener([dialog, &mainWindow](const Captions& captions) {
         dialog->setCaptions(captions.LevelDialogTitle, captions.BitBtn1, captions.BitBtn2, captions.BitBtnCalibra);
+        const AccessOptionsCaptions& calibration = accessOptionsCaptionsFor(mainWindow.language());
+        dialog->setCalibrationCaptions(calibration.CalibrationCountdown, calibration.RoomTooLoud,
+                                       calibration.RoomTooLoudHint);
     });
 }
 

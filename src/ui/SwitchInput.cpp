@@ -24,10 +24,11 @@ SwitchInput::~SwitchInput()
         QCoreApplication::instance()->removeEventFilter(this);
 }
 
-void SwitchInput::setPressTargets(QWidget* previous, std::vector<QWidget*> next)
+void SwitchInput::setPressTargets(QWidget* previous, std::vector<QWidget*> next, std::vector<QWidget*> page)
 {
     m_previousTarget = previous;
     m_nextTargets.assign(next.begin(), next.end());
+    m_pageTargets.assign(page.begin(), page.end());
 }
 
 void SwitchInput::setOptions(const AccessOptions& options)
@@ -38,6 +39,8 @@ void SwitchInput::setOptions(const AccessOptions& options)
     m_timings.setPostAcceptanceMs(options.postAcceptanceMs);
     m_holdTimer.stop();
     m_held = nullptr;
+    m_waiting.clear();
+    m_keysDown.clear();
     // Events are looked at only when an option needs it, so the defaults cost nothing.
     const bool needed = m_timings.holdsPresses() || options.selectKey != SwitchKey::None
         || options.stepKey != SwitchKey::None;
@@ -55,22 +58,37 @@ bool SwitchInput::admit()
     return m_timings.admit(m_clock.elapsed());
 }
 
+bool SwitchInput::delayRunning() const
+{
+    return m_timings.delayRunning(m_clock.elapsed());
+}
+
 std::function<void()> SwitchInput::actionForPress(QObject* target) const
 {
     if (target == m_previousTarget)
         return m_actions.previous;
     if (std::find(m_nextTargets.begin(), m_nextTargets.end(), target) != m_nextTargets.end())
         return m_actions.next;
+    if (std::find(m_pageTargets.begin(), m_pageTargets.end(), target) != m_pageTargets.end())
+        return m_actions.page ? m_actions.page() : m_actions.next;
     return nullptr;
 }
 
-std::function<void()> SwitchInput::actionForKey(int key) const
+std::function<void()> SwitchInput::actionForKey(int key, Qt::KeyboardModifiers modifiers)
 {
-    const SwitchKey pressed = switchKeyForQtKey(key);
-    if (pressed != SwitchKey::None && pressed == m_options.selectKey)
-        return m_actions.select;
-    if (pressed != SwitchKey::None && pressed == m_options.stepKey)
-        return m_actions.step;
+    const SwitchKey pressed = switchKeyForKeyPress(key, modifiers);
+    if (pressed != SwitchKey::None && pressed == m_options.selectKey) {
+        // Taken even with nothing to act on, so that the key never types.
+        std::function<void()> selected = m_actions.select ? m_actions.select() : nullptr;
+        return selected ? selected : [] {};
+    }
+    if (pressed != SwitchKey::None && pressed == m_options.stepKey) {
+        // A bouncing step switch must not move the highlight there and back.
+        return [this] {
+            if (admit() && m_actions.step)
+                m_actions.step();
+        };
+    }
     if (m_timings.holdsPresses() && key == Qt::Key_PageDown)
         return m_actions.next;
     if (m_timings.holdsPresses() && key == Qt::Key_PageUp)
@@ -84,27 +102,52 @@ bool SwitchInput::hold(std::function<void()> action, quint64 pressedAt, int sour
         action();
         return true;
     }
-    m_held = std::move(action);
-    m_heldSince = pressedAt;
-    m_heldSource = source;
-    m_holdTimer.start(m_timings.pressBegan(m_clock.elapsed()) - m_clock.elapsed());
+    // A second switch pressed while one is held (a tremor, a brush) does not
+    // take the place of the press under way: it waits behind it.
+    if (m_held) {
+        if (source != m_heldSource)
+            m_waiting.push_back({std::move(action), pressedAt, m_clock.elapsed(), source});
+        return true;
+    }
+    startHeld({std::move(action), pressedAt, m_clock.elapsed(), source});
     return true;
+}
+
+void SwitchInput::startHeld(Press press)
+{
+    m_held = std::move(press.action);
+    m_heldSince = press.stamp;
+    m_heldSource = press.source;
+    // From its own press: a press that waited may be due at once.
+    const qint64 due = m_timings.pressBegan(press.clockAt);
+    m_holdTimer.start(int(qMax<qint64>(0, due - m_clock.elapsed())));
 }
 
 bool SwitchInput::release(quint64 releasedAt, int source)
 {
-    // Another switch let go while this one is held (presses overlap, as with a
-    // tremor): the held press still counts.
-    if (m_held && source != m_heldSource)
+    // A waiting switch let go: it waits no more, and the held press still counts.
+    if (m_held && source != m_heldSource) {
+        std::erase_if(m_waiting, [source](const Press& press) { return press.source == source; });
         return true;
+    }
     // Held long enough by the events' own time stamps, it counts even when the
     // program was too busy to see the time pass; let go before that, never.
     std::function<void()> action = std::move(m_held);
     m_held = nullptr;
     m_timings.pressEnded();
     m_holdTimer.stop();
-    if (action && releasedAt >= m_heldSince + quint64(m_timings.acceptanceMs()))
+    if (action && releasedAt >= m_heldSince + quint64(m_timings.acceptanceMs())) {
+        m_waiting.clear(); // one activation for presses that overlap
         action();
+        return true;
+    }
+    // Let go too soon (presses overlap, as with a tremor): a switch pressed
+    // meanwhile and still held takes its place.
+    if (!m_waiting.empty()) {
+        Press next = std::move(m_waiting.front());
+        m_waiting.erase(m_waiting.begin());
+        startHeld(std::move(next));
+    }
     return true;
 }
 
@@ -114,6 +157,7 @@ void SwitchInput::holdElapsed()
         return;
     const std::function<void()> action = std::move(m_held);
     m_held = nullptr;
+    m_waiting.clear(); // one activation for presses that overlap
     action();
 }
 
@@ -125,19 +169,31 @@ bool SwitchInput::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
-        std::function<void()> action = actionForKey(key->key());
+        // A switch held down repeats its key; the press counts once.
+        if (key->isAutoRepeat())
+            return m_keysDown.contains(keySwitch(key->key()));
+        std::function<void()> action = actionForKey(key->key(), key->modifiers());
         if (!action)
             return false;
-        // A switch held down repeats its key; the press counts once.
-        return key->isAutoRepeat() ? true : hold(std::move(action), key->timestamp(), keySwitch(key->key()));
+        m_keysDown.insert(keySwitch(key->key()));
+        return hold(std::move(action), key->timestamp(), keySwitch(key->key()));
     }
     case QEvent::KeyRelease: {
+        // The release of a press taken here, whatever modifiers came meanwhile.
         auto* key = static_cast<QKeyEvent*>(event);
-        if (!actionForKey(key->key()))
+        const int source = keySwitch(key->key());
+        if (!m_keysDown.contains(source))
             return false;
-        return key->isAutoRepeat() ? true
-                                    : (m_timings.holdsPresses() ? release(key->timestamp(), keySwitch(key->key())) : true);
+        if (key->isAutoRepeat())
+            return true;
+        m_keysDown.remove(source);
+        return m_timings.holdsPresses() ? release(key->timestamp(), source) : true;
     }
+    case QEvent::WindowDeactivate:
+        // The releases of keys held now go to another window: none is held here any more.
+        if (watched == m_window)
+            m_keysDown.clear();
+        return false;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
         if (!m_timings.holdsPresses() || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)

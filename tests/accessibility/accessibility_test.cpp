@@ -144,6 +144,12 @@ TEST_F(AccessibleWindows, MainWindowIsReadAndDrivenThroughTheTree)
     EXPECT_TRUE(accessible(window->SpeedButtonDreta)->state().focused);
     EXPECT_FALSE(accessible(window->SpeedButtonEsquerra)->state().focused);
     EXPECT_TRUE(g_events.contains(RecordedEvent{window->SpeedButtonDreta, QAccessible::Focus}));
+    // ... and leaving it too: the button's focused state drops with an event.
+    g_events.clear();
+    window->SpeedButtonDreta->setHighlighted(false);
+    EXPECT_FALSE(accessible(window->SpeedButtonDreta)->state().focused);
+    EXPECT_TRUE(g_events.contains(RecordedEvent{window->SpeedButtonDreta, QAccessible::StateChanged}));
+    window->SpeedButtonDreta->setHighlighted(true);
 
     // Pressing "Següent" by its action turns the page; the label's new name is announced.
     g_events.clear();
@@ -153,14 +159,29 @@ TEST_F(AccessibleWindows, MainWindowIsReadAndDrivenThroughTheTree)
     next->doAction(QAccessibleActionInterface::pressAction());
     QTRY_COMPARE(accessible(window->LabelPagina)->text(QAccessible::Name), QStringLiteral(u"2 - 2"));
     EXPECT_TRUE(g_events.contains(RecordedEvent{window->LabelPagina, QAccessible::NameChanged}));
+    // A screen reader speaks a name change only on what has its focus: the
+    // new page's number takes it, until the scan highlights a button again.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return g_events.contains(RecordedEvent{window->LabelPagina, QAccessible::Focus}); }));
+    EXPECT_TRUE(accessible(window->LabelPagina)->state().focused);
+    EXPECT_FALSE(accessible(window->SpeedButtonDreta)->state().focused);
+    window->ScanStep();
+    EXPECT_FALSE(accessible(window->LabelPagina)->state().focused);
     EXPECT_EQ(accessible(window->Image1)->text(QAccessible::Description), QStringLiteral(u"gat.bmp"));
 
     // The names follow the interface language.
     window->PopupCastellanoClick();
     expectNodes({
         {window->SpeedButtonDreta, QAccessible::Button, QStringLiteral(u"Siguiente")},
+        {window->Image1, QAccessible::Graphic, QStringLiteral(u"Página")},
+        {window->SpinEditTempsTimer, QAccessible::SpinBox, QStringLiteral(u"Décimas de segundo que dura cada salto del escaneo")},
+        {window->EditVelocitat, QAccessible::EditableText, QStringLiteral(u"Velocidad de lectura")},
         {window->Memo1, QAccessible::EditableText, QStringLiteral(u"Texto de la página")},
         {window->RichEdit1, QAccessible::EditableText, QStringLiteral(u"Texto de la página")},
+    });
+    window->MenuPortuguesClick();
+    expectNodes({
+        {window->Image1, QAccessible::Graphic, QStringLiteral(u"Página")},
+        {window->EditVelocitat, QAccessible::EditableText, QStringLiteral(u"Velocidade de leitura")},
     });
 }
 
@@ -239,6 +260,20 @@ TEST_F(AccessibleWindows, LevelDialogAndAboutBoxAreReadAndTheSliderIsSetThroughI
         {dialog.BitBtn2, QAccessible::Button, QStringLiteral(u"Nivell Micròfon")},
         {dialog.BitBtnCalibra, QAccessible::Button, QStringLiteral(u"Calibra")},
     });
+    // The countdown is the button's name while it runs, so a screen reader hears it.
+    dialog.setCaptureRunning(true);
+    g_events.clear();
+    levelServices.clock.fixedNow = 1000;
+    dialog.BitBtnCalibra->click();
+    EXPECT_EQ(accessible(dialog.BitBtnCalibra)->text(QAccessible::Name), QStringLiteral(u"Escoltant... 3 s"));
+    EXPECT_TRUE(g_events.contains(RecordedEvent{dialog.BitBtnCalibra, QAccessible::NameChanged}));
+    levelServices.clock.fixedNow = 2100;
+    dialog.hearRoom(10);
+    EXPECT_EQ(accessible(dialog.BitBtnCalibra)->text(QAccessible::Name), QStringLiteral(u"Escoltant... 2 s"));
+    levelServices.clock.fixedNow = 4000;
+    dialog.hearRoom(10);
+    EXPECT_EQ(accessible(dialog.BitBtnCalibra)->text(QAccessible::Name), QStringLiteral(u"Calibra"));
+
     accessible(dialog.TrackBar1)->valueInterface()->setCurrentValue(45);
     EXPECT_EQ(levelServices.capture.TriggerThreshold, 45) << "as dragging the bar does";
     EXPECT_EQ(dialog.TrackBar1->toolTip(), QStringLiteral("Valor minim del senyal que provoca efecte = 45"));

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Reads the running program through the real AT-SPI bus, as a screen reader
 does: the page number, then a press of "Següent" by its accessible action, then
-the new page number. Prints both numbers; exits non-zero on any failure.
+the new page number, which reads as focused so that a screen reader says it.
+Prints both numbers; exits non-zero on any failure.
 
 With --every-page, presses "Següent" until the last page and fails at the
 first page that does not show: its number does not come, or a message box
@@ -111,6 +112,11 @@ press_next(app)
 
 after = wait_for("a new page number", lambda: (page_label(app).name if page_label(app) and page_label(app).name != before else None))
 print("after:", after)
+# A screen reader speaks a change of name only on what has its focus: the new
+# page number takes it.
+wait_for("the new page number to read as focused",
+         lambda: page_label(app) is not None and page_label(app).getState().contains(pyatspi.STATE_FOCUSED))
+print("focused:", page_label(app).name)
 b, a = PAGE.match(before), PAGE.match(after)
 if int(a.group(1)) != int(b.group(1)) + 1 or a.group(2) != b.group(2):
     sys.exit(f"pressing Següent went from {before} to {after}")

@@ -36,6 +36,8 @@ for needed in libqt6widgets6 libespeak-ng1 espeak-ng-data fonts-liberation2 font
               fonts-crosextra-caladea fonts-dejavu-core; do
   grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
+# A Wayland session gets the native Wayland platform.
+grep -q qt6-wayland <<<"$(dpkg-deb -f "$deb" Recommends)" || fail "Recommends lacks qt6-wayland"
 # Page sounds go straight to the sound server: no media framework is needed.
 if grep -q gstreamer <<<"$depends"; then fail "Depends names GStreamer: $depends"; fi
 

@@ -1,14 +1,19 @@
 // The next page made ready while this one shows, through the real main
 // window: a turn to a prepared page draws what a turn that loads it draws,
-// and a prepared page that fails tells its message at the turn, not before.
+// a text page drawn ahead looks as the text box draws it, a prepared page
+// that fails tells its message at the turn, not before, and a companion
+// sound decoded with its page is what the turn plays.
 #include "support/MainWindowFixture.h"
+#include "support/RecordingSoundPlayer.h"
 #include "support/RecordingMessageSink.h"
 #include "support/TestPaths.h"
 #include "ui/PictureBox.h"
+#include "ui/TextPageBox.h"
 
 #include <QImage>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace tirvelo;
@@ -91,4 +96,78 @@ TEST_F(PagePreparation, APreparedPageThatFailsTellsItsMessageAtTheTurn)
     EXPECT_EQ(window->preparer().pagesTaken(), 1);
     ASSERT_EQ(boxes->texts(), QStringList {QStringLiteral(u"Nom de fitxer de plana incorrecte o no existeix.")});
     EXPECT_EQ(window->book.CurrentPage, 1);
+}
+
+TEST_F(PagePreparation, ATurnPlaysTheSoundDecodedWithItsPage)
+{
+    start();
+    auto recording = std::make_unique<RecordingSoundPlayer>();
+    RecordingSoundPlayer& player = *recording;
+    services->sound.use(std::move(recording));
+    writeFile(path("conte.txt"), readAll(testDataPath("pages/conte.txt")));
+    writeFile(path("so.wav"), readAll(testDataPath("audio/tone-u8-11025.wav")));
+    writeFile(path("no.wav"), "Hola\r\n");
+    ASSERT_TRUE(QImage(40, 30, QImage::Format_RGB32).save(path("petita.bmp"), "BMP"));
+    load(writeBook("s.Lumbrix", 4, "", {"conte.txt", "petita.bmp#so.wav", "conte.txt", "petita.bmp#no.wav"}));
+
+    turnForwards();
+    ASSERT_EQ(player.playedDecoded.size(), 1);
+    EXPECT_TRUE(player.playedDecoded[0].endsWith(QStringLiteral("so.wav")));
+    EXPECT_EQ(player.decodedFrames, QList<qsizetype> {decodeSoundFile(path("so.wav"))->frames()});
+    EXPECT_TRUE(player.played.isEmpty()) << "not read again at the turn";
+
+    // A sound that does not decode was not prepared: the turn plays its file,
+    // whose alert comes then.
+    turnForwards();
+    EXPECT_TRUE(player.played.isEmpty()) << "nothing before the turn";
+    turnForwards();
+    EXPECT_EQ(window->preparer().pagesTaken(), 3);
+    ASSERT_EQ(player.played.size(), 1);
+    EXPECT_TRUE(player.played[0].endsWith(QStringLiteral("no.wav")));
+    EXPECT_EQ(player.playedDecoded.size(), 1);
+    EXPECT_TRUE(boxes->seen().isEmpty());
+}
+
+TEST_F(PagePreparation, ATextPageDrawnAheadIsTheTextBoxsOwnPixels)
+{
+    start();
+    // A page longer and wider than the box, one with tabs and letters beyond
+    // ASCII, a story, an empty page (the last three fill the box's half only
+    // with their line breaks), and a page turned to after a scrolled one.
+    QByteArray longPage;
+    for (int line = 0; line < 300; ++line)
+        longPage += QByteArray("Una l\xEDnia de text llarga, ").repeated(1 + line % 7) + "\r\n";
+    writeFile(path("llarg.txt"), longPage);
+    const QByteArray breaks = QByteArray("\r\n").repeated(40);
+    writeFile(path("curt.txt"), "\tPer\xF2 \x80 5\r\n\r\nA\tB\tC\r\n\xC7" "a \x93" "cometes\x94 \x85\n\rfi" + breaks);
+    writeFile(path("conte.txt"), readAll(testDataPath("pages/conte.txt")) + breaks);
+    writeFile(path("buit.txt"), breaks);
+    const QString book = writeBook("t.Lumbrix", 6, "",
+                                   {"conte.txt", "llarg.txt", "curt.txt", "conte.txt", "buit.txt", "llarg.txt"});
+    const auto textBox = [&] { return window->Memo1->grab().toImage(); };
+
+    QList<QImage> prepared, loaded;
+    load(book);
+    for (int page = 1; page < 6; ++page) {
+        window->SpeedButtonDretaClick();
+        EXPECT_TRUE(window->Memo1->drawsPreparedPage()) << "page " << page + 1;
+        prepared.append(textBox());
+        QCoreApplication::processEvents(); // the next page's preparation starts
+        window->preparer().waitUntilIdle();
+        if (page == 4)
+            window->Memo1->verticalScrollBar()->setValue(5); // scrolled on the page before
+    }
+    // Scrolled, the box paints itself.
+    window->Memo1->verticalScrollBar()->setValue(3);
+    EXPECT_FALSE(window->Memo1->drawsPreparedPage());
+
+    window->preparer().setEnabled(false);
+    load(book);
+    for (int page = 1; page < 6; ++page) {
+        window->SpeedButtonDretaClick();
+        EXPECT_FALSE(window->Memo1->drawsPreparedPage());
+        loaded.append(textBox());
+    }
+    for (int page = 0; page < 5; ++page)
+        EXPECT_TRUE(prepared[page] == loaded[page]) << "page " << page + 2;
 }

@@ -5,12 +5,16 @@
 #include "support/XServer.h"
 #include "ui/FormOpcionsAcces.h"
 #include "ui/NavigationButton.h"
+#include "ui/ScanIntervalSpinBox.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -19,6 +23,9 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
+#include <utility>
 
 using namespace tirvelo;
 using namespace tirvelo::test;
@@ -56,11 +63,46 @@ protected:
     {
         return QTest::qWaitFor([&] { return window->book.CurrentPage == page; }, 5000);
     }
+    // A book page in the middle, where each step moves the highlight to the other button.
+    void toMiddlePage()
+    {
+        window->book.CurrentPage = 2;
+        window->ShowPage();
+    }
+    int highlighted() const
+    {
+        if (window->SpeedButtonEsquerra->isHighlighted())
+            return window->SpeedButtonDreta->isHighlighted() ? 2 : 0;
+        return window->SpeedButtonDreta->isHighlighted() ? 1 : -1;
+    }
     bool pointAt(QWidget* widget)
     {
         const QPoint centre = widget->mapToGlobal(widget->rect().center());
         return xdotool({QStringLiteral("mousemove"), QString::number(centre.x()), QString::number(centre.y())});
     }
+};
+
+// Runs `then` from the event loop once a key's first press has reached the
+// application, while the key is still held.
+class OnKeyPress : public QObject {
+public:
+    OnKeyPress(int key, std::function<void()> then) : m_key(key), m_then(std::move(then))
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~OnKeyPress() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (m_then && event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == m_key)
+            QTimer::singleShot(0, this, std::exchange(m_then, nullptr));
+        return false;
+    }
+
+private:
+    int m_key;
+    std::function<void()> m_then;
 };
 
 } // namespace
@@ -135,9 +177,9 @@ TEST_F(SwitchOptions, AShortPressDoesNothingAndAHeldOneTurnsOnce)
     EXPECT_EQ(window->book.CurrentPage, 1) << "holding on does not turn again";
 }
 
-// Presses that overlap, as with a tremor: letting go of one switch does not
-// cancel another still held long enough.
-TEST_F(SwitchOptions, LettingGoOfOneSwitchKeepsAnotherHeldPress)
+// Presses that overlap, as with a tremor, in either order: a brief press of
+// one switch neither cancels nor replaces a long press of the other.
+TEST_F(SwitchOptions, ABriefPressOfOneSwitchKeepsALongPressOfTheOther)
 {
     if (!xdotoolAvailable())
         GTEST_SKIP() << "xdotool is not installed";
@@ -146,11 +188,20 @@ TEST_F(SwitchOptions, LettingGoOfOneSwitchKeepsAnotherHeldPress)
     options.selectKey = SwitchKey::Digit1;
     options.stepKey = SwitchKey::Digit2;
     use(options);
-    ASSERT_TRUE(xdotool({QStringLiteral("keydown"), QStringLiteral("2"), QStringLiteral("sleep"), QStringLiteral("0.1"),
-                         QStringLiteral("keydown"), QStringLiteral("1"), QStringLiteral("sleep"), QStringLiteral("0.1"),
-                         QStringLiteral("keyup"), QStringLiteral("2"), QStringLiteral("sleep"), QStringLiteral("0.7"),
-                         QStringLiteral("keyup"), QStringLiteral("1")}));
-    EXPECT_TRUE(pageBecomes(1)) << "the select key was held 800 ms";
+    // The brief step key pressed first, then last; the select key is held 800 ms.
+    const QStringList stepFirst = {QStringLiteral("keydown"), QStringLiteral("2"), QStringLiteral("sleep"), QStringLiteral("0.1"),
+                                   QStringLiteral("keydown"), QStringLiteral("1"), QStringLiteral("sleep"), QStringLiteral("0.1"),
+                                   QStringLiteral("keyup"), QStringLiteral("2"), QStringLiteral("sleep"), QStringLiteral("0.7"),
+                                   QStringLiteral("keyup"), QStringLiteral("1")};
+    const QStringList selectFirst = {QStringLiteral("keydown"), QStringLiteral("1"), QStringLiteral("sleep"), QStringLiteral("0.1"),
+                                     QStringLiteral("keydown"), QStringLiteral("2"), QStringLiteral("sleep"), QStringLiteral("0.05"),
+                                     QStringLiteral("keyup"), QStringLiteral("2"), QStringLiteral("sleep"), QStringLiteral("0.65"),
+                                     QStringLiteral("keyup"), QStringLiteral("1")};
+    int page = 0;
+    for (const QStringList& presses : {stepFirst, selectFirst}) {
+        ASSERT_TRUE(xdotool(presses));
+        EXPECT_TRUE(pageBecomes(++page)) << presses.join(u' ').toStdString();
+    }
 }
 
 TEST_F(SwitchOptions, SwitchKeysSelectAndStepWithoutTypingIntoTheSpeedBox)
@@ -191,4 +242,136 @@ TEST_F(SwitchOptions, TheSpokenHighlightSaysTheButtonInTheCueVoice)
     QFile said(cue + QStringLiteral(".said"));
     ASSERT_TRUE(said.open(QIODevice::ReadOnly));
     EXPECT_EQ(said.readAll(), QByteArray("Seg\xC3\xBC" "ent\n"));
+}
+
+// The acceptance time outlasts a scan step: the step waits for the release,
+// and the press acts on the button highlighted when it began.
+TEST_F(SwitchOptions, AHeldSelectKeyPressesTheButtonHighlightedWhenThePressBegan)
+{
+    if (!xdotoolAvailable())
+        GTEST_SKIP() << "xdotool is not installed";
+    AccessOptions options;
+    options.acceptanceMs = 300;
+    options.selectKey = SwitchKey::Digit1;
+    use(options);
+    window->SpinEditTempsTimer->setValue(64); // no tick of its own during the test
+    toMiddlePage();
+    window->PopupMenuActiuClick();
+    window->ScanStep();
+    const int aimed = highlighted();
+    ASSERT_TRUE(aimed == 0 || aimed == 1);
+
+    // A tick while the key is held. Let go well before the X server's key
+    // repeat begins (660 ms), which the toolkit may not tell from a release.
+    int duringHold = -2;
+    OnKeyPress tick(Qt::Key_1, [&] {
+        window->Timer1Timer();
+        duringHold = highlighted();
+    });
+    ASSERT_TRUE(xdotool({QStringLiteral("keydown"), QStringLiteral("1"), QStringLiteral("sleep"), QStringLiteral("0.45"),
+                         QStringLiteral("keyup"), QStringLiteral("1")}));
+    EXPECT_TRUE(pageBecomes(aimed == 0 ? 1 : 3)) << "page " << window->book.CurrentPage;
+    EXPECT_EQ(duringHold, aimed) << "the scan stepped while a switch was held";
+    window->ClearScanHighlight();
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        window->Timer1Timer();
+        return highlighted() != -1;
+    }, 5000)) << "let go, the scan goes on";
+}
+
+TEST_F(SwitchOptions, WithScanningOffTheSelectKeyPressesTheButtonTheStepKeyHighlighted)
+{
+    AccessOptions options;
+    options.selectKey = SwitchKey::Digit1;
+    options.stepKey = SwitchKey::Digit2;
+    use(options);
+    toMiddlePage();
+    ASSERT_FALSE(window->PopupMenuActiu->isChecked());
+    QTest::keyClick(window->SpinEditTempsTimer, Qt::Key_2);
+    if (highlighted() != 0)
+        QTest::keyClick(window->SpinEditTempsTimer, Qt::Key_2);
+    ASSERT_EQ(highlighted(), 0);
+    QTest::keyClick(window->SpinEditTempsTimer, Qt::Key_1);
+    EXPECT_EQ(window->book.CurrentPage, 1) << "the select went past the highlighted \"&Anterior\"";
+}
+
+TEST_F(SwitchOptions, ThePostAcceptanceDelayAlsoHoldsBackABouncingStepKey)
+{
+    AccessOptions options;
+    options.postAcceptanceMs = 3000;
+    options.stepKey = SwitchKey::Digit2;
+    use(options);
+    toMiddlePage();
+    QTest::keyClick(window->SpinEditTempsTimer, Qt::Key_2);
+    const int first = highlighted();
+    ASSERT_NE(first, -1);
+    QTest::keyClick(window->SpinEditTempsTimer, Qt::Key_2); // the bounce
+    EXPECT_EQ(highlighted(), first);
+}
+
+// Ctrl+1 is not the switch "1", and the keypad's digits still type into the
+// speed box; the options dialog says so when a digit is a switch key.
+TEST_F(SwitchOptions, SwitchKeysActOnlyAloneAndTheKeypadStillTypesDigits)
+{
+    AccessOptions options;
+    options.selectKey = SwitchKey::Digit1;
+    use(options);
+    window->EditVelocitat->setFocus();
+    QTest::keyClick(window->EditVelocitat, Qt::Key_1, Qt::ControlModifier);
+    QTest::keyClick(window->SpinEditTempsTimer, Qt::Key_1, Qt::ShiftModifier);
+    EXPECT_EQ(window->book.CurrentPage, 0);
+    window->EditVelocitat->selectAll();
+    QTest::keyClick(window->EditVelocitat, Qt::Key_1, Qt::KeypadModifier);
+    QTest::keyClick(window->EditVelocitat, Qt::Key_2, Qt::KeypadModifier);
+    EXPECT_EQ(window->EditVelocitat->text(), QStringLiteral("12"));
+    EXPECT_EQ(window->book.CurrentPage, 0);
+    QTest::keyClick(window->EditVelocitat, Qt::Key_1);
+    EXPECT_EQ(window->book.CurrentPage, 1) << "alone, it is the switch";
+
+    TFormOpcionsAcces dialog(window.get());
+    dialog.show();
+    const auto saysKeypad = [&] {
+        for (const QLabel* label : dialog.findChildren<QLabel*>())
+            if (label->isVisible() && label->text().contains(QStringLiteral(u"teclat numèric")))
+                return true;
+        return false;
+    };
+    EXPECT_FALSE(saysKeypad());
+    dialog.ComboTeclaPas->setCurrentIndex(dialog.ComboTeclaPas->findText(QStringLiteral("2")));
+    EXPECT_TRUE(saysKeypad());
+    dialog.ComboTeclaPas->setCurrentIndex(dialog.ComboTeclaPas->findText(QStringLiteral("F2")));
+    EXPECT_FALSE(saysKeypad());
+}
+
+TEST_F(SwitchOptions, OptionsThatCannotBeStoredAreSaidSoAndStillUsed)
+{
+    // A folder where the settings file should be: no file can replace it.
+    ASSERT_TRUE(QDir().mkpath(path(QStringLiteral("config/Quirna2001.ini"))));
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<TFormOpcionsAcces*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->SpinRetard->setValue(500);
+        dialog->Botons->button(QDialogButtonBox::Ok)->click();
+    });
+    boxes->clear();
+    window->PopupMenuOpcionsAccesClick();
+    ASSERT_EQ(boxes->texts().size(), 1);
+    EXPECT_EQ(boxes->texts().constFirst(),
+              QStringLiteral(u"No s'han pogut desar les opcions d'accés. Es faran servir fins que tanqueu el programa."));
+    EXPECT_EQ(window->accessOptions().postAcceptanceMs, 500);
+}
+
+TEST_F(SwitchOptions, TheDialogSaysWhenThereIsNoCueVoice)
+{
+    ScopedEnvironmentVariable program("TIRVELO_CUE_PROGRAM", QFile::encodeName(path(QStringLiteral("no-such-voice"))));
+    bool said = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TFormOpcionsAcces*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        for (const QLabel* label : dialog->findChildren<QLabel*>())
+            said = said || (label->isVisible() && label->text().contains(QStringLiteral("espeak-ng")));
+        dialog->reject();
+    });
+    window->PopupMenuOpcionsAccesClick();
+    EXPECT_TRUE(said);
 }

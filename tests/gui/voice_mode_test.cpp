@@ -480,17 +480,17 @@ TEST_F(VoiceModeWindow, CalibraHearsTheRoomForThreeSecondsWithoutTurningPagesThe
     services->clock.fixedNow = 54'200;
     sound(25);
     EXPECT_FALSE(dialog->calibrating());
-    EXPECT_EQ(dialog->TrackBar1->value(), 39);
-    EXPECT_EQ(services->capture.TriggerThreshold, 39);
-    EXPECT_EQ(dialog->TrackBar1->toolTip().toStdString(), TFormNivellEntradaDAudio::thresholdToolTip(39).toStdString());
+    EXPECT_EQ(dialog->TrackBar1->value(), 52) << "half as high again above the loudest, 35";
+    EXPECT_EQ(services->capture.TriggerThreshold, 52);
+    EXPECT_EQ(dialog->TrackBar1->toolTip().toStdString(), TFormNivellEntradaDAudio::thresholdToolTip(52).toStdString());
     EXPECT_TRUE(calibra->text().isEmpty());
     EXPECT_FALSE(calibra->icon().isNull());
     EXPECT_FALSE(dialog->ProgressBarVolum->isTextVisible());
     EXPECT_EQ(window->book.CurrentPage, 1) << "the room's noise turned a page";
 
-    sound(39);
+    sound(52);
     EXPECT_EQ(window->book.CurrentPage, 1);
-    sound(40);
+    sound(53);
     EXPECT_EQ(window->book.CurrentPage, 2) << "a sound above the room's still turns";
 
     // Voice mode switched off, or the dialog closed, in the middle of a run:
@@ -508,7 +508,7 @@ TEST_F(VoiceModeWindow, CalibraHearsTheRoomForThreeSecondsWithoutTurningPagesThe
     sound(0);
     sound(0); // the last page turn's hold-off
     sound(100);
-    EXPECT_EQ(services->capture.TriggerThreshold, 39);
+    EXPECT_EQ(services->capture.TriggerThreshold, 52);
     EXPECT_EQ(window->book.CurrentPage, 3);
 }
 
@@ -1042,8 +1042,8 @@ TEST_F(VoiceModeOnTheSoundCard, CalibraPutsTheThresholdJustAboveTheRoomsNoiseAnd
     noise.waitForFinished(3000);
     const int threshold = services->capture.TriggerThreshold;
     EXPECT_EQ(dialog->TrackBar1->value(), threshold);
-    EXPECT_GE(threshold, heard + LevelCalibration::Margin) << "above every level the bar showed while listening";
-    EXPECT_NEAR(threshold, noiseLevel + LevelCalibration::Margin, 3) << "just above the noise's level";
+    EXPECT_GE(threshold, LevelCalibration::thresholdAbove(heard)) << "above every level the bar showed while listening";
+    EXPECT_NEAR(threshold, LevelCalibration::thresholdAbove(noiseLevel), 5) << "a margin above the noise's level";
 
     // A louder sound turns the page.
     settle();

@@ -28,6 +28,7 @@ public:
     SoundPlayer& current() const;
 
     void play(const QString& fileName) override { current().play(fileName); }
+    void playDecoded(const QString& fileName, DecodedSound decoded) override { current().playDecoded(fileName, std::move(decoded)); }
     void stop() override { current().stop(); }
     bool guardActive() const override { return current().guardActive(); }
 
