@@ -332,7 +332,7 @@ SaveOutcome BookEditorModel::save(const SaveTarget& target)
     SaveTarget withLanguage = target;
     withLanguage.language = m_language;
     m_prepared->waitForAll();
-    SaveOutcome outcome = saveBook(m_pages, withLanguage, m_prepared->made(), m_memory);
+    SaveOutcome outcome = saveBook(m_pages, withLanguage, m_prepared->made(), m_prepared->verified(), m_memory);
     if (outcome.status == SaveStatus::Saved)
         m_undo.setClean();
     return outcome;

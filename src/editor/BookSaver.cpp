@@ -246,7 +246,7 @@ bool folderWritable(const QString& folder)
 } // namespace
 
 SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, const QHash<QString, QString>& prepared,
-                     SaveMemory& memory)
+                     const authoring::VerifiedPictures& verified, SaveMemory& memory)
 {
     SaveOutcome outcome;
     if (pages.isEmpty()) {
@@ -282,6 +282,8 @@ SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, c
     SavePlan plan(pages, bookPath, prepared, memory);
     const QStringList lines = plan.pageLines();
     QList<WriteJob> jobs = plan.jobs();
+    authoring::VerifiedPictures known = memory.verified;
+    known.insert(verified);
 
     // New files under their own names (nobody else's, by the plan); files of
     // the book that change wait beside theirs until the check has passed.
@@ -300,8 +302,11 @@ SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, c
         // A copy goes under a name of its own (the plan's new name, or the
         // staged one) and is flushed with the rest below, once.
         const QString written = job.replaces ? job.staged : job.target;
+        const std::optional<authoring::FileStamp> verifiedSource = known.current(job.source);
         const bool done = job.source.isEmpty() ? writeFileAtomically(written, job.bytes)
                                                : QFile::copy(job.source, written);
+        if (done && verifiedSource)
+            known.addCopy(job.source, *verifiedSource, written);
         if (!done) {
             undoWrites(jobs, i);
             outcome.status = SaveStatus::WriteFailed;
@@ -322,7 +327,7 @@ SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, c
         outcome.failedPath = bookPath;
         return outcome;
     }
-    const authoring::BookReport report = authoring::checkBook(checked);
+    const authoring::BookReport report = authoring::checkBook(checked, known);
     QFile::remove(checked);
     bool refused = !report.readable;
     for (const authoring::Finding& finding : report.findings) {
@@ -351,6 +356,7 @@ SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, c
     memory.directoryLine = plan.directoryLine();
     memory.copies.insert(plan.copies());
     memory.textFiles.insert(plan.textFiles());
+    memory.verified = known;
     return outcome;
 }
 

@@ -5,6 +5,7 @@
 // reader would stumble on is not written, and whatever the save made is taken
 // away again. The book file itself is replaced atomically, last, so the
 // previous one stays whole until the new one is complete.
+#include "authoring/VerifiedPictures.h"
 #include "desktop/InterfaceLanguage.h"
 #include "editor/EditorPage.h"
 
@@ -22,6 +23,7 @@ struct SaveMemory {
     QHash<QString, QString> copies;    // a page's source file: its copy in the book's folder
     QHash<quint64, QString> textFiles; // a page: the text file written for it
     QSet<QString> written;             // every file the editor wrote
+    authoring::VerifiedPictures verified; // the copies saved of verified pictures
 };
 
 enum class SaveStatus {
@@ -59,7 +61,9 @@ struct SaveTarget {
 // Needs a QGuiApplication: the check decodes every picture as the reader would.
 // prepared: for a picture added, the file made fit for the page (when it is
 // not the source itself); that file is saved in its place.
+// verified: pictures the editor has decoded as the reader would; the check
+// decodes their copies only when they (or the copies) have changed since.
 SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, const QHash<QString, QString>& prepared,
-                     SaveMemory& memory);
+                     const authoring::VerifiedPictures& verified, SaveMemory& memory);
 
 } // namespace tirvelo::editor

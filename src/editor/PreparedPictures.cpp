@@ -44,8 +44,14 @@ void PreparedPictures::make(const QString& source, int number)
         if (writeFileAtomically(QDir(folder).filePath(name), picture->bytes))
             made = QDir(folder).filePath(name);
     }
+    // What the save copies is decoded now, as the reader would, so that the
+    // check before writing the book need not.
+    authoring::VerifiedPictures verified;
+    if (picture)
+        verified.verify(made.isEmpty() ? source : made);
     {
         const QMutexLocker lock(&m_mutex);
+        m_verified.insert(verified);
         if (!picture)
             m_failed.insert(source);
         else if (!made.isEmpty())
@@ -69,6 +75,12 @@ QHash<QString, QString> PreparedPictures::made() const
 {
     const QMutexLocker lock(&m_mutex);
     return m_made;
+}
+
+authoring::VerifiedPictures PreparedPictures::verified() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_verified;
 }
 
 bool PreparedPictures::failed(const QString& source) const

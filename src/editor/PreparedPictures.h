@@ -3,6 +3,8 @@
 // upright, scaled to at most twice the screen, and in a kind the reader shows
 // (the authoring library decides how). The made files wait in the editor's
 // work folder; the source files are only read.
+#include "authoring/VerifiedPictures.h"
+
 #include <QHash>
 #include <QMutex>
 #include <QObject>
@@ -26,6 +28,9 @@ public:
     // Every source with the file made for it (only those that changed).
     QHash<QString, QString> made() const;
     bool failed(const QString& source) const;
+    // The files made, and the sources kept as they were, once the reader's
+    // own loader has decoded them (as they were made, in the background).
+    authoring::VerifiedPictures verified() const;
 
 signals:
     void prepared(const QString& source);
@@ -39,6 +44,7 @@ private:
     QHash<QString, QString> m_made;
     QSet<QString> m_asked;
     QSet<QString> m_failed;
+    authoring::VerifiedPictures m_verified;
     int m_count = 0;
 };
 

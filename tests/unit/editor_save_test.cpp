@@ -21,6 +21,7 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tirvelo;
@@ -106,6 +107,24 @@ private:
     rlimit m_previous{};
     void (*m_previousHandler)(int) = nullptr;
 };
+
+// Damages a JPEG where it stands, as an editing program may: the same inode
+// and size; its modification time is set a second later (as a later edit's
+// would be), or left as it was.
+void spoilInPlace(const QString& path, bool keepTime)
+{
+    struct stat before {};
+    ::stat(QFile::encodeName(path).constData(), &before);
+    QFile file(path);
+    file.open(QIODevice::ReadWrite);
+    const qint64 size = file.size();
+    file.seek(size / 2);
+    file.write(QByteArray(size - size / 2, '\0')); // the end-of-image marker goes too
+    file.close();
+    timespec times[2] = {before.st_atim, before.st_mtim};
+    times[1].tv_sec += keepTime ? 0 : 1;
+    ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
+}
 
 class EditorSave : public ::testing::Test {
 protected:
@@ -258,4 +277,47 @@ TEST_F(EditorSave, BadInputLeavesThePreviousBookWhole)
     EXPECT_EQ(snapshot(out.path()), saved);
     EXPECT_TRUE(model.isModified());
     EXPECT_EQ(model.save({book}).status, SaveStatus::Saved) << "once the disk has room, the same book saves";
+}
+
+TEST_F(EditorSave, APictureChangedSinceItWasDecodedIsDecodedAgain)
+{
+    const QString photo = sources.filePath("foto.jpg");
+    QFile::copy(testDataPath("pictures/quadrants.jpg"), photo);
+    const QString book = writeFile(sources.filePath("Llibre.Lumbrix"), bookBytes(1, "", {"foto.jpg"}));
+    authoring::VerifiedPictures verified;
+    ASSERT_TRUE(verified.verify(photo));
+    EXPECT_EQ(authoring::exitCodeFor({authoring::checkBook(book, verified)}), 0);
+
+    // Under a name of another type the reader uses another decoder.
+    ASSERT_EQ(::link(QFile::encodeName(photo).constData(), QFile::encodeName(sources.filePath("foto.bmp")).constData()), 0);
+    writeFile(book, bookBytes(1, "", {"foto.bmp"}));
+    EXPECT_EQ(authoring::exitCodeFor({authoring::checkBook(book, verified)}), 1);
+
+    // Another file of the same size and time put in its place.
+    writeFile(book, bookBytes(1, "", {"foto.jpg"}));
+    const QString other = sources.filePath("altra.jpg");
+    QFile::copy(photo, other);
+    spoilInPlace(other, true);
+    struct stat original {};
+    ::stat(QFile::encodeName(photo).constData(), &original);
+    const timespec times[2] = {original.st_atim, original.st_mtim};
+    ::utimensat(AT_FDCWD, QFile::encodeName(other).constData(), times, 0);
+    QFile::remove(sources.filePath("foto.bmp"));
+    ::rename(QFile::encodeName(other).constData(), QFile::encodeName(photo).constData());
+    EXPECT_EQ(authoring::exitCodeFor({authoring::checkBook(book, verified)}), 1);
+
+    // Through the editor: a source spoilt after it was added and decoded, and
+    // the copy a save made spoilt before the next save, are refused.
+    BookEditorModel model;
+    const QString added = sources.filePath("afegida.jpg");
+    QFile::copy(testDataPath("pictures/quadrants.jpg"), added);
+    model.addPictures({added}, 0);
+    model.preparedPictures().waitForAll();
+    ASSERT_TRUE(model.preparedPictures().made().isEmpty()) << "an upright JPEG is saved as it is";
+    ASSERT_EQ(model.save({out.filePath("Llibre.Lumbrix")}).status, SaveStatus::Saved);
+    spoilInPlace(out.filePath("afegida.jpg"), false);
+    model.duplicatePage(0);
+    EXPECT_EQ(model.save({out.filePath("Llibre.Lumbrix")}).status, SaveStatus::Refused);
+    spoilInPlace(added, false);
+    EXPECT_EQ(model.save({out.filePath("Nou/Llibre.Lumbrix")}).status, SaveStatus::Refused);
 }
