@@ -8,7 +8,7 @@ packages=(
   libjpeg62-turbo-dev libpixman-1-dev libuemf-dev libespeak-ng-dev espeak-ng libsndfile1-dev
   libzip-dev qt6-svg-dev qt6-image-formats-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-utils xdotool imagemagick openbox
+  xvfb xauth x11-utils x11-xserver-utils xdotool imagemagick openbox
   pulseaudio pulseaudio-utils sox
   pandoc
   shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin sound-theme-freedesktop

@@ -9,6 +9,15 @@
 
 namespace tirvelo {
 
+namespace {
+// The key repeat's press comes at its release's time stamp; a switch bouncing
+// within this is one press too.
+constexpr quint64 kRepeatGapMs = 5;
+// How long a release waits for the key repeat's press to arrive: long enough
+// for a busy machine to deliver it, too short to notice.
+constexpr int kReleaseWaitMs = 30;
+} // namespace
+
 SwitchInput::SwitchInput(QWidget* window, Actions actions, QObject* parent)
     : QObject(parent), m_window(window), m_actions(std::move(actions))
 {
@@ -16,6 +25,8 @@ SwitchInput::SwitchInput(QWidget* window, Actions actions, QObject* parent)
     m_holdTimer.setSingleShot(true);
     m_holdTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_holdTimer, &QTimer::timeout, this, &SwitchInput::holdElapsed);
+    m_releaseTimer.setSingleShot(true);
+    connect(&m_releaseTimer, &QTimer::timeout, this, &SwitchInput::settleRelease);
 }
 
 SwitchInput::~SwitchInput()
@@ -41,6 +52,8 @@ void SwitchInput::setOptions(const AccessOptions& options)
     m_held = nullptr;
     m_waiting.clear();
     m_keysDown.clear();
+    m_releasePutOff.reset();
+    m_releaseTimer.stop();
     // Events are looked at only when an option needs it, so the defaults cost nothing.
     const bool needed = m_timings.holdsPresses() || options.selectKey != SwitchKey::None
         || options.stepKey != SwitchKey::None;
@@ -151,8 +164,47 @@ bool SwitchInput::release(quint64 releasedAt, int source)
     return true;
 }
 
+void SwitchInput::keyReleased(quint64 releasedAt, int source)
+{
+    settleRelease();
+    m_releasePutOff = KeyRelease{releasedAt, source};
+    // An event made without a time stamp cannot be the key repeat's.
+    if (releasedAt == 0)
+        settleRelease();
+    else
+        m_releaseTimer.start(kReleaseWaitMs);
+}
+
+bool SwitchInput::holdGoesOn(quint64 pressedAt, int source)
+{
+    if (!m_releasePutOff || m_releasePutOff->source != source || pressedAt < m_releasePutOff->stamp
+        || pressedAt - m_releasePutOff->stamp > kRepeatGapMs)
+        return false;
+    m_releasePutOff.reset();
+    m_releaseTimer.stop();
+    // The acceptance time may have run out while the release waited.
+    if (m_held && m_heldSource == source && !m_holdTimer.isActive())
+        m_holdTimer.start(0);
+    return true;
+}
+
+void SwitchInput::settleRelease()
+{
+    if (!m_releasePutOff)
+        return;
+    const KeyRelease released = *m_releasePutOff;
+    m_releasePutOff.reset();
+    m_releaseTimer.stop();
+    m_keysDown.remove(released.source);
+    if (m_timings.holdsPresses())
+        release(released.stamp, released.source);
+}
+
 void SwitchInput::holdElapsed()
 {
+    // The key may have been let go in time: its release decides.
+    if (m_releasePutOff && m_releasePutOff->source == m_heldSource)
+        return;
     if (!m_held || !m_timings.takeHeldPress(m_clock.elapsed()))
         return;
     const std::function<void()> action = std::move(m_held);
@@ -172,6 +224,9 @@ bool SwitchInput::eventFilter(QObject* watched, QEvent* event)
         // A switch held down repeats its key; the press counts once.
         if (key->isAutoRepeat())
             return m_keysDown.contains(keySwitch(key->key()));
+        if (holdGoesOn(key->timestamp(), keySwitch(key->key())))
+            return true;
+        settleRelease();
         std::function<void()> action = actionForKey(key->key(), key->modifiers());
         if (!action)
             return false;
@@ -184,27 +239,31 @@ bool SwitchInput::eventFilter(QObject* watched, QEvent* event)
         const int source = keySwitch(key->key());
         if (!m_keysDown.contains(source))
             return false;
-        if (key->isAutoRepeat())
-            return true;
-        m_keysDown.remove(source);
-        return m_timings.holdsPresses() ? release(key->timestamp(), source) : true;
+        if (!key->isAutoRepeat())
+            keyReleased(key->timestamp(), source);
+        return true;
     }
     case QEvent::WindowDeactivate:
         // The releases of keys held now go to another window: none is held here any more.
-        if (watched == m_window)
+        if (watched == m_window) {
+            settleRelease();
             m_keysDown.clear();
+        }
         return false;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
         if (!m_timings.holdsPresses() || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
             return false;
         std::function<void()> action = actionForPress(watched);
+        if (action)
+            settleRelease();
         return action ? hold(std::move(action), static_cast<QMouseEvent*>(event)->timestamp(), kMouseSwitch) : false;
     }
     case QEvent::MouseButtonRelease:
         if (!m_timings.holdsPresses() || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton
             || !actionForPress(watched))
             return false;
+        settleRelease();
         return release(static_cast<QMouseEvent*>(event)->timestamp(), kMouseSwitch);
     default:
         return false;

@@ -10,6 +10,12 @@
 // One press at a time: while a press waits out its acceptance time, another
 // switch pressed meanwhile waits behind it, and takes its place only if it is
 // let go too soon. A select acts on what was highlighted when its press began.
+//
+// A switch key held past the X server's key-repeat delay comes as releases and
+// presses at the same time stamp, which the toolkit marks as repeats only when
+// it sees both at once. A release followed at once by a press of the same key
+// is therefore one hold: a release waits a moment for such a press before it
+// counts (still by its own time stamp).
 #include "desktop/AccessOptions.h"
 #include "scan/SwitchTimings.h"
 
@@ -20,6 +26,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QWidget;
@@ -78,6 +85,12 @@ private:
     void startHeld(Press press);
     bool release(quint64 releasedAt, int source);
     void holdElapsed();
+    // A switch key's release, put off a moment in case the key repeat's press follows.
+    void keyReleased(quint64 releasedAt, int source);
+    // True for the key repeat's press after a release of the same key: the hold goes on.
+    bool holdGoesOn(quint64 pressedAt, int source);
+    // Lets the release put off take effect now.
+    void settleRelease();
 
     QWidget* m_window;
     Actions m_actions;
@@ -90,6 +103,12 @@ private:
     int m_heldSource = 0;
     std::vector<Press> m_waiting; // pressed while another was held, in order
     QSet<int> m_keysDown; // switch and page keys whose press was taken, until their release
+    struct KeyRelease {
+        quint64 stamp;
+        int source;
+    };
+    std::optional<KeyRelease> m_releasePutOff;
+    QTimer m_releaseTimer;
     QPointer<QWidget> m_previousTarget;
     std::vector<QPointer<QWidget>> m_nextTargets;
     std::vector<QPointer<QWidget>> m_pageTargets;

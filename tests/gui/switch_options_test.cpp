@@ -86,7 +86,9 @@ protected:
 // application, while the key is still held.
 class OnKeyPress : public QObject {
 public:
-    OnKeyPress(int key, std::function<void()> then) : m_key(key), m_then(std::move(then))
+    // Counts the key's presses, repeats included, into count when given.
+    OnKeyPress(int key, std::function<void()> then, int* count = nullptr)
+        : m_key(key), m_then(std::move(then)), m_count(count)
     {
         QCoreApplication::instance()->installEventFilter(this);
     }
@@ -95,7 +97,11 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (m_then && event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == m_key)
+        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != m_key)
+            return false;
+        if (m_count)
+            ++*m_count;
+        if (m_then)
             QTimer::singleShot(0, this, std::exchange(m_then, nullptr));
         return false;
     }
@@ -103,6 +109,7 @@ protected:
 private:
     int m_key;
     std::function<void()> m_then;
+    int* m_count;
 };
 
 } // namespace
@@ -277,6 +284,73 @@ TEST_F(SwitchOptions, AHeldSelectKeyPressesTheButtonHighlightedWhenThePressBegan
         window->Timer1Timer();
         return highlighted() != -1;
     }, 5000)) << "let go, the scan goes on";
+}
+
+// Past the X server's key-repeat delay a held key comes as releases and
+// presses at one time stamp, marked as repeats or not (the toolkit marks them
+// only when it sees both at once). Either way they are one hold.
+TEST_F(SwitchOptions, AHeldSwitchKeyIsOneHoldThroughItsKeyRepeat)
+{
+    const auto send = [&](QEvent::Type type, quint64 stamp, bool repeat = false) {
+        QKeyEvent event(type, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"), repeat);
+        event.setTimestamp(stamp);
+        QApplication::sendEvent(window->SpinEditTempsTimer, &event);
+    };
+    const auto repeatAt = [&](quint64 stamp, bool marked) {
+        send(QEvent::KeyRelease, stamp, marked);
+        send(QEvent::KeyPress, stamp, marked);
+    };
+    AccessOptions options;
+    options.acceptanceMs = 1000;
+    options.selectKey = SwitchKey::Digit1;
+    use(options);
+
+    // Let go 1.3 s after the press, before the window's own clock says so.
+    send(QEvent::KeyPress, 10000);
+    repeatAt(10660, true);
+    repeatAt(10700, false);
+    repeatAt(10740, true);
+    send(QEvent::KeyRelease, 11300);
+    EXPECT_TRUE(pageBecomes(1)) << "a key held longer than the acceptance time did not count";
+
+    // Counted while held, then held on through the key repeat: once.
+    send(QEvent::KeyPress, 20000);
+    ASSERT_TRUE(pageBecomes(2));
+    repeatAt(21100, false);
+    send(QEvent::KeyRelease, 22200);
+    send(QEvent::KeyPress, 30000);
+    send(QEvent::KeyRelease, 31200);
+    EXPECT_TRUE(pageBecomes(3));
+    EXPECT_EQ(window->book.CurrentPage, 3) << "one hold counted twice";
+
+    // Without an acceptance time the press acts at once, and once.
+    options.acceptanceMs = 0;
+    use(options);
+    send(QEvent::KeyPress, 40000);
+    repeatAt(40660, false);
+    repeatAt(40700, true);
+    send(QEvent::KeyRelease, 41000);
+    EXPECT_EQ(window->book.CurrentPage, 4);
+}
+
+// The same with a real key held on the X server, key repeat on: counted once
+// at the acceptance time, not again while held on.
+TEST_F(SwitchOptions, AKeyHeldThroughTheServersKeyRepeatCountsOnce)
+{
+    if (!xdotoolAvailable() || QProcess::execute(QStringLiteral("xset"), {QStringLiteral("r"), QStringLiteral("on")}) != 0)
+        GTEST_SKIP() << "xdotool or xset is not installed";
+    AccessOptions options;
+    options.acceptanceMs = 1000;
+    options.selectKey = SwitchKey::Digit1;
+    use(options);
+    int presses = 0;
+    OnKeyPress counter(Qt::Key_1, nullptr, &presses);
+    ASSERT_TRUE(xdotool({QStringLiteral("keydown"), QStringLiteral("1"), QStringLiteral("sleep"), QStringLiteral("2.3"),
+                         QStringLiteral("keyup"), QStringLiteral("1")}));
+    ASSERT_GT(presses, 1) << "the key did not repeat";
+    EXPECT_TRUE(pageBecomes(1));
+    QTest::keyClick(window->SpinEditTempsTimer, Qt::Key_Shift); // comes after the release: it has been seen
+    EXPECT_EQ(window->book.CurrentPage, 1) << "one hold counted twice";
 }
 
 TEST_F(SwitchOptions, WithScanningOffTheSelectKeyPressesTheButtonTheStepKeyHighlighted)
