@@ -61,7 +61,7 @@ void BM_SettingsRead(benchmark::State& state)
     QTemporaryDir dir;
     SettingsFile settings(dir.filePath(QStringLiteral("Quirna2001.ini")));
     settings.write("Altre", "Clau", "valor");
-    settings.write(settings::kSection, settings::kLanguageKey, settings::kLanguageSpanish);
+    settings.write(settings::kSection, settings::kLanguageKey, "Castellano");
     for (auto _ : state)
         benchmark::DoNotOptimize(settings.read(settings::kSection, settings::kLanguageKey, settings::kLanguageDefault));
 }

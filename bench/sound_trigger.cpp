@@ -18,7 +18,8 @@
 #include "audio/SoundPlayer.h"
 #include "audio/WavMax.h"
 #include "speech/SpeechLibrary.h"
-#include "ui/Delay.h"
+#include "modes/Delay.h"
+#include "modes/Settings.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/FormPrincipal.h"
 #include "ui/MessageBoxes.h"
@@ -113,7 +114,7 @@ public:
 // bench chooses.
 struct BenchServices {
     explicit BenchServices(SoundPlayer* pageSound) : sound(pageSound ? pageSound : &programSound) {}
-    Services bundle() { return {speech, *sound, capture, messages, clock}; }
+    Services bundle() { return {speech, *sound, capture, messages, clock, settings}; }
 
     SpeechLibrary speech;
     QtSoundPlayer programSound;
@@ -123,6 +124,7 @@ struct BenchServices {
     WavMax capture{[this] { return devices ? devices() : WavMax::createDefaultCaptureDevice(); }};
     MessageBoxSink messages;
     BufferClock clock;
+    Settings settings{&messages};
 };
 
 // The start-up's pair: the main window and the level dialog wired to it.
@@ -183,12 +185,12 @@ void BM_LoudBufferToPageCommand(benchmark::State& state)
         Program program(entry);
         TFormPrincipal& window = program.window;
         window.LoadBook(workspace.book({"pic.bmp#a.wav", "pic.bmp#b.wav"}));
-        window.PopupMenuActiuClick(); // scanning on
+        window.modes().toggleScanning(); // scanning on
         program.services.devices = [] { return std::make_unique<Feeder>(); };
-        window.PopupMenuFuncionaAmbVeuClick();
+        window.modes().toggleVoiceMode();
         program.dialog.show(); // the bar is fed too
         auto* device = static_cast<Feeder*>(program.services.capture.WaveInHandle);
-        if (!device || !window.PopupMenuFuncionaAmbVeu->isChecked()) {
+        if (!device || !window.modes().voiceMode()) {
             state.SkipWithError("voice mode did not start");
             return;
         }
@@ -251,9 +253,9 @@ void roomBuffers(benchmark::State& state, bool calibrating)
     TFormPrincipal& window = program.window;
     workspace.write(QStringLiteral("p.txt"), "page");
     window.LoadBook(workspace.book({"p.txt", "p.txt"}));
-    window.PopupMenuActiuClick();
+    window.modes().toggleScanning();
     program.services.devices = [] { return std::make_unique<Feeder>(); };
-    window.PopupMenuFuncionaAmbVeuClick();
+    window.modes().toggleVoiceMode();
     program.dialog.show();
     auto* device = static_cast<Feeder*>(program.services.capture.WaveInHandle);
     if (!device || !program.dialog.BitBtnCalibra->isEnabled()) {
@@ -362,7 +364,7 @@ void listen(benchmark::State& state, Listening mode)
         TFormPrincipal& window = program.window;
         window.LoadBook(workspace.book(pages));
         window.SpeedButtonDretaClick(); // a middle page: the highlight moves at every tick
-        window.PopupMenuActiuClick();   // scanning on, a step every 1.6 s
+        window.modes().toggleScanning();   // scanning on, a step every 1.6 s
         BufferCounter counter;
         window.installEventFilter(&counter);
         if (mode == Listening::Simulated)
@@ -371,8 +373,8 @@ void listen(benchmark::State& state, Listening mode)
                 return std::make_unique<SimulatedCaptureDevice>(QStringLiteral("levels:3,7,2,12,5,0,9"), 1);
             };
         if (mode != Listening::Off) {
-            window.PopupMenuFuncionaAmbVeuClick();
-            if (!window.PopupMenuFuncionaAmbVeu->isChecked()) {
+            window.modes().toggleVoiceMode();
+            if (!window.modes().voiceMode()) {
                 state.SkipWithError("the input could not be opened");
                 break;
             }

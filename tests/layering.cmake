@@ -1,4 +1,49 @@
-# The folders' one-way order, checked on every include line.
+# The folders' one-way order, checked on every include line, and the unit
+# suites' links: none of them may reach the windows.
+function(tirvelo_link_closure target out)
+  set(seen "")
+  set(queue ${target})
+  while(queue)
+    list(POP_FRONT queue item)
+    string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" item "${item}")
+    if(item IN_LIST seen OR NOT TARGET ${item})
+      continue()
+    endif()
+    list(APPEND seen ${item})
+    get_target_property(imported ${item} IMPORTED)
+    get_target_property(type ${item} TYPE)
+    if(NOT imported AND NOT type STREQUAL "INTERFACE_LIBRARY")
+      get_target_property(direct ${item} LINK_LIBRARIES)
+      if(direct)
+        list(APPEND queue ${direct})
+      endif()
+    endif()
+    get_target_property(interface ${item} INTERFACE_LINK_LIBRARIES)
+    if(interface)
+      list(APPEND queue ${interface})
+    endif()
+  endwhile()
+  set(${out} ${seen} PARENT_SCOPE)
+endfunction()
+
+# Written when the build is configured, after every suite and its extra links
+# are declared (cmake_language DEFER runs at the end of this folder).
+function(tirvelo_write_unit_links file)
+  get_property(tests DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR} PROPERTY TESTS)
+  set(lines "")
+  foreach(test ${tests})
+    if(test MATCHES "^unit_" AND TARGET ${test})
+      tirvelo_link_closure(${test} closure)
+      list(JOIN closure " " joined)
+      string(APPEND lines "${test}: ${joined}\n")
+    endif()
+  endforeach()
+  file(WRITE ${file} "${lines}")
+endfunction()
+set(TIRVELO_UNIT_LINKS ${CMAKE_CURRENT_BINARY_DIR}/unit-links.txt)
+cmake_language(DEFER CALL tirvelo_write_unit_links ${TIRVELO_UNIT_LINKS})
+
 add_test(NAME unit_layering
-  COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}/src -P ${CMAKE_CURRENT_SOURCE_DIR}/layering/CheckLayers.cmake)
+  COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}/src -DUNIT_LINKS=${TIRVELO_UNIT_LINKS}
+          -P ${CMAKE_CURRENT_SOURCE_DIR}/layering/CheckLayers.cmake)
 set_tests_properties(unit_layering PROPERTIES LABELS unit)

@@ -1,14 +1,15 @@
 #pragma once
 // The services of the running program, made once at start-up and handed to
 // the windows as a Services bundle: the speech engine loaded at run time, the
-// Qt sound player, sound capture from the default input, message boxes and the
-// event-loop clock.
+// Qt sound player, sound capture from the default input, message boxes, the
+// event-loop clock and the settings (whose failed writes go to the boxes).
 #include "audio/QtSoundPlayer.h"
 #include "audio/WavMax.h"
+#include "modes/Settings.h"
 #include "speech/SpeechLibrary.h"
-#include "ui/Delay.h"
+#include "modes/Delay.h"
 #include "ui/MessageBoxes.h"
-#include "ui/Services.h"
+#include "modes/Services.h"
 
 namespace tirvelo {
 
@@ -20,13 +21,14 @@ public:
     ProgramServices(const ProgramServices&) = delete;
     ProgramServices& operator=(const ProgramServices&) = delete;
 
-    Services bundle() { return {speech, sound, capture, messages, clock}; }
+    Services bundle() { return {speech, sound, capture, messages, clock, settings}; }
 
     SpeechLibrary speech;
     QtSoundPlayer sound;
     WavMax capture;
     MessageBoxSink messages;
     EventLoopClock clock;
+    Settings settings{&messages};
 };
 
 } // namespace tirvelo

@@ -1,14 +1,14 @@
 #include "app/Startup.h"
 
-#include "app/CommandLine.h"
+#include "book/CommandLine.h"
 #include "app/ProgramServices.h"
-#include "desktop/InterfaceLanguage.h"
 #include "book/BookLoader.h"
 #include "ui/AboutBox.h"
 #include "ui/Accessibility.h"
 #include "ui/AppIcon.h"
 #include "ui/FormPrincipal.h"
 #include "ui/MessageBoxes.h"
+#include "ui/AttachedLevelDialog.h"
 #include "ui/StartupAssociation.h"
 
 #include <QApplication>
@@ -93,22 +93,13 @@ int runStartupSequence(QApplication& app, const QStringList& parameters, Program
     TAboutBox aboutBox(services);
     mainWindow.setAboutBox(&aboutBox);
 
+    ModeController& modes = mainWindow.modes();
     if (!engine.isAvailable()) {
         aboutBox.ProductName->setText(QStringLiteral(u"Tirvelo per escaneig d'un teclat. Sense lectura"));
-        mainWindow.applyNoSpeechMenuState();
+        modes.applyNoSpeech();
     }
-
-    switch (storedInterfaceLanguage()) {
-    case InterfaceLanguage::Spanish:
-        mainWindow.PopupCastellanoClick();
-        break;
-    case InterfaceLanguage::Portuguese:
-        mainWindow.MenuPortuguesClick();
-        break;
-    case InterfaceLanguage::Catalan:
-        break;
-    }
-    mainWindow.setInterfaceReady(true);
+    modes.applyStoredLanguage();
+    modes.setInterfaceReady(true);
 
     aboutBox.showAsSplash(kSplashMilliseconds);
 

@@ -1,14 +1,9 @@
 #pragma once
-// The interface language and how the settings file names it.
-#include <QByteArrayView>
+// The interface languages; modes/Captions.h holds what goes with each.
 
 namespace tirvelo {
 
 enum class InterfaceLanguage { Catalan, Spanish, Portuguese };
-
-// "Castellano" and "Portugues" (exact case) choose those languages; any other
-// value, the read default included, means Catalan.
-InterfaceLanguage interfaceLanguageFromSetting(QByteArrayView value);
 
 // One of three things, by language: the caption tables pick their table so.
 template <typename T>
@@ -24,8 +19,5 @@ const T& forLanguage(InterfaceLanguage language, const T& catalan, const T& span
     }
     return catalan;
 }
-
-// The language stored in the settings file at its usual place.
-InterfaceLanguage storedInterfaceLanguage();
 
 } // namespace tirvelo

@@ -8,11 +8,8 @@ inline constexpr char kFileName[] = "Quirna2001.ini";
 inline constexpr char kSection[] = "Tirvelo";
 inline constexpr int kReadBufferSize = 50;
 
-// Interface language; anything but "Castellano" or "Portugues" (exact case) means Catalan.
+// Interface language; the values stored are the language table's (modes/Captions.h).
 inline constexpr char kLanguageKey[] = "Idioma";
-inline constexpr char kLanguageCatalan[] = "Catala";
-inline constexpr char kLanguageSpanish[] = "Castellano";
-inline constexpr char kLanguagePortuguese[] = "Portugues";
 inline constexpr char kLanguageDefault[] = "Catala";
 
 // Whether scanning was active; only "sí" (exact case) switches it on. The read

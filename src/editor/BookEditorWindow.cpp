@@ -11,8 +11,8 @@
 #include "editor/ThumbnailCache.h"
 #include "formats/PictureLoader.h"
 #include "tools/BookMaker.h"
-#include "ui/MessageSink.h"
-#include "ui/Services.h"
+#include "modes/MessageSink.h"
+#include "modes/Services.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "editor/PreviewEntry.h"
 #include "speech/SpeechEngine.h"
 #include "ui/PictureBox.h"
-#include "ui/Services.h"
+#include "modes/Services.h"
 
 #include <QPlainTextEdit>
 #include <QScreen>

@@ -3,6 +3,7 @@
 #include "authoring/epub/EpubImport.h"
 #include "desktop/InterfaceLanguage.h"
 #include "authoring/BookCheck.h"
+#include "modes/Settings.h"
 #include "tools/BookMaker.h"
 #include "tools/ReportOutput.h"
 #include "tools/ToolTexts.h"
@@ -142,7 +143,7 @@ int runImport(const QStringList& arguments, QTextStream& out, QTextStream& err, 
 
 int runBookTool(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
-    const InterfaceLanguage language = storedInterfaceLanguage();
+    const InterfaceLanguage language = Settings().language();
     const QString command = arguments.value(0);
     if (command == u"check")
         return runCheck(arguments.mid(1), out, err, language);

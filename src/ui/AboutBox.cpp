@@ -1,6 +1,6 @@
 #include "ui/AboutBox.h"
 
-#include "ui/Delay.h"
+#include "modes/Delay.h"
 #include "ui/AppIcon.h"
 
 #include <QApplication>

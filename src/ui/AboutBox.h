@@ -1,7 +1,7 @@
 #pragma once
 // The credits window. Shown modally from the menu, and in a reduced form (no
 // OK button, 28 pixels shorter) for two seconds as the splash at start.
-#include "ui/Services.h"
+#include "modes/Services.h"
 
 #include <QDialog>
 

@@ -5,7 +5,6 @@ namespace tirvelo {
 const AccessOptionsCaptions& accessOptionsCaptionsFor(InterfaceLanguage language)
 {
     static const AccessOptionsCaptions catalan{
-        QStringLiteral(u"Opcions d'accés..."),
         QStringLiteral(u"Opcions d'accés"),
         QStringLiteral(u"Temps d'acceptació (ms):"),
         QStringLiteral(u"Temps d'espera després d'acceptar (ms):"),
@@ -26,7 +25,6 @@ const AccessOptionsCaptions& accessOptionsCaptionsFor(InterfaceLanguage language
         QStringLiteral(u"No trobo espeak-ng: el botó ressaltat no es pot llegir."),
     };
     static const AccessOptionsCaptions spanish{
-        QStringLiteral(u"Opciones de acceso..."),
         QStringLiteral(u"Opciones de acceso"),
         QStringLiteral(u"Tiempo de aceptación (ms):"),
         QStringLiteral(u"Tiempo de espera tras aceptar (ms):"),
@@ -47,7 +45,6 @@ const AccessOptionsCaptions& accessOptionsCaptionsFor(InterfaceLanguage language
         QStringLiteral(u"No encuentro espeak-ng: el botón resaltado no se puede leer."),
     };
     static const AccessOptionsCaptions portuguese{
-        QStringLiteral(u"Opções de acesso..."),
         QStringLiteral(u"Opções de acesso"),
         QStringLiteral(u"Tempo de aceitação (ms):"),
         QStringLiteral(u"Tempo de espera após aceitar (ms):"),

@@ -1,6 +1,6 @@
 #pragma once
 // Captions of the switch-access options in the three interface languages: the
-// menu item, the options dialog and the level dialog's calibration.
+// options dialog and the level dialog's calibration.
 #include "desktop/InterfaceLanguage.h"
 
 #include <QString>
@@ -8,7 +8,6 @@
 namespace tirvelo {
 
 struct AccessOptionsCaptions {
-    QString MenuItem;
     QString DialogTitle;
     QString AcceptanceTime;
     QString PostAcceptanceDelay;

@@ -1,10 +1,10 @@
 #include "ui/FormNivellEntradaDAudio.h"
 
+#include "modes/Delay.h"
 #include "ui/AccessOptionsCaptions.h"
 #include "ui/CurrentDesktop.h"
-#include "ui/Delay.h"
 #include "audio/WavMax.h"
-#include "ui/MessageSink.h"
+#include "modes/MessageSink.h"
 #include "ui/RecordingLevelControl.h"
 
 #include <QGuiApplication>

@@ -5,7 +5,7 @@
 // seconds and puts the threshold just above it. One instance, created hidden
 // at start-up; its creation sets up the capture and its destruction closes it.
 #include "audio/LevelCalibration.h"
-#include "ui/Services.h"
+#include "modes/Services.h"
 
 #include <QDialog>
 #include <QIcon>

@@ -1,7 +1,7 @@
 #pragma once
 // The program's message boxes. All are modal and keep handling window events
 // while open.
-#include "ui/MessageSink.h"
+#include "modes/MessageSink.h"
 
 namespace tirvelo {
 

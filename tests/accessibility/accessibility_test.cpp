@@ -169,7 +169,7 @@ TEST_F(AccessibleWindows, MainWindowIsReadAndDrivenThroughTheTree)
     EXPECT_EQ(accessible(window->Image1)->text(QAccessible::Description), QStringLiteral(u"gat.bmp"));
 
     // The names follow the interface language.
-    window->PopupCastellanoClick();
+    window->modes().chooseLanguage(InterfaceLanguage::Spanish);
     expectNodes({
         {window->SpeedButtonDreta, QAccessible::Button, QStringLiteral(u"Siguiente")},
         {window->Image1, QAccessible::Graphic, QStringLiteral(u"Página")},
@@ -178,7 +178,7 @@ TEST_F(AccessibleWindows, MainWindowIsReadAndDrivenThroughTheTree)
         {window->Memo1, QAccessible::EditableText, QStringLiteral(u"Texto de la página")},
         {window->RichEdit1, QAccessible::EditableText, QStringLiteral(u"Texto de la página")},
     });
-    window->MenuPortuguesClick();
+    window->modes().chooseLanguage(InterfaceLanguage::Portuguese);
     expectNodes({
         {window->Image1, QAccessible::Graphic, QStringLiteral(u"Página")},
         {window->EditVelocitat, QAccessible::EditableText, QStringLiteral(u"Velocidade de leitura")},
@@ -188,7 +188,7 @@ TEST_F(AccessibleWindows, MainWindowIsReadAndDrivenThroughTheTree)
 TEST_F(AccessibleWindows, MenuItemsCarryTheirCaptionCheckStateAndEnabledState)
 {
     createWindow(); // without an engine: the reading items are off
-    window->PopupMenuActiu->trigger();
+    window->PopupMenu1->PopupMenuActiu->trigger();
     struct Item {
         QAction* action;
         QString name;
@@ -197,12 +197,12 @@ TEST_F(AccessibleWindows, MenuItemsCarryTheirCaptionCheckStateAndEnabledState)
         bool enabled;
     };
     const QList<Item> items = {
-        {window->PopupMenuActiu, QStringLiteral(u"Actiu"), true, true, true},
-        {window->MenuCarregarLlibre, QStringLiteral(u"Carregar llibre..."), false, false, true},
-        {window->PopupLlegeixelsfitxerstext, QStringLiteral(u"Llegeix els fitxers text"), true, false, false},
-        {window->PopupLlenguatge->menuAction(), QStringLiteral(u"Llenguatge"), false, false, false},
-        {window->PopupMenuOpcionsAcces, QStringLiteral(u"Opcions d'accés..."), false, false, true},
-        {window->PopupMenuSortir, QStringLiteral(u"Sortir"), false, false, true},
+        {window->PopupMenu1->PopupMenuActiu, QStringLiteral(u"Actiu"), true, true, true},
+        {window->PopupMenu1->MenuCarregarLlibre, QStringLiteral(u"Carregar llibre..."), false, false, true},
+        {window->PopupMenu1->PopupLlegeixelsfitxerstext, QStringLiteral(u"Llegeix els fitxers text"), true, false, false},
+        {window->PopupMenu1->PopupLlenguatge->menuAction(), QStringLiteral(u"Llenguatge"), false, false, false},
+        {window->PopupMenu1->PopupMenuOpcionsAcces, QStringLiteral(u"Opcions d'accés..."), false, false, true},
+        {window->PopupMenu1->PopupMenuSortir, QStringLiteral(u"Sortir"), false, false, true},
     };
     QAccessibleInterface* menu = accessible(window->PopupMenu1);
     ASSERT_TRUE(menu);
@@ -310,7 +310,7 @@ TEST_F(AccessibleWindows, TheAccessOptionsAreReadAndTheProgramClosedThroughTheTr
     ASSERT_TRUE(menu);
     QAccessibleInterface* exit = nullptr;
     for (int i = 0; i < menu->childCount() && !exit; ++i)
-        if (menu->child(i)->object() == window->PopupMenuSortir)
+        if (menu->child(i)->object() == window->PopupMenu1->PopupMenuSortir)
             exit = menu->child(i);
     ASSERT_TRUE(exit && exit->actionInterface());
     exit->actionInterface()->doAction(QAccessibleActionInterface::pressAction());

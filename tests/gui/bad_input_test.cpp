@@ -342,22 +342,22 @@ TEST_F(BadInput, ACompanionNameOf300CharactersIsPlayedAsTheAlertOrFailsAsAPage)
 
     // A text companion is not read without reading ticked, so nothing fails.
     EXPECT_TRUE(showPageLine("pic.bmp#" + companion + ".txt").isEmpty());
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
 }
 
 TEST_F(BadInputWithEngine, ALongTextCompanionReachesTheEngineWhole)
 {
     writeBmp(path("pic.bmp"), 30, 20, Qt::yellow);
-    ASSERT_TRUE(window->PopupLlegeixelsfitxerstext->isChecked());
+    ASSERT_TRUE(window->modes().reading());
     const QByteArray companion = QByteArray(300, 'k') + ".txt";
     recordingEngine().clear();
     EXPECT_TRUE(showPageLine("pic.bmp#" + companion).isEmpty());
-    EXPECT_TRUE(window->Speaking);
+    EXPECT_TRUE(window->modes().speaking());
     EXPECT_TRUE(recordingEngine().lines().contains("ReadFile " + companion));
     // A text page whose name the file system refuses fails before anything is read.
     recordingEngine().clear();
     EXPECT_EQ(showPageLine(QByteArray(4092, 't') + ".txt"), QStringList({kPageFailure}));
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
     for (const QByteArray& line : recordingEngine().lines())
         EXPECT_FALSE(line.startsWith("ReadFile")) << line.left(40).constData();
     expectTheProgramGoesOn("engine after long names");

@@ -64,7 +64,7 @@ protected:
 
 TEST_F(BookTool, AMadeBookShowsEveryPageWithoutAMessage)
 {
-    ASSERT_TRUE(window->PopupLlegeixelsfitxerstext->isChecked());
+    ASSERT_TRUE(window->modes().reading());
     copy(testDataPath("pictures/quadrants.jpg"), "Conte/1 portada.jpg");
     writeBmp(path("Conte/2 arbre.bmp"), 20, 10);
     writeWav(path("Conte/2 arbre.wav"));

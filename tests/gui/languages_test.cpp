@@ -15,7 +15,7 @@
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/NavigationButton.h"
 #include "ui/ScanIntervalSpinBox.h"
-#include "ui/StartupAssociation.h"
+#include "ui/AttachedLevelDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -114,17 +114,17 @@ QStringList shownCaptions(const TFormPrincipal& window, const TFormNivellEntrada
         window.SpeedButtonEsquerra->text(),
         window.SpeedButtonDreta->text(),
         window.LabelInformacio->text(),
-        window.PopupMenuActiu->text(),
-        window.MenuCarregarLlibre->text(),
-        window.PopupMenuFuncionaAmbVeu->text(),
-        window.PopupMenuControlDelVolumDelMicrfon->text(),
-        window.PopupLlegeixelsfitxerstext->text(),
-        window.PopupLlenguatge->title(),
-        window.PopupVeuDe->title(),
-        window.PopupDona->text(),
-        window.PopupHome->text(),
-        window.PopupMenuParlantDe->text(),
-        window.PopupMenuSortir->text(),
+        window.PopupMenu1->PopupMenuActiu->text(),
+        window.PopupMenu1->MenuCarregarLlibre->text(),
+        window.PopupMenu1->PopupMenuFuncionaAmbVeu->text(),
+        window.PopupMenu1->PopupMenuControlDelVolumDelMicrfon->text(),
+        window.PopupMenu1->PopupLlegeixelsfitxerstext->text(),
+        window.PopupMenu1->PopupLlenguatge->title(),
+        window.PopupMenu1->PopupVeuDe->title(),
+        window.PopupMenu1->PopupDona->text(),
+        window.PopupMenu1->PopupHome->text(),
+        window.PopupMenu1->PopupMenuParlantDe->text(),
+        window.PopupMenu1->PopupMenuSortir->text(),
         window.openDialogTitle(),
         dialog.windowTitle(),
         dialog.BitBtn1->text(),
@@ -176,8 +176,7 @@ protected:
     {
         window->PopupMenu1Popup();
         ASSERT_FALSE(window->Timer1->isActive());
-        ASSERT_TRUE(item->isEnabled());
-        ASSERT_TRUE(window->PopupLlenguatge->isEnabled());
+        ASSERT_TRUE(window->modes().menu().languageMenu.enabled);
         item->trigger();
     }
     QString iniPath() const { return path(QStringLiteral("config/Quirna2001.ini")); }
@@ -193,26 +192,23 @@ TEST_F(Languages, EveryCaptionFollowsEachSwitch)
     EXPECT_EQ(shownCaptions(*window, *dialog), kCatalan);
     struct Step {
         QAction* item;
+        InterfaceLanguage language;
         const QStringList* column;
     };
     const QList<Step> steps = {
-        {window->PopupCastellano, &kSpanish},
-        {window->PopupCatala, &kCatalan},
-        {window->MenuPortugues, &kPortuguese},
-        {window->PopupCatala, &kCatalan},
+        {window->PopupMenu1->PopupCastellano, InterfaceLanguage::Spanish, &kSpanish},
+        {window->PopupMenu1->PopupCatala, InterfaceLanguage::Catalan, &kCatalan},
+        {window->PopupMenu1->MenuPortugues, InterfaceLanguage::Portuguese, &kPortuguese},
+        {window->PopupMenu1->PopupCatala, InterfaceLanguage::Catalan, &kCatalan},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(qPrintable(step.item->objectName()));
         choose(step.item);
         EXPECT_EQ(shownCaptions(*window, *dialog), *step.column);
-        EXPECT_TRUE(step.item->isChecked());
-        for (QAction* other : {window->PopupCatala, window->PopupCastellano, window->MenuPortugues})
-            if (other != step.item) {
-                EXPECT_FALSE(other->isChecked()) << qPrintable(other->objectName());
-            }
-        EXPECT_EQ(window->PopupCatala->text(), QStringLiteral(u"Català"));
-        EXPECT_EQ(window->PopupCastellano->text(), QStringLiteral(u"Castellano"));
-        EXPECT_EQ(window->MenuPortugues->text(), QStringLiteral(u"Portugues"));
+        EXPECT_EQ(window->modes().language(), step.language);
+        EXPECT_EQ(window->PopupMenu1->PopupCatala->text(), QStringLiteral(u"Català"));
+        EXPECT_EQ(window->PopupMenu1->PopupCastellano->text(), QStringLiteral(u"Castellano"));
+        EXPECT_EQ(window->PopupMenu1->MenuPortugues->text(), QStringLiteral(u"Portugues"));
         EXPECT_EQ(window->LabelPagina->toolTip(), QStringLiteral(u"Número de pàgina"));
         EXPECT_EQ(window->SpinEditTempsTimer->toolTip(), QStringLiteral(u"Decimes de segon que dura cada salt de l'escaneig"));
         EXPECT_EQ(window->EditVelocitat->toolTip(), QStringLiteral(u"Velocitat de lectura"));
@@ -233,31 +229,31 @@ TEST_F(Languages, EachLanguageWithEachVoiceSetsTheEngineAndStoresTheChoice)
         QByteArray stored;
     };
     const QList<Case> cases = {
-        {window->PopupHome, window->PopupCastellano, "SetLanguage 101", "SetSpeaker 1", "Castellano"},
-        {window->PopupHome, window->MenuPortugues, "SetLanguage 101", "SetSpeaker 1", "Portugues"},
-        {window->PopupHome, window->PopupCatala, "SetLanguage 99", "SetSpeaker 0", "Catala"},
-        {window->PopupHome, window->PopupCatala, "SetLanguage 99", "SetSpeaker 0", "Catala"}, // the one in force: in full
-        {window->PopupDona, window->PopupCastellano, "SetLanguage 101", "SetSpeaker 0", "Castellano"},
-        {window->PopupDona, window->MenuPortugues, "SetLanguage 101", "SetSpeaker 0", "Portugues"},
-        {window->PopupDona, window->PopupCatala, "SetLanguage 99", "SetSpeaker 2", "Catala"},
+        {window->PopupMenu1->PopupHome, window->PopupMenu1->PopupCastellano, "SetLanguage 101", "SetSpeaker 1", "Castellano"},
+        {window->PopupMenu1->PopupHome, window->PopupMenu1->MenuPortugues, "SetLanguage 101", "SetSpeaker 1", "Portugues"},
+        {window->PopupMenu1->PopupHome, window->PopupMenu1->PopupCatala, "SetLanguage 99", "SetSpeaker 0", "Catala"},
+        {window->PopupMenu1->PopupHome, window->PopupMenu1->PopupCatala, "SetLanguage 99", "SetSpeaker 0", "Catala"}, // the one in force: in full
+        {window->PopupMenu1->PopupDona, window->PopupMenu1->PopupCastellano, "SetLanguage 101", "SetSpeaker 0", "Castellano"},
+        {window->PopupMenu1->PopupDona, window->PopupMenu1->MenuPortugues, "SetLanguage 101", "SetSpeaker 0", "Portugues"},
+        {window->PopupMenu1->PopupDona, window->PopupMenu1->PopupCatala, "SetLanguage 99", "SetSpeaker 2", "Catala"},
     };
     bool actiu = false;
     for (const Case& c : cases) {
         SCOPED_TRACE(qPrintable(c.voice->objectName() + u' ' + c.language->objectName()));
-        if (!c.voice->isChecked()) {
+        if (window->modes().voice() != voiceOf(c.voice)) {
             choose(c.voice);
             calls();
         }
         actiu = !actiu;
-        window->PopupMenuActiu->setChecked(actiu);
-        ASSERT_TRUE(window->Speaking);
+        setScanning(actiu);
+        ASSERT_TRUE(window->modes().speaking());
         choose(c.language);
         EXPECT_EQ(calls(), Log({"Stop", "SetSpeed 140", c.languageCall, c.speakerCall, "ReadFile a.txt"}));
-        EXPECT_TRUE(window->Speaking);
+        EXPECT_TRUE(window->modes().speaking());
         EXPECT_EQ(window->Timer1->isActive(), actiu);
         EXPECT_EQ(fileBytes(iniPath()), "[Tirvelo]\r\nEscaneig=no\r\nIdioma=" + c.stored + "\r\n[Altre]\r\nA=1\r\n");
-        EXPECT_TRUE(window->PopupVeuDe->isEnabled());
-        EXPECT_FALSE(window->PopupMenuFuncionaAmbVeu->isEnabled());
+        EXPECT_TRUE(window->modes().menu().voiceMenu.enabled);
+        EXPECT_FALSE(window->modes().menu().voiceMode.enabled);
     }
     EXPECT_TRUE(boxes->seen().isEmpty());
 }
@@ -266,18 +262,18 @@ TEST_F(Languages, CalledBeforeTheInterfaceIsReadyNothingIsShownStoredOrStarted)
 {
     const QByteArray ini = "[Tirvelo]\r\nIdioma=Catala\r\n";
     writeFile(iniPath(), ini);
-    window->setInterfaceReady(false);
-    window->PopupMenuActiu->setChecked(true);
+    window->modes().setInterfaceReady(false);
+    setScanning(true);
     window->PopupMenu1Popup();
     window->Memo1->clear();
-    window->PopupCastellanoClick();
+    window->modes().chooseLanguage(InterfaceLanguage::Spanish);
     EXPECT_EQ(calls(), Log({"Stop", "SetSpeed 140", "SetLanguage 101", "SetSpeaker 1"}));
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
     EXPECT_TRUE(window->Memo1->toPlainText().isEmpty()) << "the page is not shown again";
     EXPECT_FALSE(window->Timer1->isActive());
     EXPECT_EQ(fileBytes(iniPath()), ini);
     EXPECT_EQ(shownCaptions(*window, *dialog), kSpanish);
-    window->MenuPortuguesClick();
+    window->modes().chooseLanguage(InterfaceLanguage::Portuguese);
     EXPECT_EQ(calls(), Log({"SetSpeed 140", "SetLanguage 101", "SetSpeaker 1"}));
     EXPECT_EQ(shownCaptions(*window, *dialog), kPortuguese);
     EXPECT_EQ(fileBytes(iniPath()), ini);
@@ -285,15 +281,15 @@ TEST_F(Languages, CalledBeforeTheInterfaceIsReadyNothingIsShownStoredOrStarted)
 
 TEST_F(Languages, WithReadingOffTheChoiceIsStoredButTheEngineHearsNoLanguage)
 {
-    choose(window->PopupLlegeixelsfitxerstext);
-    EXPECT_FALSE(window->PopupLlenguatge->isEnabled());
+    choose(window->PopupMenu1->PopupLlegeixelsfitxerstext);
+    EXPECT_FALSE(window->modes().menu().languageMenu.enabled);
     calls();
     // Out of reach from the menu; called directly it still switches the captions.
-    window->PopupCastellanoClick();
+    window->modes().chooseLanguage(InterfaceLanguage::Spanish);
     EXPECT_EQ(calls(), Log({"SetSpeed 140"}));
     EXPECT_EQ(shownCaptions(*window, *dialog), kSpanish);
     EXPECT_EQ(SettingsFile().read("Tirvelo", "Idioma", "?"), QByteArray("Castellano"));
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
 }
 
 // The whole start-up sequence with the recording engine and a stored language.
@@ -357,9 +353,9 @@ TEST_F(StartupLanguage, StoredCastellanoAndPortuguesSetTheEngineAfterTheSpeedAnd
         const QByteArray ini = "[Tirvelo]\r\nIdioma = " + c.stored + " \r\nEscaneig=no\r\n";
         run(ini, [&](TFormPrincipal& window, TFormNivellEntradaDAudio& dialog) {
             EXPECT_EQ(shownCaptions(window, dialog), *c.column);
-            EXPECT_FALSE(window.PopupCatala->isChecked());
-            EXPECT_TRUE(window.PopupHome->isChecked());
-            EXPECT_TRUE(window.Speaking);
+            EXPECT_FALSE((window.modes().language() == InterfaceLanguage::Catalan));
+            EXPECT_TRUE((window.modes().voice() == Voice::Male));
+            EXPECT_TRUE(window.modes().speaking());
         });
         // Creation's speed, the reload's speed, then language and voice; the
         // book's page is read in it and the reading stopped at close.
@@ -378,7 +374,7 @@ TEST_F(StartupLanguage, StoredCatalaOrNothingSendsNoLanguageNorVoice)
         QFile::remove(iniPath());
         run(ini, [&](TFormPrincipal& window, TFormNivellEntradaDAudio& dialog) {
             EXPECT_EQ(shownCaptions(window, dialog), kCatalan);
-            EXPECT_TRUE(window.PopupCatala->isChecked());
+            EXPECT_TRUE((window.modes().language() == InterfaceLanguage::Catalan));
         });
         EXPECT_EQ(log.lines(), Log({"SetSpeed 140", "ReadFile p.txt", "Stop"}));
         if (!ini.isEmpty())
@@ -441,7 +437,7 @@ TEST_F(RealEngineLanguages, ATextPageIsHeardInCatalanThenInSpanish)
     writeFile(path("plana.txt"), "Bon dia. Aquesta p\xE0gina es llegeix en veu alta.\r\n");
     qsizetype from = m_recorder.size();
     window->LoadBook(writeBook("llibre.Lumbrix", 1, "", {"plana.txt"}));
-    ASSERT_TRUE(window->Speaking);
+    ASSERT_TRUE(window->modes().speaking());
     EXPECT_EQ(currentVoice(), QStringLiteral("roa/ca+m3"));
     EXPECT_TRUE(m_recorder.soundAfter(from)) << "the Catalan reading was not heard on nul.monitor";
     // Heard to its end, so that what follows can only be the next reading.
@@ -449,29 +445,29 @@ TEST_F(RealEngineLanguages, ATextPageIsHeardInCatalanThenInSpanish)
 
     from = m_recorder.size();
     window->PopupMenu1Popup();
-    window->PopupCastellano->trigger();
-    ASSERT_TRUE(window->Speaking);
+    window->PopupMenu1->PopupCastellano->trigger();
+    ASSERT_TRUE(window->modes().speaking());
     EXPECT_EQ(currentVoice(), QStringLiteral("roa/es+m3"));
     EXPECT_TRUE(m_recorder.soundAfter(from)) << "the Spanish reading was not heard on nul.monitor";
     ASSERT_TRUE(m_recorder.quietFor(700));
 
     from = m_recorder.size();
     window->PopupMenu1Popup();
-    window->PopupDona->trigger();
-    ASSERT_TRUE(window->Speaking);
+    window->PopupMenu1->PopupDona->trigger();
+    ASSERT_TRUE(window->modes().speaking());
     EXPECT_EQ(currentVoice(), QStringLiteral("roa/es+f3"));
     EXPECT_TRUE(m_recorder.soundAfter(from));
 
     // Reading switched off in the middle: silence at once.
     window->PopupMenu1Popup();
-    window->PopupLlegeixelsfitxerstext->trigger();
-    EXPECT_FALSE(window->Speaking);
+    window->PopupMenu1->PopupLlegeixelsfitxerstext->trigger();
+    EXPECT_FALSE(window->modes().speaking());
     EXPECT_TRUE(m_recorder.quietFor(700, 1500));
 
     // Every reload starts the engine afresh: with nothing sent after it, the
     // next reading would be Catalan again (reading is off, so the voice
     // command, called directly, sends no language).
-    window->PopupHomeClick();
+    window->modes().chooseVoice(Voice::Male);
     EXPECT_EQ(currentVoice(), QStringLiteral("roa/ca+m3"));
     EXPECT_TRUE(boxes->seen().isEmpty());
 }

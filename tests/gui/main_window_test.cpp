@@ -21,6 +21,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QWheelEvent>
+#include <functional>
 #include <optional>
 #include <sys/stat.h>
 
@@ -31,6 +32,11 @@ namespace {
 
 class MainWindowWithoutEngine : public MainWindowFixture {};
 
+class MainWindowOnRecordingEngine : public MainWindowFixture {
+protected:
+    std::unique_ptr<SpeechEngine> makeEngine() const override { return std::make_unique<RecordingSpeechEngine>(); }
+};
+
 } // namespace
 
 TEST_F(MainWindowWithoutEngine, CreationTellsTheEngineIsMissingAndAdaptsTheMenu)
@@ -40,13 +46,64 @@ TEST_F(MainWindowWithoutEngine, CreationTellsTheEngineIsMissingAndAdaptsTheMenu)
     EXPECT_EQ(boxes->seen()[0].caption, QStringLiteral(u"Quirna 2000 - Tirvelo - Sense Veu"));
     EXPECT_EQ(boxes->seen()[0].text, QStringLiteral(u"No trobo la upctv.dll. No podré llegir els textos. Si voleu que siguin llegits, instal.leu correctament la upctv.dll"));
     EXPECT_EQ(boxes->seen()[0].icon, QMessageBox::Information);
-    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isChecked());
-    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
-    EXPECT_FALSE(window->PopupLlenguatge->isEnabled());
-    EXPECT_FALSE(window->PopupVeuDe->isEnabled());
-    EXPECT_TRUE(window->PopupMenuFuncionaAmbVeu->isEnabled());
+    EXPECT_FALSE(window->modes().reading());
+    EXPECT_FALSE(window->modes().menu().reading.enabled);
+    EXPECT_FALSE(window->modes().menu().languageMenu.enabled);
+    EXPECT_FALSE(window->modes().menu().voiceMenu.enabled);
+    EXPECT_TRUE(window->modes().menu().voiceMode.enabled);
     EXPECT_FALSE(window->Timer1->isActive());
     EXPECT_EQ(window->Timer1->interval(), 1600);
+}
+
+// The wiring of the menu: each mode item runs its command, and after every
+// command the menu shows what the modes say, item by item.
+TEST_F(MainWindowOnRecordingEngine, TheMenuShowsTheModesItsItemsChange)
+{
+    createWindow();
+    FakeDeviceFactoryGuard devices(*services);
+    services->capture.SetupWaveInput(WavMax::DefaultBufferLength); // as the level dialog does
+    MainWindowMenu& menu = *window->PopupMenu1;
+    const auto expectShown = [&](const QString& step) {
+        const ModeMenu modes = window->modes().menu();
+        const QList<std::pair<QAction*, MenuItemState>> items = {
+            {menu.PopupMenuActiu, modes.scanning},
+            {menu.MenuCarregarLlibre, modes.loadBook},
+            {menu.PopupMenuFuncionaAmbVeu, modes.voiceMode},
+            {menu.PopupMenuControlDelVolumDelMicrfon, modes.levelDialog},
+            {menu.PopupLlegeixelsfitxerstext, modes.reading},
+            {menu.PopupLlenguatge->menuAction(), modes.languageMenu},
+            {menu.PopupCatala, modes.languages[0]},
+            {menu.PopupCastellano, modes.languages[1]},
+            {menu.MenuPortugues, modes.languages[2]},
+            {menu.PopupVeuDe->menuAction(), modes.voiceMenu},
+            {menu.PopupDona, modes.female},
+            {menu.PopupHome, modes.male},
+            {menu.PopupMenuOpcionsAcces, modes.accessOptions},
+            {menu.PopupMenuParlantDe, modes.about},
+            {menu.PopupMenuSortir, modes.exit},
+        };
+        for (const auto& [action, state] : items) {
+            const QString where = step + u' ' + action->objectName();
+            EXPECT_EQ(action->isChecked(), state.checked) << qPrintable(where);
+            EXPECT_EQ(action->isEnabled(), state.enabled) << qPrintable(where);
+            EXPECT_EQ(action->text(), state.caption) << qPrintable(where);
+        }
+    };
+    expectShown(QStringLiteral("created"));
+    ModeController& modes = window->modes();
+    const QList<std::pair<QAction*, std::function<bool()>>> commands = {
+        {menu.PopupMenuActiu, [&] { return modes.scanning(); }},
+        {menu.PopupCastellano, [&] { return modes.language() == InterfaceLanguage::Spanish; }},
+        {menu.PopupDona, [&] { return modes.voice() == Voice::Female; }},
+        {menu.PopupLlegeixelsfitxerstext, [&] { return !modes.reading(); }},
+        {menu.PopupMenuFuncionaAmbVeu, [&] { return modes.voiceMode(); }},
+    };
+    for (const auto& [item, done] : commands) {
+        window->PopupMenu1Popup();
+        item->trigger();
+        EXPECT_TRUE(done()) << qPrintable(item->objectName());
+        expectShown(item->objectName());
+    }
 }
 
 TEST_F(MainWindowWithoutEngine, WindowCoversTheScreenWithTheControlsInPlace)
@@ -94,12 +151,12 @@ TEST_F(MainWindowWithoutEngine, UnreadableNamesLeadBackToTheDialogUntilCancelled
 
     // Cancelling flips "&Actiu" and the timer follows, with or without a book.
     window->setFileChooser([](TFormPrincipal&) { return std::optional<QString>(); });
-    EXPECT_FALSE(window->PopupMenuActiu->isChecked());
+    EXPECT_FALSE(window->modes().scanning());
     window->LoadBook(QString());
-    EXPECT_TRUE(window->PopupMenuActiu->isChecked());
+    EXPECT_TRUE(window->modes().scanning());
     EXPECT_TRUE(window->Timer1->isActive());
     window->LoadBook(QString());
-    EXPECT_FALSE(window->PopupMenuActiu->isChecked());
+    EXPECT_FALSE(window->modes().scanning());
     EXPECT_FALSE(window->Timer1->isActive());
 }
 
@@ -193,14 +250,14 @@ TEST_F(MainWindowWithoutEngine, ClosingWritesTheScanSettingAndTheMenuPausesScann
     createWindow();
     writeFile(path("a.txt"), "a");
     window->LoadBook(writeBook("b.Lumbrix", 1, "", {"a.txt"}));
-    window->PopupMenuActiu->trigger();
-    EXPECT_TRUE(window->PopupMenuActiu->isChecked());
+    window->PopupMenu1->PopupMenuActiu->trigger();
+    EXPECT_TRUE(window->modes().scanning());
     EXPECT_TRUE(window->Timer1->isActive());
     // Opening the menu pauses the cycle; closing it without a choice keeps it paused.
     QTimer::singleShot(50, window->PopupMenu1, &QMenu::close);
     window->PopupMenu1->exec(window->mapToGlobal(QPoint(300, 300)));
     EXPECT_FALSE(window->Timer1->isActive());
-    EXPECT_TRUE(window->PopupMenuActiu->isChecked());
+    EXPECT_TRUE(window->modes().scanning());
     EXPECT_EQ(window->scan.ScanPosition, window->scan.ScanLast);
     window->close();
     EXPECT_EQ(SettingsFile().read("Tirvelo", "Escaneig", "NO"), QByteArray("s\xED"));
@@ -270,7 +327,7 @@ TEST_F(MainWindowWithoutEngine, TheOpenDialogRemembersTheFilterAndTheNameAndMove
     EXPECT_EQ(window->openDialogFilterIndex(), 1);
 
     window->MenuCarregarLlibreClick(); // cancelled: "&Actiu" flips
-    EXPECT_TRUE(window->PopupMenuActiu->isChecked());
+    EXPECT_TRUE(window->modes().scanning());
     ASSERT_EQ(titles.size(), 2);
     EXPECT_EQ(titles[0], QStringLiteral("Obrir - Fitxer: Quirna 2006 Tirvelo"));
     EXPECT_EQ(filters, QStringList({QStringLiteral("Programes (*.Lumbrix)"), QStringLiteral("Tot tipus de fitxers (*.*)")}));

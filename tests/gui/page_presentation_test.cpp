@@ -168,15 +168,15 @@ TEST_F(PagePresentation, TextPageShowsItsWindows1252TextAndReadsTheFileOnlyWhenR
     EXPECT_EQ(visibleBoxes(), QStringLiteral("Memo1"));
     EXPECT_EQ(window->Memo1->toPlainText(), kConte);
     EXPECT_EQ(spoken(), QList<QByteArray>({"ReadFile conte.txt"}));
-    EXPECT_TRUE(window->Speaking);
+    EXPECT_TRUE(window->modes().speaking());
     EXPECT_FALSE(window->SoundPlaying);
     EXPECT_EQ(label(), QStringLiteral("1 - 2"));
     EXPECT_TRUE(boxes->seen().isEmpty());
 
     // Reading switched off through the menu: the reading in progress is stopped,
     // and the next showing reads nothing.
-    window->PopupLlegeixelsfitxerstext->trigger();
-    ASSERT_FALSE(window->PopupLlegeixelsfitxerstext->isChecked());
+    window->PopupMenu1->PopupLlegeixelsfitxerstext->trigger();
+    ASSERT_FALSE(window->modes().reading());
     EXPECT_EQ(spoken(), QList<QByteArray>({"ReadFile conte.txt", "Stop"}));
     clearSpoken();
     window->Memo1->setPlainText(QStringLiteral("abans"));
@@ -184,13 +184,13 @@ TEST_F(PagePresentation, TextPageShowsItsWindows1252TextAndReadsTheFileOnlyWhenR
     EXPECT_EQ(visibleBoxes(), QStringLiteral("Memo1"));
     EXPECT_EQ(window->Memo1->toPlainText(), kConte);
     EXPECT_TRUE(spoken().isEmpty());
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
     EXPECT_EQ(label(), QStringLiteral("2 - 2"));
 
     // Switched on again: the page is shown anew and read.
-    window->PopupLlegeixelsfitxerstext->trigger();
+    window->PopupMenu1->PopupLlegeixelsfitxerstext->trigger();
     EXPECT_EQ(spoken(), QList<QByteArray>({"ReadFile conte.txt"}));
-    EXPECT_TRUE(window->Speaking);
+    EXPECT_TRUE(window->modes().speaking());
     EXPECT_TRUE(boxes->seen().isEmpty());
 }
 
@@ -204,7 +204,7 @@ TEST_F(PagePresentation, RichTextPageIsShownAndItsPlainTextReadWithCrLf)
     EXPECT_EQ(visibleBoxes(), QStringLiteral("RichEdit1"));
     EXPECT_EQ(window->RichEdit1->toPlainText(), QStringLiteral(u"La pluja cau a la plaça,\nl'àvia diu: «adéu»"));
     EXPECT_EQ(spoken(), QList<QByteArray>({kPoemaRead}));
-    EXPECT_TRUE(window->Speaking);
+    EXPECT_TRUE(window->modes().speaking());
     EXPECT_EQ(label(), QStringLiteral("1 - 3"));
 
     clearSpoken();
@@ -221,7 +221,7 @@ TEST_F(PagePresentation, RichTextPageIsShownAndItsPlainTextReadWithCrLf)
     EXPECT_EQ(visibleBoxes(), QStringLiteral("RichEdit1"));
     EXPECT_EQ(window->RichEdit1->toPlainText(), QStringLiteral(u"hola\nadéu"));
     EXPECT_EQ(spoken(), QList<QByteArray>({"Stop"}));
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
     EXPECT_EQ(label(), QStringLiteral("2 - 3"));
 }
 
@@ -303,7 +303,7 @@ TEST_F(PagePresentation, EntriesTakenForPicturesFailAndKeepThePreviousPicture)
         EXPECT_TRUE(near(shot().pixel(window->Image1->pictureRect().topLeft() + QPoint(8, 8)), kRed));
         EXPECT_EQ(label(), QStringLiteral("1 - 5"));
         EXPECT_FALSE(window->SoundPlaying);
-        EXPECT_FALSE(window->Speaking);
+        EXPECT_FALSE(window->modes().speaking());
         EXPECT_TRUE(spoken().isEmpty());
     }
     EXPECT_TRUE(sounds.played.isEmpty()) << sounds.played.join(u'|').toStdString();
@@ -326,7 +326,7 @@ TEST_F(PagePresentation, CompanionSoundWithADirectoryPrefixIsLookedUpInTheCurren
     ASSERT_EQ(sounds.played, QStringList({QStringLiteral("so.wav")}));
     EXPECT_TRUE(QFileInfo(sounds.played[0]).isFile());
     EXPECT_TRUE(window->SoundPlaying);
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
     EXPECT_EQ(label(), QStringLiteral("1 - 4"));
 
     // Beside the picture only: handed over as written, where it is not found.
@@ -342,7 +342,7 @@ TEST_F(PagePresentation, CompanionSoundWithADirectoryPrefixIsLookedUpInTheCurren
     ASSERT_EQ(sounds.played.size(), 3);
     EXPECT_EQ(sounds.played[2], QStringLiteral("so.wav.txt"));
     EXPECT_TRUE(window->SoundPlaying);
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
     EXPECT_TRUE(spoken().isEmpty());
 
     // Neither sound nor text: the picture alone.
@@ -376,7 +376,7 @@ TEST_F(PagePresentation, CompanionTextsAreReadOrLoadedHiddenButNeverShown)
     const QString memoBefore = window->Memo1->toPlainText();
     EXPECT_EQ(visibleBoxes(), QStringLiteral("Image1"));
     EXPECT_EQ(spoken(), QList<QByteArray>({"ReadFile notes.txt"}));
-    EXPECT_TRUE(window->Speaking);
+    EXPECT_TRUE(window->modes().speaking());
     EXPECT_FALSE(window->SoundPlaying);
     EXPECT_EQ(window->Memo1->toPlainText(), memoBefore); // the text is not shown
     EXPECT_EQ(label(), QStringLiteral("1 - 4"));
@@ -385,22 +385,22 @@ TEST_F(PagePresentation, CompanionTextsAreReadOrLoadedHiddenButNeverShown)
     window->SpeedButtonDretaClick();
     EXPECT_EQ(visibleBoxes(), QStringLiteral("Image1"));
     EXPECT_EQ(spoken(), QList<QByteArray>({"Stop", kPoemaRead}));
-    EXPECT_TRUE(window->Speaking);
+    EXPECT_TRUE(window->modes().speaking());
 
     // Reading unticked: the rich text still goes into the hidden box, nothing is read.
-    window->PopupLlegeixelsfitxerstext->trigger();
-    ASSERT_FALSE(window->PopupLlegeixelsfitxerstext->isChecked());
+    window->PopupMenu1->PopupLlegeixelsfitxerstext->trigger();
+    ASSERT_FALSE(window->modes().reading());
     window->RichEdit1->setPlainText(QStringLiteral("abans"));
     clearSpoken();
     showPage(1);
     EXPECT_EQ(visibleBoxes(), QStringLiteral("Image1"));
     EXPECT_EQ(window->RichEdit1->toPlainText(), QStringLiteral(u"La pluja cau a la plaça,\nl'àvia diu: «adéu»"));
     EXPECT_TRUE(spoken().isEmpty());
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
     EXPECT_EQ(label(), QStringLiteral("2 - 4"));
     showPage(0);
     EXPECT_TRUE(spoken().isEmpty());
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
     EXPECT_EQ(label(), QStringLiteral("1 - 4"));
     EXPECT_TRUE(boxes->seen().isEmpty());
 
@@ -469,7 +469,7 @@ TEST_F(PagesWithoutReadFile, TextIsShownAndTheEngineMessageSaidWhenReadFileIsMis
     expectOnePlainBox(kSpeechFailure);
     EXPECT_EQ(visibleBoxes(), QStringLiteral("Memo1"));
     EXPECT_EQ(window->Memo1->toPlainText(), kConte);
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
     EXPECT_EQ(label(), QStringLiteral("1 - 3"));
 
     boxes->clear();
@@ -477,7 +477,7 @@ TEST_F(PagesWithoutReadFile, TextIsShownAndTheEngineMessageSaidWhenReadFileIsMis
     expectOnePlainBox(kSpeechFailure);
     EXPECT_EQ(visibleBoxes(), QStringLiteral("Image1"));
     EXPECT_EQ(window->Image1->picture().naturalSize, QSize(64, 64));
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
     EXPECT_EQ(label(), QStringLiteral("2 - 3"));
 
     // The rich-text reading is still there.
@@ -486,7 +486,7 @@ TEST_F(PagesWithoutReadFile, TextIsShownAndTheEngineMessageSaidWhenReadFileIsMis
     window->SpeedButtonDretaClick();
     EXPECT_TRUE(boxes->seen().isEmpty());
     EXPECT_EQ(spoken(), QList<QByteArray>({kPoemaRead}));
-    EXPECT_TRUE(window->Speaking);
+    EXPECT_TRUE(window->modes().speaking());
 }
 
 TEST_F(PagesWithoutRead, RichTextIsShownAndTheEngineMessageSaidWhenReadIsMissing)
@@ -498,14 +498,14 @@ TEST_F(PagesWithoutRead, RichTextIsShownAndTheEngineMessageSaidWhenReadIsMissing
     expectOnePlainBox(kSpeechFailure);
     EXPECT_EQ(visibleBoxes(), QStringLiteral("RichEdit1"));
     EXPECT_TRUE(window->RichEdit1->toPlainText().startsWith(QStringLiteral("La pluja")));
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
     EXPECT_EQ(label(), QStringLiteral("1 - 2"));
 
     boxes->clear();
     window->SpeedButtonDretaClick();
     expectOnePlainBox(kSpeechFailure);
     EXPECT_EQ(visibleBoxes(), QStringLiteral("Image1"));
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
     EXPECT_EQ(label(), QStringLiteral("2 - 2"));
 }
 
@@ -535,7 +535,7 @@ TEST_F(PagesOnTheStandInLibrary, WhatTheEngineAnswersIsNotTakenForAFailure)
         EXPECT_EQ(visibleBoxes(), expected[i].first);
         EXPECT_EQ(log.lines(), i == 0 ? QList<QByteArray>({expected[i].second})
                                       : QList<QByteArray>({"Stop", expected[i].second}));
-        EXPECT_TRUE(window->Speaking);
+        EXPECT_TRUE(window->modes().speaking());
         EXPECT_EQ(label(), QStringLiteral("%1 - 4").arg(i + 1));
     }
 }
@@ -549,7 +549,7 @@ TEST_F(PagesWithTheRealEngine, AMissingCompanionTextIsNotTakenForAMissingEngine)
     window->LoadBook(writeBook("c.Lumbrix", 2, "", {"foto.bmp#no-hi-es.txt", "foto.bmp"}));
     EXPECT_TRUE(boxes->seen().isEmpty()) << boxes->texts().join(u'|').toStdString();
     EXPECT_EQ(visibleBoxes(), QStringLiteral("Image1"));
-    EXPECT_TRUE(window->Speaking);
+    EXPECT_TRUE(window->modes().speaking());
     window->SpeedButtonDretaClick();
     EXPECT_TRUE(boxes->seen().isEmpty());
     EXPECT_EQ(label(), QStringLiteral("2 - 2"));
@@ -563,7 +563,7 @@ TEST_F(PagesWithoutStop, PagesTurnWhileAReadingCannotBeStopped)
     for (const char* name : {"a.txt", "b.txt", "c.txt"})
         writeFile(path(QString::fromLatin1(name)), QByteArray("Plana ") + name);
     window->LoadBook(writeBook("s.Lumbrix", 3, "", {"a.txt", "b.txt", "c.txt"}));
-    ASSERT_TRUE(window->Speaking);
+    ASSERT_TRUE(window->modes().speaking());
     window->SpeedButtonDretaClick();
     window->SpeedButtonDretaClick();
     window->SpeedButtonEsquerraClick();
@@ -571,7 +571,7 @@ TEST_F(PagesWithoutStop, PagesTurnWhileAReadingCannotBeStopped)
     EXPECT_EQ(spoken(), QList<QByteArray>({"ReadFile a.txt", "ReadFile b.txt", "ReadFile c.txt", "ReadFile b.txt"}));
     EXPECT_EQ(label(), QStringLiteral("2 - 3"));
     EXPECT_EQ(window->Memo1->toPlainText(), QStringLiteral("Plana b.txt"));
-    EXPECT_TRUE(window->Speaking);
+    EXPECT_TRUE(window->modes().speaking());
 }
 
 TEST_F(PagePresentation, LongNamesReachTheSoundPlayerAndTheEngineWhole)
@@ -611,7 +611,7 @@ TEST_F(PagePresentation, LongNamesReachTheSoundPlayerAndTheEngineWhole)
     clearSpoken();
     showPage(2);
     EXPECT_EQ(spoken(), QList<QByteArray>({"ReadFile " + text130.toLatin1()}));
-    EXPECT_TRUE(window->Speaking);
+    EXPECT_TRUE(window->modes().speaking());
     clearSpoken();
     showPage(3);
     EXPECT_EQ(spoken(), QList<QByteArray>({"ReadFile " + QByteArray(130, 'p') + ".txt"}));
@@ -710,8 +710,8 @@ TEST_F(PagePresentation, ShowingAPageLeavesTheKeyboardFocusWhereItWas)
     window->Memo1->setFocus(Qt::OtherFocusReason);
     ASSERT_TRUE(window->Memo1->hasFocus());
     // The reading switch shows the page anew (twice: off, then on again showing it).
-    window->PopupLlegeixelsfitxerstext->trigger();
-    window->PopupLlegeixelsfitxerstext->trigger();
+    window->PopupMenu1->PopupLlegeixelsfitxerstext->trigger();
+    window->PopupMenu1->PopupLlegeixelsfitxerstext->trigger();
     EXPECT_TRUE(window->Memo1->hasFocus());
     // From a text page to a text page the text box stays up: the focus never
     // leaves it, so a screen reader hears no move.
@@ -757,7 +757,7 @@ TEST_F(PagesWithoutReadFile, APageTurnWhileTheSpeechMessageIsOpenEndsWithOnePage
     EXPECT_EQ(visibleBoxes(), QStringLiteral("Image1"));
     EXPECT_EQ(window->Image1->picture().naturalSize, QSize(20, 10));
     EXPECT_EQ(label(), QStringLiteral("3 - 3"));
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
 }
 
 TEST_F(PagePresentation, StretchedExactlyWhenLargerThanTheBox)
@@ -980,8 +980,8 @@ TEST_F(PageSounds, ShowingThePageAgainRestartsItsSound)
     ASSERT_TRUE(QTest::qWaitFor([&] { return monitor->loudTenths(first) >= 5; }, 5000));
     // A voice command shows the page anew while its sound is still playing.
     const qsizetype replay = monitor->samples().size();
-    window->PopupDona->trigger();
-    ASSERT_TRUE(window->PopupDona->isChecked());
+    window->PopupMenu1->PopupDona->trigger();
+    ASSERT_TRUE((window->modes().voice() == Voice::Female));
     EXPECT_TRUE(window->SoundPlaying);
     EXPECT_TRUE(QTest::qWaitFor([&] { return player.currentKind() == QtSoundPlayer::Kind::None; }, 5000));
     EXPECT_TRUE(monitor->silentWithin(2500));

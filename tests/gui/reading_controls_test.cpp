@@ -68,7 +68,6 @@ protected:
     {
         window->PopupMenu1Popup();
         ASSERT_FALSE(window->Timer1->isActive());
-        ASSERT_TRUE(item->isEnabled());
         item->trigger();
     }
 
@@ -76,12 +75,10 @@ protected:
     // voice mode exactly while it is not.
     void expectMenuFollowsReading(bool reading)
     {
-        EXPECT_EQ(window->PopupLlegeixelsfitxerstext->isChecked(), reading);
-        EXPECT_EQ(window->PopupVeuDe->isEnabled(), reading);
-        EXPECT_EQ(window->PopupVeuDe->menuAction()->isEnabled(), reading);
-        EXPECT_EQ(window->PopupLlenguatge->isEnabled(), reading);
-        EXPECT_EQ(window->PopupLlenguatge->menuAction()->isEnabled(), reading);
-        EXPECT_EQ(window->PopupMenuFuncionaAmbVeu->isEnabled(), !reading);
+        EXPECT_EQ(window->modes().reading(), reading);
+        EXPECT_EQ(window->modes().menu().voiceMenu.enabled, reading);
+        EXPECT_EQ(window->modes().menu().languageMenu.enabled, reading);
+        EXPECT_EQ(window->modes().menu().voiceMode.enabled, !reading);
     }
 };
 
@@ -102,10 +99,10 @@ TEST_F(ReadingControls, CreationSetsTheSpeedAndKeepsVoiceModeOff)
     EXPECT_EQ(calls(), Log({"SetSpeed 140"}));
     EXPECT_TRUE(boxes->seen().isEmpty());
     expectMenuFollowsReading(true);
-    EXPECT_TRUE(window->PopupLlegeixelsfitxerstext->isEnabled());
-    EXPECT_TRUE(window->PopupHome->isChecked());
-    EXPECT_FALSE(window->PopupDona->isChecked());
-    EXPECT_TRUE(window->PopupCatala->isChecked());
+    EXPECT_TRUE(window->modes().menu().reading.enabled);
+    EXPECT_TRUE((window->modes().voice() == Voice::Male));
+    EXPECT_FALSE((window->modes().voice() == Voice::Female));
+    EXPECT_TRUE((window->modes().language() == InterfaceLanguage::Catalan));
     EXPECT_EQ(window->EditVelocitat->text(), QStringLiteral("100"));
 }
 
@@ -116,8 +113,8 @@ TEST_F(ReadingOnTheStandInLibrary, AFirstSpeedCallTheEngineAnswersWithAnErrorIsN
     createWindow();
     EXPECT_EQ(log.lines(), Log({"SetSpeed 140"}));
     EXPECT_TRUE(boxes->seen().isEmpty()) << boxes->texts().join(u'|').toStdString();
-    EXPECT_TRUE(window->PopupCatala->isEnabled());
-    EXPECT_TRUE(window->PopupCastellano->isEnabled());
+    EXPECT_TRUE(window->modes().menu().languages[0].enabled);
+    EXPECT_TRUE(window->modes().menu().languages[1].enabled);
 }
 
 TEST_F(ReadingControls, ReadingToggleStopsOnlyWhatIsSpokenAndReadsAgainWhenSwitchedOn)
@@ -125,23 +122,23 @@ TEST_F(ReadingControls, ReadingToggleStopsOnlyWhatIsSpokenAndReadsAgainWhenSwitc
     createWindow();
     loadTextBook();
     EXPECT_EQ(calls(), Log({"SetSpeed 140", "ReadFile a.txt"}));
-    ASSERT_TRUE(window->Speaking);
-    window->PopupMenuActiu->setChecked(true);
+    ASSERT_TRUE(window->modes().speaking());
+    setScanning(true);
 
     // Off while the text is read: the reading stops, the page stays as it is.
-    choose(window->PopupLlegeixelsfitxerstext);
+    choose(window->PopupMenu1->PopupLlegeixelsfitxerstext);
     EXPECT_EQ(calls(), Log({"Stop"}));
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
     expectMenuFollowsReading(false);
     EXPECT_TRUE(window->Memo1->isVisible());
     EXPECT_EQ(window->Memo1->toPlainText(), QStringLiteral("Bon dia a tothom."));
     EXPECT_TRUE(window->Timer1->isActive());
 
     // On again: nothing to stop, the page is shown and read from the start.
-    window->PopupMenuActiu->setChecked(false);
-    choose(window->PopupLlegeixelsfitxerstext);
+    setScanning(false);
+    choose(window->PopupMenu1->PopupLlegeixelsfitxerstext);
     EXPECT_EQ(calls(), Log({"ReadFile a.txt"}));
-    EXPECT_TRUE(window->Speaking);
+    EXPECT_TRUE(window->modes().speaking());
     expectMenuFollowsReading(true);
     EXPECT_FALSE(window->Timer1->isActive());
 
@@ -149,10 +146,10 @@ TEST_F(ReadingControls, ReadingToggleStopsOnlyWhatIsSpokenAndReadsAgainWhenSwitc
     // switching on reads nothing.
     window->SpeedButtonDretaClick();
     EXPECT_EQ(calls(), Log({"Stop"}));
-    ASSERT_FALSE(window->Speaking);
-    window->PopupMenuActiu->setChecked(true);
-    choose(window->PopupLlegeixelsfitxerstext);
-    choose(window->PopupLlegeixelsfitxerstext);
+    ASSERT_FALSE(window->modes().speaking());
+    setScanning(true);
+    choose(window->PopupMenu1->PopupLlegeixelsfitxerstext);
+    choose(window->PopupMenu1->PopupLlegeixelsfitxerstext);
     EXPECT_EQ(calls(), Log());
     expectMenuFollowsReading(true);
     EXPECT_TRUE(window->Timer1->isActive());
@@ -170,27 +167,27 @@ TEST_F(ReadingControls, EachVoiceInEachLanguageReloadsTheEngineAndReadsThePageAg
         QByteArray speakerCall;
     };
     const QList<Case> cases = {
-        {window->PopupCatala, window->PopupHome, "SetLanguage 99", "SetSpeaker 0"},
-        {window->PopupCatala, window->PopupDona, "SetLanguage 99", "SetSpeaker 2"},
-        {window->PopupCastellano, window->PopupHome, "SetLanguage 101", "SetSpeaker 1"},
-        {window->PopupCastellano, window->PopupDona, "SetLanguage 101", "SetSpeaker 0"},
-        {window->MenuPortugues, window->PopupHome, "SetLanguage 101", "SetSpeaker 1"},
-        {window->MenuPortugues, window->PopupDona, "SetLanguage 101", "SetSpeaker 0"},
+        {window->PopupMenu1->PopupCatala, window->PopupMenu1->PopupHome, "SetLanguage 99", "SetSpeaker 0"},
+        {window->PopupMenu1->PopupCatala, window->PopupMenu1->PopupDona, "SetLanguage 99", "SetSpeaker 2"},
+        {window->PopupMenu1->PopupCastellano, window->PopupMenu1->PopupHome, "SetLanguage 101", "SetSpeaker 1"},
+        {window->PopupMenu1->PopupCastellano, window->PopupMenu1->PopupDona, "SetLanguage 101", "SetSpeaker 0"},
+        {window->PopupMenu1->MenuPortugues, window->PopupMenu1->PopupHome, "SetLanguage 101", "SetSpeaker 1"},
+        {window->PopupMenu1->MenuPortugues, window->PopupMenu1->PopupDona, "SetLanguage 101", "SetSpeaker 0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(qPrintable(c.language->objectName() + u' ' + c.voice->objectName()));
         choose(c.language);
         calls();
         for (bool actiu : {true, false}) {
-            window->PopupMenuActiu->setChecked(actiu);
+            setScanning(actiu);
             // Twice: the voice that is ticked already runs the command in full.
             for (int round = 0; round < 2; ++round) {
-                ASSERT_TRUE(window->Speaking);
+                ASSERT_TRUE(window->modes().speaking());
                 choose(c.voice);
                 EXPECT_EQ(calls(), Log({"Stop", "SetSpeed 140", c.languageCall, c.speakerCall, "ReadFile a.txt"}));
-                EXPECT_TRUE(c.voice->isChecked());
-                EXPECT_NE(window->PopupDona->isChecked(), window->PopupHome->isChecked());
-                EXPECT_TRUE(window->Speaking);
+                EXPECT_EQ(window->modes().voice(), voiceOf(c.voice));
+                EXPECT_NE((window->modes().voice() == Voice::Female), (window->modes().voice() == Voice::Male));
+                EXPECT_TRUE(window->modes().speaking());
                 expectMenuFollowsReading(true);
                 EXPECT_EQ(window->Timer1->isActive(), actiu);
             }
@@ -204,16 +201,16 @@ TEST_F(ReadingControls, AVoiceChoiceWithNothingSpokenStopsNothingAndShowsThePage
     createWindow();
     calls();
     // No book: nothing is read, so nothing is stopped.
-    choose(window->PopupDona);
+    choose(window->PopupMenu1->PopupDona);
     EXPECT_EQ(calls(), Log({"SetSpeed 140", "SetLanguage 99", "SetSpeaker 2"}));
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
 
     // A picture page: shown again, nothing read.
     loadTextBook();
     window->SpeedButtonDretaClick();
     calls();
     window->Image1->hide();
-    choose(window->PopupHome);
+    choose(window->PopupMenu1->PopupHome);
     EXPECT_EQ(calls(), Log({"SetSpeed 140", "SetLanguage 99", "SetSpeaker 0"}));
     EXPECT_TRUE(window->Image1->isVisible()) << "the page is shown again";
     EXPECT_EQ(window->LabelPagina->text(), QStringLiteral("2 - 2"));
@@ -232,20 +229,20 @@ TEST_F(ReadingWithoutReadFile, TheScanTimerStartsOnlyAfterAFailedReadingHasBeenT
     calls();
     QList<bool> timerDuringBox;
     boxes->onMessage = [&](const SeenMessage&) { timerDuringBox << window->Timer1->isActive(); };
-    window->PopupMenuActiu->setChecked(true);
-    for (QAction* item : {window->PopupDona, window->PopupLlegeixelsfitxerstext, window->PopupLlegeixelsfitxerstext,
-                          window->PopupCastellano}) {
+    setScanning(true);
+    for (QAction* item : {window->PopupMenu1->PopupDona, window->PopupMenu1->PopupLlegeixelsfitxerstext, window->PopupMenu1->PopupLlegeixelsfitxerstext,
+                          window->PopupMenu1->PopupCastellano}) {
         SCOPED_TRACE(qPrintable(item->objectName()));
         boxes->clear();
         timerDuringBox.clear();
         choose(item);
-        if (!window->PopupLlegeixelsfitxerstext->isChecked())
+        if (!window->modes().reading())
             continue; // switched off: nothing read, nothing told
         ASSERT_EQ(boxes->seen().size(), 1);
         EXPECT_EQ(boxes->seen()[0].text, kSpeechFailureText);
         ASSERT_FALSE(timerDuringBox.isEmpty());
         EXPECT_FALSE(timerDuringBox.contains(true));
-        EXPECT_FALSE(window->Speaking);
+        EXPECT_FALSE(window->modes().speaking());
         EXPECT_TRUE(window->Timer1->isActive());
     }
     boxes->onMessage = nullptr;
@@ -295,12 +292,12 @@ TEST_F(ReadingControls, TypingPassesEveryStepAndAReadingInProgressIsStoppedOnce)
     createWindow();
     loadTextBook();
     calls();
-    ASSERT_TRUE(window->Speaking);
+    ASSERT_TRUE(window->modes().speaking());
 
     // A change while the page is read stops it once and does not read it again.
     window->EditVelocitat->setText(QStringLiteral("0"));
     EXPECT_EQ(calls(), Log({"Stop", "SetSpeed 100", "SetSpeed 100"}));
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
     EXPECT_TRUE(window->Memo1->isVisible());
 
     // Typed over a selected text: 1, 15 and 150 in turn.
@@ -319,7 +316,7 @@ TEST_F(ReadingControls, TypingPassesEveryStepAndAReadingInProgressIsStoppedOnce)
     // reaches the engine again only when the edit changes.
     window->EditVelocitat->setText(QStringLiteral("200"));
     calls();
-    choose(window->PopupDona);
+    choose(window->PopupMenu1->PopupDona);
     EXPECT_EQ(calls(), Log({"SetSpeed 140", "SetLanguage 99", "SetSpeaker 2", "ReadFile a.txt"}));
     EXPECT_EQ(window->EditVelocitat->text(), QStringLiteral("200"));
     window->EditVelocitat->setText(QStringLiteral("201"));
@@ -342,14 +339,14 @@ TEST_F(ReadingWithoutEngine, CommandsWorkWithoutSpeechAndNeverLoadTheEngineLater
     EXPECT_EQ(boxes->seen()[0].icon, QMessageBox::Information);
     boxes->clear();
     expectMenuFollowsReading(false);
-    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
+    EXPECT_FALSE(window->modes().menu().reading.enabled);
 
     // An engine appears where it was looked for: it is not loaded in this run.
     ASSERT_EQ(recordingEngine().loads(), 1);
     recordingEngine().installed = true;
     loadTextBook();
     EXPECT_TRUE(window->Memo1->isVisible());
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
 
     // The speed edit stays usable and never fails without an engine.
     for (const QString& text : {QStringLiteral("0"), QStringLiteral("150"), QString(), QStringLiteral("$FF")})
@@ -358,25 +355,25 @@ TEST_F(ReadingWithoutEngine, CommandsWorkWithoutSpeechAndNeverLoadTheEngineLater
 
     // Voice and language items are out of reach; called all the same, they
     // only change the ticks and show the page.
-    window->PopupMenuActiu->setChecked(true);
+    setScanning(true);
     window->PopupMenu1Popup();
-    window->PopupDonaClick();
-    EXPECT_TRUE(window->PopupDona->isChecked());
-    EXPECT_FALSE(window->PopupHome->isChecked());
+    window->modes().chooseVoice(Voice::Female);
+    EXPECT_TRUE((window->modes().voice() == Voice::Female));
+    EXPECT_FALSE((window->modes().voice() == Voice::Male));
     EXPECT_TRUE(window->Timer1->isActive());
-    window->PopupCastellanoClick();
-    EXPECT_TRUE(window->PopupCastellano->isChecked());
-    window->PopupHomeClick();
-    window->PopupCatalaClick();
+    window->modes().chooseLanguage(InterfaceLanguage::Spanish);
+    EXPECT_TRUE((window->modes().language() == InterfaceLanguage::Spanish));
+    window->modes().chooseVoice(Voice::Male);
+    window->modes().chooseLanguage(InterfaceLanguage::Catalan);
 
     EXPECT_FALSE(engine().isAvailable());
     EXPECT_EQ(recordingEngine().loads(), 1);
     EXPECT_EQ(calls(), Log());
     EXPECT_TRUE(boxes->seen().isEmpty());
     expectMenuFollowsReading(false);
-    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
+    EXPECT_FALSE(window->modes().menu().reading.enabled);
     EXPECT_TRUE(window->Memo1->isVisible());
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
 }
 
 // The engine is uninstalled while the program runs, as when its file is deleted.
@@ -393,9 +390,9 @@ TEST_F(VanishingEngine, AVoiceChosenAfterTheLibraryWentAwaySwitchesReadingOffFor
     QList<bool> timerDuringBox;
     boxes->onMessage = [&](const SeenMessage&) { timerDuringBox << window->Timer1->isActive(); };
 
-    window->PopupMenuActiu->setChecked(true);
+    setScanning(true);
     window->Memo1->hide();
-    choose(window->PopupDona);
+    choose(window->PopupMenu1->PopupDona);
     boxes->onMessage = nullptr;
     ASSERT_EQ(boxes->seen().size(), 1);
     EXPECT_EQ(boxes->seen()[0].text, kNoEngineText);
@@ -407,20 +404,20 @@ TEST_F(VanishingEngine, AVoiceChosenAfterTheLibraryWentAwaySwitchesReadingOffFor
     EXPECT_EQ(calls(), Log({"Stop"}));
     EXPECT_FALSE(engine().isAvailable());
     expectMenuFollowsReading(false);
-    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
-    EXPECT_TRUE(window->PopupDona->isChecked());
+    EXPECT_FALSE(window->modes().menu().reading.enabled);
+    EXPECT_TRUE((window->modes().voice() == Voice::Female));
     EXPECT_TRUE(window->Memo1->isVisible()) << "the page is shown again";
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
     EXPECT_TRUE(window->Timer1->isActive());
 
     // The file is back, but nothing tries to load it again.
     recordingEngine().installed = true;
     const int loads = recordingEngine().loads();
     boxes->clear();
-    window->PopupHomeClick();
-    window->PopupCastellanoClick();
-    window->MenuPortuguesClick();
-    window->PopupCatalaClick();
+    window->modes().chooseVoice(Voice::Male);
+    window->modes().chooseLanguage(InterfaceLanguage::Spanish);
+    window->modes().chooseLanguage(InterfaceLanguage::Portuguese);
+    window->modes().chooseLanguage(InterfaceLanguage::Catalan);
     window->EditVelocitat->setText(QStringLiteral("90"));
     window->SpeedButtonEsquerraClick();
     EXPECT_TRUE(boxes->seen().isEmpty());
@@ -428,7 +425,7 @@ TEST_F(VanishingEngine, AVoiceChosenAfterTheLibraryWentAwaySwitchesReadingOffFor
     EXPECT_EQ(recordingEngine().loads(), loads);
     EXPECT_FALSE(engine().isAvailable());
     expectMenuFollowsReading(false);
-    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
+    EXPECT_FALSE(window->modes().menu().reading.enabled);
 }
 
 TEST_F(VanishingEngine, ALanguageChosenAfterTheLibraryWentAwayIsShownAndStoredWithoutSpeech)
@@ -437,18 +434,18 @@ TEST_F(VanishingEngine, ALanguageChosenAfterTheLibraryWentAwayIsShownAndStoredWi
     loadTextBook();
     calls();
     recordingEngine().installed = false;
-    choose(window->PopupCastellano);
+    choose(window->PopupMenu1->PopupCastellano);
     ASSERT_EQ(boxes->seen().size(), 1);
     EXPECT_EQ(boxes->seen()[0].text, kNoEngineText);
     EXPECT_EQ(calls(), Log({"Stop"}));
-    EXPECT_TRUE(window->PopupCastellano->isChecked());
-    EXPECT_FALSE(window->PopupCatala->isChecked());
-    EXPECT_EQ(window->PopupMenuActiu->text(), QStringLiteral("&Activo"));
+    EXPECT_TRUE((window->modes().language() == InterfaceLanguage::Spanish));
+    EXPECT_FALSE((window->modes().language() == InterfaceLanguage::Catalan));
+    EXPECT_EQ(window->PopupMenu1->PopupMenuActiu->text(), QStringLiteral("&Activo"));
     EXPECT_EQ(window->SpeedButtonDreta->text(), QStringLiteral("&Siguiente"));
     EXPECT_EQ(SettingsFile().read("Tirvelo", "Idioma", "?"), QByteArray("Castellano"));
     expectMenuFollowsReading(false);
     EXPECT_TRUE(window->Memo1->isVisible());
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
 }
 
 // Engines that lack one of the calls the reload and the voice command make.
@@ -465,8 +462,8 @@ TEST_P(IncompleteEngine, ReloadsAndVoiceAndLanguageCommandsNeverFail)
     if (hasSpeed) {
         EXPECT_TRUE(boxes->seen().isEmpty());
         EXPECT_EQ(calls(), Log({"SetSpeed 140"}));
-        EXPECT_TRUE(window->PopupCatala->isEnabled());
-        EXPECT_TRUE(window->PopupCastellano->isEnabled());
+        EXPECT_TRUE(window->modes().menu().languages[0].enabled);
+        EXPECT_TRUE(window->modes().menu().languages[1].enabled);
     } else {
         // The first speed call fails: told once; two language items are lost.
         ASSERT_EQ(boxes->seen().size(), 1);
@@ -474,9 +471,9 @@ TEST_P(IncompleteEngine, ReloadsAndVoiceAndLanguageCommandsNeverFail)
         EXPECT_EQ(boxes->seen()[0].caption, applicationTitle());
         EXPECT_EQ(boxes->seen()[0].icon, QMessageBox::NoIcon);
         EXPECT_EQ(calls(), Log());
-        EXPECT_FALSE(window->PopupCatala->isEnabled());
-        EXPECT_FALSE(window->PopupCastellano->isEnabled());
-        EXPECT_TRUE(window->MenuPortugues->isEnabled());
+        EXPECT_FALSE(window->modes().menu().languages[0].enabled);
+        EXPECT_FALSE(window->modes().menu().languages[1].enabled);
+        EXPECT_TRUE(window->modes().menu().languages[2].enabled);
         boxes->clear();
     }
     expectMenuFollowsReading(true);
@@ -487,18 +484,18 @@ TEST_P(IncompleteEngine, ReloadsAndVoiceAndLanguageCommandsNeverFail)
         expected.removeIf([&](const QByteArray& line) { return line.startsWith(missing); });
         return expected;
     };
-    choose(window->PopupDona);
+    choose(window->PopupMenu1->PopupDona);
     EXPECT_EQ(calls(), withoutMissing({"Stop", "SetSpeed 140", "SetLanguage 99", "SetSpeaker 2", "ReadFile a.txt"}));
-    choose(window->MenuPortugues);
+    choose(window->PopupMenu1->MenuPortugues);
     EXPECT_EQ(calls(), withoutMissing({"Stop", "SetSpeed 140", "SetLanguage 101", "SetSpeaker 0", "ReadFile a.txt"}));
-    choose(window->PopupHome);
+    choose(window->PopupMenu1->PopupHome);
     EXPECT_EQ(calls(), withoutMissing({"Stop", "SetSpeed 140", "SetLanguage 101", "SetSpeaker 1", "ReadFile a.txt"}));
     window->EditVelocitat->setText(QStringLiteral("77"));
     EXPECT_EQ(calls(), withoutMissing({"Stop", "SetSpeed 77"}));
     EXPECT_TRUE(boxes->seen().isEmpty());
     EXPECT_TRUE(engine().isAvailable());
     expectMenuFollowsReading(true);
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
 }
 
 INSTANTIATE_TEST_SUITE_P(MissingCall, IncompleteEngine, ::testing::Values("SetSpeed", "SetLanguage", "SetSpeaker"));

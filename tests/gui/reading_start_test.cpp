@@ -30,7 +30,7 @@ protected:
         writeFile(path("poem.rtf"), "{\\rtf1\\ansi Un poema.}");
         writeFile(path("notes.txt"), "Unes notes.");
         window->LoadBook(writeBook("read.Lumbrix", 4, "", {"shown.bmp", "text.txt", "poem.rtf", "shown.bmp#notes.txt"}));
-        ASSERT_TRUE(window->PopupLlegeixelsfitxerstext->isChecked());
+        ASSERT_TRUE(window->modes().reading());
         ASSERT_EQ(window->LabelPagina->text(), QStringLiteral("1 - 4"));
         recordingEngine().clear();
     }
@@ -65,7 +65,7 @@ TEST_F(ReadingStart, EachReadPageIsPaintedWithItsNumberBeforeTheEngineIsAsked)
         EXPECT_GT(paintsAtTheCall, 0) << row.label.toStdString();
         EXPECT_EQ(labelAtTheCall, row.label);
         EXPECT_EQ(window->LabelPagina->text(), row.label);
-        EXPECT_TRUE(window->Speaking);
+        EXPECT_TRUE(window->modes().speaking());
     }
 }
 
@@ -82,7 +82,7 @@ TEST_F(ReadingStart, ACommandWaitingInTheQueueComesAfterTheReadingHasStarted)
     EXPECT_EQ(recordingEngine().lines(), (QList<QByteArray> {"Stop", "ReadFile text.txt"}));
     QTRY_COMPARE(window->book.CurrentPage, 2);
     EXPECT_EQ(recordingEngine().lines(), (QList<QByteArray> {"Stop", "ReadFile text.txt", "Stop", "Read Un poema."}));
-    EXPECT_TRUE(window->Speaking);
+    EXPECT_TRUE(window->modes().speaking());
 }
 
 } // namespace

@@ -124,7 +124,7 @@ TEST_F(ScanCycleWindow, TheHighlightMovesAtTheChosenInterval)
     window->SpinEditTempsTimer->setValue(1);
     EXPECT_EQ(window->Timer1->interval(), 100);
     QSignalSpy ticks(window->Timer1, &QTimer::timeout);
-    window->PopupMenuActiuClick();
+    window->modes().toggleScanning();
     ASSERT_TRUE(window->Timer1->isActive());
     QElapsedTimer clock;
     clock.start();
@@ -141,15 +141,15 @@ TEST_F(ScanCycleWindow, TheTimerFollowsEveryEventOfTheCycle)
     window->setAboutBox(&about);
     EXPECT_FALSE(window->Timer1->isActive()); // created stopped
 
-    window->PopupMenuActiuClick();           // "&Actiu" ticked: runs
+    window->modes().toggleScanning();           // "&Actiu" ticked: runs
     EXPECT_TRUE(window->Timer1->isActive());
     const int remaining = window->Timer1->remainingTime();
-    window->followActiu();                    // setting the state it has changes nothing
+    window->modes().followScanning();                    // setting the state it has changes nothing
     EXPECT_LE(window->Timer1->remainingTime(), remaining);
 
     window->PopupMenu1Popup();                // the menu pauses
     EXPECT_FALSE(window->Timer1->isActive());
-    EXPECT_TRUE(window->PopupMenuActiu->isChecked());
+    EXPECT_TRUE(window->modes().scanning());
 
     loadBook(2);                              // a successful load restarts it
     EXPECT_TRUE(window->Timer1->isActive());
@@ -164,7 +164,7 @@ TEST_F(ScanCycleWindow, TheTimerFollowsEveryEventOfTheCycle)
     window->PopupMenuParlantDeClick();        // after the modal about box
     EXPECT_TRUE(window->Timer1->isActive());
 
-    window->PopupMenuActiuClick();            // unticked: stops
+    window->modes().toggleScanning();            // unticked: stops
     EXPECT_FALSE(window->Timer1->isActive());
     QTimer::singleShot(50, &about, &QDialog::accept);
     window->PopupMenuParlantDeClick();        // and stays stopped after the about box
@@ -175,7 +175,7 @@ TEST_F(ScanCycleWindow, ChangingTheIntervalRestartsTheRunningPeriod)
 {
     createWindow();
     window->SpinEditTempsTimer->setValue(10);
-    window->PopupMenuActiuClick();
+    window->modes().toggleScanning();
     QTest::qWait(300);
     window->SpinEditTempsTimer->setValue(20);
     EXPECT_EQ(window->Timer1->interval(), 2000);

@@ -67,7 +67,7 @@ TEST_F(SettingsWindow, OnlyTheExactScanValueTicksActiuAndTheTimerStaysStopped)
         if (c.file)
             putSettings(*c.file);
         createWindow();
-        EXPECT_EQ(window->PopupMenuActiu->isChecked(), c.ticked);
+        EXPECT_EQ(window->modes().scanning(), c.ticked);
         // Scanning waits for a book (Paused when ticked): no timer, no highlight.
         EXPECT_FALSE(window->Timer1->isActive());
         EXPECT_FALSE(window->SpeedButtonEsquerra->isHighlighted() || window->SpeedButtonDreta->isHighlighted());
@@ -80,20 +80,20 @@ TEST_F(SettingsWindow, OnlyTheExactScanValueTicksActiuAndTheTimerStaysStopped)
 TEST_F(SettingsWindow, ClosingWritesTheStateAndStartingAgainRestoresIt)
 {
     createWindow();
-    window->PopupMenuActiuClick();
-    ASSERT_TRUE(window->PopupMenuActiu->isChecked());
+    window->modes().toggleScanning();
+    ASSERT_TRUE(window->modes().scanning());
     window->close();
     EXPECT_EQ(SettingsFile().read("Tirvelo", "Escaneig", "NO"), QByteArray("s\xED"));
     EXPECT_TRUE(settingsBytes().contains("Escaneig=s\xED"));
 
     createWindow();
-    EXPECT_TRUE(window->PopupMenuActiu->isChecked());
-    window->PopupMenuActiuClick();
+    EXPECT_TRUE(window->modes().scanning());
+    window->modes().toggleScanning();
     window->close();
     EXPECT_EQ(settingsBytes(), QByteArray("[Tirvelo]\nEscaneig=no\n"));
 
     createWindow();
-    EXPECT_FALSE(window->PopupMenuActiu->isChecked());
+    EXPECT_FALSE(window->modes().scanning());
 }
 
 TEST_F(SettingsWindow, TheSharedFileKeepsEveryOtherByte)
@@ -115,7 +115,7 @@ TEST_F(SettingsWindow, TheSharedFileKeepsEveryOtherByte)
         "x=1";
     putSettings(before);
     createWindow();
-    window->PopupMenuActiuClick();
+    window->modes().toggleScanning();
     window->close();
     QByteArray expected = before;
     const qsizetype tirvelo = expected.indexOf("[Tirvelo]");
@@ -123,7 +123,7 @@ TEST_F(SettingsWindow, TheSharedFileKeepsEveryOtherByte)
     EXPECT_EQ(settingsBytes(), expected);
 
     createWindow();
-    window->PopupMenuActiuClick(); // unticked now
+    window->modes().toggleScanning(); // unticked now
     window->close();
     expected.replace("Escaneig=s\xED", "Escaneig=no");
     EXPECT_EQ(settingsBytes(), expected);
@@ -140,10 +140,10 @@ TEST_F(SettingsWindow, ClosingWhileATextIsReadStopsItWaitsAndThenWrites)
     createWindow();
     writeFile(path("conte.txt"), "Hi havia una vegada.");
     window->LoadBook(writeBook("llibre.Lumbrix", 1, "", {"conte.txt"}));
-    ASSERT_TRUE(window->Speaking);
+    ASSERT_TRUE(window->modes().speaking());
     ASSERT_FALSE(recordingEngine().lines().isEmpty());
     ASSERT_TRUE(recordingEngine().lines().last().startsWith("ReadFile ") && recordingEngine().lines().last().endsWith("conte.txt"));
-    window->PopupMenuActiuClick();
+    window->modes().toggleScanning();
     ASSERT_FALSE(QFile::exists(settingsPath()));
 
     // Events handled during the close: each tick notes what it found.
@@ -167,7 +167,7 @@ TEST_F(SettingsWindow, ClosingWhileATextIsReadStopsItWaitsAndThenWrites)
 
     EXPECT_EQ(recordingEngine().lines().count("Stop"), 1);
     EXPECT_EQ(recordingEngine().lines().last(), QByteArray("Stop"));
-    EXPECT_FALSE(window->Speaking);
+    EXPECT_FALSE(window->modes().speaking());
     EXPECT_GE(ticksAfterStopBeforeWrite, 3);
     EXPECT_FALSE(writtenBeforeStop);
     EXPECT_GE(closing, 100);
@@ -177,7 +177,7 @@ TEST_F(SettingsWindow, ClosingWhileATextIsReadStopsItWaitsAndThenWrites)
     createWindow();
     writeBmp(path("foto.bmp"), 20, 20);
     window->LoadBook(writeBook("fotos.Lumbrix", 1, "", {"foto.bmp"}));
-    ASSERT_FALSE(window->Speaking);
+    ASSERT_FALSE(window->modes().speaking());
     recordingEngine().clear();
     window->close();
     EXPECT_TRUE(recordingEngine().lines().isEmpty());
@@ -223,9 +223,9 @@ TEST_F(SettingsWindow, TheRightButtonOpensTheWindowMenuEverywhereButInTheSpeedEd
 
     auto rightClick = [&](QWidget* target, QPoint local, RightClickOutcome& outcome) {
         // Scanning runs, with a button highlighted.
-        if (!window->PopupMenuActiu->isChecked())
-            window->PopupMenuActiuClick();
-        window->followActiu();
+        if (!window->modes().scanning())
+            window->modes().toggleScanning();
+        window->modes().followScanning();
         window->ScanStep();
         outcome = {};
         QTimer poll;
@@ -279,7 +279,7 @@ TEST_F(SettingsWindow, TheRightButtonOpensTheWindowMenuEverywhereButInTheSpeedEd
         EXPECT_FALSE(outcome.timerActiveWhileOpen);
         // Dismissed without a choice: the scan stays paused, "&Actiu" stays ticked, no highlight.
         EXPECT_FALSE(window->Timer1->isActive());
-        EXPECT_TRUE(window->PopupMenuActiu->isChecked());
+        EXPECT_TRUE(window->modes().scanning());
         EXPECT_FALSE(window->SpeedButtonEsquerra->isHighlighted() || window->SpeedButtonDreta->isHighlighted());
         // The right button turns no page.
         EXPECT_EQ(window->book.CurrentPage, target.page);

@@ -131,19 +131,19 @@ protected:
     // through their menu commands, as the user would.
     void switchToVoiceMode()
     {
-        if (window->PopupLlegeixelsfitxerstext->isChecked())
-            window->PopupLlegeixelsfitxerstext->trigger();
-        ASSERT_TRUE(window->PopupMenuFuncionaAmbVeu->isEnabled());
-        window->PopupMenuFuncionaAmbVeu->trigger();
-        ASSERT_TRUE(window->PopupMenuFuncionaAmbVeu->isChecked());
+        if (window->modes().reading())
+            window->PopupMenu1->PopupLlegeixelsfitxerstext->trigger();
+        ASSERT_TRUE(window->modes().menu().voiceMode.enabled);
+        window->PopupMenu1->PopupMenuFuncionaAmbVeu->trigger();
+        ASSERT_TRUE(window->modes().voiceMode());
     }
     void switchToReading()
     {
-        if (window->PopupMenuFuncionaAmbVeu->isChecked())
-            window->PopupMenuFuncionaAmbVeu->trigger();
-        ASSERT_TRUE(window->PopupLlegeixelsfitxerstext->isEnabled());
-        window->PopupLlegeixelsfitxerstext->trigger();
-        ASSERT_TRUE(window->PopupLlegeixelsfitxerstext->isChecked());
+        if (window->modes().voiceMode())
+            window->PopupMenu1->PopupMenuFuncionaAmbVeu->trigger();
+        ASSERT_TRUE(window->modes().menu().reading.enabled);
+        window->PopupMenu1->PopupLlegeixelsfitxerstext->trigger();
+        ASSERT_TRUE(window->modes().reading());
     }
 
     // Page sounds go to the second null sink, away from the one the microphone hears.
@@ -166,7 +166,7 @@ TEST_F(Soak, TenThousandTurnsKeepMemoryFlatAndSayNothing)
     ASSERT_TRUE(boxes->seen().isEmpty()) << boxes->texts().join(u'|').toStdString();
     window->SpinEditTempsTimer->setValue(1);
     ASSERT_EQ(window->Timer1->interval(), 100);
-    window->PopupMenuActiu->trigger();
+    window->PopupMenu1->PopupMenuActiu->trigger();
     ASSERT_TRUE(window->Timer1->isActive());
 
     int highlightSteps = 0;
@@ -195,7 +195,7 @@ TEST_F(Soak, TenThousandTurnsKeepMemoryFlatAndSayNothing)
             }
             if (HasFatalFailure())
                 return;
-            window->followActiu();
+            window->modes().followScanning();
         }
         const int before = window->book.CurrentPage;
         if (before == window->book.PageCount - 1)

@@ -41,9 +41,9 @@ protected:
             lines << name;
         }
         window->LoadBook(writeBook(QStringLiteral("so.Lumbrix"), 5, "", lines));
-        window->PopupMenuActiuClick();
-        window->PopupMenuFuncionaAmbVeu->trigger();
-        ASSERT_TRUE(window->PopupMenuFuncionaAmbVeu->isChecked());
+        window->modes().toggleScanning();
+        window->PopupMenu1->PopupMenuFuncionaAmbVeu->trigger();
+        ASSERT_TRUE(window->modes().voiceMode());
     }
     void TearDown() override
     {
@@ -141,7 +141,7 @@ TEST_F(SoundSwitchGuard, ASoundIgnoredDuringThePostAcceptanceDelayLeavesTheHighl
 // cross it, and the dialog says the room was too loud.
 TEST_F(SoundSwitchGuard, ACalibrationInATooLoudRoomSaysSoAndKeepsTheSwitchUsable)
 {
-    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    window->PopupMenu1->PopupMenuControlDelVolumDelMicrfon->trigger();
     services->clock.fixedNow = 10'000;
     m_dialog->BitBtnCalibra->click();
     sound(20);

@@ -87,7 +87,7 @@ TEST_F(StartupSequence, ANameWithoutDotGetsTheBookExtensionInUpperCase)
     run({QStringLiteral("book")}, [&](TFormPrincipal& window) {
         EXPECT_EQ(window.book.PageCount, 1);
         EXPECT_EQ(window.Memo1->toPlainText(), QString("hola"));
-        EXPECT_FALSE(window.PopupLlegeixelsfitxerstext->isEnabled());
+        EXPECT_FALSE(window.modes().menu().reading.enabled);
     });
     EXPECT_TRUE(splashSeen);
     // The engine's absence was told once, during creation.
@@ -174,9 +174,9 @@ TEST_F(StartupSequence, TheStoredLanguageIsAppliedWithoutRewritingTheFile)
     const QByteArray ini = "[Tirvelo]\r\nIdioma=Castellano\r\n";
     writeFile(path("config/Quirna2001.ini"), ini);
     run({QStringLiteral("none.Lumbrix")}, [&](TFormPrincipal& window) {
-        EXPECT_EQ(window.PopupMenuActiu->text(), QStringLiteral("&Activo"));
-        EXPECT_TRUE(window.PopupCastellano->isChecked());
-        EXPECT_FALSE(window.PopupCatala->isChecked());
+        EXPECT_EQ(window.PopupMenu1->PopupMenuActiu->text(), QStringLiteral("&Activo"));
+        EXPECT_TRUE((window.modes().language() == InterfaceLanguage::Spanish));
+        EXPECT_FALSE((window.modes().language() == InterfaceLanguage::Catalan));
     });
     QFile file(path("config/Quirna2001.ini"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -187,7 +187,7 @@ TEST_F(StartupSequence, ALowerCaseLanguageValueKeepsCatalan)
 {
     writeFile(path("config/Quirna2001.ini"), "[Tirvelo]\r\nIdioma=castellano\r\n");
     run({QStringLiteral("none.Lumbrix")}, [&](TFormPrincipal& window) {
-        EXPECT_EQ(window.PopupMenuActiu->text(), QStringLiteral("&Actiu"));
-        EXPECT_TRUE(window.PopupCatala->isChecked());
+        EXPECT_EQ(window.PopupMenu1->PopupMenuActiu->text(), QStringLiteral("&Actiu"));
+        EXPECT_TRUE((window.modes().language() == InterfaceLanguage::Catalan));
     });
 }

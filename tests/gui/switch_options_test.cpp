@@ -131,10 +131,10 @@ TEST_F(SwitchOptions, TheDialogStoresEveryOptionByteForByteAndTheWindowUsesThem)
         dialog->Botons->button(QDialogButtonBox::Ok)->click();
     });
     const QList<QAction*> items = window->PopupMenu1->actions();
-    const qsizetype about = items.indexOf(window->PopupMenuParlantDe);
+    const qsizetype about = items.indexOf(window->PopupMenu1->PopupMenuParlantDe);
     ASSERT_GT(about, 0);
-    EXPECT_EQ(items[about - 1], window->PopupMenuOpcionsAcces) << "just before the about item";
-    window->PopupMenuOpcionsAcces->trigger();
+    EXPECT_EQ(items[about - 1], window->PopupMenu1->PopupMenuOpcionsAcces) << "just before the about item";
+    window->PopupMenu1->PopupMenuOpcionsAcces->trigger();
 
     QFile file(ini);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -223,8 +223,8 @@ TEST_F(SwitchOptions, SwitchKeysSelectAndStepWithoutTypingIntoTheSpeedBox)
     QTest::keyClick(window->EditVelocitat, Qt::Key_1); // scanning off: the next page
     EXPECT_EQ(window->book.CurrentPage, 1);
 
-    window->PopupMenuActiuClick(); // scanning on, moved by the step key only
-    ASSERT_TRUE(window->PopupMenuActiu->isChecked());
+    window->modes().toggleScanning(); // scanning on, moved by the step key only
+    ASSERT_TRUE(window->modes().scanning());
     window->Timer1Timer();
     EXPECT_FALSE(window->SpeedButtonEsquerra->isHighlighted() || window->SpeedButtonDreta->isHighlighted());
     QTest::keyClick(window->EditVelocitat, Qt::Key_2);
@@ -263,7 +263,7 @@ TEST_F(SwitchOptions, AHeldSelectKeyPressesTheButtonHighlightedWhenThePressBegan
     use(options);
     window->SpinEditTempsTimer->setValue(64); // no tick of its own during the test
     toMiddlePage();
-    window->PopupMenuActiuClick();
+    window->modes().toggleScanning();
     window->ScanStep();
     const int aimed = highlighted();
     ASSERT_TRUE(aimed == 0 || aimed == 1);
@@ -360,7 +360,7 @@ TEST_F(SwitchOptions, WithScanningOffTheSelectKeyPressesTheButtonTheStepKeyHighl
     options.stepKey = SwitchKey::Digit2;
     use(options);
     toMiddlePage();
-    ASSERT_FALSE(window->PopupMenuActiu->isChecked());
+    ASSERT_FALSE(window->modes().scanning());
     QTest::keyClick(window->SpinEditTempsTimer, Qt::Key_2);
     if (highlighted() != 0)
         QTest::keyClick(window->SpinEditTempsTimer, Qt::Key_2);

@@ -115,8 +115,8 @@ protected:
     }
     void voiceModeOn()
     {
-        window->PopupMenuFuncionaAmbVeu->trigger();
-        ASSERT_TRUE(window->PopupMenuFuncionaAmbVeu->isChecked());
+        window->PopupMenu1->PopupMenuFuncionaAmbVeu->trigger();
+        ASSERT_TRUE(window->modes().voiceMode());
     }
     // One captured buffer whose peak above the midline is `level`, handled by
     // the main window as its event loop would.
@@ -160,7 +160,7 @@ TEST_F(VoiceModeWindow, TheBarShowsEachBufferOnlyWhileTheDialogIsVisible)
     sound(20);
     EXPECT_EQ(bar(), 0) << "hidden dialog: the bar is not fed";
 
-    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    window->PopupMenu1->PopupMenuControlDelVolumDelMicrfon->trigger();
     ASSERT_TRUE(dialog->isVisible());
     sound(20);
     EXPECT_EQ(bar(), 20);
@@ -178,7 +178,7 @@ TEST_F(VoiceModeWindow, TheBarShowsEachBufferOnlyWhileTheDialogIsVisible)
     sound(0);
     sound(60);
     EXPECT_EQ(bar(), 0);
-    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    window->PopupMenu1->PopupMenuControlDelVolumDelMicrfon->trigger();
     EXPECT_EQ(bar(), 0) << "shown again: still empty until the next buffer";
     sound(0);
     sound(0);
@@ -192,7 +192,7 @@ TEST_F(VoiceModeWindow, ALoudBufferWithActiuUntickedStartsTheHoldOffButTurnsNoth
     createWindowWithDialog();
     loadTextBook(3);
     voiceModeOn();
-    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    window->PopupMenu1->PopupMenuControlDelVolumDelMicrfon->trigger();
     window->ScanStep(); // highlights "&Següent" on the first page
 
     sound(90);
@@ -213,7 +213,7 @@ TEST_F(VoiceModeWindow, ALoudBufferWithActiuUntickedStartsTheHoldOffButTurnsNoth
     EXPECT_EQ(services->capture.TriggerHoldOff, 0);
 
     // Ticked now: the next loud buffer turns the page.
-    window->PopupMenuActiuClick();
+    window->modes().toggleScanning();
     sound(31);
     EXPECT_EQ(window->book.CurrentPage, 1);
 }
@@ -223,10 +223,10 @@ TEST_F(VoiceModeWindow, OneLoudBufferActivatesTheHighlightedButtonOnce)
     FakeDeviceFactoryGuard devices(*services);
     createWindowWithDialog();
     loadTextBook(5);
-    window->PopupMenuActiuClick();
+    window->modes().toggleScanning();
     ASSERT_TRUE(window->Timer1->isActive());
     voiceModeOn();
-    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    window->PopupMenu1->PopupMenuControlDelVolumDelMicrfon->trigger();
     window->ScanStep();
     ASSERT_EQ(highlighted(), 1);
 
@@ -272,7 +272,7 @@ TEST_F(VoiceModeWindow, WithTheOptionASoundTurnsThePageWhileThePagesOwnSoundPlay
     FakeDeviceFactoryGuard devices(*services);
     createWindowWithDialog();
     loadTextBook(5);
-    window->PopupMenuActiuClick();
+    window->modes().toggleScanning();
     voiceModeOn();
     window->ScanStep(); // the first page: the next button
     ASSERT_EQ(highlighted(), 1);
@@ -294,7 +294,7 @@ TEST_F(VoiceModeWindow, TheButtonActivatedIsTheOneScanPositionNames)
     createWindowWithDialog();
     boxes->clear(); // the missing-engine notice of the creation
     loadTextBook(5);
-    window->PopupMenuActiuClick();
+    window->modes().toggleScanning();
     voiceModeOn();
     auto quiet = [this] {
         sound(0);
@@ -341,7 +341,7 @@ TEST_F(VoiceModeWindow, AfterThePopupMenuWasOpenedAndClosedASoundTurnsToTheNextP
     loadTextBook(5);
     window->SpeedButtonDretaClick();
     window->SpeedButtonDretaClick(); // the middle page
-    window->PopupMenuActiuClick();
+    window->modes().toggleScanning();
     voiceModeOn();
     window->ScanStep();
     window->ScanStep();
@@ -349,7 +349,7 @@ TEST_F(VoiceModeWindow, AfterThePopupMenuWasOpenedAndClosedASoundTurnsToTheNextP
 
     QTimer::singleShot(50, window->PopupMenu1, &QMenu::close);
     window->PopupMenu1->exec(window->mapToGlobal(QPoint(300, 300)));
-    ASSERT_TRUE(window->PopupMenuActiu->isChecked());
+    ASSERT_TRUE(window->modes().scanning());
     ASSERT_FALSE(window->Timer1->isActive()) << "paused";
     EXPECT_EQ(highlighted(), -1);
 
@@ -367,9 +367,9 @@ TEST_F(VoiceModeWindow, TheHoldOffIsSetBeforeThePageTurnsSoABufferHandledDuringI
         createWindowWithDialog();
     }
     loadTextBook(5, /*missingPage=*/2);
-    window->PopupMenuActiuClick();
+    window->modes().toggleScanning();
     voiceModeOn();
-    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    window->PopupMenu1->PopupMenuControlDelVolumDelMicrfon->trigger();
     window->ScanStep();
 
     // The page command shows its failure box; meanwhile the device goes on
@@ -409,7 +409,7 @@ TEST_F(VoiceModeWindow, ThresholdsFromTheTrackBar)
     FakeDeviceFactoryGuard devices(*services);
     createWindowWithDialog();
     loadTextBook(10);
-    window->PopupMenuActiuClick();
+    window->modes().toggleScanning();
     voiceModeOn();
     window->PopupMenu1Popup(); // ScanPosition at the next button, scan paused
 
@@ -446,8 +446,8 @@ TEST_F(VoiceModeWindow, CalibraHearsTheRoomForThreeSecondsWithoutTurningPagesThe
     FakeDeviceFactoryGuard devices(*services);
     createWindowWithDialog();
     loadTextBook(10);
-    window->PopupMenuActiuClick();
-    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    window->modes().toggleScanning();
+    window->PopupMenu1->PopupMenuControlDelVolumDelMicrfon->trigger();
     QPushButton* calibra = dialog->BitBtnCalibra;
     EXPECT_FALSE(calibra->isEnabled()) << "voice mode off: there is nothing to hear";
     voiceModeOn();
@@ -496,7 +496,7 @@ TEST_F(VoiceModeWindow, CalibraHearsTheRoomForThreeSecondsWithoutTurningPagesThe
     // Voice mode switched off, or the dialog closed, in the middle of a run:
     // the run is abandoned and the threshold stays.
     QTest::mouseClick(calibra, Qt::LeftButton);
-    window->PopupMenuFuncionaAmbVeu->trigger();
+    window->PopupMenu1->PopupMenuFuncionaAmbVeu->trigger();
     EXPECT_FALSE(calibra->isEnabled());
     EXPECT_FALSE(dialog->calibrating());
     EXPECT_TRUE(calibra->text().isEmpty());
@@ -519,32 +519,32 @@ TEST_F(VoiceModeWindowWithEngine, VoiceModeAndReadingAloudExcludeEachOther)
     FakeDeviceFactoryGuard devices(*services);
     createWindowWithDialog();
     ASSERT_TRUE(boxes->seen().isEmpty()) << "the stand-in engine is found";
-    ASSERT_TRUE(window->PopupLlegeixelsfitxerstext->isChecked());
-    EXPECT_FALSE(window->PopupMenuFuncionaAmbVeu->isEnabled()) << "reading is ticked";
+    ASSERT_TRUE(window->modes().reading());
+    EXPECT_FALSE(window->modes().menu().voiceMode.enabled) << "reading is ticked";
 
-    window->PopupLlegeixelsfitxerstext->trigger();
-    ASSERT_FALSE(window->PopupLlegeixelsfitxerstext->isChecked());
-    ASSERT_TRUE(window->PopupMenuFuncionaAmbVeu->isEnabled());
+    window->PopupMenu1->PopupLlegeixelsfitxerstext->trigger();
+    ASSERT_FALSE(window->modes().reading());
+    ASSERT_TRUE(window->modes().menu().voiceMode.enabled);
 
-    window->PopupMenuFuncionaAmbVeu->trigger();
-    EXPECT_TRUE(window->PopupMenuFuncionaAmbVeu->isChecked());
-    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
+    window->PopupMenu1->PopupMenuFuncionaAmbVeu->trigger();
+    EXPECT_TRUE(window->modes().voiceMode());
+    EXPECT_FALSE(window->modes().menu().reading.enabled);
     EXPECT_NE(services->capture.WaveInHandle, nullptr);
     EXPECT_EQ(FakeCaptureDevice::openAttempts(), 1);
     EXPECT_EQ(FakeCaptureDevice::last()->queuedCount(), 2) << "both buffers handed over";
     EXPECT_TRUE(FakeCaptureDevice::last()->started());
     EXPECT_EQ(FakeCaptureDevice::last()->openedFormat.samplesPerSec, 11025u);
 
-    window->PopupMenuFuncionaAmbVeu->trigger();
-    EXPECT_FALSE(window->PopupMenuFuncionaAmbVeu->isChecked());
-    EXPECT_TRUE(window->PopupLlegeixelsfitxerstext->isEnabled()) << "the engine is there";
-    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isChecked());
+    window->PopupMenu1->PopupMenuFuncionaAmbVeu->trigger();
+    EXPECT_FALSE(window->modes().voiceMode());
+    EXPECT_TRUE(window->modes().menu().reading.enabled) << "the engine is there";
+    EXPECT_FALSE(window->modes().reading());
     EXPECT_EQ(services->capture.WaveInHandle, nullptr);
 
     // On again: a new device, heard at once.
-    window->PopupMenuFuncionaAmbVeu->trigger();
+    window->PopupMenu1->PopupMenuFuncionaAmbVeu->trigger();
     EXPECT_EQ(FakeCaptureDevice::openAttempts(), 2);
-    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    window->PopupMenu1->PopupMenuControlDelVolumDelMicrfon->trigger();
     sound(25);
     EXPECT_EQ(bar(), 25);
     sound(3);
@@ -557,15 +557,15 @@ TEST_F(VoiceModeWindow, VoiceModeOffWithoutTheEngineLeavesReadingDisabled)
     FakeDeviceFactoryGuard devices(*services);
     createWindowWithDialog();
     boxes->clear(); // the missing-engine notice of the creation
-    ASSERT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
-    ASSERT_TRUE(window->PopupMenuFuncionaAmbVeu->isEnabled());
+    ASSERT_FALSE(window->modes().menu().reading.enabled);
+    ASSERT_TRUE(window->modes().menu().voiceMode.enabled);
 
-    window->PopupMenuFuncionaAmbVeu->trigger();
-    EXPECT_TRUE(window->PopupMenuFuncionaAmbVeu->isChecked());
-    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled());
-    window->PopupMenuFuncionaAmbVeu->trigger();
-    EXPECT_FALSE(window->PopupMenuFuncionaAmbVeu->isChecked());
-    EXPECT_FALSE(window->PopupLlegeixelsfitxerstext->isEnabled()) << "nothing could read";
+    window->PopupMenu1->PopupMenuFuncionaAmbVeu->trigger();
+    EXPECT_TRUE(window->modes().voiceMode());
+    EXPECT_FALSE(window->modes().menu().reading.enabled);
+    window->PopupMenu1->PopupMenuFuncionaAmbVeu->trigger();
+    EXPECT_FALSE(window->modes().voiceMode());
+    EXPECT_FALSE(window->modes().menu().reading.enabled) << "nothing could read";
     EXPECT_TRUE(boxes->seen().isEmpty());
 }
 
@@ -573,18 +573,18 @@ TEST_F(VoiceModeWindowWithEngine, AnInputThatCannotBeOpenedIsReportedAndVoiceMod
 {
     FakeDeviceFactoryGuard devices(*services, CaptureAllocated);
     createWindowWithDialog();
-    window->PopupLlegeixelsfitxerstext->trigger(); // reading off, voice mode reachable
-    ASSERT_TRUE(window->PopupLlegeixelsfitxerstext->isEnabled());
+    window->PopupMenu1->PopupLlegeixelsfitxerstext->trigger(); // reading off, voice mode reachable
+    ASSERT_TRUE(window->modes().menu().reading.enabled);
 
     for (int attempt = 1; attempt <= 2; ++attempt) {
         boxes->clear();
-        window->PopupMenuFuncionaAmbVeu->trigger();
+        window->PopupMenu1->PopupMenuFuncionaAmbVeu->trigger();
         ASSERT_EQ(boxes->seen().size(), 1) << "shown once per attempt";
         EXPECT_EQ(boxes->seen()[0].text, kDeviceError);
         EXPECT_EQ(boxes->seen()[0].caption, kDeviceErrorCaption);
         EXPECT_EQ(boxes->seen()[0].icon, QMessageBox::Warning);
-        EXPECT_FALSE(window->PopupMenuFuncionaAmbVeu->isChecked());
-        EXPECT_TRUE(window->PopupLlegeixelsfitxerstext->isEnabled()) << "reading keeps its state";
+        EXPECT_FALSE(window->modes().voiceMode());
+        EXPECT_TRUE(window->modes().menu().reading.enabled) << "reading keeps its state";
         EXPECT_EQ(services->capture.WaveInHandle, nullptr);
         EXPECT_EQ(FakeCaptureDevice::openAttempts(), attempt);
     }
@@ -598,25 +598,25 @@ TEST_F(VoiceModeWindow, EveryVoiceCommandLeavesTheTimerRunningExactlyWhenActiuIs
     struct Command {
         const char* name;
         int openResult;
-        QAction* TFormPrincipal::*item;
+        QAction* MainWindowMenu::*item;
     };
     const Command commands[] = {
-        {"voice mode on", 0, &TFormPrincipal::PopupMenuFuncionaAmbVeu},
-        {"voice mode off", 0, &TFormPrincipal::PopupMenuFuncionaAmbVeu},
-        {"voice mode on, the input fails", CaptureBadDeviceId, &TFormPrincipal::PopupMenuFuncionaAmbVeu},
-        {"level dialog", 0, &TFormPrincipal::PopupMenuControlDelVolumDelMicrfon},
+        {"voice mode on", 0, &MainWindowMenu::PopupMenuFuncionaAmbVeu},
+        {"voice mode off", 0, &MainWindowMenu::PopupMenuFuncionaAmbVeu},
+        {"voice mode on, the input fails", CaptureBadDeviceId, &MainWindowMenu::PopupMenuFuncionaAmbVeu},
+        {"level dialog", 0, &MainWindowMenu::PopupMenuControlDelVolumDelMicrfon},
     };
     for (bool actiu : {true, false}) {
-        if (window->PopupMenuActiu->isChecked() != actiu)
-            window->PopupMenuActiuClick();
+        if (window->modes().scanning() != actiu)
+            window->modes().toggleScanning();
         for (const Command& command : commands) {
             FakeDeviceFactoryGuard devices(*services, command.openResult);
-            if (std::string_view(command.name) == "voice mode off")
-                window->PopupMenuFuncionaAmbVeu->setChecked(true);
+            if (std::string_view(command.name) == "voice mode off" && !window->modes().voiceMode())
+                window->modes().toggleVoiceMode();
             // The menu was opened to choose: the scan is paused.
             window->PopupMenu1Popup();
             ASSERT_FALSE(window->Timer1->isActive());
-            (window.get()->*command.item)->trigger();
+            (window->PopupMenu1->*command.item)->trigger();
             EXPECT_EQ(window->Timer1->isActive(), actiu) << command.name << ", actiu " << actiu;
             if (dialog->isVisible())
                 dialog->BitBtn1->click();
@@ -632,12 +632,12 @@ TEST_F(VoiceModeWindow, TheLevelDialogOpensBesideTheScanWhichGoesOn)
     loadTextBook(5);
     window->SpeedButtonDretaClick(); // a middle page, where the highlight moves
     window->SpinEditTempsTimer->setValue(1);
-    window->PopupMenuActiuClick();
+    window->modes().toggleScanning();
     voiceModeOn();
     dialog->TrackBar1->setValue(57);
     window->PopupMenu1Popup();
 
-    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    window->PopupMenu1->PopupMenuControlDelVolumDelMicrfon->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
     EXPECT_FALSE(dialog->isModal());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
@@ -663,12 +663,12 @@ TEST_F(VoiceModeWindow, ASoundBringsTheMainWindowBackFromTheDialogButNotFromAnot
     FakeDeviceFactoryGuard devices(*services);
     createWindowWithDialog();
     loadTextBook(5);
-    window->PopupMenuActiuClick();
+    window->modes().toggleScanning();
     voiceModeOn();
     window->scan.ScanPosition = 1;
 
     // The level dialog is in front: the page turn makes the main window active again.
-    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    window->PopupMenu1->PopupMenuControlDelVolumDelMicrfon->trigger();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
     dialog->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
@@ -734,13 +734,13 @@ TEST(VoiceModeProgram, SortirWithTheLevelDialogOpenEndsTheProgramAndClosesCaptur
         if (!window || window->book.PageCount != 2)
             return;
         stepsDone = true;
-        window->PopupMenuFuncionaAmbVeu->trigger();
-        window->PopupMenuControlDelVolumDelMicrfon->trigger();
+        window->PopupMenu1->PopupMenuFuncionaAmbVeu->trigger();
+        window->PopupMenu1->PopupMenuControlDelVolumDelMicrfon->trigger();
         // The loud span comes once a second: the highlighted next button turns the page.
         (void)QTest::qWaitFor([&] { return window->book.CurrentPage == 1; }, 5000);
         pageAfterSound = window->book.CurrentPage;
         watchdog.start(10000);
-        window->PopupMenuSortir->trigger();
+        window->PopupMenu1->PopupMenuSortir->trigger();
     });
     poll.start();
     runStartupSequence(*qApp, {dir.filePath("b.Lumbrix")}, services);
@@ -834,11 +834,11 @@ protected:
         boxes->clear();
         window->SpinEditTempsTimer->setValue(64);
         window->LoadBook(bookFile);
-        window->PopupMenuActiuClick();
+        window->modes().toggleScanning();
         window->installEventFilter(&m_counter);
         voiceModeOn();
         ASSERT_TRUE(boxes->seen().isEmpty()) << boxes->texts().join(u'|').toStdString();
-        window->PopupMenuControlDelVolumDelMicrfon->trigger();
+        window->PopupMenu1->PopupMenuControlDelVolumDelMicrfon->trigger();
         // The counter is the connection's context: it ends with this test.
         QObject::connect(dialog->ProgressBarVolum, &QProgressBar::valueChanged, &m_counter, [this](int value) {
             m_loudest = std::max(m_loudest, value);
@@ -860,7 +860,7 @@ protected:
     void restartScan()
     {
         window->PopupMenu1Popup();
-        window->followActiu();
+        window->modes().followScanning();
         ASSERT_EQ(window->scan.ScanPosition, 1);
         ASSERT_TRUE(window->Timer1->isActive());
     }
@@ -938,14 +938,14 @@ TEST_F(VoiceModeOnTheSoundCard, NoPageTurnsForASoundAtTheThresholdOrWhileActiuIs
     WaveWriter loud;
     loud.silence(0.2);
     loud.tone(0.4, 0.8);
-    window->PopupMenuActiuClick();
-    ASSERT_FALSE(window->PopupMenuActiu->isChecked());
+    window->modes().toggleScanning();
+    ASSERT_FALSE(window->modes().scanning());
     play(loud.write(path(QStringLiteral("loud.wav"))));
     EXPECT_GT(m_loudest, 60);
     EXPECT_EQ(window->book.CurrentPage, 0);
 
     // Ticked again: the same sound turns the page.
-    window->PopupMenuActiuClick();
+    window->modes().toggleScanning();
     restartScan();
     play(path(QStringLiteral("loud.wav")));
     EXPECT_EQ(window->book.CurrentPage, 1);
@@ -973,12 +973,12 @@ TEST_F(VoiceModeOnTheSoundCard, ThePagesOwnSoundDoesNotTurnThePage)
     window->SpinEditTempsTimer->setValue(64);
     window->installEventFilter(&m_counter);
     voiceModeOn();
-    window->PopupMenuControlDelVolumDelMicrfon->trigger();
+    window->PopupMenu1->PopupMenuControlDelVolumDelMicrfon->trigger();
     QObject::connect(dialog->ProgressBarVolum, &QProgressBar::valueChanged, &m_counter, [this](int value) {
         m_loudest = std::max(m_loudest, value);
     });
     ASSERT_TRUE(QTest::qWaitFor([this] { return m_counter.buffers >= 5; }, 5000));
-    window->PopupMenuActiuClick();
+    window->modes().toggleScanning();
     window->LoadBook(writeBook(QStringLiteral("own.Lumbrix"), 5, "", pages));
     restartScan();
     ASSERT_EQ(player->currentKind(), QtSoundPlayer::Kind::Companion);
@@ -1004,8 +1004,8 @@ TEST_F(VoiceModeOnTheSoundCard, ThePagesOwnSoundDoesNotTurnThePage)
 TEST_F(VoiceModeOnTheSoundCard, CalibraPutsTheThresholdJustAboveTheRoomsNoiseAndALouderSoundStillTurns)
 {
     startListening(textBook(QStringLiteral("room.Lumbrix"), 5));
-    window->PopupMenuActiuClick(); // the teacher sets up with scanning off
-    ASSERT_FALSE(window->PopupMenuActiu->isChecked());
+    window->modes().toggleScanning(); // the teacher sets up with scanning off
+    ASSERT_FALSE(window->modes().scanning());
 
     // The room: noise with a short tone every quarter second that is louder
     // than the noise, so that every stretch of it has the same loudest level;
@@ -1047,7 +1047,7 @@ TEST_F(VoiceModeOnTheSoundCard, CalibraPutsTheThresholdJustAboveTheRoomsNoiseAnd
 
     // A louder sound turns the page.
     settle();
-    window->PopupMenuActiuClick();
+    window->modes().toggleScanning();
     restartScan();
     WaveWriter call;
     call.silence(0.2);

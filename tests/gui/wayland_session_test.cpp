@@ -57,7 +57,7 @@ protected:
 // highlighted button while scanning; straight on a button it acts on that one.
 TEST_F(XWaylandWindow, AClickOnThePagePressesTheHighlightedButtonWhileScanning)
 {
-    window->PopupMenuActiu->setChecked(true);
+    setScanning(true);
     window->book.CurrentPage = 2;
     window->ShowPage();
     const QPoint resting = window->Image1->mapToGlobal(window->Image1->rect().center());
@@ -77,7 +77,7 @@ TEST_F(XWaylandWindow, AClickOnThePagePressesTheHighlightedButtonWhileScanning)
     // Not scanning: a click on the page is the next page, whatever is highlighted.
     window->book.CurrentPage = 1;
     window->ShowPage();
-    window->PopupMenuActiu->setChecked(false);
+    setScanning(false);
     window->ClearScanHighlight();
     window->SpeedButtonEsquerra->setHighlighted(true);
     clickOn(window->Image1);
@@ -91,7 +91,7 @@ TEST_F(XWaylandWindow, AHeldPressOnThePageCountsAsTheHighlightedButton)
     AccessOptions options;
     options.acceptanceMs = 150;
     window->applyAccessOptions(options);
-    window->PopupMenuActiu->setChecked(true);
+    setScanning(true);
     window->book.CurrentPage = 2;
     window->ShowPage();
     window->ScanStep(); // "Anterior"

@@ -1,6 +1,5 @@
 #include "support/FakeCaptureDevice.h"
 
-#include "support/TestServices.h"
 
 namespace tirvelo::test {
 
@@ -53,17 +52,6 @@ QByteArray FakeCaptureDevice::block(int level, int count)
 WavMax::CaptureDeviceFactory fakeCaptureDevices(int openResult)
 {
     return [openResult] { return std::make_unique<FakeCaptureDevice>(openResult); };
-}
-
-FakeDeviceFactoryGuard::FakeDeviceFactoryGuard(TestServices& services, int openResult) : m_services(services)
-{
-    m_services.devices = fakeCaptureDevices(openResult);
-}
-
-FakeDeviceFactoryGuard::~FakeDeviceFactoryGuard()
-{
-    m_services.capture.CloseWaveInput();
-    m_services.devices = {};
 }
 
 void WaveInRecorder::customEvent(QEvent* event)

@@ -35,21 +35,6 @@ private:
 // A factory for WavMax that opens FakeCaptureDevices with the given open result.
 WavMax::CaptureDeviceFactory fakeCaptureDevices(int openResult = 0);
 
-class TestServices;
-
-// Makes the capture of the test's services open FakeCaptureDevices (with the
-// given open result) until the guard goes out of scope, which closes capture.
-class FakeDeviceFactoryGuard {
-public:
-    explicit FakeDeviceFactoryGuard(TestServices& services, int openResult = 0);
-    ~FakeDeviceFactoryGuard();
-    FakeDeviceFactoryGuard(const FakeDeviceFactoryGuard&) = delete;
-    FakeDeviceFactoryGuard& operator=(const FakeDeviceFactoryGuard&) = delete;
-
-private:
-    TestServices& m_services;
-};
-
 // The window that capture notifies: counts MM_WIM_DATA events and, when
 // autoRead is on, answers each with the capture's ReadPeakLevel as the main
 // window does.

@@ -19,7 +19,7 @@ void MainWindowFixture::SetUp()
 void MainWindowFixture::createWindow()
 {
     window = std::make_unique<TFormPrincipal>(services->bundle());
-    window->setInterfaceReady(true);
+    window->modes().setInterfaceReady(true);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
 }
@@ -47,7 +47,7 @@ void MainWindowFixture::loadFromMenu(const QString& book)
         given = true;
         return std::optional<QString>(book);
     });
-    window->MenuCarregarLlibre->trigger();
+    window->PopupMenu1->MenuCarregarLlibre->trigger();
     window->setFileChooser({});
 }
 

@@ -37,6 +37,15 @@ protected:
     // answered with book once and cancelled after that.
     void loadFromMenu(const QString& book);
 
+    // Scanning ("&Actiu") on or off, as its command leaves it.
+    void setScanning(bool on)
+    {
+        if (window->modes().scanning() != on)
+            window->modes().toggleScanning();
+    }
+    // The voice the item chooses.
+    Voice voiceOf(const QAction* item) const { return item == window->PopupMenu1->PopupDona ? Voice::Female : Voice::Male; }
+
     SpeechEngine& engine() { return *services->speech; }
     // The engine when makeEngine() made a recording one.
     RecordingSpeechEngine& recordingEngine() { return dynamic_cast<RecordingSpeechEngine&>(engine()); }

@@ -3,7 +3,7 @@
 // caption and icon the program's box would show, and answers questions from a
 // queue. Messages are there as soon as the call returns: nothing to wait for.
 #include "support/MessageBoxRecorder.h"
-#include "ui/MessageSink.h"
+#include "modes/MessageSink.h"
 
 #include <functional>
 

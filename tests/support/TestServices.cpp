@@ -21,4 +21,15 @@ TestServices::TestServices(std::unique_ptr<SpeechEngine> engine)
 {
 }
 
+FakeDeviceFactoryGuard::FakeDeviceFactoryGuard(TestServices& services, int openResult) : m_services(services)
+{
+    m_services.devices = fakeCaptureDevices(openResult);
+}
+
+FakeDeviceFactoryGuard::~FakeDeviceFactoryGuard()
+{
+    m_services.capture.CloseWaveInput();
+    m_services.devices = {};
+}
+
 } // namespace tirvelo::test

@@ -4,11 +4,13 @@
 // test's device factory, a recording message sink and a recording clock.
 #include "audio/SoundPlayer.h"
 #include "audio/WavMax.h"
+#include "modes/Settings.h"
 #include "speech/SpeechEngine.h"
+#include "support/FakeCaptureDevice.h"
+#include "support/RecordingClock.h"
 #include "support/RecordingMessageSink.h"
-#include "ui/Delay.h"
 #include "ui/MessageBoxes.h"
-#include "ui/Services.h"
+#include "modes/Services.h"
 
 #include <QList>
 #include <memory>
@@ -36,23 +38,6 @@ private:
     mutable std::unique_ptr<SoundPlayer> m_player;
 };
 
-// Records each wait; waits as the program does unless told to return at once
-// (then it still handles the events already posted). The time is the real one
-// unless a test fixes it.
-class RecordingClock : public Clock {
-public:
-    void delay(int ms) override
-    {
-        waits << ms;
-        Delay(instant ? 0 : ms);
-    }
-    qint64 now() const override { return fixedNow ? *fixedNow : Clock::now(); }
-
-    QList<int> waits;
-    bool instant = false;
-    std::optional<qint64> fixedNow;
-};
-
 class TestServices {
 public:
     // Without an engine, the engine is the library the loader finds (see
@@ -61,10 +46,14 @@ public:
     TestServices(const TestServices&) = delete;
     TestServices& operator=(const TestServices&) = delete;
 
-    Services bundle() { return {*speech, sound, capture, *m_sink, clock}; }
+    Services bundle() { return {*speech, sound, capture, *m_sink, clock, settings}; }
     // Windows made from then on show the program's real message boxes
     // instead of recording the messages.
-    void showRealMessageBoxes() { m_sink = &m_messageBoxes; }
+    void showRealMessageBoxes()
+    {
+        m_sink = &m_messageBoxes;
+        settings.setFailureSink(m_sink);
+    }
 
     std::unique_ptr<SpeechEngine> speech;
     SwappableSoundPlayer sound;
@@ -74,10 +63,25 @@ public:
     WavMax capture;
     RecordingMessageSink messages;
     RecordingClock clock;
+    // The settings at the test environment's place; failed writes are recorded.
+    Settings settings{&messages};
 
 private:
     MessageBoxSink m_messageBoxes;
     MessageSink* m_sink = &messages;
+};
+
+// Makes the capture of the test's services open FakeCaptureDevices (with the
+// given open result) until the guard goes out of scope, which closes capture.
+class FakeDeviceFactoryGuard {
+public:
+    explicit FakeDeviceFactoryGuard(TestServices& services, int openResult = 0);
+    ~FakeDeviceFactoryGuard();
+    FakeDeviceFactoryGuard(const FakeDeviceFactoryGuard&) = delete;
+    FakeDeviceFactoryGuard& operator=(const FakeDeviceFactoryGuard&) = delete;
+
+private:
+    TestServices& m_services;
 };
 
 } // namespace tirvelo::test

@@ -1,5 +1,5 @@
 #include "desktop/ApplicationTitle.h"
-#include "app/CommandLine.h"
+#include "book/CommandLine.h"
 
 #include <gtest/gtest.h>
 

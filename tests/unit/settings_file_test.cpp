@@ -138,7 +138,7 @@ TEST_F(SettingsFileTest, WritingChangesOnlyTheKeysLine)
     ASSERT_EQ(::chmod(QFile::encodeName(m_path).constData(), 0640), 0);
     SettingsFile settings(m_path);
 
-    ASSERT_TRUE(settings.write(settings::kSection, settings::kLanguageKey, settings::kLanguagePortuguese));
+    ASSERT_TRUE(settings.write(settings::kSection, settings::kLanguageKey, "Portugues"));
     QByteArray expected = kShared;
     expected.replace("  IDIOMA  =  Castellano  \r\n", "IDIOMA=Portugues\r\n");
     EXPECT_EQ(get(), expected);

@@ -1,5 +1,5 @@
 #pragma once
-// The two joins of the command-line parameters.
+// The book named on the command line: the two joins of the parameters.
 #include <QString>
 #include <QStringList>
 

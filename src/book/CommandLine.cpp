@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "book/CommandLine.h"
 
 #include "base/BookExtension.h"
 #include "book/PathResolver.h"

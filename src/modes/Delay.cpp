@@ -1,4 +1,4 @@
-#include "ui/Delay.h"
+#include "modes/Delay.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,11 +1,12 @@
 #pragma once
-// The services the windows use, made once at start-up and handed to each
-// window. The bundle only refers to them: whoever builds it owns them and
-// keeps them alive longer than the windows.
+// The services the windows and the modes use, made once at start-up and handed
+// to each of them. The bundle only refers to them: whoever builds it owns them
+// and keeps them alive longer than the windows.
 namespace tirvelo {
 
 class Clock;
 class MessageSink;
+class Settings;
 class SoundPlayer;
 class SpeechEngine;
 class WavMax;
@@ -18,6 +19,7 @@ struct Services {
     WavMax& capture;
     MessageSink& messages;
     Clock& clock;
+    Settings& settings;
 };
 
 } // namespace tirvelo
