@@ -3,7 +3,7 @@
 # Safe to run again: packages already present are left alone.
 set -euo pipefail
 packages=(
-  cmake g++ clang pkg-config make
+  cmake g++ clang pkg-config make ccache
   qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev libxcb1-dev
   libjpeg62-turbo-dev libpixman-1-dev libuemf-dev libespeak-ng-dev espeak-ng libsndfile1-dev
   libzip-dev qt6-svg-dev qt6-image-formats-plugins

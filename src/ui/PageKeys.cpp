@@ -9,7 +9,8 @@ namespace tirvelo {
 
 PageKeys::PageKeys(QPlainTextEdit* text, QTextEdit* richText, std::function<void()> previous,
                    std::function<void()> next, std::function<void()> pageClicked, QObject* parent)
-    : QObject(parent), m_text(text), m_richText(richText), m_previous(std::move(previous)), m_next(std::move(next)),
+    : QObject(parent), m_text(text), m_textViewport(text->viewport()), m_richText(richText),
+      m_richTextViewport(richText->viewport()), m_previous(std::move(previous)), m_next(std::move(next)),
       m_pageClicked(std::move(pageClicked))
 {
     for (QAbstractScrollArea* box : {static_cast<QAbstractScrollArea*>(text), static_cast<QAbstractScrollArea*>(richText)}) {
@@ -20,8 +21,9 @@ PageKeys::PageKeys(QPlainTextEdit* text, QTextEdit* richText, std::function<void
 
 bool PageKeys::eventFilter(QObject* watched, QEvent* event)
 {
-    const bool inMemo = watched == m_text || watched == m_text->viewport();
-    const bool inRich = watched == m_richText || watched == m_richText->viewport();
+    // Compared, never followed: the boxes send events while they are destroyed.
+    const bool inMemo = watched == m_text || watched == m_textViewport;
+    const bool inRich = watched == m_richText || watched == m_richTextViewport;
     if (!inMemo && !inRich)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
@@ -35,11 +37,11 @@ bool PageKeys::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     case QEvent::MouseButtonPress:
-        if (inRich && watched == m_richText->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        if (inRich && watched == m_richTextViewport && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
             m_pageClicked();
         break;
     case QEvent::MouseButtonRelease:
-        if (inMemo && watched == m_text->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        if (inMemo && watched == m_textViewport && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
             m_pageClicked();
         break;
     default:

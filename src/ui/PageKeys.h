@@ -19,8 +19,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPlainTextEdit* m_text;
-    QTextEdit* m_richText;
+    const QObject* m_text;
+    const QObject* m_textViewport;
+    const QObject* m_richText;
+    const QObject* m_richTextViewport;
     std::function<void()> m_previous;
     std::function<void()> m_next;
     std::function<void()> m_pageClicked;

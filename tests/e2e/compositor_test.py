@@ -137,7 +137,17 @@ def xdotool(*arguments):
 
 
 def output_point(compositor, fx, fy):
-    return (str(compositor.origin[0] + int(WIDTH * fx)), str(compositor.origin[1] + int(HEIGHT * fy)))
+    return (str(compositor.origin[0] + min(int(WIDTH * fx), WIDTH - 1)),
+            str(compositor.origin[1] + min(int(HEIGHT * fy), HEIGHT - 1)))
+
+
+def point_at_page(compositor):
+    """The pointer onto the page, where a switch user leaves it. weston's X11
+    back end moves its pointer by the outer pointer's steps, clamped to its
+    output, so it is first pinned into a corner from the far one."""
+    for corner in ((1.0, 1.0), (0.0, 0.0)):
+        xdotool("mousemove", *output_point(compositor, *corner))
+    xdotool("mousemove", *output_point(compositor, 0.6, 0.6))
 
 
 def output_pixels(compositor):
@@ -223,7 +233,8 @@ def showing_dialog():
 
 def open_menu(compositor, platform):
     """A right click on the page; the menu shows where the pointer is."""
-    xdotool("mousemove", *output_point(compositor, 0.6, 0.6), "click", "3")
+    point_at_page(compositor)
+    xdotool("click", "3")
     if compositor.kind == "weston" and platform == "xcb":
         # weston 10 keeps an XWayland client's pop-up menus out of sight; the
         # menu still has the keyboard.
@@ -313,7 +324,7 @@ def run_program(compositor, platform, program, engine, work):
         # Scanning: on the first page every step highlights "Següent".
         wait_for('the scan highlighting "Següent"', lambda: highlighted() == "Següent")
         # The pointer rests on the page, where a switch user leaves it.
-        xdotool("mousemove", *output_point(compositor, 0.6, 0.6))
+        point_at_page(compositor)
         xdotool("key", SELECT_KEY)
         turned = wait_page("2 - 3")
         print("key switch: turned to 2", flush=True)
@@ -328,7 +339,8 @@ def run_program(compositor, platform, program, engine, work):
         # page presses it once: the second click falls in the delay.
         past_delay(turned)
         wait_for('the scan highlighting "Anterior"', lambda: highlighted() == "Anterior")
-        xdotool("mousemove", *output_point(compositor, 0.6, 0.6), "click", "--repeat", "2", "--delay", "80", "1")
+        point_at_page(compositor)
+        xdotool("click", "--repeat", "2", "--delay", "80", "1")
         turned = wait_page("2 - 3")
         print("click on the page pressed Anterior, once for a double click", flush=True)
 
@@ -339,7 +351,8 @@ def run_program(compositor, platform, program, engine, work):
         turned = wait_page("1 - 3")
         past_delay(turned)
         wait_for('the scan highlighting "Següent" again', lambda: highlighted() == "Següent")
-        xdotool("mousemove", *output_point(compositor, 0.6, 0.6), "click", "1")
+        point_at_page(compositor)
+        xdotool("click", "1")
         turned = wait_page("2 - 3")
         print("click on the page pressed Següent", flush=True)
 

@@ -62,10 +62,15 @@ QString writeZip(const QString& path, const QList<ZipEntry>& entries)
     if (!archive)
         return {};
     for (const ZipEntry& entry : entries) {
-        // libzip copies nothing: the buffer must live until the archive is closed.
-        char* copy = static_cast<char*>(malloc(size_t(qMax<qsizetype>(1, entry.bytes.size()))));
-        std::memcpy(copy, entry.bytes.constData(), size_t(entry.bytes.size()));
-        zip_source_t* source = zip_source_buffer(archive, copy, zip_uint64_t(entry.bytes.size()), 1);
+        // libzip copies nothing: the buffer must live until the archive is closed,
+        // and it is freed by libzip. An empty entry gets no buffer at all: libzip
+        // drops an empty one without freeing it.
+        char* copy = nullptr;
+        if (!entry.bytes.isEmpty()) {
+            copy = static_cast<char*>(malloc(size_t(entry.bytes.size())));
+            std::memcpy(copy, entry.bytes.constData(), size_t(entry.bytes.size()));
+        }
+        zip_source_t* source = zip_source_buffer(archive, copy, zip_uint64_t(entry.bytes.size()), copy ? 1 : 0);
         const zip_int64_t index = zip_file_add(archive, entry.name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
         if (index < 0) {
             zip_source_free(source);
