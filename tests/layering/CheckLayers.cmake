@@ -15,7 +15,7 @@ set(allowed_desktop base)
 set(allowed_authoring base formats book audio desktop)
 set(allowed_modes base audio speech desktop)
 set(allowed_ui base formats book audio speech scan desktop authoring modes)
-set(allowed_app base formats book audio speech scan desktop authoring modes ui)
+set(allowed_app base formats book audio speech scan desktop authoring modes ui tools editor)
 set(allowed_tools base formats book audio desktop authoring modes)
 set(allowed_editor base formats book audio speech scan desktop authoring modes ui tools)
 
