@@ -90,6 +90,9 @@ BookEditorModel::BookEditorModel(QObject* parent)
 
 BookEditorModel::~BookEditorModel()
 {
+    // A save under way finishes: its files are complete or taken away again.
+    if (m_saving)
+        m_saving->wait();
     // The stack tells of its clean state as it goes; nobody is to hear it.
     m_undo.disconnect(this);
 }
@@ -319,16 +322,22 @@ QString BookEditorModel::unwritableReason(const UnwritableCharacter& character) 
          nearest.isEmpty() ? QStringLiteral("-") : nearest});
 }
 
-SaveOutcome BookEditorModel::save(const SaveTarget& target)
+std::optional<SaveOutcome> BookEditorModel::textRefusal() const
 {
     SaveOutcome unwritableFound;
     for (int row = 0; row < m_pages.size(); ++row)
         for (const UnwritableCharacter& character : unwritable(row))
             unwritableFound.findings.append({row, true, unwritableReason(character)});
-    if (!unwritableFound.findings.isEmpty()) {
-        unwritableFound.status = SaveStatus::Refused;
-        return unwritableFound;
-    }
+    if (unwritableFound.findings.isEmpty())
+        return std::nullopt;
+    unwritableFound.status = SaveStatus::Refused;
+    return unwritableFound;
+}
+
+SaveOutcome BookEditorModel::save(const SaveTarget& target)
+{
+    if (std::optional<SaveOutcome> refused = textRefusal())
+        return *refused;
     SaveTarget withLanguage = target;
     withLanguage.language = m_language;
     m_prepared->waitForAll();
@@ -336,6 +345,40 @@ SaveOutcome BookEditorModel::save(const SaveTarget& target)
     if (outcome.status == SaveStatus::Saved)
         m_undo.setClean();
     return outcome;
+}
+
+bool BookEditorModel::startSave(const SaveTarget& target)
+{
+    if (m_saving)
+        return false;
+    if (std::optional<SaveOutcome> refused = textRefusal()) {
+        QMetaObject::invokeMethod(this, [this, outcome = *refused] { emit saveFinished(outcome); }, Qt::QueuedConnection);
+        return true;
+    }
+    SaveTarget withLanguage = target;
+    withLanguage.language = m_language;
+    struct Result {
+        SaveOutcome outcome;
+        SaveMemory memory; // taken back only when the book was saved
+    };
+    auto result = std::make_shared<Result>(Result{{}, m_memory});
+    m_saving.reset(QThread::create([this, result, withLanguage, pages = m_pages, prepared = m_prepared.get()] {
+        prepared->waitForAll();
+        const auto progress = [this](int done, int total) {
+            QMetaObject::invokeMethod(this, [this, done, total] { emit saveProgress(done, total); }, Qt::QueuedConnection);
+        };
+        result->outcome = saveBook(pages, withLanguage, prepared->made(), prepared->verified(), result->memory, progress);
+    }));
+    connect(m_saving.get(), &QThread::finished, this, [this, result] {
+        m_saving.release()->deleteLater();
+        if (result->outcome.status == SaveStatus::Saved) {
+            m_memory = std::move(result->memory);
+            m_undo.setClean();
+        }
+        emit saveFinished(result->outcome);
+    });
+    m_saving->start();
+    return true;
 }
 
 QString BookEditorModel::outcomeMessage(const SaveOutcome& outcome, const QString& bookPath) const

@@ -9,6 +9,7 @@
 #include "editor/TextCheck.h"
 
 #include <QAbstractListModel>
+#include <QThread>
 #include <QTemporaryDir>
 #include <QUndoStack>
 
@@ -78,6 +79,13 @@ public:
     // Saves; on success the stack is clean and bookPath() the saved book.
     // Findings from a typed character a book cannot hold refuse the save too.
     SaveOutcome save(const SaveTarget& target);
+    // The same off the GUI thread, so that the window goes on answering: the
+    // pictures still being made are waited for, the files copied and the book
+    // checked on a thread of its own; saveProgress and saveFinished come on
+    // this one. False while a save runs. The pages must not change meanwhile
+    // (the window takes no edits until saveFinished).
+    bool startSave(const SaveTarget& target);
+    bool saving() const { return m_saving != nullptr; }
     // A message for an outcome that is not Saved (empty for Saved).
     QString outcomeMessage(const SaveOutcome& outcome, const QString& bookPath) const;
 
@@ -97,8 +105,12 @@ public:
 
 signals:
     void bookReset();
+    void saveProgress(int done, int total);
+    void saveFinished(const tirvelo::editor::SaveOutcome& outcome);
 
 private:
+    // A typed character a book cannot hold refuses the save, page by page.
+    std::optional<SaveOutcome> textRefusal() const;
     void push(QUndoCommand* command);
     EditorPage withNewId(EditorPage page);
     void positionsChanged();
@@ -110,6 +122,7 @@ private:
     std::unique_ptr<PreparedPictures> m_prepared;
     InterfaceLanguage m_language = InterfaceLanguage::Catalan;
     quint64 m_nextId = 1;
+    std::unique_ptr<QThread> m_saving;
 };
 
 } // namespace tirvelo::editor

@@ -25,11 +25,13 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace tirvelo::editor {
 namespace {
@@ -67,6 +69,11 @@ BookEditorWindow::BookEditorWindow(Services& services, InterfaceLanguage languag
     connect(m_fields, &PageFields::message, this, &BookEditorWindow::tell);
     connect(m_findings, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { selectRow(item->data(Qt::UserRole).toInt()); });
     connect(m_findings, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { selectRow(item->data(Qt::UserRole).toInt()); });
+    connect(&m_model, &BookEditorModel::saveFinished, this, &BookEditorWindow::saveFinished);
+    connect(&m_model, &BookEditorModel::saveProgress, this, [this](int done, int total) {
+        m_progress->setMaximum(total);
+        m_progress->setValue(done);
+    });
     resize(1000, 680);
     updateActions();
 }
@@ -88,6 +95,10 @@ void BookEditorWindow::buildLayout()
     m_fields = new PageFields(m_model, *m_recorder, this);
     m_findings = new QListWidget(this);
     m_findings->setWordWrap(true);
+    m_progress = new QProgressBar(this);
+    m_progress->setMaximum(0); // busy until the first step is told
+    m_progress->hide();
+    statusBar()->addPermanentWidget(m_progress);
 
     auto* pages = new QSplitter(Qt::Horizontal);
     pages->addWidget(m_strip);
@@ -134,6 +145,8 @@ void BookEditorWindow::buildActions()
     QAction* redo = m_model.undoStack().createRedoAction(this, QString(editorText(EditorText::Redo, m_language)).remove(u'&'));
     undo->setShortcut(QKeySequence::Undo);
     redo->setShortcut(QKeySequence::Redo);
+    m_undoAction = undo;
+    m_redoAction = redo;
     edit->addAction(undo);
     edit->addAction(redo);
     edit->addSeparator();
@@ -343,23 +356,60 @@ bool BookEditorWindow::saveAs()
 
 bool BookEditorWindow::saveTo(const QString& path, bool replaceConfirmed)
 {
-    const SaveOutcome outcome = m_model.save({path, replaceConfirmed, m_language});
-    showFindings(outcome.findings);
-    if (outcome.status == SaveStatus::NeedsConfirmation) {
-        if (!m_services.messages.askYesNo(this, m_model.outcomeMessage(outcome, path), windowTitle()))
-            return false;
-        return saveTo(path, true);
-    }
-    if (outcome.status != SaveStatus::Saved) {
-        tell(m_model.outcomeMessage(outcome, path));
-        if (outcome.failedPage >= 0)
-            selectRow(outcome.failedPage);
+    if (saving())
+        return false;
+    m_saveTarget = SaveTarget{path, replaceConfirmed, m_language};
+    if (!m_model.startSave(*m_saveTarget)) {
+        m_saveTarget.reset();
         return false;
     }
-    applyLanguage();
-    statusBar()->showMessage(authoring::withValues(editorText(EditorText::Saved, m_language), {path}));
-    emit bookSaved(m_model.bookPath(), std::max(0, currentRow()));
+    showSaving(true);
+    statusBar()->showMessage(authoring::withValues(editorText(EditorText::Saving, m_language), {path}));
     return true;
+}
+
+void BookEditorWindow::saveFinished(const SaveOutcome& outcome)
+{
+    const SaveTarget target = m_saveTarget.value_or(SaveTarget{m_model.bookPath(), false, m_language});
+    m_saveTarget.reset();
+    showSaving(false);
+    statusBar()->clearMessage();
+    showFindings(outcome.findings);
+    if (outcome.status == SaveStatus::NeedsConfirmation) {
+        if (m_services.messages.askYesNo(this, m_model.outcomeMessage(outcome, target.bookPath), windowTitle())
+            && saveTo(target.bookPath, true))
+            return;
+    } else if (outcome.status != SaveStatus::Saved) {
+        tell(m_model.outcomeMessage(outcome, target.bookPath));
+        if (outcome.failedPage >= 0)
+            selectRow(outcome.failedPage);
+    }
+    const bool saved = outcome.status == SaveStatus::Saved;
+    const bool closeNow = std::exchange(m_closeAfterSave, false) && saved;
+    if (saved) {
+        applyLanguage();
+        statusBar()->showMessage(authoring::withValues(editorText(EditorText::Saved, m_language), {target.bookPath}));
+        emit bookSaved(m_model.bookPath(), std::max(0, currentRow()));
+    }
+    emit saveEnded(saved);
+    if (closeNow)
+        close();
+}
+
+// While a save runs the window answers (it moves, repaints, shows the
+// progress) but takes no edits: the save writes the pages as they were.
+void BookEditorWindow::showSaving(bool saving)
+{
+    centralWidget()->setEnabled(!saving);
+    menuBar()->setEnabled(!saving);
+    for (const auto& [action, text] : m_actions)
+        action->setEnabled(!saving);
+    m_undoAction->setEnabled(!saving && m_model.undoStack().canUndo());
+    m_redoAction->setEnabled(!saving && m_model.undoStack().canRedo());
+    m_progress->setMaximum(0);
+    m_progress->setVisible(saving);
+    if (!saving)
+        updateActions();
 }
 
 void BookEditorWindow::showFindings(const QList<PageFinding>& findings)
@@ -423,8 +473,15 @@ QStringList BookEditorWindow::showFileDialog(FileRequest request)
 void BookEditorWindow::closeEvent(QCloseEvent* event)
 {
     m_preview->stopTrying();
+    // A save under way ends first; the window closes once it has saved.
+    if (saving()) {
+        m_closeAfterSave = true;
+        event->ignore();
+        return;
+    }
     if (m_model.isModified() && m_model.rowCount() > 0
-        && m_services.messages.askYesNo(this, editorText(EditorText::UnsavedChanges, m_language), windowTitle()) && !save()) {
+        && m_services.messages.askYesNo(this, editorText(EditorText::UnsavedChanges, m_language), windowTitle())) {
+        m_closeAfterSave = save();
         event->ignore();
         return;
     }

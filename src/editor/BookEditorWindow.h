@@ -10,9 +10,11 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QListWidget;
+class QProgressBar;
 
 namespace tirvelo {
 struct Services;
@@ -48,12 +50,18 @@ public:
     void selectRow(int row);
 
     void addPictureFiles(const QStringList& files, int at);
+    // Start a save off the GUI thread (false: none started, a name not chosen
+    // or a save already running); bookSaved or the failure's message follows.
+    // Meanwhile the window answers but takes no edits, and shows the progress.
     bool save();
     bool saveAs();
+    bool saving() const { return m_model.saving() || m_saveTarget.has_value(); }
 
 signals:
     // A book was saved; page is the one being edited (0-based).
     void bookSaved(const QString& bookPath, int page);
+    // A save ended, saved or not.
+    void saveEnded(bool saved);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -65,6 +73,8 @@ private:
     void currentChanged();
     void updateActions();
     bool saveTo(const QString& path, bool replaceConfirmed);
+    void saveFinished(const SaveOutcome& outcome);
+    void showSaving(bool saving);
     void showFindings(const QList<PageFinding>& findings);
     void tell(const QString& text);
     void addFolder();
@@ -87,6 +97,11 @@ private:
     QListWidget* m_findings = nullptr;
     FileChooser m_chooseFiles;
     int m_pasted = 0;
+    std::optional<SaveTarget> m_saveTarget; // the save under way
+    bool m_closeAfterSave = false;
+    QProgressBar* m_progress = nullptr;
+    QAction* m_undoAction = nullptr;
+    QAction* m_redoAction = nullptr;
     QList<std::pair<QAction*, int>> m_actions; // with their caption's EditorText
 };
 

@@ -246,7 +246,8 @@ bool folderWritable(const QString& folder)
 } // namespace
 
 SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, const QHash<QString, QString>& prepared,
-                     const authoring::VerifiedPictures& verified, SaveMemory& memory)
+                     const authoring::VerifiedPictures& verified, SaveMemory& memory,
+                     const std::function<void(int done, int total)>& progress)
 {
     SaveOutcome outcome;
     if (pages.isEmpty()) {
@@ -284,6 +285,13 @@ SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, c
     QList<WriteJob> jobs = plan.jobs();
     authoring::VerifiedPictures known = memory.verified;
     known.insert(verified);
+    // Every file, then the check (which decodes what it has not seen decoded).
+    const int steps = int(jobs.size()) + 1;
+    const auto tell = [&](int done) {
+        if (progress)
+            progress(done, steps);
+    };
+    tell(0);
 
     // New files under their own names (nobody else's, by the plan); files of
     // the book that change wait beside theirs until the check has passed.
@@ -313,6 +321,7 @@ SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, c
             outcome.failedPath = job.target;
             return outcome;
         }
+        tell(int(i) + 1);
     }
     // Every page file on the disk before the book that names them replaces the old one.
     if (!jobs.isEmpty())
@@ -329,6 +338,7 @@ SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, c
     }
     const authoring::BookReport report = authoring::checkBook(checked, known);
     QFile::remove(checked);
+    tell(steps);
     bool refused = !report.readable;
     for (const authoring::Finding& finding : report.findings) {
         const int page = finding.line >= kFirstPageLine ? finding.line - kFirstPageLine : -1;

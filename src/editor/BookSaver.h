@@ -10,6 +10,7 @@
 #include "editor/EditorPage.h"
 
 #include <QHash>
+#include <functional>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -63,7 +64,9 @@ struct SaveTarget {
 // not the source itself); that file is saved in its place.
 // verified: pictures the editor has decoded as the reader would; the check
 // decodes their copies only when they (or the copies) have changed since.
+// progress: told (files done, of total) as the files are written and the book checked.
 SaveOutcome saveBook(const QList<EditorPage>& pages, const SaveTarget& target, const QHash<QString, QString>& prepared,
-                     const authoring::VerifiedPictures& verified, SaveMemory& memory);
+                     const authoring::VerifiedPictures& verified, SaveMemory& memory,
+                     const std::function<void(int done, int total)>& progress = {});
 
 } // namespace tirvelo::editor

@@ -36,6 +36,7 @@ const authoring::TextRow<EditorText> kTexts[] = {
     {EditorText::TooManyPages, {u"Un llibre té com a molt 1001 pàgines.", u"Un libro tiene como máximo 1001 páginas.",
      u"Um livro tem no máximo 1001 páginas."}},
     {EditorText::Saved, {u"S'ha desat «%1».", u"Se ha guardado «%1».", u"Foi guardado «%1»."}},
+    {EditorText::Saving, {u"S'està desant «%1»...", u"Guardando «%1»...", u"A guardar «%1»..."}},
     {EditorText::UnsavedChanges, {u"Hi ha canvis sense desar. Els voleu desar?", u"Hay cambios sin guardar. ¿Quiere guardarlos?",
      u"Há alterações por guardar. Quer guardá-las?"}},
     {EditorText::PagePosition, {u"pàgina %1 de %2", u"página %1 de %2", u"página %1 de %2"}},

@@ -22,6 +22,7 @@ enum class EditorText {
     NoPages,
     TooManyPages,
     Saved,
+    Saving,
     UnsavedChanges,
     // The strip.
     PagePosition, // %1 of %2

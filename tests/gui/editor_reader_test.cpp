@@ -62,7 +62,9 @@ TEST_F(EditorToReader, ABookMadeFromScratchOpensInTheReader)
         editor.model().setSound(1, recording);
         editor.model().addTextPage(2);
         editor.model().setPageText(2, QStringLiteral(u"I van viure feliços."));
-        ASSERT_TRUE(editor.save()) << services->messages.texts().join(u'\n').toStdString();
+        QSignalSpy saved(&editor, &BookEditorWindow::bookSaved);
+        ASSERT_TRUE(editor.save());
+        ASSERT_TRUE(saved.wait(60000)) << services->messages.texts().join(u'\n').toStdString();
     }
     const QString book = path("Conte/Conte.Lumbrix");
     EXPECT_EQ(authoring::exitCodeFor({authoring::checkBook(book)}), 0);
@@ -111,7 +113,7 @@ TEST_F(EditorToReader, TheMenuEditsTheBookShownWhileTheModesPause)
     editor->selectRow(2);
     QSignalSpy saved(editor, &BookEditorWindow::bookSaved);
     ASSERT_TRUE(editor->save());
-    ASSERT_TRUE(saved.size() == 1 || saved.wait(30000)) << boxes->texts().join(u'\n').toStdString();
+    ASSERT_TRUE(saved.wait(60000)) << boxes->texts().join(u'\n').toStdString();
     EXPECT_EQ(window->book.PageCount, 4);
     EXPECT_EQ(window->LabelPagina->text(), QStringLiteral("3 - 4"));
     EXPECT_EQ(soundsPlayed(), 1);

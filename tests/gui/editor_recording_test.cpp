@@ -110,7 +110,9 @@ TEST(EditorRecording, TheWindowRecordsAPagesNarration)
     EXPECT_TRUE(button(QStringLiteral("Sense so"))->isChecked());
     EXPECT_FALSE(button(QStringLiteral("Grava"))->isEnabled());
 
+    QSignalSpy saved(&window, &BookEditorWindow::bookSaved);
     ASSERT_TRUE(window.save());
+    ASSERT_TRUE(saved.wait(60000));
     EXPECT_EQ(authoring::exitCodeFor({authoring::checkBook(dir.filePath("Llibre.Lumbrix"))}), 0);
 }
 

@@ -20,6 +20,7 @@
 #include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -133,10 +134,19 @@ TEST_F(EditorWindow, MakesABookFromScratchWithTheKeyboard)
     type(text, QStringLiteral("Un cel blau"));
     EXPECT_EQ(window->model().page(0).narration, Narration::Text);
 
+    // The save runs off the window's thread: until it ends the window shows
+    // its progress and takes no edits.
     chosen[BookEditorWindow::FileRequest::SaveBook] = {dir.filePath("Conte/Conte")};
     QSignalSpy saved(window.get(), &BookEditorWindow::bookSaved);
     action(QStringLiteral("Desa"))->trigger();
-    ASSERT_EQ(saved.size(), 1) << services.messages.texts().join(u'\n').toStdString();
+    EXPECT_TRUE(window->saving());
+    EXPECT_FALSE(text->isEnabled());
+    EXPECT_FALSE(action(QStringLiteral("Desa"))->isEnabled());
+    EXPECT_TRUE(window->findChild<QProgressBar*>()->isVisible());
+    ASSERT_TRUE(saved.wait(60000)) << services.messages.texts().join(u'\n').toStdString();
+    EXPECT_FALSE(window->saving());
+    EXPECT_TRUE(text->isEnabled());
+    EXPECT_TRUE(action(QStringLiteral("Desa"))->isEnabled());
     EXPECT_EQ(saved[0][0].toString(), dir.filePath("Conte/Conte.Lumbrix"));
     EXPECT_EQ(saved[0][1].toInt(), 0) << "the page being edited";
     EXPECT_EQ(authoring::exitCodeFor({authoring::checkBook(dir.filePath("Conte/Conte.Lumbrix"))}), 0);
@@ -149,7 +159,10 @@ TEST_F(EditorWindow, AFindingSelectsItsPage)
     const QString book = writeFile(dir.filePath("Llibre.Lumbrix"), bookBytes(3, "", {"a.bmp", "a.bmp", "perduda.bmp"}));
     ASSERT_TRUE(window->openBook(book));
     window->selectRow(0);
+    QSignalSpy ended(window.get(), &BookEditorWindow::saveEnded);
     action(QStringLiteral("Desa"))->trigger();
+    ASSERT_TRUE(ended.wait(60000));
+    EXPECT_FALSE(ended[0][0].toBool());
     EXPECT_EQ(services.messages.texts().value(0),
               QStringLiteral(u"No s'ha desat: el lector s'entrebancaria amb el llibre. Mireu la llista de problemes."));
     QListWidget* findings = named<QListWidget>(QStringLiteral("Problemes"));
@@ -198,6 +211,7 @@ TEST_F(EditorWindow, ClosingWithChangesAsksToSaveThem)
     EXPECT_EQ(window->model().rowCount(), 1);
     chosen[BookEditorWindow::FileRequest::SaveBook] = {dir.filePath("Gat.Lumbrix")};
     services.messages.queueAnswer(QMessageBox::Yes);
-    EXPECT_TRUE(window->close());
+    window->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }, 60000)) << "closed once saved";
     EXPECT_EQ(authoring::exitCodeFor({authoring::checkBook(dir.filePath("Gat.Lumbrix"))}), 0);
 }
