@@ -324,7 +324,13 @@ void BookEditorWindow::importEpub()
         tell(imported.message);
         return;
     }
-    openBook(imported.book);
+    if (!openBook(imported.book))
+        return;
+    // What the import changed (a character a book cannot hold, pages left out) is listed with the findings.
+    QList<PageFinding> warnings;
+    for (const QString& warning : imported.warnings)
+        warnings.append({-1, false, warning});
+    showFindings(warnings);
 }
 
 void BookEditorWindow::tryPage()

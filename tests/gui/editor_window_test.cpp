@@ -199,6 +199,14 @@ TEST_F(EditorWindow, ImportsAnEpubAsABookToEdit)
     action(QStringLiteral("Importa EPUB..."))->trigger();
     EXPECT_EQ(services.messages.texts().size(), 1) << "the import's own message";
     EXPECT_EQ(window->model().rowCount(), 3) << "the book being edited stays";
+
+    // A title with characters a book cannot hold: each change is listed.
+    chosen[BookEditorWindow::FileRequest::Epub] = {writeZip(dir.filePath("Titol.epub"), epub3WithOverlays(1))};
+    action(QStringLiteral("Importa EPUB..."))->trigger();
+    EXPECT_EQ(window->model().bookPath(), dir.filePath("Titol/Titol.Lumbrix"));
+    QListWidget* findings = named<QListWidget>(QStringLiteral("Problemes"));
+    ASSERT_GE(findings->count(), 1);
+    EXPECT_TRUE(findings->item(0)->text().contains(QStringLiteral("Windows-1252"))) << findings->item(0)->text().toStdString();
 }
 
 TEST_F(EditorWindow, ClosingWithChangesAsksToSaveThem)
