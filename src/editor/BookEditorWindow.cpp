@@ -28,6 +28,7 @@
 #include <QProgressBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -80,6 +81,12 @@ BookEditorWindow::BookEditorWindow(Services& services, InterfaceLanguage languag
 
 BookEditorWindow::~BookEditorWindow()
 {
+    if (m_importing) {
+        // The folder it writes is left whole or taken away; its book is not opened.
+        m_importing->disconnect(this);
+        m_importing->wait();
+        delete m_importing;
+    }
     m_preview->stopTrying();
     // The widgets showing the model go before it does.
     m_model.disconnect(this);
@@ -128,11 +135,11 @@ void BookEditorWindow::buildActions()
         connect(action, &QAction::triggered, this, slot);
         return action;
     };
-    add(book, EditorText::NewBook, QKeySequence::New, [this] { newBook(); });
+    add(book, EditorText::NewBook, QKeySequence::New, [this] { leaveBook([this] { newBook(); }); });
     add(book, EditorText::OpenBook, QKeySequence::Open, [this] {
         const QStringList chosen = chooseFiles(FileRequest::OpenBook);
         if (!chosen.isEmpty())
-            openBook(chosen.constFirst());
+            leaveBook([this, file = chosen.constFirst()] { openBook(file); });
     });
     add(book, EditorText::ImportEpub, QKeySequence(), [this] { importEpub(); });
     add(book, EditorText::SaveBook, QKeySequence::Save, [this] { save(); });
@@ -313,13 +320,38 @@ void BookEditorWindow::importSound()
 }
 
 // The EPUB becomes a book folder beside it (or the one made before is taken
-// again), which the editor then opens like any book.
+// again), which the editor then opens like any book. The import runs off the
+// window's thread: a long book takes seconds.
 void BookEditorWindow::importEpub()
 {
+    if (busy())
+        return;
     const QStringList chosen = chooseFiles(FileRequest::Epub);
     if (chosen.isEmpty())
         return;
-    const authoring::BookFromEpub imported = authoring::bookFromEpub(chosen.constFirst(), m_language);
+    leaveBook([this, epub = chosen.constFirst()] {
+        auto imported = std::make_shared<authoring::BookFromEpub>();
+        m_importing = QThread::create([imported, epub, language = m_language] { *imported = authoring::bookFromEpub(epub, language); });
+        connect(m_importing, &QThread::finished, this, [this, imported] {
+            m_importing->deleteLater();
+            m_importing = nullptr;
+            showBusy(false);
+            statusBar()->clearMessage();
+            importFinished(*imported);
+        });
+        showBusy(true);
+        statusBar()->showMessage(authoring::withValues(editorText(EditorText::Importing, m_language), {epub}));
+        m_importing->start();
+    });
+}
+
+void BookEditorWindow::importFinished(const authoring::BookFromEpub& imported)
+{
+    if (std::exchange(m_closeWhenDone, false)) {
+        close();
+        if (!isVisible())
+            return;
+    }
     if (imported.book.isEmpty()) {
         tell(imported.message);
         return;
@@ -369,7 +401,7 @@ bool BookEditorWindow::saveTo(const QString& path, bool replaceConfirmed)
         m_saveTarget.reset();
         return false;
     }
-    showSaving(true);
+    showBusy(true);
     statusBar()->showMessage(authoring::withValues(editorText(EditorText::Saving, m_language), {path}));
     return true;
 }
@@ -378,7 +410,7 @@ void BookEditorWindow::saveFinished(const SaveOutcome& outcome)
 {
     const SaveTarget target = m_saveTarget.value_or(SaveTarget{m_model.bookPath(), false, m_language});
     m_saveTarget.reset();
-    showSaving(false);
+    showBusy(false);
     statusBar()->clearMessage();
     showFindings(outcome.findings);
     if (outcome.status == SaveStatus::NeedsConfirmation) {
@@ -391,30 +423,45 @@ void BookEditorWindow::saveFinished(const SaveOutcome& outcome)
             selectRow(outcome.failedPage);
     }
     const bool saved = outcome.status == SaveStatus::Saved;
-    const bool closeNow = std::exchange(m_closeAfterSave, false) && saved;
+    const bool closeNow = std::exchange(m_closeWhenDone, false) && saved;
+    const std::function<void()> after = std::exchange(m_afterSave, {});
     if (saved) {
         applyLanguage();
         statusBar()->showMessage(authoring::withValues(editorText(EditorText::Saved, m_language), {target.bookPath}));
         emit bookSaved(m_model.bookPath(), std::max(0, currentRow()));
     }
     emit saveEnded(saved);
+    if (saved && after)
+        after();
     if (closeNow)
         close();
 }
 
-// While a save runs the window answers (it moves, repaints, shows the
-// progress) but takes no edits: the save writes the pages as they were.
-void BookEditorWindow::showSaving(bool saving)
+void BookEditorWindow::leaveBook(std::function<void()> then)
 {
-    centralWidget()->setEnabled(!saving);
-    menuBar()->setEnabled(!saving);
+    if (!m_model.isModified() || m_model.rowCount() == 0
+        || !m_services.messages.askYesNo(this, editorText(EditorText::UnsavedChanges, m_language), windowTitle())) {
+        then();
+        return;
+    }
+    // Kept when the save is not made (its name not chosen): the pages stay.
+    if (save())
+        m_afterSave = std::move(then);
+}
+
+// While a save or an import runs the window answers (it moves, repaints, shows the
+// progress) but takes no edits: the save writes the pages as they were.
+void BookEditorWindow::showBusy(bool busy)
+{
+    centralWidget()->setEnabled(!busy);
+    menuBar()->setEnabled(!busy);
     for (const auto& [action, text] : m_actions)
-        action->setEnabled(!saving);
-    m_undoAction->setEnabled(!saving && m_model.undoStack().canUndo());
-    m_redoAction->setEnabled(!saving && m_model.undoStack().canRedo());
+        action->setEnabled(!busy);
+    m_undoAction->setEnabled(!busy && m_model.undoStack().canUndo());
+    m_redoAction->setEnabled(!busy && m_model.undoStack().canRedo());
     m_progress->setMaximum(0);
-    m_progress->setVisible(saving);
-    if (!saving)
+    m_progress->setVisible(busy);
+    if (!busy)
         updateActions();
 }
 
@@ -479,15 +526,19 @@ QStringList BookEditorWindow::showFileDialog(FileRequest request)
 void BookEditorWindow::closeEvent(QCloseEvent* event)
 {
     m_preview->stopTrying();
-    // A save under way ends first; the window closes once it has saved.
-    if (saving()) {
-        m_closeAfterSave = true;
+    // A save or an import under way ends first; the window closes once it
+    // has saved (after an import, as a close asked then).
+    if (busy()) {
+        m_closeWhenDone = true;
         event->ignore();
         return;
     }
-    if (m_model.isModified() && m_model.rowCount() > 0
-        && m_services.messages.askYesNo(this, editorText(EditorText::UnsavedChanges, m_language), windowTitle())) {
-        m_closeAfterSave = save();
+    bool leaving = false;
+    leaveBook([&leaving] { leaving = true; });
+    if (!leaving) {
+        // Saved first when asked: the save closes the window once it has saved.
+        if (saving())
+            m_afterSave = [this] { close(); };
         event->ignore();
         return;
     }

@@ -15,6 +15,11 @@
 class QAction;
 class QListWidget;
 class QProgressBar;
+class QThread;
+
+namespace tirvelo::authoring {
+struct BookFromEpub;
+}
 
 namespace tirvelo {
 struct Services;
@@ -56,6 +61,8 @@ public:
     bool save();
     bool saveAs();
     bool saving() const { return m_model.saving() || m_saveTarget.has_value(); }
+    // A save or an EPUB import under way (both run off the window's thread).
+    bool busy() const { return saving() || m_importing != nullptr; }
 
 signals:
     // A book was saved; page is the one being edited (0-based).
@@ -74,7 +81,11 @@ private:
     void updateActions();
     bool saveTo(const QString& path, bool replaceConfirmed);
     void saveFinished(const SaveOutcome& outcome);
-    void showSaving(bool saving);
+    void showBusy(bool busy);
+    // Runs then once the pages shown may go: at once without changes, or when
+    // the user gives them up; after saving them when the user wants them saved.
+    void leaveBook(std::function<void()> then);
+    void importFinished(const authoring::BookFromEpub& imported);
     void showFindings(const QList<PageFinding>& findings);
     void tell(const QString& text);
     void addFolder();
@@ -98,7 +109,9 @@ private:
     FileChooser m_chooseFiles;
     int m_pasted = 0;
     std::optional<SaveTarget> m_saveTarget; // the save under way
-    bool m_closeAfterSave = false;
+    bool m_closeWhenDone = false;       // a close asked while busy
+    std::function<void()> m_afterSave; // what waits for the save under way to succeed
+    QThread* m_importing = nullptr; // the EPUB import under way
     QProgressBar* m_progress = nullptr;
     QAction* m_undoAction = nullptr;
     QAction* m_redoAction = nullptr;

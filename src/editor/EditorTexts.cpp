@@ -37,6 +37,7 @@ const authoring::TextRow<EditorText> kTexts[] = {
      u"Um livro tem no máximo 1001 páginas."}},
     {EditorText::Saved, {u"S'ha desat «%1».", u"Se ha guardado «%1».", u"Foi guardado «%1»."}},
     {EditorText::Saving, {u"S'està desant «%1»...", u"Guardando «%1»...", u"A guardar «%1»..."}},
+    {EditorText::Importing, {u"S'està important «%1»...", u"Importando «%1»...", u"A importar «%1»..."}},
     {EditorText::UnsavedChanges, {u"Hi ha canvis sense desar. Els voleu desar?", u"Hay cambios sin guardar. ¿Quiere guardarlos?",
      u"Há alterações por guardar. Quer guardá-las?"}},
     {EditorText::PagePosition, {u"pàgina %1 de %2", u"página %1 de %2", u"página %1 de %2"}},

@@ -23,6 +23,7 @@ enum class EditorText {
     TooManyPages,
     Saved,
     Saving,
+    Importing,
     UnsavedChanges,
     // The strip.
     PagePosition, // %1 of %2

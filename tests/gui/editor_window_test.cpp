@@ -74,6 +74,13 @@ protected:
         ADD_FAILURE() << "no action named " << name.toStdString();
         return nullptr;
     }
+    // The import runs off the window's thread; the window answers meanwhile.
+    void importChosen()
+    {
+        action(QStringLiteral("Importa EPUB..."))->trigger();
+        EXPECT_TRUE(window->busy());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->busy(); }, 60000));
+    }
     QListView* strip() { return named<QListView>(QStringLiteral(u"Pàgines")); }
     QString stripPosition() { return strip()->currentIndex().data(Qt::AccessibleTextRole).toString(); }
 
@@ -190,19 +197,19 @@ TEST_F(EditorWindow, TryPlaysThePageAsTheReaderWould)
 TEST_F(EditorWindow, ImportsAnEpubAsABookToEdit)
 {
     chosen[BookEditorWindow::FileRequest::Epub] = {writeZip(dir.filePath("Conte.epub"), epub2WithMp3(3))};
-    action(QStringLiteral("Importa EPUB..."))->trigger();
+    importChosen();
     ASSERT_EQ(window->model().rowCount(), 3) << services.messages.texts().join(u'\n').toStdString();
     EXPECT_EQ(window->model().bookPath(), dir.filePath("Conte/Conte.Lumbrix"));
     EXPECT_EQ(window->model().page(0).narration, Narration::Sound);
 
     chosen[BookEditorWindow::FileRequest::Epub] = {writeFile(dir.filePath("trencat.epub"), "not a zip")};
-    action(QStringLiteral("Importa EPUB..."))->trigger();
+    importChosen();
     EXPECT_EQ(services.messages.texts().size(), 1) << "the import's own message";
     EXPECT_EQ(window->model().rowCount(), 3) << "the book being edited stays";
 
     // A title with characters a book cannot hold: each change is listed.
     chosen[BookEditorWindow::FileRequest::Epub] = {writeZip(dir.filePath("Titol.epub"), epub3WithOverlays(1))};
-    action(QStringLiteral("Importa EPUB..."))->trigger();
+    importChosen();
     EXPECT_EQ(window->model().bookPath(), dir.filePath("Titol/Titol.Lumbrix"));
     QListWidget* findings = named<QListWidget>(QStringLiteral("Problemes"));
     ASSERT_GE(findings->count(), 1);
@@ -217,6 +224,11 @@ TEST_F(EditorWindow, ClosingWithChangesAsksToSaveThem)
     services.messages.queueAnswer(QMessageBox::Yes);
     EXPECT_FALSE(window->close()) << "a save cancelled keeps the window and its pages";
     EXPECT_EQ(window->model().rowCount(), 1);
+    // Another book opened over them asks too.
+    chosen[BookEditorWindow::FileRequest::OpenBook] = {writeFile(dir.filePath("Altre.Lumbrix"), bookBytes(1, "", {"gat.bmp"}))};
+    services.messages.queueAnswer(QMessageBox::Yes);
+    action(QStringLiteral("Obre..."))->trigger();
+    EXPECT_TRUE(window->model().bookPath().isEmpty()) << "the pages being edited stay";
     chosen[BookEditorWindow::FileRequest::SaveBook] = {dir.filePath("Gat.Lumbrix")};
     services.messages.queueAnswer(QMessageBox::Yes);
     window->close();
