@@ -156,4 +156,16 @@ void TFormOpcionsAcces::setLanguage(InterfaceLanguage language)
     Botons->button(QDialogButtonBox::Cancel)->setText(captions.Cancel);
 }
 
+std::optional<AccessOptions> askAccessOptions(QWidget* parent, InterfaceLanguage language, const AccessOptions& current,
+                                              bool cueVoiceMissing)
+{
+    TFormOpcionsAcces dialog(parent);
+    dialog.setLanguage(language);
+    dialog.setOptions(current);
+    dialog.setCueVoiceMissing(cueVoiceMissing);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.options();
+}
+
 } // namespace tirvelo

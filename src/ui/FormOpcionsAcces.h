@@ -5,6 +5,7 @@
 #include "desktop/InterfaceLanguage.h"
 
 #include <QDialog>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -44,5 +45,10 @@ private:
 
     QLabel* m_labels[4] = {}; // before the two times and the two keys
 };
+
+// The dialog over parent, showing the options in force; what was chosen, or
+// none when cancelled.
+std::optional<AccessOptions> askAccessOptions(QWidget* parent, InterfaceLanguage language, const AccessOptions& current,
+                                              bool cueVoiceMissing);
 
 } // namespace tirvelo

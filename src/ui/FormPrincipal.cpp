@@ -3,7 +3,6 @@
 #include "audio/SoundPlayer.h"
 #include "audio/SoundTrigger.h"
 #include "audio/WavMax.h"
-#include "authoring/epub/EpubImport.h"
 #include "base/IntegerText.h"
 #include "book/BookLoader.h"
 #include "modes/MessageSink.h"
@@ -13,6 +12,7 @@
 #include "ui/AboutBox.h"
 #include "ui/AccessOptionsCaptions.h"
 #include "ui/Accessibility.h"
+#include "ui/BookPicker.h"
 #include "ui/CurrentDesktop.h"
 #include "ui/FormNivellEntradaDAudio.h"
 #include "ui/FormOpcionsAcces.h"
@@ -28,8 +28,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -97,6 +95,7 @@ void TFormPrincipal::createControls()
     m_switches->setPressTargets(SpeedButtonEsquerra, {SpeedButtonDreta}, {Image1, Memo1->viewport(), RichEdit1->viewport()});
 
     m_pageBoxes = PageBoxes(Image1, Memo1, RichEdit1, LabelPagina);
+    m_highlight = ScanHighlight(SpeedButtonEsquerra, SpeedButtonDreta, this);
     showCaptions(*this, captionsFor(InterfaceLanguage::Catalan));
 }
 
@@ -254,34 +253,18 @@ void TFormPrincipal::SpeedButtonDretaClick()
     activate(PageCommand::Next);
 }
 
-void TFormPrincipal::pageClicked()
-{
-    pageAction()();
-}
-
 std::function<void()> TFormPrincipal::pageAction()
 {
-    // On a Wayland session the pointer cannot rest on the highlight, so while
-    // scanning a click on the page presses the highlighted button, as it was
-    // when the press began.
-    if (m_session.pageClickPressesHighlight() && m_modes->scanning()) {
-        if (SpeedButtonEsquerra->isHighlighted())
-            return [this] { SpeedButtonEsquerraClick(); };
-        if (SpeedButtonDreta->isHighlighted())
-            return [this] { SpeedButtonDretaClick(); };
-    }
-    return [this] { SpeedButtonDretaClick(); };
+    const PageCommand command = m_highlight.pageClickTarget(m_session.pageClickPressesHighlight() && m_modes->scanning());
+    return [this, command] { activate(command); };
 }
 
 std::function<void()> TFormPrincipal::selectAction()
 {
-    // The highlighted button whenever one is highlighted (the step key shows
-    // one with scanning off too); with none and scanning off, the next page.
-    if (SpeedButtonEsquerra->isHighlighted())
-        return [this] { SpeedButtonEsquerraClick(); };
-    if (SpeedButtonDreta->isHighlighted() || !m_modes->scanning())
-        return [this] { SpeedButtonDretaClick(); };
-    return nullptr;
+    const std::optional<PageCommand> command = m_highlight.selectTarget(m_modes->scanning());
+    if (!command)
+        return nullptr;
+    return [this, command = *command] { activate(command); };
 }
 
 const AccessOptions& TFormPrincipal::accessOptions() const
@@ -292,21 +275,17 @@ const AccessOptions& TFormPrincipal::accessOptions() const
 void TFormPrincipal::applyAccessOptions(const AccessOptions& options)
 {
     m_switches->setOptions(options);
-    if (!options.spokenHighlight && m_cue)
-        m_cue->stop();
+    if (CueVoice* cue = m_highlight.cueIfMade(); cue && !options.spokenHighlight)
+        cue->stop();
 }
 
 void TFormPrincipal::PopupMenuOpcionsAccesClick()
 {
-    TFormOpcionsAcces dialog(this);
-    dialog.setLanguage(m_modes->language());
-    dialog.setOptions(accessOptions());
-    dialog.setCueVoiceMissing(!cueVoice().available());
-    if (dialog.exec() == QDialog::Accepted) {
-        const AccessOptions chosen = dialog.options();
+    if (const std::optional<AccessOptions> chosen = askAccessOptions(
+            this, m_modes->language(), accessOptions(), !m_highlight.cueVoice().available())) {
         // Used all the same: only the next start loses them.
-        applyAccessOptions(chosen);
-        if (!m_services.settings.setAccessOptions(chosen))
+        applyAccessOptions(*chosen);
+        if (!m_services.settings.setAccessOptions(*chosen))
             messages().plain(this, accessOptionsCaptionsFor(m_modes->language()).NotStored);
     }
     m_modes->followScanning();
@@ -326,51 +305,22 @@ void TFormPrincipal::LoadBook(const QString& requestedName, int startPage)
     if (SoundPlaying)
         soundPlayer().stop();
 
-    QString name = requestedName;
-    QStringList lines;
-    QString bookFolder;
-    QString bookFile;
-    for (;;) {
-        QString fileName;
-        if (!name.isEmpty()) {
-            fileName = name.left(kMaxFileNameLength);
-        } else {
-            const std::optional<QString> chosen = chooseBookFile();
-            if (!chosen) {
-                // Cancelled: "&Actiu" is inverted, as its own command does.
-                m_modes->toggleScanning();
-                return;
-            }
-            fileName = chosen->left(kMaxFileNameLength);
-            if (authoring::isEpubName(fileName)) {
-                // An EPUB chosen here is imported beside it, and its book opened.
-                const authoring::BookFromEpub imported = authoring::bookFromEpub(fileName, m_modes->language());
-                if (imported.book.isEmpty()) {
-                    messages().plain(this, imported.message);
-                    continue;
-                }
-                fileName = imported.book;
-                QDir::setCurrent(QFileInfo(fileName).absolutePath());
-            }
-        }
-        if (std::optional<BookText> read = readBookText(fileName)) {
-            // The book's lines are read through the text box, which now holds the file.
-            lines = std::move(read->lines);
-            bookFolder = read->folder;
-            bookFile = read->file;
-            Memo1->setPlainText(lines.join(u'\n'));
-            break;
-        }
-        messages().plain(this, unreadableBookMessage(fileName));
-        name.clear();
+    const std::optional<BookText> read = pickReadableBook(
+        this, requestedName, [this] { return chooseBookFile(); }, messages(), m_modes->language());
+    if (!read) {
+        // Cancelled: "&Actiu" is inverted, as its own command does.
+        m_modes->toggleScanning();
+        return;
     }
-    const BookFailure failure = applyBookLines(lines, book, bookFolder);
+    // The book's lines are read through the text box, which now holds the file.
+    Memo1->setPlainText(read->lines.join(u'\n'));
+    const BookFailure failure = applyBookLines(read->lines, book, read->folder);
     if (failure != BookFailure::None) {
         m_bookFile.clear(); // what it holds is no book
         messages().plain(this, bookFailureMessage(failure));
         return;
     }
-    m_bookFile = bookFile;
+    m_bookFile = read->file;
     book.CurrentPage = std::clamp(startPage, 0, book.PageCount - 1);
     ShowPage();
     prepareNext(PageCommand::Next);
@@ -468,8 +418,7 @@ void TFormPrincipal::setScanTimerEnabled(bool enabled)
 
 void TFormPrincipal::ClearScanHighlight()
 {
-    SpeedButtonEsquerra->setHighlighted(false);
-    SpeedButtonDreta->setHighlighted(false);
+    m_highlight.clear();
 }
 
 QPoint TFormPrincipal::scanPointerClientPoint() const
@@ -480,13 +429,8 @@ QPoint TFormPrincipal::scanPointerClientPoint() const
 
 void TFormPrincipal::ScanStep()
 {
-    ClearScanHighlight();
-    const int position = scan.ScanStep(book.CurrentPage, book.PageCount);
-    if (position == 0)
-        SpeedButtonEsquerra->setHighlighted(true);
-    else if (position == 1)
-        SpeedButtonDreta->setHighlighted(true);
-    speakHighlight(position == 0 ? SpeedButtonEsquerra : position == 1 ? SpeedButtonDreta : nullptr);
+    m_highlight.show(scan.ScanStep(book.CurrentPage, book.PageCount), accessOptions().spokenHighlight,
+                     m_modes->language());
     // Every step, also when the pointer is already there or the user moved it
     // away. Where it cannot follow, a click on the page stands for it (pageClicked).
     if (m_session.movesPointer())
@@ -502,21 +446,6 @@ void TFormPrincipal::Timer1Timer()
         return;
     if (accessOptions().stepKey == SwitchKey::None)
         ScanStep();
-}
-
-void TFormPrincipal::speakHighlight(const NavigationButton* button)
-{
-    if (!button || !accessOptions().spokenHighlight)
-        return;
-    cueVoice().say(spokenCaption(button->text()), QString::fromLatin1(languageFacts(m_modes->language()).code));
-}
-
-CueVoice& TFormPrincipal::cueVoice()
-{
-    // Made on first use, which looks for its program once.
-    if (!m_cue)
-        m_cue = new CueVoice(this);
-    return *m_cue;
 }
 
 void TFormPrincipal::SpinEditTempsTimerChange()
@@ -566,9 +495,9 @@ void TFormPrincipal::HandleWaveInData()
         return;
     }
     // With headphones the page's own sound cannot reach the microphone, so the
-    // option lets the trigger listen through it.
-    // The spoken highlight's cue is heard through the loudspeakers as the page's sound is.
-    const bool ownSound = soundPlayer().guardActive() || (m_cue && m_cue->guardActive());
+    // option lets the trigger listen through it. The spoken highlight's cue is
+    // heard through the loudspeakers as the page's sound is.
+    const bool ownSound = soundPlayer().guardActive() || m_highlight.cueHeard();
     // A sound inside the post-acceptance delay is ignored whole: it neither
     // clears the highlight nor starts the hold-off.
     const bool deaf = (ownSound && !accessOptions().soundSwitchDuringPageSound) || m_switches->delayRunning();

@@ -19,6 +19,7 @@
 #include "ui/MainWindowMenu.h"
 #include "ui/OpenBookDialog.h"
 #include "ui/PageBoxes.h"
+#include "ui/ScanHighlight.h"
 #include "ui/TextPageBox.h"
 
 #include <QWidget>
@@ -27,7 +28,6 @@
 
 namespace tirvelo {
 
-class CueVoice;
 class SwitchInput;
 class TAboutBox;
 class TFormNivellEntradaDAudio;
@@ -75,7 +75,7 @@ public:
     void Memo1Click() { pageClicked(); }
     // A left click on the picture or a text box: the next page, or, where the
     // pointer does not follow the scan, the highlighted button while scanning.
-    void pageClicked();
+    void pageClicked() { pageAction()(); }
     void SpinEditTempsTimerChange();
     void EditVelocitatChange();
     // With a step key chosen the highlight moves by that key only.
@@ -134,8 +134,6 @@ private:
     // What a select key pressed now acts on.
     std::function<void()> selectAction();
     std::function<void()> pageAction();
-    void speakHighlight(const NavigationButton* button);
-    CueVoice& cueVoice();
     std::optional<QString> chooseBookFile();
     // Prepares the page after this one in direction, the text box's look included.
     void prepareNext(PageCommand direction);
@@ -160,7 +158,7 @@ private:
     TextPageLookout m_textPageLook; // read by the preparer's worker: made before it, gone after it
     PagePreparer m_preparer;
     SwitchInput* m_switches = nullptr;
-    CueVoice* m_cue = nullptr;
+    ScanHighlight m_highlight;
     qreal m_scale = 1.0;
     MainWindowLayout m_layout;
 };
