@@ -1,5 +1,10 @@
-# The editor's tests link its library (the program does not need it to start).
-foreach(_target unit_editor_model_test unit_editor_save_test gui_editor_window_test gui_editor_recording_test gui_editor_reader_test)
+# The editor's tests link its libraries: the unit suites the model alone, which has no widgets.
+foreach(_target unit_editor_model_test unit_editor_save_test)
+  if(TARGET ${_target})
+    target_link_libraries(${_target} PRIVATE tirvelo_editor_model)
+  endif()
+endforeach()
+foreach(_target gui_editor_window_test gui_editor_recording_test gui_editor_reader_test)
   if(TARGET ${_target})
     target_link_libraries(${_target} PRIVATE tirvelo_editor)
   endif()

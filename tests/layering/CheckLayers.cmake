@@ -48,8 +48,14 @@ if(UNIT_LINKS)
   endif()
   set(windowed "")
   foreach(line ${suites})
-    string(REGEX REPLACE ":.*" "" suite "${line}")
-    string(REGEX REPLACE "^[^:]*: *" "" links "${line}")
+    # Split at the first colon by position: a regular expression's "^" matches
+    # again after each replacement, which left only the text after the last
+    # "::" (Qt6::Widgets), and the check saw none of the windows.
+    string(FIND "${line}" ":" colon)
+    string(SUBSTRING "${line}" 0 ${colon} suite)
+    math(EXPR after "${colon} + 1")
+    string(SUBSTRING "${line}" ${after} -1 links)
+    string(STRIP "${links}" links)
     string(REPLACE " " ";" links "${links}")
     foreach(forbidden tirvelo_ui tirvelo_app Qt6::Widgets)
       if("${forbidden}" IN_LIST links)
