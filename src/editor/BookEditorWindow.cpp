@@ -536,7 +536,8 @@ void BookEditorWindow::closeEvent(QCloseEvent* event)
     bool leaving = false;
     leaveBook([&leaving] { leaving = true; });
     if (!leaving) {
-        // Saved first when asked: the save closes the window once it has saved.
+        // Saved first when asked: the close takes the place of the step
+        // leaveBook left waiting for the save, and runs once it has saved.
         if (saving())
             m_afterSave = [this] { close(); };
         event->ignore();
