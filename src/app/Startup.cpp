@@ -1,7 +1,11 @@
 #include "app/Startup.h"
 
 #include "book/CommandLine.h"
+<<<<<<< HEAD
 #include "app/EditorLauncher.h"
+=======
+#include "desktop/DesktopSession.h"
+>>>>>>> main
 #include "app/ProgramServices.h"
 #include "book/BookLoader.h"
 #include "ui/AboutBox.h"
@@ -60,7 +64,18 @@ constexpr int kSplashMilliseconds = 2000;
 
 int runTirvelo(int& argc, char** argv)
 {
+    // On a Wayland session the native platform first, unless the user chose
+    // one; asked through the variable Qt reads, which is put back at once so
+    // that the programs started from here do not inherit it. A "-platform"
+    // argument still wins.
+    const bool nativeWayland = prefersNativeWayland(qEnvironmentVariable("QT_QPA_PLATFORM"),
+                                                    qEnvironmentVariable("WAYLAND_DISPLAY"),
+                                                    qEnvironmentVariable("XDG_SESSION_TYPE"));
+    if (nativeWayland)
+        qputenv("QT_QPA_PLATFORM", "wayland;xcb");
     TirveloApplication app(argc, argv);
+    if (nativeWayland)
+        qunsetenv("QT_QPA_PLATFORM");
     return runStartupSequence(app, app.arguments().mid(1));
 }
 

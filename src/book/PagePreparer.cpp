@@ -1,9 +1,7 @@
 #include "book/PagePreparer.h"
 
-#include "book/PageEntry.h"
 #include "book/PathResolver.h"
 
-#include <QTextDocument>
 #include <QTimer>
 
 #include <sys/resource.h>
@@ -23,14 +21,6 @@ std::optional<int32_t> neighbour(const Book& book, PageCommand direction)
     if (page < 0 || page >= book.PageCount || page >= MaxPages)
         return std::nullopt;
     return page;
-}
-
-// Pages whose content goes into the rich-text box's own document.
-bool readsRichText(const QString& entry)
-{
-    const PageEntry page = classifyPageEntry(entry);
-    return page.kind == PageKind::RichText
-        || (page.kind == PageKind::Picture && page.companionKind == CompanionKind::RichText);
 }
 
 bool sameReading(const ReadingState& a, const ReadingState& b)
@@ -74,7 +64,7 @@ void PagePreparer::prepareAfter(const Book& book, PageCommand direction, const R
 {
     drop();
     const std::optional<int32_t> page = neighbour(book, direction);
-    if (!m_enabled || !page || readsRichText(book.PageFiles[size_t(*page)]))
+    if (!m_enabled || !page)
         return;
     uint64_t serial = 0;
     {
@@ -160,10 +150,12 @@ PagePreparer::Result PagePreparer::prepare(Job job, const ExtraPreparation& extr
 {
     Result result;
     result.startedNs = fileClockNowNs();
-    // Never shown: a rich-text page is not prepared.
-    QTextDocument unused;
-    result.page.view = PagePresenter().present(job.book, job.reading, unused);
+    // A document of its own, handed to the rich-text box at the turn.
+    auto richText = std::make_unique<QTextDocument>();
+    result.page.view = PagePresenter().present(job.book, job.reading, *richText);
     PageView& view = result.page.view;
+    if (view.richTextLoaded)
+        result.page.richText = std::move(richText);
     QStringList extraFiles;
     if (extra && !view.failure)
         result.page.extra = extra(view, extraFiles);
@@ -197,10 +189,14 @@ void PagePreparer::work()
         lock.unlock();
         auto result = std::make_unique<Result>(prepare(std::move(job), m_extra));
         lock.lock();
-        if (result->job.serial == m_serial)
+        if (result->job.serial == m_serial) {
+            // The window's thread uses the document from now on (and deletes it).
+            if (result->page.richText)
+                result->page.richText->moveToThread(thread());
             m_result = std::move(result);
-        else
+        } else {
             result.reset(); // dropped meanwhile: its pixels go now
+        }
         m_working.reset();
         m_changed.notify_all();
     }

@@ -2,8 +2,8 @@
 // The next page made ready while the reader reads this one. Once a page
 // shows, the page after it in the direction of travel is presented in a
 // worker thread at low priority, its picture decoded and stretched to the box
-// (a metafile drawn at the size shown), a text page read and converted; a
-// turn to it then takes the result at once. What a page is stays the page
+// (a metafile drawn at the size shown), a text or rich-text page read and
+// converted; a turn to it then takes the result at once. What a page is stays the page
 // presenter's business: the result is the presenter's own value, with the
 // pixels the picture box draws.
 //
@@ -12,9 +12,9 @@
 // box changed, or when one of its files changed since it was read (device,
 // inode, size and modification time compared at the turn). A page whose file
 // failed keeps its failure for the turn, which tells it then. No file stays
-// open: the presenter reads each whole. Rich-text pages and pictures with a
-// rich-text companion are left to the turn: their document belongs to the
-// rich-text box. A layer above may add work of its own to each page (its
+// open: the presenter reads each whole. A rich-text page, or a picture's
+// rich-text companion, is read into a document of its own, which the turn
+// hands to the rich-text box. A layer above may add work of its own to each page (its
 // companion sound decoded): that runs in the worker after the page, and the
 // files it read are checked at the turn with the page's.
 #include "base/FileStamp.h"
@@ -24,6 +24,7 @@
 #include <QImage>
 #include <QObject>
 #include <QStringList>
+#include <QTextDocument>
 
 #include <condition_variable>
 #include <cstdint>
@@ -49,6 +50,9 @@ using ExtraPreparation = std::function<std::shared_ptr<PageExtra>(const PageView
 struct PreparedPage {
     PageView view; // as PagePresenter::present gives it
     QImage shown;  // the picture as the box draws it (device pixels), when the page has one
+    // The rich text read (view.richTextLoaded), in the window's thread, for
+    // the rich-text box to take as its document.
+    std::unique_ptr<QTextDocument> richText;
     std::shared_ptr<PageExtra> extra; // from the extra preparation, if any
 };
 

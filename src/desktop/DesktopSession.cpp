@@ -1,6 +1,17 @@
 #include "desktop/DesktopSession.h"
 
 namespace tirvelo {
+namespace {
+
+// Qt itself takes a Wayland display whenever one is named, whatever the
+// session type says; an X client there talks to XWayland.
+bool isWaylandSession(QStringView waylandDisplay, QStringView sessionType)
+{
+    return !waylandDisplay.trimmed().isEmpty()
+        || sessionType.trimmed().compare(u"wayland", Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
 
 DesktopSession decideDesktopSession(QStringView platformName, QStringView waylandDisplay, QStringView sessionType)
 {
@@ -9,11 +20,12 @@ DesktopSession decideDesktopSession(QStringView platformName, QStringView waylan
         return {DesktopKind::Wayland};
     if (platformName != u"xcb")
         return {DesktopKind::Other};
-    // Qt itself takes a Wayland display whenever one is named, whatever the
-    // session type says; an X client there talks to XWayland.
-    const bool waylandSession = !waylandDisplay.trimmed().isEmpty()
-        || sessionType.trimmed().compare(u"wayland", Qt::CaseInsensitive) == 0;
-    return {waylandSession ? DesktopKind::XWayland : DesktopKind::X11};
+    return {isWaylandSession(waylandDisplay, sessionType) ? DesktopKind::XWayland : DesktopKind::X11};
+}
+
+bool prefersNativeWayland(QStringView chosenPlatform, QStringView waylandDisplay, QStringView sessionType)
+{
+    return chosenPlatform.trimmed().isEmpty() && isWaylandSession(waylandDisplay, sessionType);
 }
 
 } // namespace tirvelo

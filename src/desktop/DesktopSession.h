@@ -33,4 +33,10 @@ struct DesktopSession {
 
 DesktopSession decideDesktopSession(QStringView platformName, QStringView waylandDisplay, QStringView sessionType);
 
+// Whether to ask Qt for its native Wayland platform first (XWayland when the
+// plugin is missing): on a Wayland session where the user chose no platform
+// (QT_QPA_PLATFORM unset or blank). Under weston an X client's pop-up menus
+// stay under its full-screen window.
+bool prefersNativeWayland(QStringView chosenPlatform, QStringView waylandDisplay, QStringView sessionType);
+
 } // namespace tirvelo

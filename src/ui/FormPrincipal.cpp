@@ -347,18 +347,21 @@ void TFormPrincipal::showPage(std::optional<PreparedPage> prepared)
         messages().plain(this, *page.failure);
         return;
     }
+    if (page.sound || page.speech.call != SpokenPage::Call::None) {
+        // A page with a sound or read aloud is on the screen before either
+        // starts: the engine's helper starting up, or the sound server
+        // setting up a stream, would otherwise compete with the paint and
+        // the X server for the processor, or hold the frame back.
+        if (page.label)
+            m_pageBoxes.showLabel(book);
+        PageBoxes::paintNow(this, m_pageBoxes.box(page.box));
+    }
     // While another window has the user (the editor), the page is shown silent.
     if (page.sound && !m_modes->paused()) {
         playPageSound(*page.sound, extra.get());
         SoundPlaying = true;
     }
     if (page.speech.call != SpokenPage::Call::None) {
-        // A page read aloud is on the screen before its reading starts: the
-        // engine's helper starting up would otherwise compete with the paint
-        // and the X server for the processor.
-        if (page.label)
-            m_pageBoxes.showLabel(book);
-        PageBoxes::paintNow(this, m_pageBoxes.box(page.box));
         const bool file = page.speech.call == SpokenPage::Call::ReadFile;
         m_modes->readPage(file ? ReadingSource::File : ReadingSource::Text, page.speech.cp1252);
     }

@@ -8,10 +8,33 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 
 namespace tirvelo {
+namespace {
+
+// The rich text read ahead becomes the box's document, set up as the box set
+// up its own; the document it replaces goes after the frame.
+void adoptRichText(QTextEdit* box, std::unique_ptr<QTextDocument> document)
+{
+    QTextDocument* before = box->document();
+    document->setDefaultFont(before->defaultFont());
+    document->setDefaultStyleSheet(before->defaultStyleSheet());
+    document->setDocumentMargin(before->documentMargin());
+    document->setIndentWidth(before->indentWidth());
+    document->setUseDesignMetrics(before->useDesignMetrics());
+    document->setUndoRedoEnabled(before->isUndoRedoEnabled());
+    document->setParent(box);
+    // The box deletes a document it made itself; one it was given stays ours.
+    const bool given = before->parent() == box;
+    box->setDocument(document.release());
+    if (given)
+        before->deleteLater();
+}
+
+} // namespace
 
 QSize PageBoxes::pictureSize() const
 {
@@ -28,6 +51,8 @@ PageView PageBoxes::present(PagePresenter& presenter, Book& book, const ReadingS
     m_picture->hide(); // the picture box lets go of its picture before the next one is loaded
     PageView page = prepared ? std::move(prepared->view) : presenter.present(book, state, *m_richText->document());
     const std::shared_ptr<PageExtra> extra = prepared ? prepared->extra : nullptr;
+    if (prepared && prepared->richText)
+        adoptRichText(m_richText, std::move(prepared->richText));
     book.CurrentPage = page.currentPage;
     // The text box stays up from one text page to the next: hidden and shown
     // again, it would be repainted whole, frame and scroll bars, and the form

@@ -1,6 +1,7 @@
 // The next page made ready while this one shows, through the real main
 // window: a turn to a prepared page draws what a turn that loads it draws,
-// a text page drawn ahead looks as the text box draws it, a prepared page
+// rich text read ahead looks as the rich-text box's own,
+// a text page laid out ahead looks as the text box draws it, a prepared page
 // that fails tells its message at the turn, not before, and a companion
 // sound decoded with its page is what the turn plays.
 #include "support/MainWindowFixture.h"
@@ -64,24 +65,39 @@ TEST_F(PagePreparation, APreparedTurnDrawsWhatALoadingTurnDraws)
     writeFile(path("conte.txt"), readAll(testDataPath("pages/conte.txt")));
     writeFile(path("dibuix.emf"), readAll(testDataPath("metafiles/inkscape_shapes.emf")));
     ASSERT_TRUE(QImage(40, 30, QImage::Format_RGB32).save(path("petita.bmp"), "BMP"));
-    const QString book =
-        writeBook("p.Lumbrix", 5, "", {"conte.txt", "foto.jpg", "dibuix.emf", "petita.bmp", "conte.txt"});
+    // Rich text: a poem, a word processor's page, a page longer than the box,
+    // plain text read as rich text, and a picture's companion read into the hidden box.
+    writeFile(path("poema.rtf"), readAll(testDataPath("pages/poema.rtf")));
+    writeFile(path("word.rtf"), readAll(testDataPath("rtf/word.rtf")));
+    writeFile(path("llarg.rtf"), "{\\rtf1\\ansi " + QByteArray("Una l\\'ednia que omple la caixa de text, \\b llarga\\b0 .\\par ").repeated(300) + "}");
+    writeFile(path("pla.rtf"), "Sense format\r\n\xC7" "a i l\xE0\r\n");
+    const QList<QByteArray> pages {"conte.txt", "foto.jpg",  "dibuix.emf", "petita.bmp", "conte.txt", "poema.rtf",
+                                   "word.rtf",  "llarg.rtf", "pla.rtf",    "petita.bmp#poema.rtf", "poema.rtf"};
+    const QString book = writeBook("p.Lumbrix", int(pages.size()), "", pages);
 
     QList<QImage> prepared, loaded;
+    QStringList preparedRichText, loadedRichText;
     load(book);
-    for (int page = 1; page < 5; ++page) {
+    for (int page = 1; page < pages.size(); ++page) {
         ASSERT_TRUE(window->preparer().holdsPage()) << page;
         prepared.append(turnForwards());
+        preparedRichText.append(window->RichEdit1->toPlainText());
     }
-    EXPECT_EQ(window->preparer().pagesTaken(), 4);
+    EXPECT_EQ(window->preparer().pagesTaken(), pages.size() - 1);
     window->preparer().setEnabled(false);
     load(book);
-    for (int page = 1; page < 5; ++page) {
+    for (int page = 1; page < pages.size(); ++page) {
         EXPECT_FALSE(window->preparer().holdsPage());
         loaded.append(turnForwards());
+        loadedRichText.append(window->RichEdit1->toPlainText());
     }
-    for (int page = 0; page < 4; ++page)
+    for (int page = 0; page < pages.size() - 1; ++page) {
         EXPECT_TRUE(prepared[page] == loaded[page]) << "page " << page + 2;
+        // The rich-text box keeps the last rich text while other pages show.
+        if (pages[page + 1].contains(".rtf")) {
+            EXPECT_EQ(preparedRichText[page], loadedRichText[page]) << "page " << page + 2;
+        }
+    }
     EXPECT_TRUE(boxes->seen().isEmpty());
 }
 

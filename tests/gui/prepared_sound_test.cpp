@@ -7,14 +7,13 @@
 #include "ui/PreparedSound.h"
 
 #include "support/BookWriter.h"
+#include "support/FileChanges.h"
 #include "support/TestApplication.h"
 #include "support/TestPaths.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-#include <sys/time.h>
 
 using namespace tirvelo;
 using namespace tirvelo::test;
@@ -86,28 +85,11 @@ TEST_F(PreparedSoundTest, APictureTurnTakesItsSoundDecoded)
 
 TEST_F(PreparedSoundTest, APageIsLetGoWhenItsSoundChangedOrTheTurnIsAnother)
 {
-    // The sound written anew, of another size.
-    prepareAfter(PageCommand::Next, 0);
-    QFile grown(m_sound);
-    ASSERT_TRUE(grown.open(QIODevice::Append));
-    grown.write(QByteArray(64, '\x80'));
-    grown.close();
-    EXPECT_FALSE(turnTo(1, PageCommand::Next));
-
-    // The same size, only its time changed.
-    prepareAfter(PageCommand::Next, 0);
-    const timeval later[2] = {{2000000000, 0}, {2000000000, 0}};
-    ASSERT_EQ(utimes(QFile::encodeName(m_sound).constData(), later), 0);
-    EXPECT_FALSE(turnTo(1, PageCommand::Next));
-
-    // Another file in its place, the same size and time.
-    prepareAfter(PageCommand::Next, 0);
-    const QString copy = m_dir.filePath("c.wav");
-    ASSERT_TRUE(QFile::copy(m_sound, copy));
-    ASSERT_EQ(utimes(QFile::encodeName(copy).constData(), later), 0);
-    ASSERT_TRUE(QFile::remove(m_sound));
-    ASSERT_TRUE(QFile::rename(copy, m_sound));
-    EXPECT_FALSE(turnTo(1, PageCommand::Next));
+    for (const FileChange change : kFileChanges) {
+        prepareAfter(PageCommand::Next, 0);
+        ASSERT_TRUE(changeFile(m_sound, change));
+        EXPECT_FALSE(turnTo(1, PageCommand::Next)) << describe(change);
+    }
 
     // The book loaded again; the turn the other way.
     prepareAfter(PageCommand::Next, 0);

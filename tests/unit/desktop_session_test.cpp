@@ -34,3 +34,12 @@ TEST(DesktopSession, TheKindComesFromThePlatformAndTheSession)
                                             << QString::fromUtf16(c.sessionType).toStdString();
     }
 }
+
+TEST(DesktopSession, NativeWaylandIsAskedForOnlyWhereTheUserChoseNoPlatform)
+{
+    EXPECT_TRUE(prefersNativeWayland(u"", u"wayland-0", u""));
+    EXPECT_TRUE(prefersNativeWayland(u" ", u"", u"wayland"));  // a blank choice names no platform
+    EXPECT_FALSE(prefersNativeWayland(u"xcb", u"wayland-0", u"wayland"));
+    EXPECT_FALSE(prefersNativeWayland(u"offscreen", u"wayland-0", u""));
+    EXPECT_FALSE(prefersNativeWayland(u"", u"", u"x11"));  // an X session keeps Qt's own choice
+}

@@ -5,15 +5,16 @@
 #include "book/PagePreparer.h"
 
 #include "support/BookWriter.h"
+#include "support/FileChanges.h"
 #include "support/ScopedCurrentDirectory.h"
 #include "support/TestApplication.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
-#include <sys/time.h>
 
 using namespace tirvelo;
 using namespace tirvelo::test;
@@ -89,25 +90,11 @@ TEST_F(PagePreparerTest, ATurnTakesThePagePreparedInItsDirectionWithItsPixels)
 
 TEST_F(PagePreparerTest, AChangedFileIsLoadedAgainAtTheTurn)
 {
-    // Written anew, of another size.
-    prepareAfter(PageCommand::Next, 0);
-    writeBmp(m_picture, 64, 40, Qt::red);
-    EXPECT_FALSE(turnTo(1, PageCommand::Next));
-
-    // The same size, only its time changed.
-    prepareAfter(PageCommand::Next, 0);
-    const timeval later[2] = {{2000000000, 0}, {2000000000, 0}};
-    ASSERT_EQ(utimes(QFile::encodeName(m_picture).constData(), later), 0);
-    EXPECT_FALSE(turnTo(1, PageCommand::Next));
-
-    // Another file put in its place, with the same size and time.
-    prepareAfter(PageCommand::Next, 0);
-    const QString copy = m_dir.filePath("c.bmp");
-    ASSERT_TRUE(QFile::copy(m_picture, copy));
-    ASSERT_EQ(utimes(QFile::encodeName(copy).constData(), later), 0);
-    ASSERT_TRUE(QFile::remove(m_picture));
-    ASSERT_TRUE(QFile::rename(copy, m_picture));
-    EXPECT_FALSE(turnTo(1, PageCommand::Next));
+    for (const FileChange change : kFileChanges) {
+        prepareAfter(PageCommand::Next, 0);
+        ASSERT_TRUE(changeFile(m_picture, change));
+        EXPECT_FALSE(turnTo(1, PageCommand::Next)) << describe(change);
+    }
 
     // Gone.
     prepareAfter(PageCommand::Next, 0);
@@ -186,4 +173,34 @@ TEST_F(PagePreparerTest, AFailingPageKeepsItsFailureForTheTurn)
     prepareAfter(PageCommand::Next, 0);
     writeBmp(m_dir.filePath("falta.jpg"), 8, 8);
     EXPECT_FALSE(turnTo(1, PageCommand::Next));
+}
+
+// Rich text is read into a document of the page's own, which the turn hands
+// to the rich-text box in the window's thread; its file is watched as any.
+TEST_F(PagePreparerTest, RichTextIsTakenInADocumentOfItsOwn)
+{
+    const QString rich = writeFile(m_dir.filePath("c.rtf"), "{\\rtf1\\ansi Bon \\b dia\\b0 .\\par Adeu}");
+    m_book.PageFiles[1] = rich;
+    m_book.PageFiles[2] = m_picture + "#" + rich;
+    m_reading.readingAloud = true;
+    for (const int32_t page : {1, 2}) {
+        prepareAfter(PageCommand::Next, page - 1);
+        const auto taken = turnTo(page, PageCommand::Next);
+        ASSERT_TRUE(taken) << page;
+        ASSERT_TRUE(taken->richText) << page;
+        EXPECT_EQ(taken->richText->thread(), QThread::currentThread());
+        EXPECT_EQ(taken->richText->toPlainText(), QStringLiteral("Bon dia.\nAdeu"));
+        EXPECT_EQ(taken->view.speech.cp1252, QByteArray("Bon dia.\r\nAdeu"));
+    }
+
+    prepareAfter(PageCommand::Next, 0);
+    ASSERT_TRUE(changeFile(rich, FileChange::Resized));
+    EXPECT_FALSE(turnTo(1, PageCommand::Next));
+
+    // A text page comes without one.
+    m_book.PageFiles[2] = m_text;
+    prepareAfter(PageCommand::Next, 1);
+    const auto plain = turnTo(2, PageCommand::Next);
+    ASSERT_TRUE(plain);
+    EXPECT_FALSE(plain->richText);
 }
