@@ -1,11 +1,8 @@
 #include "app/Startup.h"
 
 #include "book/CommandLine.h"
-<<<<<<< HEAD
 #include "app/EditorLauncher.h"
-=======
 #include "desktop/DesktopSession.h"
->>>>>>> main
 #include "app/ProgramServices.h"
 #include "book/BookLoader.h"
 #include "ui/AboutBox.h"
