@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "book/CommandLine.h"
+#include "app/EditorLauncher.h"
 #include "desktop/DesktopSession.h"
 #include "app/ProgramServices.h"
 #include "book/BookLoader.h"
@@ -104,6 +105,8 @@ int runStartupSequence(QApplication& app, const QStringList& parameters, Program
     std::optional<AttachedLevelDialog> levelDialog(std::in_place, services, mainWindow);
     TAboutBox aboutBox(services);
     mainWindow.setAboutBox(&aboutBox);
+    // Made after the main window, so gone before it.
+    EditorLauncher editors(services, mainWindow);
 
     ModeController& modes = mainWindow.modes();
     if (!engine.isAvailable()) {

@@ -56,7 +56,8 @@ class BookChecker {
 public:
     // Names are found as the program finds them when started from the current
     // folder: from there first, then from bookFolder.
-    BookChecker(BookReport& report, const QString& bookFolder) : m_report(report)
+    BookChecker(BookReport& report, const QString& bookFolder, const VerifiedPictures& verified)
+        : m_report(report), m_verified(verified)
     {
         m_book.PageCount = 1;
         m_book.BookFolder = bookFolder;
@@ -150,7 +151,8 @@ private:
     {
         m_book.PageFiles[0] = entry;
         QTextDocument richTextBox;
-        return PagePresenter().present(m_book, {true, screenSize()}, richTextBox);
+        const auto known = [this](const QString& path) { return m_verified.known(path); };
+        return PagePresenter().present(m_book, {true, screenSize()}, richTextBox, known);
     }
 
     void checkPageFile(int line, const PageView& page, qint64 capacity)
@@ -301,13 +303,14 @@ private:
     }
 
     BookReport& m_report;
+    const VerifiedPictures& m_verified;
     qsizetype m_pageLines = 0;
     Book m_book;
 };
 
 } // namespace
 
-BookReport checkBook(const QString& bookPath)
+BookReport checkBook(const QString& bookPath, const VerifiedPictures& verified)
 {
     BookReport report;
     report.book = bookPath;
@@ -317,7 +320,7 @@ BookReport checkBook(const QString& bookPath)
     if (!text)
         return report;
     report.readable = true;
-    BookChecker(report, text->folder).checkBook(text->lines);
+    BookChecker(report, text->folder, verified).checkBook(text->lines);
     // In line order, so that the first error is the one the program shows first.
     std::stable_sort(report.findings.begin(), report.findings.end(),
                      [](const Finding& a, const Finding& b) { return a.line < b.line; });

@@ -4,6 +4,7 @@
 // whether it fails and with which message; the check only adds why, so that
 // the tool and the program cannot disagree.
 #include "authoring/Finding.h"
+#include "authoring/VerifiedPictures.h"
 
 namespace tirvelo::authoring {
 
@@ -12,6 +13,8 @@ namespace tirvelo::authoring {
 // its menu; the current directory is put back afterwards. A book whose folder
 // cannot be made the current directory counts as unreadable.
 // Needs a QGuiApplication (pictures and rich text are decoded, sounds probed).
-BookReport checkBook(const QString& bookPath);
+// verified: pictures the program's loader has decoded already; those whose
+// files have not changed since are not decoded again. Every other rule runs.
+BookReport checkBook(const QString& bookPath, const VerifiedPictures& verified = {});
 
 } // namespace tirvelo::authoring

@@ -55,7 +55,7 @@ std::optional<BookText> readBookText(const QString& fileName)
     const std::optional<QString> text = readTextBoxFile(found);
     if (!text)
         return std::nullopt;
-    return BookText{splitTextBoxLines(*text), QFileInfo(found).absolutePath()};
+    return BookText{splitTextBoxLines(*text), QFileInfo(found).absolutePath(), QFileInfo(found).absoluteFilePath()};
 }
 
 BookFailure applyBookLines(const QStringList& lines, Book& book, const QString& bookFolder)

@@ -44,11 +44,12 @@ private:
     QString m_text;
 };
 
-// A book file as read: its lines as the text box holds them, and the absolute
-// folder it was found in.
+// A book file as read: its lines as the text box holds them, the absolute
+// folder it was found in, and the file itself as found (absolute).
 struct BookText {
     QStringList lines;
     QString folder;
+    QString file;
 };
 
 // The book file (found like a page name, ignoring case where needed), or

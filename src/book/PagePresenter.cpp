@@ -54,10 +54,13 @@ QString describePicture(const QString& file, const QString& companionText)
 }
 
 bool loadPicturePage(const PageEntry& entry, const QString& bookFolder, const ReadingState& reading,
-                     QTextDocument& document, PageView& page)
+                     const KnownPicture& known, QTextDocument& document, PageView& page)
 {
     page.filesRead.append(entry.file);
-    std::optional<Picture> picture = loadPicture(resolveBookFile(entry.file, bookFolder), reading.pictureBox);
+    const QString path = resolveBookFile(entry.file, bookFolder);
+    std::optional<Picture> picture = known ? known(path) : std::nullopt;
+    if (!picture)
+        picture = loadPicture(path, reading.pictureBox);
     if (!picture)
         return false;
     page.stretch = picture->naturalSize.width() > reading.pictureBox.width()
@@ -109,6 +112,12 @@ PageBox boxFor(PageKind kind)
 
 PageView PagePresenter::present(const Book& book, const ReadingState& reading, QTextDocument& richTextBox) const
 {
+    return present(book, reading, richTextBox, {});
+}
+
+PageView PagePresenter::present(const Book& book, const ReadingState& reading, QTextDocument& richTextBox,
+                                const KnownPicture& known) const
+{
     PageView page;
     // Plus one: after a failed load that lowered PageCount, a later page folds
     // back into 0..PageCount (the entry just past the book included).
@@ -133,7 +142,7 @@ PageView PagePresenter::present(const Book& book, const ReadingState& reading, Q
         loaded = loadRichText(entry.file, book.BookFolder, reading.readingAloud, richTextBox, page);
         break;
     case PageKind::Picture:
-        loaded = loadPicturePage(entry, book.BookFolder, reading, richTextBox, page);
+        loaded = loadPicturePage(entry, book.BookFolder, reading, known, richTextBox, page);
         break;
     case PageKind::Empty:
         return page; // nothing to load; the label keeps its text

@@ -13,6 +13,7 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class QTextDocument;
@@ -65,6 +66,11 @@ struct VoiceState {
     bool soundPlaying = false;
 };
 
+// A picture the caller already knows to decode, by the path it would be
+// loaded from, or nullopt; such a picture is not loaded again (the book check
+// needs only whether it decodes).
+using KnownPicture = std::function<std::optional<Picture>(const QString& path)>;
+
 enum class PageCommand { Previous, Next };
 
 // A page-turning command's effects, in this order.
@@ -81,6 +87,9 @@ public:
     // rich-text companion, is read into richTextBox (the rich-text box's
     // document, shown or not); a failed load leaves it untouched.
     PageView present(const Book& book, const ReadingState& reading, QTextDocument& richTextBox) const;
+    // The same, asking known first for each picture.
+    PageView present(const Book& book, const ReadingState& reading, QTextDocument& richTextBox,
+                     const KnownPicture& known) const;
 
     PageTurn turn(PageCommand command, const Book& book, const VoiceState& voice) const;
     // The command of the highlighted button (ScanPosition 0 or 1), if any.

@@ -17,6 +17,7 @@ struct Captions {
     QString LabelInformacio;
     QString PopupMenuActiu;
     QString MenuCarregarLlibre;
+    QString MenuEditaLlibre;
     QString PopupMenuFuncionaAmbVeu;
     QString PopupMenuControlDelVolumDelMicrfon;
     QString PopupLlegeixelsfitxerstext;

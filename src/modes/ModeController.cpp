@@ -33,6 +33,7 @@ ModeMenu ModeController::menu() const
     ModeMenu menu;
     menu.scanning = {m_scanning, true, captions.PopupMenuActiu};
     menu.loadBook = {false, true, captions.MenuCarregarLlibre};
+    menu.editBook = {false, true, captions.MenuEditaLlibre};
     menu.voiceMode = {m_voiceMode, m_voiceModeEnabled, captions.PopupMenuFuncionaAmbVeu};
     menu.levelDialog = {false, true, captions.PopupMenuControlDelVolumDelMicrfon};
     menu.reading = {m_reading, m_readingEnabled, captions.PopupLlegeixelsfitxerstext};

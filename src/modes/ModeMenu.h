@@ -19,6 +19,7 @@ struct MenuItemState {
 struct ModeMenu {
     MenuItemState scanning;     // "&Actiu"
     MenuItemState loadBook;
+    MenuItemState editBook;     // the book editor
     MenuItemState voiceMode;    // "Funciona amb &veu"
     MenuItemState levelDialog;
     MenuItemState reading;      // "Llegeix els fitxers text"

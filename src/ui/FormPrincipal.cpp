@@ -34,6 +34,8 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace tirvelo {
 
 TFormPrincipal::TFormPrincipal(const Services& services, QWidget* parent)
@@ -102,6 +104,7 @@ void TFormPrincipal::createMenu()
     PopupMenu1 = new MainWindowMenu(this);
     connect(PopupMenu1, &QMenu::aboutToShow, this, &TFormPrincipal::PopupMenu1Popup);
     PopupMenu1->onChosen(PopupMenu1->MenuCarregarLlibre, [this] { MenuCarregarLlibreClick(); });
+    PopupMenu1->onChosen(PopupMenu1->MenuEditaLlibre, [this] { MenuEditaLlibreClick(); });
     PopupMenu1->onChosen(PopupMenu1->PopupMenuControlDelVolumDelMicrfon, [this] { PopupMenuControlDelVolumDelMicrfonClick(); });
     PopupMenu1->onChosen(PopupMenu1->PopupMenuOpcionsAcces, [this] { PopupMenuOpcionsAccesClick(); });
     PopupMenu1->onChosen(PopupMenu1->PopupMenuParlantDe, [this] { PopupMenuParlantDeClick(); });
@@ -295,7 +298,7 @@ std::optional<QString> TFormPrincipal::chooseBookFile()
     return m_openDialog.choose(this, openDialogTitle());
 }
 
-void TFormPrincipal::LoadBook(const QString& requestedName)
+void TFormPrincipal::LoadBook(const QString& requestedName, int startPage)
 {
     m_preparer.drop();
     m_modes->stopReading();
@@ -313,9 +316,12 @@ void TFormPrincipal::LoadBook(const QString& requestedName)
     Memo1->setPlainText(read->lines.join(u'\n'));
     const BookFailure failure = applyBookLines(read->lines, book, read->folder);
     if (failure != BookFailure::None) {
+        m_bookFile.clear(); // what it holds is no book
         messages().plain(this, bookFailureMessage(failure));
         return;
     }
+    m_bookFile = read->file;
+    book.CurrentPage = std::clamp(startPage, 0, book.PageCount - 1);
     ShowPage();
     prepareNext(PageCommand::Next);
     m_modes->followScanning();
@@ -350,7 +356,8 @@ void TFormPrincipal::showPage(std::optional<PreparedPage> prepared)
             m_pageBoxes.showLabel(book);
         PageBoxes::paintNow(this, m_pageBoxes.box(page.box));
     }
-    if (page.sound) {
+    // While another window has the user (the editor), the page is shown silent.
+    if (page.sound && !m_modes->paused()) {
         playPageSound(*page.sound, extra.get());
         SoundPlaying = true;
     }
@@ -385,6 +392,24 @@ void TFormPrincipal::MenuCarregarLlibreClick()
     } catch (const ConversionError& error) {
         messages().errorReport(this, error.text());
     }
+}
+
+void TFormPrincipal::setEditorOpener(EditorOpener opener)
+{
+    m_editorOpener = std::move(opener);
+    PopupMenu1->MenuEditaLlibre->setVisible(bool(m_editorOpener));
+}
+
+void TFormPrincipal::MenuEditaLlibreClick()
+{
+    if (!m_editorOpener) {
+        m_modes->followScanning();
+        return;
+    }
+    if (SoundPlaying)
+        soundPlayer().stop();
+    SoundPlaying = false;
+    m_editorOpener(m_bookFile, book.PageCount > 0 ? book.CurrentPage : 0);
 }
 
 void TFormPrincipal::setScanTimerEnabled(bool enabled)

@@ -55,7 +55,10 @@ public:
     void setLevelDialog(TFormNivellEntradaDAudio* dialog) { m_levelDialog = dialog; }
 
     // ---- operations ----
-    void LoadBook(const QString& name);
+    // startPage: the page shown first once the book is in (folded into the book).
+    void LoadBook(const QString& name, int startPage = 0);
+    // The book file shown, absolute as found; empty while none is loaded.
+    QString bookFile() const { return m_bookFile; }
     void ShowPage();
     void ScanStep();
     void ClearScanHighlight();
@@ -79,6 +82,7 @@ public:
     void Timer1Timer();
     void PopupMenu1Popup();
     void MenuCarregarLlibreClick();
+    void MenuEditaLlibreClick();
     void PopupMenuControlDelVolumDelMicrfonClick();
     void PopupMenuOpcionsAccesClick();
     void PopupMenuParlantDeClick();
@@ -92,6 +96,11 @@ public:
     QString openDialogTitle() const;
     int openDialogFilterIndex() const { return m_openDialog.filterIndex(); }
     QString openDialogLastName() const { return m_openDialog.lastName(); }
+    // The book editor sits above the windows: start-up hands the window what
+    // opens it on a book file (empty: a new book) at a 0-based page. The menu
+    // item shows once there is one.
+    using EditorOpener = std::function<void(const QString& bookFile, int page)>;
+    void setEditorOpener(EditorOpener opener);
     // Layout factor for screens above 96 dpi.
     qreal layoutScale() const { return m_scale; }
     // The desktop the window was made on, and what it allows.
@@ -141,6 +150,8 @@ private:
     TAboutBox* m_aboutBox = nullptr;
     TFormNivellEntradaDAudio* m_levelDialog = nullptr;
     FileChooser m_fileChooser;
+    EditorOpener m_editorOpener;
+    QString m_bookFile;
     OpenBookDialog m_openDialog;
     PagePresenter m_presenter;
     PageBoxes m_pageBoxes;

@@ -43,6 +43,8 @@ MainWindowMenu::MainWindowMenu(QWidget* parent) : QMenu(parent)
     PopupMenuActiu = addItem(this, "PopupMenuActiu", true);
     addSeparator();
     MenuCarregarLlibre = addItem(this, "MenuCarregarLlibre", false);
+    MenuEditaLlibre = addItem(this, "MenuEditaLlibre", false);
+    MenuEditaLlibre->setVisible(false);
     addSeparator();
     PopupMenuFuncionaAmbVeu = addItem(this, "PopupMenuFuncionaAmbVeu", true);
     PopupMenuControlDelVolumDelMicrfon = addItem(this, "PopupMenuControlDelVolumDelMicrfon", false);
@@ -89,6 +91,7 @@ void MainWindowMenu::showModes(const ModeMenu& modes)
 {
     showItem(PopupMenuActiu, modes.scanning);
     showItem(MenuCarregarLlibre, modes.loadBook);
+    showItem(MenuEditaLlibre, modes.editBook);
     showItem(PopupMenuFuncionaAmbVeu, modes.voiceMode);
     showItem(PopupMenuControlDelVolumDelMicrfon, modes.levelDialog);
     showItem(PopupLlegeixelsfitxerstext, modes.reading);

@@ -19,6 +19,7 @@ public:
 
     QAction* PopupMenuActiu = nullptr;
     QAction* MenuCarregarLlibre = nullptr;
+    QAction* MenuEditaLlibre = nullptr; // shown once the window has a book editor to open
     QAction* PopupMenuFuncionaAmbVeu = nullptr;
     QAction* PopupMenuControlDelVolumDelMicrfon = nullptr;
     QAction* PopupLlegeixelsfitxerstext = nullptr;

@@ -384,10 +384,11 @@ def run_program(compositor, platform, program, engine, work):
         turned = wait_page("2 - 3")
         print("click on the page pressed Següent", flush=True)
 
-        # The level dialog from the menu (a right click on the page; with the
-        # engine loaded, "Funciona amb veu" is disabled and skipped), closed with Esc.
+        # The level dialog from the menu (a right click on the page; "&Actiu",
+        # the load-book and edit-book items, then, with the engine loaded,
+        # "Funciona amb veu" is disabled and skipped), closed with Esc.
         open_menu(compositor, platform)
-        xdotool("key", "--delay", "150", "Down", "Down", "Down", "Return")
+        xdotool("key", "--delay", "150", "Down", "Down", "Down", "Down", "Return")
         wait_for("the level dialog shown", showing_dialog)
         xdotool("key", "Escape")
         wait_for("the level dialog closed", lambda: not showing_dialog())

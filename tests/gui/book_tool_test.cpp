@@ -45,9 +45,7 @@ protected:
     void SetUp() override
     {
         MainWindowFixture::SetUp();
-        auto player = std::make_unique<RecordingSoundPlayer>();
-        sounds = player.get();
-        services->sound.use(std::move(player));
+        sounds = &useSoundDouble();
         createWindow();
     }
 

@@ -27,9 +27,7 @@ protected:
         MainWindowFixture::SetUp();
         createWindow();
         ASSERT_TRUE(window->modes().reading()); // reading aloud is on with an engine
-        auto player = std::make_unique<RecordingSoundPlayer>();
-        sounds = player.get();
-        services->sound.use(std::move(player));
+        sounds = &useSoundDouble();
         boxes->clear();
     }
 

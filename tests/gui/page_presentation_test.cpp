@@ -75,14 +75,6 @@ protected:
     QList<QByteArray> spoken() { return recordingEngine().lines(); }
     void clearSpoken() { recordingEngine().clear(); }
 
-    RecordingSoundPlayer& useSoundDouble()
-    {
-        auto player = std::make_unique<RecordingSoundPlayer>();
-        RecordingSoundPlayer& double_ = *player;
-        services->sound.use(std::move(player));
-        return double_;
-    }
-
     QtSoundPlayer& useRealSoundPlayer()
     {
         services->sound.use(nullptr);

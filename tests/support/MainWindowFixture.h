@@ -5,6 +5,7 @@
 // recording sink.
 #include "support/BookWriter.h"
 #include "support/ProgramEnvironment.h"
+#include "support/RecordingSoundPlayer.h"
 #include "support/RecordingSpeechEngine.h"
 #include "support/TestServices.h"
 #include "ui/FormPrincipal.h"
@@ -45,6 +46,15 @@ protected:
     }
     // The voice the item chooses.
     Voice voiceOf(const QAction* item) const { return item == window->PopupMenu1->PopupDona ? Voice::Female : Voice::Male; }
+
+    // Page sounds from now on go to a recording double instead of the sound server.
+    RecordingSoundPlayer& useSoundDouble()
+    {
+        auto player = std::make_unique<RecordingSoundPlayer>();
+        RecordingSoundPlayer& double_ = *player;
+        services->sound.use(std::move(player));
+        return double_;
+    }
 
     SpeechEngine& engine() { return *services->speech; }
     // The engine when makeEngine() made a recording one.

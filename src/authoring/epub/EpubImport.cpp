@@ -293,18 +293,21 @@ BookFromEpub bookFromEpub(const QString& epub, InterfaceLanguage language)
         options.folder = n == 1 ? base : base + u'-' + QString::number(n);
         const QString book = bookPathInFolder(options.folder);
         if (isBookFile(book))
-            return {book, {}};
+            return {book, {}, {}};
         if (QFileInfo::exists(options.folder) || QFileInfo(book).isSymLink())
             continue;
         const ImportResult result = importEpub(options);
         if (result.error != ImportError::None)
-            return {{}, importErrorText(result, language)};
-        return {result.bookPath, {}};
+            return {{}, importErrorText(result, language), {}};
+        QStringList warnings;
+        for (const ImportWarning& warning : result.warnings)
+            warnings << importWarningText(warning, language);
+        return {result.bookPath, {}, warnings};
     }
     ImportResult taken;
     taken.error = ImportError::FolderNotEmpty;
     taken.subject = base;
-    return {{}, importErrorText(taken, language)};
+    return {{}, importErrorText(taken, language), {}};
 }
 
 } // namespace tirvelo::authoring

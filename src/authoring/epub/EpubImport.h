@@ -96,6 +96,7 @@ QString importWarningText(const ImportWarning& warning, InterfaceLanguage langua
 struct BookFromEpub {
     QString book;
     QString message;
+    QStringList warnings; // of an import made now, in the language asked for
 };
 BookFromEpub bookFromEpub(const QString& epub, InterfaceLanguage language);
 
