@@ -18,6 +18,17 @@ struct WaitCursor {
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+// At most this many lines of a long list; the rest counted in a last line "(+N)".
+constexpr qsizetype kWarningsShown = 12;
+
+QString warningsText(const QStringList& warnings)
+{
+    QStringList shown = warnings.mid(0, kWarningsShown);
+    if (warnings.size() > kWarningsShown)
+        shown << QStringLiteral("(+%1)").arg(warnings.size() - kWarningsShown);
+    return shown.join(u'\n');
+}
+
 } // namespace
 
 std::optional<BookText> pickReadableBook(QWidget* owner, const QString& name, const BookFileChooser& choose,
@@ -44,6 +55,10 @@ std::optional<BookText> pickReadableBook(QWidget* owner, const QString& name, co
                 }
                 fileName = imported.book;
                 QDir::setCurrent(QFileInfo(fileName).absolutePath());
+                // What the book could not hold as it was (characters replaced,
+                // pages left out), said once before it opens.
+                if (!imported.warnings.isEmpty())
+                    messages.plain(owner, warningsText(imported.warnings));
             }
         }
         if (std::optional<BookText> read = readBookText(fileName))

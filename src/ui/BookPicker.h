@@ -1,7 +1,8 @@
 #pragma once
 // How "&Carregar llibre..." arrives at a readable book: the name it was given,
 // or else one chosen in the open-book dialog, again and again until one reads.
-// An EPUB chosen there is imported beside itself first and its book taken.
+// An EPUB chosen there is imported beside itself first and its book taken;
+// what the import had to change is said before the book opens.
 // Each name that fails is said to the reader before the dialog opens again.
 #include "book/BookLoader.h"
 #include "desktop/InterfaceLanguage.h"

@@ -59,8 +59,7 @@ TFormPrincipal::TFormPrincipal(const Services& services, QWidget* parent)
     resize(m_layout.window);
     // On a Wayland session asked before the first show, so that the
     // compositor maps it full screen.
-    if (!m_session.coversScreenItself())
-        setWindowState(Qt::WindowFullScreen);
+    coverScreen(this, m_session);
     createControls();
     createMenu();
     followModes();
@@ -151,21 +150,7 @@ void TFormPrincipal::FormCreate()
 
 void TFormPrincipal::FormActivate()
 {
-    // On a Wayland session full screen by the platform's own request, the size
-    // left to the compositor (weston ends a client whose size differs from what
-    // it configured, and misplaces an X window that sizes itself).
-    if (!m_session.coversScreenItself()) {
-        if (!(windowState() & Qt::WindowFullScreen))
-            setWindowState((windowState() & ~Qt::WindowMaximized) | Qt::WindowFullScreen);
-        return;
-    }
-    // Maximised on every activation, and covering the available screen also
-    // where no window manager maximises.
-    const QRect target = MainWindowLayout::availableScreen(this);
-    if (!(windowState() & Qt::WindowMaximized))
-        setWindowState(windowState() | Qt::WindowMaximized);
-    if (geometry() != target)
-        setGeometry(target);
+    coverScreen(this, m_session);
 }
 
 void TFormPrincipal::changeEvent(QEvent* event)
@@ -332,11 +317,6 @@ ReadingState TFormPrincipal::readingState() const
     return {m_modes->readsPages(), m_pageBoxes.pictureSize()};
 }
 
-void TFormPrincipal::ShowPage()
-{
-    showPage(std::nullopt);
-}
-
 void TFormPrincipal::showPage(std::optional<PreparedPage> prepared)
 {
     m_modes->setSpeaking(false);
@@ -358,7 +338,7 @@ void TFormPrincipal::showPage(std::optional<PreparedPage> prepared)
     }
     // While another window has the user (the editor), the page is shown silent.
     if (page.sound && !m_modes->paused()) {
-        playPageSound(*page.sound, extra.get());
+        playPageSound(soundPlayer(), *page.sound, extra.get());
         SoundPlaying = true;
     }
     if (page.speech.call != SpokenPage::Call::None) {
@@ -375,14 +355,6 @@ void TFormPrincipal::prepareNext(PageCommand direction)
 {
     m_textPageLook.set(Memo1->look());
     m_preparer.prepareAfter(book, direction, readingState());
-}
-
-void TFormPrincipal::playPageSound(const QString& file, PageExtra* prepared)
-{
-    if (std::optional<DecodedSound> sound = takePreparedSound(prepared, file))
-        soundPlayer().playDecoded(file, std::move(*sound));
-    else
-        soundPlayer().play(file);
 }
 
 void TFormPrincipal::MenuCarregarLlibreClick()
@@ -417,11 +389,6 @@ void TFormPrincipal::setScanTimerEnabled(bool enabled)
     // The state it has already changes nothing: a running period goes on, no extra tick.
     if (Timer1->isActive() != enabled)
         enabled ? Timer1->start() : Timer1->stop();
-}
-
-void TFormPrincipal::ClearScanHighlight()
-{
-    m_highlight.clear();
 }
 
 QPoint TFormPrincipal::scanPointerClientPoint() const

@@ -59,9 +59,9 @@ public:
     void LoadBook(const QString& name, int startPage = 0);
     // The book file shown, absolute as found; empty while none is loaded.
     QString bookFile() const { return m_bookFile; }
-    void ShowPage();
+    void ShowPage() { showPage(std::nullopt); }
     void ScanStep();
-    void ClearScanHighlight();
+    void ClearScanHighlight() { m_highlight.clear(); }
     // Sets the timer's state; setting the state it already has changes nothing.
     void setScanTimerEnabled(bool enabled);
     // The switch-access options in force (stored ones at start-up).
@@ -137,8 +137,6 @@ private:
     std::optional<QString> chooseBookFile();
     // Prepares the page after this one in direction, the text box's look included.
     void prepareNext(PageCommand direction);
-    // The page's sound, from the samples prepared with the page when there are.
-    void playPageSound(const QString& file, PageExtra* prepared);
     SpeechEngine& speechEngine() const { return m_services.speech; }
     SoundPlayer& soundPlayer() const { return m_services.sound; }
     MessageSink& messages() const { return m_services.messages; }

@@ -37,4 +37,12 @@ std::optional<DecodedSound> takePreparedSound(PageExtra* extra, const QString& f
     return std::exchange(prepared->sound, std::nullopt);
 }
 
+void playPageSound(SoundPlayer& player, const QString& file, PageExtra* prepared)
+{
+    if (std::optional<DecodedSound> sound = takePreparedSound(prepared, file))
+        player.playDecoded(file, std::move(*sound));
+    else
+        player.play(file);
+}
+
 } // namespace tirvelo

@@ -22,4 +22,7 @@ std::shared_ptr<PageExtra> prepareCompanionSound(const PageView& page, QStringLi
 // none were prepared for it.
 std::optional<DecodedSound> takePreparedSound(PageExtra* extra, const QString& file);
 
+// Plays the page's sound, from the samples prepared with the page when there are.
+void playPageSound(SoundPlayer& player, const QString& file, PageExtra* prepared);
+
 } // namespace tirvelo
