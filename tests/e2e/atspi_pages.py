@@ -13,22 +13,8 @@ import time
 
 import pyatspi
 
-PAGE = re.compile(r"^(\d+) - (\d+)$")
+from atspi_tree import PAGE, find
 
-
-def find(node, test, depth=0):
-    if node is None or depth > 40:
-        return None
-    try:
-        if test(node):
-            return node
-        for i in range(node.childCount):
-            found = find(node.getChildAtIndex(i), test, depth + 1)
-            if found is not None:
-                return found
-    except Exception:  # a node that went away while walked
-        return None
-    return None
 
 
 def dump(node, depth=0):

@@ -25,11 +25,12 @@ import time
 
 import pyatspi
 
+from atspi_tree import PAGE, find
+
 WIDTH, HEIGHT = 1000, 700
 DELAY_MS = 2000  # the post-acceptance delay in the settings
 SELECT_KEY = "F5"
 PAGE_COLOURS = [(0, 192, 96), (192, 0, 160), (224, 128, 0)]
-PAGE = re.compile(r"^(\d+) - (\d+)$")
 TIMEOUT = float(os.environ.get("TIRVELO_COMPOSITOR_TIMEOUT", "90"))  # generous: the machine may be busy
 
 
@@ -187,18 +188,6 @@ LAST_MISMATCH = None
 
 
 # ---------------------------------------------------------------- the program through AT-SPI
-
-
-def find(node, test, depth=0):
-    if node is None or depth > 40:
-        return None
-    if test(node):
-        return node
-    for i in range(node.childCount):
-        found = find(node.getChildAtIndex(i), test, depth + 1)
-        if found is not None:
-            return found
-    return None
 
 
 PROGRAM_PID = None  # the run's program: an earlier run's may still be listed
